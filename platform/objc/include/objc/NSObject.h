@@ -1,0 +1,195 @@
+// The root class, strong and weak references.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <type_traits>
+#include <utility>
+
+#include "objc/runtime.h"
+
+namespace objc {
+struct SideTable;
+struct WeakBlock;
+struct Access;
+void objectDying(NSObject* obj) noexcept;
+bool tryRetain(NSObject* obj) noexcept;
+}  // namespace objc
+
+// Every runtime object begins with this header. Instance variables of
+// subclasses are plain C++ members; memory arrives zeroed, so a member that
+// needs a non-zero start gets it in an init… method, as on the device.
+template <class T>
+class Ref;
+
+namespace objc {
+template <class T>
+class ClassBuilder;
+template <class T>
+struct Lifecycle;
+}  // namespace objc
+
+class NSObject {
+ public:
+  static Class cls();
+  static void registerMethods(objc::ClassBuilder<NSObject>& b);
+  static Ref<NSObject> alloc();
+  static Ref<NSObject> new_();
+
+  NSObject(const NSObject&) = delete;
+  NSObject& operator=(const NSObject&) = delete;
+
+  Class isa() const noexcept { return isa_; }
+
+  void retain() noexcept {
+    if (!immortal_) refs_.fetch_add(1, std::memory_order_relaxed);
+  }
+  void release() noexcept {
+    if (immortal_) return;
+    if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) objc::objectDying(this);
+  }
+  std::uint32_t retainCount() const noexcept { return refs_.load(std::memory_order_relaxed); }
+
+  // Typed senders for the root class's methods (message.h defines them).
+  inline Ref<NSObject> init();
+  inline bool isKindOfClass(Class cls);
+  inline bool isMemberOfClass(Class cls);
+  inline bool respondsToSelector(SEL sel);
+  inline Class class_();
+  inline bool isEqual(id other);
+  inline unsigned long hash();
+
+  // "<ClassName: 0x…>", what `description` answers unless a class overrides it.
+  std::string defaultDescription() const;
+
+ protected:
+  NSObject() = default;
+  ~NSObject() = default;
+  template <class T>
+  friend struct objc::Lifecycle;
+
+ private:
+  friend struct objc::Access;
+
+  Class isa_;
+  std::atomic<std::uint32_t> refs_;
+  bool immortal_;
+  std::atomic<objc::SideTable*> side_;
+};
+
+
+namespace objc {
+struct ClassData;
+
+// The per-class lookup cache: open addressing over immutable entries, so a
+// sender probes it without taking a lock. A cache is never changed in a way
+// that could mislead a reader; when tables change it is replaced whole.
+struct CacheEntry {
+  SEL sel;
+  Imp imp;  // fn == nullptr: the class does not answer sel
+};
+struct MethodCache {
+  std::size_t mask;
+  unsigned shift;
+  std::atomic<const CacheEntry*>* slots;
+};
+inline std::size_t selectorSlot(const MethodCache* c, SEL sel) noexcept {
+  return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(sel) * 0x9E3779B97F4A7C15ull) >> c->shift);
+}
+inline const CacheEntry* cacheProbe(const MethodCache* c, SEL sel) noexcept {
+  for (std::size_t i = selectorSlot(c, sel);; i = (i + 1) & c->mask) {
+    const CacheEntry* e = c->slots[i].load(std::memory_order_acquire);
+    if (!e) return nullptr;
+    if (e->sel == sel) return e;
+  }
+}
+}  // namespace objc
+
+// A class is itself an object: its isa is its metaclass, whose table holds the
+// class methods. Class objects are never released.
+struct objc_class : NSObject {
+  std::atomic<const objc::MethodCache*> cache_;
+  objc::ClassData* data_;
+};
+
+// A strong reference. Object results of sends arrive as Refs: the caller owns
+// one count, so nothing needs an autorelease pool.
+template <class T>
+class Ref {
+ public:
+  struct AdoptTag {};
+
+  Ref() noexcept = default;
+  Ref(std::nullptr_t) noexcept {}
+  Ref(T* p) noexcept : p_(p) {
+    if (p_) p_->retain();
+  }
+  Ref(T* p, AdoptTag) noexcept : p_(p) {}
+  Ref(const Ref& o) noexcept : Ref(o.p_) {}
+  Ref(Ref&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+  template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+  Ref(const Ref<U>& o) noexcept : Ref(static_cast<T*>(o.get())) {}
+  template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+  Ref(Ref<U>&& o) noexcept : p_(static_cast<T*>(o.leak())) {}
+  ~Ref() {
+    if (p_) p_->release();
+  }
+
+  Ref& operator=(Ref o) noexcept {
+    std::swap(p_, o.p_);
+    return *this;
+  }
+
+  // Takes over a count the caller already holds.
+  static Ref adopt(T* p) noexcept { return Ref(p, AdoptTag{}); }
+
+  T* get() const noexcept { return p_; }
+  T* operator->() const noexcept { return p_; }
+  T& operator*() const noexcept { return *p_; }
+  explicit operator bool() const noexcept { return p_ != nullptr; }
+  operator T*() const noexcept { return p_; }
+  // Gives up ownership without releasing.
+  T* leak() noexcept { return std::exchange(p_, nullptr); }
+
+ private:
+  T* p_ = nullptr;
+};
+
+// An unchecked downcast of a reference whose class the caller knows.
+template <class T, class U>
+Ref<T> ref_cast(Ref<U> r) noexcept {
+  return Ref<T>::adopt(static_cast<T*>(r.leak()));
+}
+
+// A checked cast: the object when it is a kind of T's class, else nothing.
+template <class T>
+T* objc_cast(NSObject* obj) {
+  return objc_opt_isKindOfClass(obj, T::cls()) ? static_cast<T*>(obj) : nullptr;
+}
+
+// A zeroing weak reference: it answers nothing once the object is gone, and
+// taking a strong reference never races with the last release.
+class WeakBase {
+ public:
+  WeakBase() = default;
+  explicit WeakBase(NSObject* obj);
+  WeakBase(const WeakBase& o);
+  WeakBase& operator=(const WeakBase& o);
+  ~WeakBase();
+  Ref<NSObject> lockObject() const;
+
+ private:
+  objc::WeakBlock* block_ = nullptr;
+};
+
+template <class T>
+class Weak : WeakBase {
+ public:
+  Weak() = default;
+  Weak(T* obj) : WeakBase(obj) {}
+  Ref<T> lock() const { return ref_cast<T>(lockObject()); }
+};
+
+// The value associated with object under key, or nothing.
+Ref<NSObject> objc_getAssociatedObject(id object, const void* key);
