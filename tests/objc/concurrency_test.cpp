@@ -1,1 +1,75 @@
+#include <gtest/gtest.h>
 
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "fixtures.h"
+
+namespace {
+
+long one(NSObject*, SEL) { return 1; }
+long two(NSObject*, SEL) { return 2; }
+
+// Senders on several threads while another thread keeps replacing the entry
+// and adding methods (which drops and regrows caches): every send must answer
+// one of the two implementations, and once the writer stops, the last one.
+TEST(Concurrency, CachesStayCorrectWhileTablesChange) {
+  Class cls = objc_allocateClassPair(Shape::cls(), "Flicker", 0);
+  objc_registerClassPair(cls);
+  SEL s = sel_registerName("flicker");
+  ASSERT_TRUE(class_addMethod(cls, s, objc::method<&one>(), "q@:"));
+  auto obj = ref_cast<Shape>(objc::send<Ref<NSObject>(), "new">(cls));
+
+  std::atomic<bool> stop{false};
+  std::atomic<long> bad{0}, sends{0};
+  std::vector<std::thread> readers;
+  for (int t = 0; t < 3; ++t) {
+    readers.emplace_back([&] {
+      while (!stop.load(std::memory_order_relaxed)) {
+        long v = objc::sendSel<long()>(obj, s);
+        if (v != 1 && v != 2) bad.fetch_add(1);
+        if (obj->sides() != 0) bad.fetch_add(1);  // a neighbour entry in the same cache
+        sends.fetch_add(1, std::memory_order_relaxed);
+      }
+    });
+  }
+  for (int i = 0; i < 400; ++i) {
+    class_replaceMethod(cls, s, i % 2 ? objc::method<&one>() : objc::method<&two>(), "q@:");
+    if (i % 20 == 0) {
+      std::string name = "extra" + std::to_string(i);
+      class_addMethod(Shape::cls(), sel_registerName(name), objc::method<&one>(), "q@:");
+    }
+  }
+  class_replaceMethod(cls, s, objc::method<&two>(), "q@:");
+  long seen = sends.load();
+  while (sends.load() < seen + 1000) std::this_thread::yield();
+  stop = true;
+  for (auto& t : readers) t.join();
+
+  EXPECT_EQ(bad.load(), 0);
+  EXPECT_EQ(objc::sendSel<long()>(obj, s), 2);
+}
+
+TEST(Concurrency, ClassesRegisteredWhileOthersLookThemUp) {
+  std::atomic<bool> stop{false};
+  std::thread lookups([&] {
+    while (!stop.load()) {
+      ASSERT_EQ(objc_getClass("Shape"), Shape::cls());
+      objc_getClass("Late49");
+    }
+  });
+  for (int i = 0; i < 50; ++i) {
+    std::string name = "Late" + std::to_string(i);
+    Class c = objc_allocateClassPair(Shape::cls(), name, 0);
+    objc_registerClassPair(c);
+    auto obj = ref_cast<Shape>(objc::send<Ref<NSObject>(), "new">(c));
+    EXPECT_DOUBLE_EQ(obj->area(), 1.0);
+  }
+  stop = true;
+  lookups.join();
+  EXPECT_NE(objc_getClass("Late49"), nullptr);
+}
+
+}  // namespace

@@ -1,1 +1,115 @@
+#include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "objc/define.h"
+#include "substrate/substrate.h"
+
+namespace {
+
+std::vector<std::string> calls;
+
+class Speaker : public NSObject {
+  OBJC_CLASS(Speaker, NSObject)
+ public:
+  long volume() { return objc::send<long(), "volume">(this); }
+  void say(long n) { objc::send<void(long), "say:">(this, n); }
+
+ private:
+  long volumeImpl() { return 10; }
+  void sayImpl(long n) { calls.push_back("Speaker " + std::to_string(n)); }
+};
+OBJC_IMPLEMENT(Speaker)
+void Speaker::registerMethods(objc::ClassBuilder<Speaker>& b) {
+  b.method<"volume", &Speaker::volumeImpl>().method<"say:", &Speaker::sayImpl>();
+}
+
+class Loud : public Speaker {
+  OBJC_CLASS(Loud, Speaker)
+};
+OBJC_IMPLEMENT(Loud)
+void Loud::registerMethods(objc::ClassBuilder<Loud>&) {}
+
+class Quiet : public Speaker {
+  OBJC_CLASS(Quiet, Speaker)
+};
+OBJC_IMPLEMENT(Quiet)
+void Quiet::registerMethods(objc::ClassBuilder<Quiet>&) {}
+
+IMP firstPrevious, secondPrevious;
+
+void firstHook(Speaker* self, SEL cmd, long n) {
+  calls.push_back("first " + std::to_string(n));
+  objc::invoke<void(long)>(firstPrevious, self, cmd, n + 1);
+}
+void secondHook(Speaker* self, SEL cmd, long n) {
+  calls.push_back("second " + std::to_string(n));
+  objc::invoke<void(long)>(secondPrevious, self, cmd, n + 1);
+}
+
+TEST(Hooks, HookOnAnInheritedMethodChainsAndReachesLaterSubclasses) {
+  calls.clear();
+  SEL say = sel_registerName("say:");
+  MSHookMessageEx(Loud::cls(), say, objc::method<&firstHook>(), &firstPrevious);
+  ASSERT_TRUE(firstPrevious);
+  EXPECT_EQ(firstPrevious, class_getMethodImplementation(Speaker::cls(), say));
+
+  MSHookMessageEx(Loud::cls(), say, objc::method<&secondHook>(), &secondPrevious);
+  EXPECT_EQ(secondPrevious, objc::method<&firstHook>());
+
+  Loud::new_()->say(1);
+  EXPECT_EQ(calls, (std::vector<std::string>{"second 1", "first 2", "Speaker 3"}));
+
+  // The superclass and its other subclasses are untouched.
+  calls.clear();
+  Speaker::new_()->say(1);
+  Quiet::new_()->say(1);
+  EXPECT_EQ(calls, (std::vector<std::string>{"Speaker 1", "Speaker 1"}));
+
+  // A subclass made after hooking inherits the hooked entry.
+  calls.clear();
+  Class louder = objc_allocateClassPair(Loud::cls(), "Louder", 0);
+  objc_registerClassPair(louder);
+  objc::send<void(long), "say:">(objc::send<Ref<NSObject>(), "new">(louder), 5L);
+  EXPECT_EQ(calls, (std::vector<std::string>{"second 5", "first 6", "Speaker 7"}));
+}
+
+IMP volumePrevious;
+long three(Speaker*, SEL) { return 3; }
+long doubledVolume(Speaker* self, SEL cmd) { return 2 * objc::invoke<long()>(volumePrevious, self, cmd); }
+
+TEST(Hooks, HookOnAnOwnMethodSwapsItForEveryInheritor) {
+  Class base = objc_allocateClassPair(Speaker::cls(), "Amp", 0);
+  objc_registerClassPair(base);
+  Class sub = objc_allocateClassPair(base, "AmpSub", 0);
+  objc_registerClassPair(sub);
+  SEL volume = sel_registerName("volume");
+  ASSERT_TRUE(class_addMethod(base, volume, objc::method<&three>(), "q@:"));
+  auto obj = ref_cast<Speaker>(objc::send<Ref<NSObject>(), "new">(sub));
+  EXPECT_EQ(obj->volume(), 3);  // now cached in the subclass
+
+  MSHookMessageEx(base, volume, objc::method<&doubledVolume>(), &volumePrevious);
+  EXPECT_EQ(volumePrevious, objc::method<&three>());
+  EXPECT_EQ(obj->volume(), 6);
+  EXPECT_EQ(Speaker::new_()->volume(), 10);
+}
+
+TEST(Hooks, MissingClassOrSelectorChangesNothing) {
+  IMP previous;
+  MSHookMessageEx(objc_getClass("NoSuchClass"), sel_registerName("say:"), objc::method<&firstHook>(), &previous);
+  EXPECT_FALSE(previous);
+  MSHookMessageEx(Quiet::cls(), sel_registerName("nobodyAnswersThis:"), objc::method<&firstHook>(), &previous);
+  EXPECT_FALSE(previous);
+  EXPECT_FALSE(class_respondsToSelector(Quiet::cls(), sel_registerName("nobodyAnswersThis:")));
+}
+
+TEST(Hooks, AReplacementWithAnotherSignatureIsRefusedLoudly) {
+  IMP previous;
+  EXPECT_THROW(MSHookMessageEx(Quiet::cls(), sel_registerName("volume"), objc::method<&firstHook>(), &previous),
+               objc::RuntimeError);
+  EXPECT_FALSE(previous);
+  EXPECT_EQ(Quiet::new_()->volume(), 10);
+}
+
+}  // namespace

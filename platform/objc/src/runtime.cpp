@@ -52,20 +52,22 @@ Registry& registry() {
 constexpr std::size_t kInitialCacheSlots = 8;
 
 MethodCache* newCache(std::size_t slots) {
-  auto* c = new MethodCache;
+  void* mem = ::operator new(sizeof(MethodCache) + slots * sizeof(CacheSlot));
+  auto* c = ::new (mem) MethodCache;
   c->mask = slots - 1;
   unsigned bits = 0;
   while ((std::size_t{1} << bits) < slots) ++bits;
   c->shift = 64 - bits;
-  c->slots = new std::atomic<const CacheEntry*>[slots];
-  for (std::size_t i = 0; i < slots; ++i) c->slots[i].store(nullptr, std::memory_order_relaxed);
+  for (std::size_t i = 0; i < slots; ++i) ::new (&c->slots()[i]) CacheSlot{nullptr, Imp{}};
   return c;
 }
 
-void insertInto(MethodCache* c, const CacheEntry* e) {
-  for (std::size_t i = selectorSlot(c, e->sel);; i = (i + 1) & c->mask) {
-    if (!c->slots[i].load(std::memory_order_relaxed)) {
-      c->slots[i].store(e, std::memory_order_release);
+void insertInto(MethodCache* c, SEL sel, Imp imp) {
+  CacheSlot* slots = c->slots();
+  for (std::size_t i = selectorSlot(c, sel);; i = (i + 1) & c->mask) {
+    if (!slots[i].sel.load(std::memory_order_relaxed)) {
+      slots[i].imp = imp;
+      slots[i].sel.store(sel, std::memory_order_release);
       return;
     }
   }
@@ -101,20 +103,20 @@ void fillCache(Class cls, SEL sel, Imp imp) {
   std::lock_guard g(d->cacheMutex);
   const MethodCache* cur = cls->cache_.load(std::memory_order_relaxed);
   if (cur && cacheProbe(cur, sel)) return;
-  auto* entry = new CacheEntry{sel, imp};
-  d->entries.push_back(std::unique_ptr<CacheEntry>(entry));
   std::size_t capacity = cur ? cur->mask + 1 : 0;
   if (!cur || (d->cacheCount + 1) * 4 > capacity * 3) {
     MethodCache* grown = newCache(cur ? capacity * 2 : kInitialCacheSlots);
     if (cur) {
-      for (std::size_t i = 0; i < capacity; ++i)
-        if (const CacheEntry* e = cur->slots[i].load(std::memory_order_relaxed)) insertInto(grown, e);
+      for (std::size_t i = 0; i < capacity; ++i) {
+        const CacheSlot& slot = cur->slots()[i];
+        if (SEL s = slot.sel.load(std::memory_order_relaxed)) insertInto(grown, s, slot.imp);
+      }
     }
-    insertInto(grown, entry);
+    insertInto(grown, sel, imp);
     cls->cache_.store(grown, std::memory_order_release);
     retire(d, cur);
   } else {
-    insertInto(const_cast<MethodCache*>(cur), entry);
+    insertInto(const_cast<MethodCache*>(cur), sel, imp);
   }
   ++d->cacheCount;
 }

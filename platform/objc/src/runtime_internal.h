@@ -28,7 +28,6 @@ struct ClassData {
   // Guarded by cacheMutex; readers probe cache_ without it.
   std::mutex cacheMutex;
   std::size_t cacheCount = 0;
-  std::vector<std::unique_ptr<CacheEntry>> entries;
   std::vector<const MethodCache*> retired;
 };
 

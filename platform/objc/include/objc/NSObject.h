@@ -82,26 +82,29 @@ class NSObject {
 namespace objc {
 struct ClassData;
 
-// The per-class lookup cache: open addressing over immutable entries, so a
-// sender probes it without taking a lock. A cache is never changed in a way
-// that could mislead a reader; when tables change it is replaced whole.
-struct CacheEntry {
-  SEL sel;
+// The per-class lookup cache: open addressing, probed without a lock. A slot
+// is written once: its implementation first, then (with release) its
+// selector, so a reader that sees the selector sees the rest. When tables
+// change the cache is replaced whole, never edited.
+struct CacheSlot {
+  std::atomic<SEL> sel;
   Imp imp;  // fn == nullptr: the class does not answer sel
 };
 struct MethodCache {
   std::size_t mask;
   unsigned shift;
-  std::atomic<const CacheEntry*>* slots;
+  CacheSlot* slots() noexcept { return reinterpret_cast<CacheSlot*>(this + 1); }
+  const CacheSlot* slots() const noexcept { return reinterpret_cast<const CacheSlot*>(this + 1); }
 };
 inline std::size_t selectorSlot(const MethodCache* c, SEL sel) noexcept {
   return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(sel) * 0x9E3779B97F4A7C15ull) >> c->shift);
 }
-inline const CacheEntry* cacheProbe(const MethodCache* c, SEL sel) noexcept {
+inline const CacheSlot* cacheProbe(const MethodCache* c, SEL sel) noexcept {
+  const CacheSlot* slots = c->slots();
   for (std::size_t i = selectorSlot(c, sel);; i = (i + 1) & c->mask) {
-    const CacheEntry* e = c->slots[i].load(std::memory_order_acquire);
-    if (!e) return nullptr;
-    if (e->sel == sel) return e;
+    SEL s = slots[i].sel.load(std::memory_order_acquire);
+    if (s == sel) return &slots[i];
+    if (!s) return nullptr;
   }
 }
 }  // namespace objc

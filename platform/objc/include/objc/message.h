@@ -31,7 +31,7 @@ struct SelName {
 
 // The interned selector for a literal, looked up once per call site's type.
 template <SelName S>
-SEL sel() {
+[[gnu::always_inline]] inline SEL sel() {
   static const SEL s = sel_registerName(S.text);
   return s;
 }
@@ -140,7 +140,7 @@ std::string encodingFor(std::initializer_list<const char*> parts);
 
 // The interned encoding of a canonical signature: result, self, _cmd, args.
 template <class R, class... A>
-const char* typesOf() {
+[[gnu::always_inline]] inline const char* typesOf() {
   static const char* const t = internTypes(encodingFor(
       {TypeEncoding<R>::value, TypeEncoding<id>::value, TypeEncoding<SEL>::value, TypeEncoding<A>::value...}));
   return t;
@@ -149,7 +149,7 @@ const char* typesOf() {
 // ------------------------------------------------------------------ lookups
 
 // Lookup through the class's cache; the slow path fills it.
-inline Imp lookup(Class cls, SEL sel);
+[[gnu::always_inline]] inline Imp lookup(Class cls, SEL sel);
 
 // ----------------------------------------------------------------- invoking
 
@@ -161,10 +161,10 @@ struct Call<R(A...)> {
   using CR = CanonRet<R>;
   using Fn = CR (*)(id, SEL, CanonArg<A>...);
 
-  static const char* types() { return typesOf<CR, CanonArg<A>...>(); }
+  [[gnu::always_inline]] static const char* types() { return typesOf<CR, CanonArg<A>...>(); }
 
   template <class... X>
-  static R invoke(Imp imp, id self, SEL sel, X&&... args) {
+  [[gnu::always_inline]] static R invoke(Imp imp, id self, SEL sel, X&&... args) {
     if (!imp) {
       if (!self) return R();
       throwUnrecognized(self, sel);
@@ -192,12 +192,12 @@ inline id asId(std::nullptr_t) noexcept { return nullptr; }
 // send<R(A...), "selector:">(receiver, args...): a message to an object or a
 // class. A message to nothing returns the zero value of R.
 template <class Sig, SelName S, class Recv, class... X>
-auto send(const Recv& receiver, X&&... args) {
+[[gnu::always_inline]] inline auto send(const Recv& receiver, X&&... args) {
   id self = asId(receiver);
   SEL s = sel<S>();
   using C = Call<Sig>;
   if (!self) return decltype(C::invoke(Imp{}, self, s, std::forward<X>(args)...))();
-  return C::invoke(lookup(object_getClass(self), s), self, s, std::forward<X>(args)...);
+  return C::invoke(lookup(self->isa(), s), self, s, std::forward<X>(args)...);
 }
 
 // The same with a selector known only at run time.
@@ -206,7 +206,7 @@ auto sendSel(const Recv& receiver, SEL s, X&&... args) {
   id self = asId(receiver);
   using C = Call<Sig>;
   if (!self) return decltype(C::invoke(Imp{}, self, s, std::forward<X>(args)...))();
-  return C::invoke(lookup(object_getClass(self), s), self, s, std::forward<X>(args)...);
+  return C::invoke(lookup(self->isa(), s), self, s, std::forward<X>(args)...);
 }
 
 // A call to the superclass of `definingClass`, the class whose method is
@@ -296,9 +296,9 @@ const char* typesFor() {
 
 // ------------------------------------------------------------ cache fast path
 
-inline Imp lookup(Class cls, SEL sel) {
+[[gnu::always_inline]] inline Imp lookup(Class cls, SEL sel) {
   if (const MethodCache* c = cls->cache_.load(std::memory_order_acquire)) {
-    if (const CacheEntry* e = cacheProbe(c, sel)) return e->imp;
+    if (const CacheSlot* e = cacheProbe(c, sel)) return e->imp;
   }
   return lookupSlow(cls, sel);
 }
