@@ -1,0 +1,61 @@
+// A line-delimited JSON control protocol on a local socket, served on the
+// host's main loop so that every request sees and changes the host's state on
+// its main thread.
+//
+// Each request is one JSON object on one line; each answer is one line: the
+// handler's object with "ok": true added, or {"ok": false, "error": "..."}.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace asio {
+class io_context;
+}
+
+namespace control {
+
+using json = nlohmann::json;
+
+// What a handler throws to answer with an error; any other exception is
+// answered the same way, so a bad request never takes the host down.
+class RequestError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+using Handler = std::function<json(const json& request)>;
+
+// Longest request line accepted; a longer one is answered with an error and
+// the connection is closed.
+inline constexpr std::size_t kMaxRequestBytes = 1 << 20;
+
+class Server {
+ public:
+  // Listens on `socketPath`, replacing a stale socket left by a dead host.
+  // Throws std::runtime_error naming the path when it cannot listen there
+  // (too long for a local socket, folder missing, in use by a live host).
+  Server(asio::io_context& context, const std::string& socketPath, Handler handler);
+  ~Server();
+  Server(const Server&) = delete;
+  Server& operator=(const Server&) = delete;
+
+  const std::string& path() const;
+
+ private:
+  struct Impl;
+  std::shared_ptr<Impl> impl_;
+};
+
+// Answers one request line: parses, dispatches, catches. Exposed so the
+// framing can be tested without a socket.
+std::string answerLine(const std::string& line, const Handler& handler);
+
+// The request's "op" member, or a RequestError.
+std::string requestOp(const json& request);
+
+}  // namespace control

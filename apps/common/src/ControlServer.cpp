@@ -1,0 +1,129 @@
+#include "control/ControlServer.h"
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <asio.hpp>
+#include <cstdio>
+
+#include "control/ControlClient.h"
+
+namespace control {
+
+using asio::local::stream_protocol;
+
+std::string requestOp(const json& request) {
+  auto it = request.find("op");
+  if (it == request.end() || !it->is_string()) throw RequestError("request has no \"op\" text");
+  return it->get<std::string>();
+}
+
+std::string answerLine(const std::string& line, const Handler& handler) {
+  json answer;
+  try {
+    json request = json::parse(line);
+    if (!request.is_object()) throw RequestError("request is not a JSON object");
+    answer = handler(request);
+    if (answer.is_null()) answer = json::object();
+    if (!answer.is_object()) answer = json{{"result", answer}};
+    answer["ok"] = true;
+  } catch (const json::parse_error& e) {
+    answer = json{{"ok", false}, {"error", std::string("malformed request: ") + e.what()}};
+  } catch (const std::exception& e) {
+    answer = json{{"ok", false}, {"error", e.what()}};
+  }
+  // Text from the host's state may hold bytes that are not UTF-8; replace them
+  // rather than fail the answer.
+  return answer.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+namespace {
+
+class Session : public std::enable_shared_from_this<Session> {
+ public:
+  Session(stream_protocol::socket socket, std::shared_ptr<Handler> handler)
+      : socket_(std::move(socket)), handler_(std::move(handler)), buffer_(kMaxRequestBytes) {}
+
+  void start() { readLine(); }
+
+ private:
+  void readLine() {
+    auto self = shared_from_this();
+    asio::async_read_until(socket_, buffer_, '\n', [self](const asio::error_code& ec, std::size_t n) {
+      if (ec == asio::error::not_found) {
+        self->reply("{\"ok\":false,\"error\":\"request line too long\"}\n", /*close=*/true);
+        return;
+      }
+      if (ec) return;  // the client went away
+      std::string line(asio::buffers_begin(self->buffer_.data()), asio::buffers_begin(self->buffer_.data()) + n);
+      self->buffer_.consume(n);
+      while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+      if (line.find_first_not_of(" \t") == std::string::npos) {
+        self->readLine();
+        return;
+      }
+      self->reply(answerLine(line, *self->handler_), false);
+    });
+  }
+
+  void reply(std::string text, bool close) {
+    auto self = shared_from_this();
+    auto out = std::make_shared<std::string>(std::move(text));
+    asio::async_write(socket_, asio::buffer(*out), [self, out, close](const asio::error_code& ec, std::size_t) {
+      if (ec || close) return;
+      self->readLine();
+    });
+  }
+
+  stream_protocol::socket socket_;
+  std::shared_ptr<Handler> handler_;
+  asio::streambuf buffer_;
+};
+
+}  // namespace
+
+struct Server::Impl : std::enable_shared_from_this<Server::Impl> {
+  Impl(asio::io_context& context, std::string p, Handler h)
+      : path(std::move(p)), handler(std::make_shared<Handler>(std::move(h))), acceptor(context) {}
+
+  void accept() {
+    std::weak_ptr<Impl> weak = shared_from_this();
+    acceptor.async_accept([weak](const asio::error_code& ec, stream_protocol::socket socket) {
+      auto self = weak.lock();
+      if (!self || ec == asio::error::operation_aborted) return;
+      if (!ec) std::make_shared<Session>(std::move(socket), self->handler)->start();
+      self->accept();
+    });
+  }
+
+  std::string path;
+  std::shared_ptr<Handler> handler;
+  stream_protocol::acceptor acceptor;
+};
+
+Server::Server(asio::io_context& context, const std::string& socketPath, Handler handler)
+    : impl_(std::make_shared<Impl>(context, socketPath, std::move(handler))) {
+  if (socketPath.size() >= sizeof(sockaddr_un::sun_path))
+    throw std::runtime_error("control socket path is too long for a local socket (" +
+                             std::to_string(socketPath.size()) + " bytes): " + socketPath);
+  if (isListening(socketPath)) throw std::runtime_error("another host already answers on " + socketPath);
+  ::unlink(socketPath.c_str());  // stale, from a host that died
+  asio::error_code ec;
+  stream_protocol::endpoint ep(socketPath);
+  impl_->acceptor.open(ep.protocol(), ec);
+  if (!ec) impl_->acceptor.bind(ep, ec);
+  if (!ec) impl_->acceptor.listen(asio::socket_base::max_listen_connections, ec);
+  if (ec) throw std::runtime_error("cannot listen on " + socketPath + ": " + ec.message());
+  impl_->accept();
+}
+
+Server::~Server() {
+  asio::error_code ec;
+  impl_->acceptor.close(ec);
+  ::unlink(impl_->path.c_str());
+}
+
+const std::string& Server::path() const { return impl_->path; }
+
+}  // namespace control
