@@ -1,0 +1,22 @@
+#include "uikit/NSIndexPath.h"
+
+Ref<NSIndexPath> NSIndexPath::indexPathForRowInSectionImpl(NSObject*, SEL, long row, long section) {
+  auto p = ref_cast<NSIndexPath>(NSIndexPath::new_());
+  p->row_ = row;
+  p->section_ = section;
+  return p;
+}
+
+bool NSIndexPath::isEqualImpl(NSObject* other) {
+  auto* o = objc_cast<NSIndexPath>(other);
+  return o && o->row_ == row_ && o->section_ == section_;
+}
+
+OBJC_IMPLEMENT(NSIndexPath)
+void NSIndexPath::registerMethods(objc::ClassBuilder<NSIndexPath>& b) {
+  b.classMethod<"indexPathForRow:inSection:", &NSIndexPath::indexPathForRowInSectionImpl>()
+      .method<"row", &NSIndexPath::rowImpl>()
+      .method<"section", &NSIndexPath::sectionImpl>()
+      .method<"isEqual:", &NSIndexPath::isEqualImpl>()
+      .method<"hash", &NSIndexPath::hashImpl>();
+}

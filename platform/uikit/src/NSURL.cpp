@@ -1,0 +1,28 @@
+#include "uikit/NSURL.h"
+
+#include <cctype>
+
+Ref<NSURL> NSURL::URLWithStringImpl(NSObject*, SEL, NSString* text) {
+  if (!text || text->utf8().empty()) return nullptr;
+  for (unsigned char c : text->utf8())
+    if (c <= 0x20 || c >= 0x7f || c == '"' || c == '<' || c == '>' || c == '\\' || c == '^' || c == '`' ||
+        c == '{' || c == '|' || c == '}')
+      return nullptr;
+  auto u = ref_cast<NSURL>(NSURL::new_());
+  u->text_ = text;
+  return u;
+}
+
+Ref<NSString> NSURL::schemeImpl() {
+  const std::string& t = text_->utf8();
+  auto colon = t.find(':');
+  if (colon == std::string::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(t[0]))) return nullptr;
+  return NSString::make(t.substr(0, colon));
+}
+
+OBJC_IMPLEMENT(NSURL)
+void NSURL::registerMethods(objc::ClassBuilder<NSURL>& b) {
+  b.classMethod<"URLWithString:", &NSURL::URLWithStringImpl>()
+      .method<"absoluteString", &NSURL::absoluteStringImpl>()
+      .method<"scheme", &NSURL::schemeImpl>();
+}

@@ -1,0 +1,138 @@
+#include "uikit/UIAppearance.h"
+
+#include <mutex>
+
+#include "uikit/UIViewController.h"
+
+namespace {
+
+std::mutex& registryMutex() {
+  static std::mutex m;
+  return m;
+}
+// Proxies live for the process, as on the device.
+std::vector<_UIAppearance*>& registry() {
+  static std::vector<_UIAppearance*> r;
+  return r;
+}
+
+const int kOwningControllerKey = 0;
+
+Ref<NSObject> appearanceWhenContained(NSObject* cls, SEL, NSArray* containers) {
+  std::vector<Class> list;
+  if (containers)
+    for (const auto& c : containers->items())
+      if (c && class_isMetaClass(object_getClass(c.get()))) list.push_back(static_cast<Class>(c.get()));
+  return _UIAppearance::proxyFor(static_cast<Class>(cls), list);
+}
+
+// Adds the class method to every view class without touching UIView's own table.
+[[maybe_unused]] const bool installed = [] {
+  class_addMethod(object_getClass(UIView::cls()), sel_registerName("appearanceWhenContainedInInstancesOfClasses:"),
+                  objc::method<&appearanceWhenContained>(),
+                  objc::typesFor<Ref<NSObject>(NSArray*)>());
+  return true;
+}();
+
+}  // namespace
+
+struct AppearanceAccess {
+  static Ref<UIColor> color(_UIAppearance* p, uikit::AppearanceProperty prop) {
+    return prop == uikit::AppearanceProperty::TintColor ? p->tintColor_ : p->onTintColor_;
+  }
+  static Class target(_UIAppearance* p) { return p->target_; }
+  static const std::vector<Class>& containers(_UIAppearance* p) { return p->containers_; }
+};
+
+Ref<_UIAppearance> _UIAppearance::proxyFor(Class target, const std::vector<Class>& containers) {
+  std::lock_guard g(registryMutex());
+  for (auto* p : registry())
+    if (p->target_ == target && p->containers_ == containers) return Ref<_UIAppearance>(p);
+  auto p = ref_cast<_UIAppearance>(_UIAppearance::new_());
+  p->target_ = target;
+  p->containers_ = containers;
+  p->retain();
+  registry().push_back(p.get());
+  return p;
+}
+
+Ref<UIColor> _UIAppearance::tintColorImpl() {
+  std::lock_guard g(registryMutex());
+  return tintColor_;
+}
+void _UIAppearance::setTintColorImpl(UIColor* c) {
+  std::lock_guard g(registryMutex());
+  tintColor_ = c;
+}
+Ref<UIColor> _UIAppearance::onTintColorImpl() {
+  std::lock_guard g(registryMutex());
+  return onTintColor_;
+}
+void _UIAppearance::setOnTintColorImpl(UIColor* c) {
+  std::lock_guard g(registryMutex());
+  onTintColor_ = c;
+}
+
+OBJC_IMPLEMENT(_UIAppearance)
+void _UIAppearance::registerMethods(objc::ClassBuilder<_UIAppearance>& b) {
+  b.method<"tintColor", &_UIAppearance::tintColorImpl>()
+      .method<"setTintColor:", &_UIAppearance::setTintColorImpl>()
+      .method<"onTintColor", &_UIAppearance::onTintColorImpl>()
+      .method<"setOnTintColor:", &_UIAppearance::setOnTintColorImpl>();
+}
+
+namespace uikit {
+
+NSObject* viewControllerOwning(UIView* view) {
+  // Held without a count: the controller clears it when it lets the view go.
+  Ref<NSObject> vc = objc_getAssociatedObject(view, &kOwningControllerKey);
+  return vc.get();
+}
+
+void setViewControllerOwning(UIView* view, NSObject* controller) {
+  objc_setAssociatedObject(view, &kOwningControllerKey, controller, OBJC_ASSOCIATION_ASSIGN);
+}
+
+Ref<UIColor> appearanceColor(UIView* view, AppearanceProperty property) {
+  if (!view) return nullptr;
+  std::vector<NSObject*> chain;
+  for (Ref<UIView> v = view->superview(); v; v = v->superview()) {
+    chain.push_back(v.get());
+    for (NSObject* vc = viewControllerOwning(v.get()); vc;) {
+      chain.push_back(vc);
+      auto* c = static_cast<UIViewController*>(vc);
+      vc = c->parent();
+    }
+  }
+  std::lock_guard g(registryMutex());
+  Ref<UIColor> best;
+  std::size_t bestDepth = 0;
+  bool found = false;
+  for (auto* p : registry()) {
+    Ref<UIColor> c = AppearanceAccess::color(p, property);
+    if (!c || !objc_opt_isKindOfClass(view, AppearanceAccess::target(p))) continue;
+    bool all = true;
+    for (Class container : AppearanceAccess::containers(p)) {
+      bool in = false;
+      for (NSObject* o : chain)
+        if (objc_opt_isKindOfClass(o, container)) {
+          in = true;
+          break;
+        }
+      if (!in) {
+        all = false;
+        break;
+      }
+    }
+    if (!all) continue;
+    std::size_t depth = AppearanceAccess::containers(p).size();
+    if (!found || depth >= bestDepth) {
+      best = c;
+      bestDepth = depth;
+      found = true;
+    }
+  }
+  return best;
+}
+
+}  // namespace uikit

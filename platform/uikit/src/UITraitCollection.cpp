@@ -1,0 +1,21 @@
+#include "uikit/UITraitCollection.h"
+
+Ref<UITraitCollection> UITraitCollection::make(long style, long horizontalSizeClass) {
+  auto t = ref_cast<UITraitCollection>(UITraitCollection::new_());
+  t->style_ = style;
+  t->sizeClass_ = horizontalSizeClass;
+  return t;
+}
+
+namespace {
+Ref<NSObject> withStyle(NSObject*, SEL, long style) {
+  return UITraitCollection::make(style, UIUserInterfaceSizeClassUnspecified);
+}
+}  // namespace
+
+OBJC_IMPLEMENT(UITraitCollection)
+void UITraitCollection::registerMethods(objc::ClassBuilder<UITraitCollection>& b) {
+  b.classMethod<"traitCollectionWithUserInterfaceStyle:", &withStyle>()
+      .method<"userInterfaceStyle", &UITraitCollection::userInterfaceStyleImpl>()
+      .method<"horizontalSizeClass", &UITraitCollection::horizontalSizeClassImpl>();
+}
