@@ -1,0 +1,80 @@
+// The preference store: named persistent domains, each a whole dictionary
+// kept in one binary property list, "<name>.plist" in the device's
+// /var/mobile/Library/Preferences.
+//
+// - Writes replace the file atomically (temporary file, fsync, rename) with
+//   owner-only permissions, so readers in other processes never see a torn
+//   file and a crash mid-write keeps the previous contents.
+// - Every write of a domain, and every updatePersistentDomainForName, holds an
+//   advisory lock on the domain across processes; an update is one serialised
+//   read-modify-write, so concurrent updates of distinct keys lose nothing.
+// - A domain name must be a plain reverse-domain identifier; any other name
+//   is refused (reads give nothing, writes do nothing) with one log line.
+// - A file that does not parse reads as absent, is logged once, and is kept
+//   aside as "<name>.plist.corrupt-<time>" before the next write replaces it.
+// - Reads of an unchanged file return the same immutable dictionary without
+//   parsing again; a change made by any process is seen by the next read.
+//   Safe to use from any thread.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <type_traits>
+
+#include "foundation/NSDictionary.h"
+#include "objc/define.h"
+
+class NSUserDefaults : public NSObject {
+  OBJC_CLASS(NSUserDefaults, NSObject)
+ public:
+  static Ref<NSUserDefaults> standardUserDefaults() {
+    return ref_cast<NSUserDefaults>(objc::send<Ref<NSObject>(), "standardUserDefaults">(cls()));
+  }
+
+  // The whole domain, immutable, or nothing when it is absent or unreadable.
+  Ref<NSDictionary> persistentDomainForName(NSString* name) {
+    return ref_cast<NSDictionary>(objc::send<Ref<NSObject>(id), "persistentDomainForName:">(this, name));
+  }
+  // Replaces the whole domain. Nothing is written when the dictionary holds a
+  // value a property list cannot (logged).
+  void setPersistentDomainForName(NSDictionary* domain, NSString* name) {
+    objc::send<void(id, id), "setPersistentDomain:forName:">(this, domain, name);
+  }
+  void removePersistentDomainForName(NSString* name) {
+    objc::send<void(id), "removePersistentDomainForName:">(this, name);
+  }
+  // Every write is already on disk when it returns; kept for callers that ask.
+  bool synchronize() { return objc::send<bool(), "synchronize">(this); }
+
+  // One read-modify-write of a domain under its cross-process lock: `change`
+  // gets a mutable copy of the domain (empty when absent) and the result is
+  // stored as the whole domain. If `change` returns false, nothing is stored.
+  // Returns whether a new domain was stored. Not a message: C++ callers only.
+  template <class F>
+  bool updatePersistentDomainForName(NSString* name, F&& change) {
+    return updateDomain(name, [&](NSMutableDictionary* d) -> bool {
+      if constexpr (std::is_void_v<std::invoke_result_t<F&, NSMutableDictionary*>>) {
+        change(d);
+        return true;
+      } else {
+        return static_cast<bool>(change(d));
+      }
+    });
+  }
+
+  static bool isValidDomainName(std::string_view name);
+  // How many times a domain file has been parsed by this process.
+  static std::uint64_t domainParseCount();
+  // Forgets what the cache holds, so the next read of each domain parses.
+  static void dropDomainCache();
+
+ private:
+  bool updateDomain(NSString* name, const std::function<bool(NSMutableDictionary*)>& change);
+
+  static Ref<NSUserDefaults> standardUserDefaultsImpl(NSObject* cls, SEL);
+  Ref<NSDictionary> persistentDomainForNameImpl(NSString* name);
+  void setPersistentDomainForNameImpl(NSDictionary* domain, NSString* name);
+  void removePersistentDomainForNameImpl(NSString* name);
+  bool synchronizeImpl() { return true; }
+};

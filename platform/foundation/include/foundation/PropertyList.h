@@ -1,0 +1,38 @@
+// Reading and writing property lists (XML and binary) to and from value
+// objects: booleans and numbers (NSNumber), text (NSString), dates (NSDate),
+// data (NSData), arrays (NSArray) and dictionaries with text keys
+// (NSDictionary). What is read is immutable all the way down.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "foundation/Result.h"
+#include "objc/NSObject.h"
+
+namespace foundation {
+
+enum class PlistFormat { Binary, XML };
+
+// Either format, told apart by the content. Malformed or truncated input is
+// an Error with a message, never a crash.
+Result<Ref<NSObject>> plistFromBytes(std::string_view bytes);
+// A host path (not a device path; see DevicePaths.h).
+Result<Ref<NSObject>> plistFromFile(const std::string& path);
+
+// Fails for a value that a property list cannot hold (another class, text
+// with a NUL byte, nesting deeper than 512 levels or a collection that
+// contains itself).
+Result<std::string> plistToBytes(NSObject* value, PlistFormat format);
+// Writes to a temporary file beside `path` and renames it into place.
+Status writePlistFile(const std::string& path, NSObject* value, PlistFormat format);
+
+// Whether value is made only of property-list kinds.
+bool isPropertyList(NSObject* value);
+// The same value with every mutable collection or text replaced by an
+// immutable copy; immutable parts are shared.
+Ref<NSObject> immutableDeepCopy(NSObject* value);
+
+}  // namespace foundation

@@ -1,0 +1,26 @@
+// Helpers shared by foundation's own sources.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "foundation/NSString.h"
+
+class NSNumber;
+
+namespace foundation::detail {
+
+template <class T>
+Ref<T> allocAs(NSObject* classObject) {
+  return ref_cast<T>(objc::send<Ref<NSObject>(), "alloc">(classObject));
+}
+
+inline std::string_view textOf(NSString* s) { return s ? std::string_view(s->utf8()) : std::string_view(); }
+
+// Appends obj in the old-style property-list form that collections use for
+// their descriptions, indented by `level` steps of four spaces.
+void appendPlistDescription(std::string& out, NSObject* obj, int level);
+
+NSNumber* sharedBoolean(bool value);
+
+}  // namespace foundation::detail

@@ -1,0 +1,66 @@
+#include "foundation/NSData.h"
+
+#include <cstring>
+#include <functional>
+#include <string_view>
+
+#include "Internal.h"
+
+OBJC_IMPLEMENT(NSData)
+
+struct DataAccess {
+  static Ref<NSData> make(NSObject* cls, const void* bytes, unsigned long length) {
+    Ref<NSData> d = foundation::detail::allocAs<NSData>(cls);
+    if (bytes && length) {
+      auto* p = static_cast<const std::uint8_t*>(bytes);
+      d->bytes_.assign(p, p + length);
+    }
+    return d;
+  }
+};
+
+namespace {
+Ref<NSData> classData(NSObject* c, SEL) { return DataAccess::make(c, nullptr, 0); }
+Ref<NSData> classWithBytes(NSObject* c, SEL, const void* bytes, unsigned long length) {
+  return DataAccess::make(c, bytes, length);
+}
+}  // namespace
+
+Ref<NSData> NSData::make(std::span<const std::uint8_t> bytes) {
+  return DataAccess::make(cls(), bytes.data(), bytes.size());
+}
+
+bool NSData::isEqualToDataImpl(NSData* other) { return other && other->bytes_ == bytes_; }
+
+Ref<NSString> NSData::descriptionImpl() {
+  static const char digits[] = "0123456789abcdef";
+  std::string out = "<";
+  for (std::size_t i = 0; i < bytes_.size(); ++i) {
+    if (i && i % 4 == 0) out += ' ';
+    out += digits[bytes_[i] >> 4];
+    out += digits[bytes_[i] & 15];
+  }
+  out += '>';
+  return NSString::make(out);
+}
+
+bool NSData::isEqualImpl(NSObject* other) {
+  auto* d = objc_cast<NSData>(other);
+  return d && d->bytes_ == bytes_;
+}
+unsigned long NSData::hashImpl() {
+  return std::hash<std::string_view>{}(
+      std::string_view(reinterpret_cast<const char*>(bytes_.data()), std::min<std::size_t>(bytes_.size(), 80)));
+}
+
+void NSData::registerMethods(objc::ClassBuilder<NSData>& b) {
+  b.classMethod<"data", &classData>()
+      .classMethod<"dataWithBytes:length:", &classWithBytes>()
+      .method<"length", &NSData::lengthImpl>()
+      .method<"bytes", &NSData::bytesImpl>()
+      .method<"isEqualToData:", &NSData::isEqualToDataImpl>()
+      .method<"description", &NSData::descriptionImpl>()
+      .method<"isEqual:", &NSData::isEqualImpl>()
+      .method<"hash", &NSData::hashImpl>()
+      .method<"copy", &NSData::copyImpl>();
+}

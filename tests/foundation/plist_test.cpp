@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "foundation/Foundation.h"
+
+namespace {
+
+using foundation::PlistFormat;
+
+Ref<NSDictionary> sample() {
+  const std::uint8_t bytes[] = {0, 1, 2, 0xff};
+  return NSDictionary::of({
+      {"yes", kCFBooleanTrue},
+      {"no", kCFBooleanFalse},
+      {"int", NSNumber::numberWithInteger(-1234567890123LL)},
+      {"real", NSNumber::numberWithDouble(0.45)},
+      {"text", "héllo <&> \"x\""_ns},
+      {"empty", ""_ns},
+      {"date", NSDate::make(-0.5 + 12345678.0)},
+      {"data", NSData::make(bytes)},
+      {"list", NSArray::of({NSNumber::numberWithInt(1), NSDictionary::of({{"k", "v"_ns}})})},
+  });
+}
+
+TEST(PropertyList, RoundTripsEveryKindInBothFormats) {
+  for (auto format : {PlistFormat::Binary, PlistFormat::XML}) {
+    auto bytes = foundation::plistToBytes(sample(), format);
+    ASSERT_TRUE(bytes) << bytes.error();
+    auto back = foundation::plistFromBytes(bytes.value());
+    ASSERT_TRUE(back) << back.error();
+    auto* d = objc_cast<NSDictionary>(back->get());
+    ASSERT_NE(d, nullptr);
+    // Booleans stay booleans: the kind is part of the value.
+    auto* yes = objc_cast<NSNumber>(d->find("yes"));
+    ASSERT_NE(yes, nullptr);
+    EXPECT_TRUE(yes->isBoolean());
+    EXPECT_EQ(yes, kCFBooleanTrue);
+    EXPECT_FALSE(objc_cast<NSNumber>(d->find("int"))->isBoolean());
+    if (format == PlistFormat::Binary) {
+      EXPECT_TRUE(d->isEqual(sample())) << foundation::describe(d);
+    } else {
+      // XML keeps dates to the second.
+      auto* date = objc_cast<NSDate>(d->find("date"));
+      ASSERT_NE(date, nullptr);
+      EXPECT_NEAR(date->storage(), 12345677.5, 1.0);
+    }
+    EXPECT_FALSE(d->isKindOfClass(NSMutableDictionary::cls()));
+  }
+}
+
+TEST(PropertyList, MalformedInputIsAnErrorNotACrash) {
+  auto bin = foundation::plistToBytes(sample(), PlistFormat::Binary).value();
+  auto xml = foundation::plistToBytes(sample(), PlistFormat::XML).value();
+  EXPECT_FALSE(foundation::plistFromBytes(""));
+  EXPECT_FALSE(foundation::plistFromBytes("garbage"));
+  EXPECT_FALSE(foundation::plistFromBytes("bplist00"));
+  EXPECT_FALSE(foundation::plistFromBytes("<plist><dict><key>a</key>"));
+  // Every truncation of the binary form fails cleanly.
+  for (std::size_t n = 0; n < bin.size(); ++n) {
+    auto r = foundation::plistFromBytes(std::string_view(bin).substr(0, n));
+    EXPECT_FALSE(r) << "parsed a binary plist cut at " << n;
+    if (!r) {
+      EXPECT_FALSE(r.error().empty());
+    }
+  }
+  for (std::size_t n = 0; n < xml.size() / 2; ++n) EXPECT_FALSE(foundation::plistFromBytes(xml.substr(0, n)));
+  // Random damage may parse or not, but never crashes.
+  std::mt19937 rng(7);
+  for (int round = 0; round < 2000; ++round) {
+    std::string damaged = round % 2 ? bin : xml;
+    for (int k = 0; k < 4; ++k) damaged[rng() % damaged.size()] = static_cast<char>(rng());
+    (void)foundation::plistFromBytes(damaged);
+  }
+}
+
+TEST(PropertyList, RefusesWhatAPlistCannotHold) {
+  EXPECT_FALSE(foundation::plistToBytes(NSDictionary::of({{"o", NSObject::new_()}}), PlistFormat::Binary));
+  EXPECT_FALSE(foundation::plistToBytes(NSString::make(std::string_view("a\0b", 3)), PlistFormat::XML));
+  auto loop = NSMutableArray::array();
+  loop->addObject(loop);
+  auto r = foundation::plistToBytes(loop, PlistFormat::Binary);
+  EXPECT_FALSE(r);
+  loop->removeAllObjects();  // break the cycle so the array can go
+  EXPECT_TRUE(foundation::isPropertyList(sample()));
+}
+
+TEST(PropertyList, FilesAreReadAsDevicePaths) {
+  char tmpl[] = "/tmp/corvallo-plist-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  foundation::setDeviceRootOverride(std::string(tmpl));
+  std::string host = foundation::devicePath("/page.plist");
+  ASSERT_TRUE(foundation::writePlistFile(host, sample(), PlistFormat::XML));
+  auto d = NSDictionary::dictionaryWithContentsOfFile("/page.plist"_ns);
+  ASSERT_TRUE(d);
+  EXPECT_EQ(ref_cast<NSString>(d->objectForKey("text"))->utf8(), "héllo <&> \"x\"");
+  auto m = NSMutableDictionary::dictionaryWithContentsOfFile("/page.plist"_ns);
+  EXPECT_TRUE(m->isKindOfClass(NSMutableDictionary::cls()));
+  EXPECT_FALSE(NSArray::arrayWithContentsOfFile("/page.plist"_ns));
+  EXPECT_FALSE(NSDictionary::dictionaryWithContentsOfFile("/missing.plist"_ns));
+  auto missing = foundation::plistFromFile(foundation::devicePath("/missing.plist"));
+  EXPECT_FALSE(missing);
+  EXPECT_NE(missing.error().find("missing.plist"), std::string::npos);
+  foundation::setDeviceRootOverride(std::nullopt);
+  std::filesystem::remove_all(tmpl);
+}
+
+TEST(DevicePaths, ResolveUnderTheRootAndNeverAbove) {
+  foundation::setDeviceRootOverride("/tmp/dev-root");
+  EXPECT_EQ(foundation::devicePath("/var/mobile/Library/Preferences"), "/tmp/dev-root/var/mobile/Library/Preferences");
+  EXPECT_EQ(foundation::devicePath("/var/jb//usr/./lib"), "/tmp/dev-root/var/jb/usr/lib");
+  EXPECT_EQ(foundation::devicePath("/../../etc/passwd"), "/tmp/dev-root/etc/passwd");
+  EXPECT_EQ(foundation::devicePath("/a/b/../../../c"), "/tmp/dev-root/c");
+  foundation::setDeviceRootOverride(std::nullopt);
+  setenv("CORVALLO_DEVICE_ROOT", "/tmp/env-root", 1);
+  EXPECT_EQ(foundation::devicePath("/x"), "/tmp/env-root/x");
+  unsetenv("CORVALLO_DEVICE_ROOT");
+  std::string home = getenv("HOME") ? getenv("HOME") : "";
+  if (!home.empty()) {
+    EXPECT_EQ(foundation::deviceRoot(), home + "/.local/share/corvallo/device");
+  }
+}
+
+}  // namespace
