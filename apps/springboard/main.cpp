@@ -1,0 +1,113 @@
+// SpringBoard: the home-screen host. Registers its classes, lets the
+// substrate loader inject the libraries whose filters name it, builds the
+// home screen and runs the main loop, answering the control protocol.
+#include <CLI/CLI.hpp>
+#include <asio.hpp>
+#include <filesystem>
+#include <iostream>
+
+#include "HomeScreenReport.h"
+#include "control/ControlServer.h"
+#include "dispatch/dispatch.h"
+#include "dispatch/main_loop.h"
+#include "foundation/DevicePaths.h"
+#include "foundation/Log.h"
+#include "springboard/FBSystemService.h"
+
+using control::json;
+using control::RequestError;
+
+namespace {
+
+constexpr const char* kBundleIdentifier = "com.apple.springboard";
+constexpr const char* kControlSocket = "/var/run/corvallo/springboard.sock";
+
+long styleNamed(const json& req) {
+  std::string style = req.value("style", "light");
+  if (style == "light") return _UILegibilityStyleLight;
+  if (style == "dark") return _UILegibilityStyleDark;
+  throw RequestError("unknown legibility style \"" + style + "\" (light or dark)");
+}
+
+long integer(const json& req, const char* name, long fallback) {
+  auto it = req.find(name);
+  if (it == req.end()) return fallback;
+  if (!it->is_number_integer()) throw RequestError(std::string("\"") + name + "\" must be a whole number");
+  return it->get<long>();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"SpringBoard: the home-screen host of the simulated device"};
+  std::string root;
+  springboard::HomeScreenLayout layout;
+  long widgetHideDelayMs = SBHWidgetStackViewController::hideDelayMilliseconds();
+  app.add_option("--device-root", root, "device root folder (default: $CORVALLO_DEVICE_ROOT or the installed one)");
+  app.add_option("--icon-pages", layout.iconPages, "icon pages on the home screen")->check(CLI::Range(1, 50));
+  app.add_option("--widget-stacks", layout.widgetStacks, "widget stacks")->check(CLI::Range(0, 20));
+  app.add_option("--legibility-delay-ms", layout.legibilityDelayMs, "delay before the dots get colours")
+      ->check(CLI::Range(0, 60000));
+  app.add_option("--widget-hide-delay-ms", widgetHideDelayMs, "how long a scrolled widget stack shows its dots")
+      ->check(CLI::Range(0, 60000));
+  CLI11_PARSE(app, argc, argv);
+
+  if (!root.empty()) foundation::setDeviceRootOverride(std::filesystem::absolute(root).string());
+  foundation::setProcessName("SpringBoard");
+  SBHWidgetStackViewController::setHideDelayMilliseconds(widgetHideDelayMs);
+
+  substrate::InjectionReport injected = substrate::injectLibraries(kBundleIdentifier, "SpringBoard");
+
+  springboard::HomeScreen home(layout);
+  home.build();
+
+  std::string socketPath = foundation::devicePath(kControlSocket);
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(socketPath).parent_path(), ec);
+
+  auto handle = [&](const json& req) -> json {
+    std::string op = control::requestOp(req);
+    if (op == "state") return springboard::reportHomeScreen(home, injected);
+    if (op == "touch") {
+      auto hit = home.touchPageControl();
+      return json{{"hit", hit ? json(class_getName(object_getClass(hit))) : json(nullptr)}};
+    }
+    if (op == "page") {
+      home.showPage(integer(req, "index", 0));
+      return json::object();
+    }
+    if (op == "scrollWidget") {
+      long stack = integer(req, "stack", 0);
+      if (stack < 0 || !home.scrollWidgetStack(static_cast<std::size_t>(stack), integer(req, "widget", 1)))
+        throw RequestError("no widget stack " + std::to_string(stack));
+      return json::object();
+    }
+    if (op == "legibility") {
+      home.changeLegibility(styleNamed(req));
+      return json::object();
+    }
+    if (op == "respring") {
+      // Answer first; the process ends on the next turn of the main queue.
+      dispatch_async(dispatch_get_main_queue(), [] { FBSystemService::sharedInstance()->exitAndRelaunch(true); });
+      return json::object();
+    }
+    throw RequestError("unknown op \"" + op + "\"");
+  };
+
+  std::unique_ptr<control::Server> server;
+  try {
+    server = std::make_unique<control::Server>(dispatch::mainContext(), socketPath, handle);
+  } catch (const std::exception& e) {
+    std::cerr << "SpringBoard: " << e.what() << "\n";
+    return 1;
+  }
+
+  asio::signal_set signals(dispatch::mainContext(), SIGINT, SIGTERM);
+  signals.async_wait([](const asio::error_code& e, int) {
+    if (!e) dispatch::stopMain();
+  });
+
+  NSLog("SpringBoard started (%d libraries injected)", static_cast<int>(injected.loaded.size()));
+  dispatch_main();
+  return 0;
+}

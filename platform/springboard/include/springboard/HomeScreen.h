@@ -1,0 +1,49 @@
+// The home screen SpringBoard shows: icon pages with their page indicator and
+// a few widget stacks with theirs, in one view tree.
+#pragma once
+
+#include <vector>
+
+#include "springboard/SBHWidgetStackViewController.h"
+#include "springboard/SBIconListPageControl.h"
+
+namespace springboard {
+
+struct HomeScreenLayout {
+  long iconPages = 3;
+  long widgetStacks = 2;
+  long widgetsPerStack = 3;
+  // The wallpaper's legibility settles a moment after the home screen
+  // appears; only then do the dots get colours.
+  long legibilityDelayMs = 250;
+};
+
+class HomeScreen {
+ public:
+  explicit HomeScreen(HomeScreenLayout layout = {});
+
+  // Builds the views on the main thread. The indicator is made through
+  // initWithFrame:, as SpringBoard makes it.
+  void build();
+
+  UIView* root() const { return root_.get(); }
+  SBIconListPageControl* pageControl() const { return pageControl_.get(); }
+  const std::vector<Ref<SBHWidgetStackViewController>>& widgetStacks() const { return stacks_; }
+
+  // A finger down and up on the indicator: a hit test from the top of the
+  // tree, then the touch callbacks and the tap. Answers the view that was hit.
+  Ref<UIView> touchPageControl();
+  // Swipes to another icon page; animated property changes ask the indicator.
+  void showPage(long page);
+  void changeLegibility(long style);
+  // Returns false when there is no such stack.
+  bool scrollWidgetStack(std::size_t stack, long widget);
+
+ private:
+  HomeScreenLayout layout_;
+  Ref<UIView> root_;
+  Ref<SBIconListPageControl> pageControl_;
+  std::vector<Ref<SBHWidgetStackViewController>> stacks_;
+};
+
+}  // namespace springboard

@@ -1,0 +1,75 @@
+#include "springboard/HomeScreen.h"
+
+#include "dispatch/dispatch.h"
+#include "foundation/NSString.h"
+
+namespace springboard {
+
+namespace {
+constexpr CGFloat kScreenWidth = 390, kScreenHeight = 844;
+}
+
+HomeScreen::HomeScreen(HomeScreenLayout layout) : layout_(layout) {}
+
+void HomeScreen::build() {
+  root_ = UIView::alloc()->initWithFrame(CGRectMake(0, 0, kScreenWidth, kScreenHeight));
+
+  auto made = SBIconListPageControl::alloc()->initWithFrame(CGRectMake(0, kScreenHeight - 150, kScreenWidth, 37));
+  pageControl_ = ref_cast<SBIconListPageControl>(made);
+  if (pageControl_) {
+    pageControl_->setNumberOfPages(layout_.iconPages);
+    pageControl_->setCurrentPage(0);
+    root_->addSubview(pageControl_);
+  }
+
+  for (long i = 0; i < layout_.widgetStacks; ++i) {
+    auto stack = SBHWidgetStackViewController::alloc()->initWithWidgetCount(layout_.widgetsPerStack);
+    if (!stack) continue;
+    auto view = stack->view();
+    view->setFrame(CGRectMake(20 + 180 * static_cast<CGFloat>(i % 2), 80 + 190 * static_cast<CGFloat>(i / 2), 170, 170));
+    root_->addSubview(view);
+    stacks_.push_back(stack);
+  }
+
+  Ref<SBIconListPageControl> control = pageControl_;
+  dispatch_after(dispatch_time(DISPATCH_TIME_NOW, layout_.legibilityDelayMs * static_cast<long>(NSEC_PER_MSEC)),
+                 dispatch_get_main_queue(), [control] {
+                   if (control && !control->legibilitySettings())
+                     control->setLegibilitySettings(_UILegibilitySettings::settingsWithStyle(_UILegibilityStyleLight));
+                 });
+}
+
+Ref<UIView> HomeScreen::touchPageControl() {
+  if (!pageControl_) return nullptr;
+  CGRect f = pageControl_->frame();
+  CGPoint centre{f.origin.x + f.size.width / 2, f.origin.y + f.size.height / 2};
+  auto event = UIEvent::new_();
+  Ref<UIView> hit = root_->hitTestWithEvent(centre, event);
+  if (hit.get() == pageControl_.get()) {
+    auto touches = NSArray::arrayWithObject(UITouch::alloc()->initWithLocation(centre));
+    pageControl_->touchesBeganWithEvent(touches, event);
+    pageControl_->touchesEndedWithEvent(touches, event);
+    if (pageControl_->gestureRecognizerShouldBegin(pageControl_->tapGestureRecognizer()))
+      pageControl_->tapGestureDidUpdate(pageControl_->tapGestureRecognizer());
+  }
+  return hit;
+}
+
+void HomeScreen::showPage(long page) {
+  if (!pageControl_) return;
+  pageControl_->_shouldAnimatePropertyWithKey(NSString::make("alpha"));
+  pageControl_->setCurrentPage(page);
+  pageControl_->pageControlCurrentPageDidChange(pageControl_);
+}
+
+void HomeScreen::changeLegibility(long style) {
+  if (pageControl_) pageControl_->setLegibilitySettings(_UILegibilitySettings::settingsWithStyle(style));
+}
+
+bool HomeScreen::scrollWidgetStack(std::size_t stack, long widget) {
+  if (stack >= stacks_.size()) return false;
+  stacks_[stack]->scrollToWidget(widget);
+  return true;
+}
+
+}  // namespace springboard

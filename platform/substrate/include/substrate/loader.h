@@ -1,0 +1,37 @@
+// Injection of libraries into a host, as the substrate loader does on the
+// device: every library in "/Library/MobileSubstrate/DynamicLibraries" whose
+// filter plist names the host is loaded when the host starts.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace substrate {
+
+inline constexpr const char* kDynamicLibrariesFolder = "/Library/MobileSubstrate/DynamicLibraries";
+
+struct InjectedLibrary {
+  std::string name;  // "Corvallo"
+  std::string path;  // the file in the device root
+  void* handle;
+};
+
+struct InjectionReport {
+  std::vector<InjectedLibrary> loaded;
+  std::vector<std::string> skipped;  // not for this host
+  std::vector<std::string> failed;   // one line each: the library and why
+};
+
+// Whether a filter plist's contents select the host. The filter is a
+// dictionary with a "Filter" dictionary holding "Bundles" and/or
+// "Executables" arrays; a library without a usable filter is never loaded.
+bool filterSelects(std::string_view filterPlistBytes, std::string_view bundleIdentifier,
+                   std::string_view executableName);
+
+// Loads, in name order, every library of the device root's folder that the
+// host's identifier or executable name selects. A library that fails to load
+// is logged and skipped; the host carries on.
+InjectionReport injectLibraries(std::string_view bundleIdentifier, std::string_view executableName);
+
+}  // namespace substrate

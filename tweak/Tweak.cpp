@@ -1,0 +1,134 @@
+// Start-up, the settings snapshot and the three notifications.
+#include "Tweak.h"
+
+#include "dispatch/dispatch.h"
+#include "foundation/NSNumber.h"
+#include "notify/CFNotificationCenter.h"
+
+extern "C" {
+std::atomic<bool> enabled{true};
+std::atomic<bool> hidePageDotsEnabled{true};
+std::atomic<bool> applyToWidgetDotsEnabled{true};
+std::atomic<bool> colorCustomizationEnabled{false};
+Ref<CVLOHelper> helper;
+Ref<NSMutableArray> pageControls;
+}
+
+SnapshotText activePageDotColorString;
+SnapshotText inactivePageDotColorString;
+
+namespace {
+
+NSString* text(const char* literal) { return NSString::make(literal).leak(); }
+
+// The six keys in the order seeding, reset and the snapshot treat them.
+struct Key {
+  NSString* name;
+  NSObject* seeded;
+};
+const Key* keyTable() {
+  static const Key keys[] = {
+      {text("isEnabled"), kCFBooleanTrue},
+      {text("isApplyToWidgetDotsEnabled"), kCFBooleanTrue},
+      {text("isHidePageDotsEnabled"), kCFBooleanTrue},
+      {text("isColorCustomizationEnabled"), kCFBooleanFalse},
+      {text("activePageDotColor"), text(cvlo::kDefaultActiveColor)},
+      {text("inactivePageDotColor"), text(cvlo::kDefaultInactiveColor)},
+  };
+  return keys;
+}
+constexpr int kKeyCount = 6;
+enum { kIsEnabled, kIsApplyToWidgetDots, kIsHidePageDots, kIsColorCustomization, kActiveColor, kInactiveColor };
+
+// The centre hands callbacks five arguments the handlers ignore.
+void respringCallback(CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) {
+  CVLORespring();
+}
+void reloadCallback(CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) {
+  CVLOReloadPrefs();
+}
+void resetCallback(CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) {
+  CVLOResetPrefs();
+}
+
+std::atomic<Class> systemServiceClass{nullptr};
+
+}  // namespace
+
+void CVLOPrefsCheck() {
+  if (!helper) return;
+  const Key* keys = keyTable();
+  for (int i = 0; i < kKeyCount; ++i)
+    if (!helper->CVLODoesPreferenceValueExist(keys[i].name))
+      helper->CVLOWritePreferenceValueForKey(keys[i].seeded, keys[i].name);
+}
+
+void CVLOInitPrefsAndObservers() {
+  helper = CVLOHelper::new_();
+  CFNotificationCenterRef center = CFNotificationCenterGetDarwinNotifyCenter();
+  CFNotificationCenterAddObserver(center, nullptr, &respringCallback, cvlo::kRespringNotification, nullptr,
+                                  CFNotificationSuspensionBehaviorDeliverImmediately);
+  CFNotificationCenterAddObserver(center, nullptr, &reloadCallback, cvlo::kReloadPrefsNotification, nullptr,
+                                  CFNotificationSuspensionBehaviorCoalesce);
+  CFNotificationCenterAddObserver(center, nullptr, &resetCallback, cvlo::kResetNotification, nullptr,
+                                  CFNotificationSuspensionBehaviorDeliverImmediately);
+  CVLOPrefsCheck();
+  CVLOReloadPrefs();
+}
+
+void CVLOInitRegistry() { pageControls = NSMutableArray::array(); }
+
+void CVLOReloadPrefs() {
+  dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [] { CVLOLoadPrefs(); });
+}
+
+void CVLOLoadPrefs() {
+  Ref<CVLOHelper> h = helper;
+  if (!h) return;
+  const Key* keys = keyTable();
+  auto flag = [&](int k) { return h->CVLOReadBooleanPreferenceValueFallbackValue(keys[k].name, keys[k].seeded); };
+  enabled.store(flag(kIsEnabled), std::memory_order_relaxed);
+  applyToWidgetDotsEnabled.store(flag(kIsApplyToWidgetDots), std::memory_order_relaxed);
+  hidePageDotsEnabled.store(flag(kIsHidePageDots), std::memory_order_relaxed);
+  colorCustomizationEnabled.store(flag(kIsColorCustomization), std::memory_order_relaxed);
+  // The colour reads hand back whatever is stored; the snapshot keeps texts
+  // only, so a value of another type reads as no colour (and the parser's
+  // fallback applies) instead of being handed on as if it were text.
+  auto colour = [&](int k) {
+    Ref<NSObject> v = h->CVLOReadColorPreferenceValueFallbackValue(keys[k].name, keys[k].seeded);
+    return Ref<NSString>(objc_cast<NSString>(v.get()));
+  };
+  activePageDotColorString.store(colour(kActiveColor));
+  inactivePageDotColorString.store(colour(kInactiveColor));
+  dispatch_async(dispatch_get_main_queue(), [] { CVLORefreshPageControls(); });
+}
+
+void CVLOResetPrefs() {
+  if (!helper) return;
+  const Key* keys = keyTable();
+  for (int i = 0; i < kKeyCount; ++i) helper->CVLOWritePreferenceValueForKey(keys[i].seeded, keys[i].name);
+}
+
+void CVLORespring() {
+  Class service = systemServiceClass.load();
+  if (!service) {
+    service = objc_getClass("FBSystemService");
+    systemServiceClass.store(service);
+  }
+  if (!service) return;
+  Ref<NSObject> shared = objc::send<Ref<NSObject>(), "sharedInstance">(service);
+  objc::send<void(bool), "exitAndRelaunch:">(shared, true);
+}
+
+void CVLOInitHooks() {
+  Class pageControl = objc_getClass("UIPageControl");
+  Class iconList = objc_getClass("SBIconListPageControl");
+  Class widgetStack = objc_getClass("SBHWidgetStackViewController");
+  CVLOInstallTracingHooks(iconList);
+  CVLOInstallAppearanceHooks(pageControl, iconList, widgetStack);
+}
+
+// The loader runs these three when it loads the library, in this order.
+[[gnu::constructor(101)]] static void corvalloStepOne() { CVLOInitPrefsAndObservers(); }
+[[gnu::constructor(102)]] static void corvalloStepTwo() { CVLOInitHooks(); }
+[[gnu::constructor(103)]] static void corvalloStepThree() { CVLOInitRegistry(); }

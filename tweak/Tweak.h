@@ -1,0 +1,70 @@
+// The tweak's exports and the state its parts share.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+
+#include "CVLOHelper.h"
+#include "foundation/NSArray.h"
+#include "foundation/NSString.h"
+
+// A text a background loader replaces while the main thread reads it: a reader
+// takes its own reference under the lock, so what it picked up stays valid.
+class SnapshotText {
+ public:
+  Ref<NSString> load() const {
+    std::lock_guard g(mutex_);
+    return text_;
+  }
+  void store(Ref<NSString> text) {
+    {
+      std::lock_guard g(mutex_);
+      std::swap(text_, text);
+    }
+    // The previous text is released here, outside the lock.
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  Ref<NSString> text_;
+};
+
+// The settings snapshot and the shared store helper, exported by name.
+extern "C" {
+extern std::atomic<bool> enabled;
+extern std::atomic<bool> hidePageDotsEnabled;
+extern std::atomic<bool> applyToWidgetDotsEnabled;
+extern std::atomic<bool> colorCustomizationEnabled;
+extern Ref<CVLOHelper> helper;
+// Every home-screen indicator that passed through initWithFrame:, held
+// strongly; created by the third load-time step. Main thread only.
+extern Ref<NSMutableArray> pageControls;
+
+void CVLOPrefsCheck();
+void CVLORespring();
+}
+
+extern SnapshotText activePageDotColorString;
+extern SnapshotText inactivePageDotColorString;
+
+// The load-time steps, in the order the library runs them.
+void CVLOInitPrefsAndObservers();
+void CVLOInitHooks();
+void CVLOInitRegistry();
+
+void CVLOReloadPrefs();
+void CVLOResetPrefs();
+void CVLOLoadPrefs();
+void CVLORefreshPageControls();
+
+// Installed by CVLOInitHooks, tracing first.
+void CVLOInstallTracingHooks(Class iconListPageControl);
+void CVLOInstallAppearanceHooks(Class pageControl, Class iconListPageControl, Class widgetStackController);
+
+namespace cvlo {
+inline constexpr const char* kRespringNotification = "com.tenvarix.corvallo/Respring";
+inline constexpr const char* kReloadPrefsNotification = "com.tenvarix.corvallo/ReloadPrefs";
+inline constexpr const char* kResetNotification = "com.tenvarix.corvallo/Reset";
+inline constexpr const char* kDefaultActiveColor = "#FFFFFF";
+inline constexpr const char* kDefaultInactiveColor = "#FFFFFF:0.45";
+}  // namespace cvlo
