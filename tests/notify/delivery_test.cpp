@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -11,7 +12,7 @@
 #include "support.h"
 
 using namespace std::chrono_literals;
-using notify_test::waitForReceived;
+using notify_test::receiveUntil;
 
 namespace {
 
@@ -55,9 +56,8 @@ TEST(DarwinCenter, ImmediateGetsEveryPostCoalescedMergesPendingOnes) {
 
   const auto before = notify::receivedPostCount();
   for (int i = 0; i < 5; ++i) ASSERT_EQ(notify_post(name.c_str()), NOTIFY_STATUS_OK);
-  ASSERT_TRUE(waitForReceived(before + 5));
-  EXPECT_EQ(immediate.calls, 0) << "delivery waits for the main queue";
-  dispatch::runMainUntilIdle();
+  EXPECT_EQ(immediate.calls, 0) << "callbacks come from the main loop only";
+  ASSERT_TRUE(receiveUntil(before + 5));
   EXPECT_EQ(immediate.calls, 5);
   EXPECT_EQ(coalesced.calls, 1);
 
@@ -72,7 +72,17 @@ TEST(DarwinCenter, ImmediateGetsEveryPostCoalescedMergesPendingOnes) {
   CFNotificationCenterRemoveEveryObserver(darwin(), &coalesced);
 }
 
-TEST(DarwinCenter, RemovalStopsDeliveryOfPostsAlreadyReceived) {
+struct Remover {
+  Counter* victim;
+  std::string victimName;
+};
+
+void removeVictim(CFNotificationCenterRef center, void* observer, CFNotificationName, const void*, CFDictionaryRef) {
+  auto* r = static_cast<Remover*>(observer);
+  CFNotificationCenterRemoveObserver(center, r->victim, r->victimName.c_str(), nullptr);
+}
+
+TEST(DarwinCenter, RemovalStopsDeliveryOfPostsAlreadyOnTheirWay) {
   const std::string name = testName(), other = testName() + "/other";
   Counter removed{.expectedName = name}, kept{.expectedName = name}, elsewhere{.expectedName = other};
   for (auto behaviour : {CFNotificationSuspensionBehaviorDeliverImmediately, CFNotificationSuspensionBehaviorCoalesce})
@@ -83,25 +93,54 @@ TEST(DarwinCenter, RemovalStopsDeliveryOfPostsAlreadyReceived) {
   CFNotificationCenterAddObserver(darwin(), &elsewhere, count, other.c_str(), nullptr,
                                   CFNotificationSuspensionBehaviorDeliverImmediately);
 
-  const auto before = notify::receivedPostCount();
+  auto before = notify::receivedPostCount();
   for (int i = 0; i < 3; ++i) notify_post(name.c_str());
   notify_post(other.c_str());
-  ASSERT_TRUE(waitForReceived(before + 4));
   CFNotificationCenterRemoveObserver(darwin(), &removed, name.c_str(), nullptr);
   CFNotificationCenterRemoveObserver(darwin(), &elsewhere, name.c_str(), nullptr);  // not its name
-  dispatch::runMainUntilIdle();
+  ASSERT_TRUE(receiveUntil(before + 4));
   EXPECT_EQ(removed.calls, 0);
   EXPECT_EQ(kept.calls, 3);
   EXPECT_EQ(elsewhere.calls, 1);
 
-  CFNotificationCenterRemoveEveryObserver(darwin(), &kept);
-  CFNotificationCenterRemoveEveryObserver(darwin(), &elsewhere);
-  notify_post(name.c_str());
+  // A callback that removes an observer stops the posts read along with its own.
+  Remover remover{&kept, name};
+  CFNotificationCenterAddObserver(darwin(), &remover, removeVictim, other.c_str(), nullptr,
+                                  CFNotificationSuspensionBehaviorDeliverImmediately);
   notify_post(other.c_str());
-  ASSERT_TRUE(waitForReceived(before + 6));
-  dispatch::runMainUntilIdle();
+  notify_post(name.c_str());
+  ASSERT_TRUE(receiveUntil(before + 6));
   EXPECT_EQ(kept.calls, 3);
-  EXPECT_EQ(elsewhere.calls, 1);
+  EXPECT_EQ(elsewhere.calls, 2);
+
+  for (const void* o : {static_cast<const void*>(&elsewhere), static_cast<const void*>(&remover)})
+    CFNotificationCenterRemoveEveryObserver(darwin(), o);
+  notify_post(other.c_str());
+  ASSERT_TRUE(receiveUntil(before + 7));
+  EXPECT_EQ(elsewhere.calls, 2);
+}
+
+TEST(DarwinCenter, AThrowingCallbackCostsOtherObserversNothing) {
+  const std::string name = testName();
+  Counter after{.expectedName = name};
+  auto thrower = [](CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) {
+    throw std::runtime_error("callback failed");
+  };
+  CFNotificationCenterAddObserver(darwin(), nullptr, thrower, name.c_str(), nullptr,
+                                  CFNotificationSuspensionBehaviorDeliverImmediately);
+  CFNotificationCenterAddObserver(darwin(), &after, count, name.c_str(), nullptr,
+                                  CFNotificationSuspensionBehaviorDeliverImmediately);
+  testing::internal::CaptureStderr();
+  auto before = notify::receivedPostCount();
+  notify_post(name.c_str());
+  ASSERT_TRUE(receiveUntil(before + 1));
+  notify_post(name.c_str());
+  ASSERT_TRUE(receiveUntil(before + 2)) << "still reading after the throw";
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(after.calls, 2);
+  EXPECT_NE(err.find("callback failed"), std::string::npos) << err;
+  CFNotificationCenterRemoveObserver(darwin(), nullptr, name.c_str(), nullptr);
+  CFNotificationCenterRemoveEveryObserver(darwin(), &after);
 }
 
 TEST(DarwinCenter, RegisteringTwiceDoesNotDoubleCallbacks) {
@@ -117,8 +156,7 @@ TEST(DarwinCenter, RegisteringTwiceDoesNotDoubleCallbacks) {
                                   CFNotificationSuspensionBehaviorDeliverImmediately);
   const auto before = notify::receivedPostCount();
   notify_post(name.c_str());
-  ASSERT_TRUE(waitForReceived(before + 1));
-  dispatch::runMainUntilIdle();
+  ASSERT_TRUE(receiveUntil(before + 1));
   EXPECT_EQ(same.calls, 1);
   EXPECT_EQ(shared.calls, 2);
   CFNotificationCenterRemoveEveryObserver(darwin(), &same);

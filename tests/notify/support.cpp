@@ -33,7 +33,8 @@ TempRoot::~TempRoot() {
 std::vector<std::string> TempRoot::entries() const {
   std::vector<std::string> names;
   std::error_code ec;
-  for (auto& e : std::filesystem::directory_iterator(folder(), ec)) names.push_back(e.path().filename());
+  for (auto& e : std::filesystem::directory_iterator(folder(), ec))
+    if (e.path().extension() == ".sock") names.push_back(e.path().filename());
   return names;
 }
 
@@ -107,8 +108,7 @@ void Observer::killAndReap() {
 }  // namespace notify_test
 
 #include <gtest/gtest.h>
-#include <thread>
-
+#include "dispatch/main_loop.h"
 #include "notify/notify.h"
 
 namespace notify_test {
@@ -125,13 +125,8 @@ PostingRoot::~PostingRoot() {
     ::unsetenv("CORVALLO_DEVICE_ROOT");
 }
 
-bool waitForReceived(std::uint64_t count, std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (notify::receivedPostCount() < count) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
+bool receiveUntil(std::uint64_t count, std::chrono::milliseconds timeout) {
+  return dispatch::runMainUntil([&] { return notify::receivedPostCount() >= count; }, timeout);
 }
 
 namespace {

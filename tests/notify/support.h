@@ -19,7 +19,7 @@ class TempRoot {
   TempRoot& operator=(const TempRoot&) = delete;
   const std::string& path() const { return path_; }
   std::string folder() const { return path_ + "/var/run/notify"; }
-  std::vector<std::string> entries() const;
+  std::vector<std::string> entries() const;  // the listeners
 
  private:
   std::string path_;
@@ -63,8 +63,8 @@ class PostingRoot {
   std::optional<std::string> previous_;
 };
 
-// Waits, without running the main loop, until this process has taken in
-// `count` posts in all.
-bool waitForReceived(std::uint64_t count, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+// Runs the main loop until this process has read `count` posts in all (and
+// delivered them, which happens in the same pass).
+bool receiveUntil(std::uint64_t count, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
 }  // namespace notify_test

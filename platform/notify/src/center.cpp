@@ -1,4 +1,7 @@
+#include <asio.hpp>
+
 #include <pthread.h>
+#include <sys/uio.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -46,23 +49,26 @@ struct Registration {
   int inFlight = 0;      // callbacks running now
 };
 
-// One per process. A receiving thread drains the endpoint as soon as a post
-// lands, so a busy main thread never fills the socket and makes posters drop
-// posts; delivery then goes through the main queue.
+// One per process. The listener and the connections of posting processes
+// are read on the main loop, which delivers what it read right away: a post
+// wakes only the main thread, and the connections buffer what arrives while
+// the main thread is busy.
 class DarwinCenter {
  public:
   void add(const void* observer, CFNotificationCallback callback, std::string name,
            CFNotificationSuspensionBehavior behaviour) {
     std::lock_guard lock(mutex_);
-    if (endpoint_.fd < 0) {
+    if (listenFd_ < 0) {
       std::string error;
-      if (!notify::detail::openEndpoint(endpoint_, error)) {
+      listenFd_ = notify::detail::openListener(listenPath_, error);
+      if (listenFd_ < 0) {
         logLine("cannot observe %s: %s", name.c_str(), error.c_str());
         return;
       }
       owner_ = ::getpid();
-      std::thread([this, fd = endpoint_.fd] { receive(fd); }).detach();
-      static const bool cleanup = std::atexit([] { current()->removeEndpoint(); }) == 0;
+      // Posts that come before the main loop runs wait in the sockets.
+      asio::post(dispatch::mainContext(), [this, fd = listenFd_] { startListening(fd); });
+      static const bool cleanup = std::atexit([] { current()->removeListener(); }) == 0;
       (void)cleanup;
     }
     for (auto& r : regs_) {
@@ -102,44 +108,109 @@ class DarwinCenter {
     return instance.load(std::memory_order_acquire);
   }
 
+  std::atomic<std::uint64_t> receivedCount{0};
+
  private:
-  void receive(int fd) {
-    char packet[2 + notify::kMaxNameLength];
-    for (;;) {
-      ssize_t n = ::recv(fd, packet, sizeof packet, MSG_TRUNC);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        logLine("stopped receiving posts: %s", std::strerror(errno));
-        return;
-      }
-      if (n < 2 || static_cast<std::size_t>(n) > 1 + notify::kMaxNameLength ||
-          static_cast<unsigned char>(packet[0]) != notify::detail::kWireVersion)
-        continue;
-      std::string_view name(packet + 1, static_cast<std::size_t>(n) - 1);
-      if (!notify::detail::isValidName(name)) continue;
-      received(name);
-      receivedCount.fetch_add(1, std::memory_order_release);
-    }
+  using Descriptor = asio::posix::stream_descriptor;
+
+  // Main thread from here on.
+  void startListening(int fd) {
+    listener_ = std::make_unique<Descriptor>(dispatch::mainContext(), fd);
+    awaitConnections();
   }
 
-  void received(std::string_view name) {
+  void awaitConnections() {
+    listener_->async_wait(Descriptor::wait_read, [this](const asio::error_code& ec) {
+      if (ec) {
+        logLine("stopped taking connections: %s", ec.message().c_str());
+        return;
+      }
+      for (;;) {
+        int fd = ::accept4(listener_->native_handle(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd >= 0) {
+          readPosts(std::make_shared<Descriptor>(dispatch::mainContext(), fd));
+          continue;
+        }
+        if (errno == EINTR || errno == ECONNABORTED) continue;
+        if (errno != EAGAIN) logLine("cannot take a connection: %s", std::strerror(errno));
+        break;
+      }
+      awaitConnections();
+    });
+  }
+
+  // Reads everything that is there before delivering anything, so a burst
+  // that arrived while the main thread was busy merges for coalescing
+  // observers, and a callback that removes an observer stops the delivery of
+  // posts read in the same pass.
+  void readPosts(std::shared_ptr<Descriptor> conn) {
+    conn->async_wait(Descriptor::wait_read, [this, conn](const asio::error_code& ec) {
+      if (ec) return;
+      bool open = true;
+      batch_.clear();
+      // Many messages per call. Only the main thread runs the loop and it
+      // re-arms before the loop looks again, so stopping short of EAGAIN once
+      // a call comes back less than full loses no wake-up.
+      constexpr unsigned kSlots = 16;
+      static char packets[kSlots][2 + notify::kMaxNameLength];
+      iovec iov[kSlots];
+      mmsghdr msgs[kSlots];
+      for (unsigned i = 0; i < kSlots; ++i) {
+        iov[i] = {packets[i], sizeof packets[i]};
+        msgs[i] = {};
+        msgs[i].msg_hdr.msg_iov = &iov[i];
+        msgs[i].msg_hdr.msg_iovlen = 1;
+      }
+      for (;;) {
+        int got = ::recvmmsg(conn->native_handle(), msgs, kSlots, MSG_DONTWAIT, nullptr);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+          open = errno == EAGAIN;
+          break;
+        }
+        for (int i = 0; i < got && open; ++i) {
+          std::size_t n = msgs[i].msg_len;
+          // No post is empty: an empty read is the posting process hanging up
+          // (the descriptor then closes with `conn`).
+          if (n == 0) open = false;
+          if (n < 2 || n > 1 + notify::kMaxNameLength || (msgs[i].msg_hdr.msg_flags & MSG_TRUNC) ||
+              static_cast<unsigned char>(packets[i][0]) != notify::detail::kWireVersion)
+            continue;
+          std::string_view name(packets[i] + 1, n - 1);
+          if (notify::detail::isValidName(name)) batch_.emplace_back(name);
+        }
+        if (!open || static_cast<unsigned>(got) < kSlots) break;
+      }
+      receivedCount.fetch_add(batch_.size(), std::memory_order_release);
+      deliverBatch();
+      if (open) readPosts(conn);
+    });
+  }
+
+  void deliverBatch() {
     std::vector<std::shared_ptr<Registration>> due;
     {
       std::lock_guard lock(mutex_);
-      for (auto& r : regs_) {
-        if (r->name != name) continue;
-        if (merges(r->behaviour)) {
-          if (r->pending) continue;
-          r->pending = true;
+      for (const auto& name : batch_) {
+        for (auto& r : regs_) {
+          if (r->name != name) continue;
+          if (merges(r->behaviour)) {
+            if (r->pending) continue;
+            r->pending = true;
+          }
+          due.push_back(r);
         }
-        due.push_back(r);
       }
     }
+    // A throwing callback must not cost the others their delivery, nor stop
+    // this process from reading posts.
     for (auto& r : due) {
       try {
-        dispatch_async(dispatch_get_main_queue(), [this, r] { deliver(r); });
+        deliver(r);
       } catch (const std::exception& e) {
-        logLine("cannot queue a delivery of %s: %s", r->name.c_str(), e.what());
+        logLine("the callback for %s threw: %s", r->name.c_str(), e.what());
+      } catch (...) {
+        logLine("the callback for %s threw", r->name.c_str());
       }
     }
   }
@@ -148,7 +219,7 @@ class DarwinCenter {
     {
       std::lock_guard lock(mutex_);
       if (!r->alive) return;
-      // Cleared before the call: a post arriving during it gets a callback of its own.
+      // Cleared before the call: a post read after this gets a callback of its own.
       r->pending = false;
       ++r->inFlight;
     }
@@ -163,32 +234,27 @@ class DarwinCenter {
     r->callback(&darwinRef, const_cast<void*>(r->observer), r->name.c_str(), nullptr, nullptr);
   }
 
-  void removeEndpoint() {
+  void removeListener() {
     std::lock_guard lock(mutex_);
-    if (endpoint_.fd >= 0 && owner_ == ::getpid()) ::unlink(endpoint_.path.c_str());
+    if (listenFd_ >= 0 && owner_ == ::getpid()) ::unlink(listenPath_.c_str());
   }
 
-  // A forked child starts with no registrations and without the parent's
-  // endpoint, which would otherwise take posts meant for the parent. Only one
-  // thread exists here, so the old centre is dropped without its lock.
-  static void afterFork() {
-    DarwinCenter* old = instance.load(std::memory_order_relaxed);
-    if (old->endpoint_.fd >= 0) ::close(old->endpoint_.fd);
-    instance.store(new DarwinCenter(), std::memory_order_release);
-  }
+  // A forked child starts with no registrations and does not take posts
+  // meant for its parent. Only one thread exists here, so the old centre is
+  // left behind untouched: its descriptors stay open, since closing them
+  // through asio would change the event set the child shares with the parent.
+  static void afterFork() { instance.store(new DarwinCenter(), std::memory_order_release); }
 
   static inline std::atomic<DarwinCenter*> instance{nullptr};
-
- public:
-  std::atomic<std::uint64_t> receivedCount{0};
-
- private:
 
   std::mutex mutex_;
   std::condition_variable idle_;
   std::vector<std::shared_ptr<Registration>> regs_;
-  notify::detail::Endpoint endpoint_;
+  int listenFd_ = -1;
+  std::string listenPath_;
   pid_t owner_ = 0;
+  std::unique_ptr<Descriptor> listener_;  // main thread
+  std::vector<std::string> batch_;        // main thread
 };
 
 bool isDarwin(CFNotificationCenterRef center, const char* what) {

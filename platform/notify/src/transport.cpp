@@ -2,13 +2,16 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +19,7 @@
 #include <mutex>
 #include <random>
 #include <set>
+#include <vector>
 
 #include "notify/notify.h"
 
@@ -23,11 +27,14 @@ namespace notify::detail {
 
 namespace {
 
-constexpr std::string_view kSuffix = ".sock";
+using Clock = std::chrono::steady_clock;
 
-// An endpoint's name: "<pid>-<16 hex digits>.sock". The random part keeps a
-// recycled pid from ever meeting a stale endpoint of the same name.
-bool isEndpointName(std::string_view n) {
+constexpr std::string_view kSuffix = ".sock";
+constexpr const char* kGenerationFile = "generation";
+
+// A listener's name: "<pid>-<16 hex digits>.sock". The random part keeps a
+// recycled pid from ever meeting a stale listener of the same name.
+bool isListenerName(std::string_view n) {
   if (n.size() <= kSuffix.size() || n.substr(n.size() - kSuffix.size()) != kSuffix) return false;
   n.remove_suffix(kSuffix.size());
   auto dash = n.find('-');
@@ -60,31 +67,6 @@ bool socketAddress(int dirFd, const std::string& folder, std::string_view entry,
   return true;
 }
 
-// One unbound socket sends every post of the process; a failure to open it
-// is retried by the next post.
-int posterSocket() {
-  static std::atomic<int> shared{-1};
-  int fd = shared.load(std::memory_order_acquire);
-  if (fd >= 0) return fd;
-  fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
-  int expected = -1;
-  if (!shared.compare_exchange_strong(expected, fd, std::memory_order_acq_rel)) {
-    ::close(fd);
-    return expected;
-  }
-  return fd;
-}
-
-// A stuck observer is reported once per endpoint, not once per post.
-void reportFull(const std::string& entry) {
-  static std::mutex mutex;
-  static std::set<std::string> reported;
-  std::lock_guard lock(mutex);
-  if (reported.size() < 256 && reported.insert(entry).second)
-    logLine("observer %s is not reading; posts to it are dropped", entry.c_str());
-}
-
 bool makeFolders(const std::string& folder, std::string& error) {
   for (std::size_t pos = 1; pos <= folder.size(); ++pos) {
     if (pos != folder.size() && folder[pos] != '/') continue;
@@ -102,6 +84,154 @@ bool makeFolders(const std::string& folder, std::string& error) {
   }
   return true;
 }
+
+const std::uint64_t* mapGeneration(const std::string& folder, bool create) {
+  std::string path = folder + "/" + kGenerationFile;
+  int fd = create ? ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)
+                  : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st {};
+  bool sized = ::fstat(fd, &st) == 0 &&
+               (st.st_size >= 8 || (create && ::ftruncate(fd, 8) == 0));
+  void* p = sized ? ::mmap(nullptr, 8, create ? PROT_READ | PROT_WRITE : PROT_READ, MAP_SHARED, fd, 0)
+                  : MAP_FAILED;
+  ::close(fd);
+  return p == MAP_FAILED ? nullptr : static_cast<const std::uint64_t*>(p);
+}
+
+std::uint64_t loadGeneration(const std::uint64_t* g) {
+  return std::atomic_ref<std::uint64_t>(*const_cast<std::uint64_t*>(g)).load(std::memory_order_acquire);
+}
+
+// A stuck observer is reported once per listener, not once per post.
+void reportFull(const std::string& entry) {
+  static std::mutex mutex;
+  static std::set<std::string> reported;
+  std::lock_guard lock(mutex);
+  if (reported.size() < 256 && reported.insert(entry).second)
+    logLine("observer %s is not reading; posts to it are dropped", entry.c_str());
+}
+
+// The posting side of the process: connections to the listeners of one
+// folder, looked at again when the generation moves (and once a second, in
+// case the folder was replaced under us).
+class Poster {
+ public:
+  std::uint32_t post(const std::string& folder, std::string_view name) {
+    std::lock_guard lock(mutex_);
+    if (folder != folder_) reset(folder);
+    if (!generation_) generation_ = mapGeneration(folder_, false);
+    const std::uint64_t generation = generation_ ? loadGeneration(generation_) : 0;
+    const auto now = Clock::now();
+    if (!generation_ || generation != seen_ || now - listedAt_ > std::chrono::seconds(1)) {
+      std::uint32_t status = relist();
+      if (status != NOTIFY_STATUS_OK) return status;
+      seen_ = generation;
+      listedAt_ = now;
+    }
+
+    char packet[1 + kMaxNameLength];
+    packet[0] = static_cast<char>(kWireVersion);
+    std::memcpy(packet + 1, name.data(), name.size());
+    for (std::size_t i = 0; i < peers_.size();) {
+      if (::send(peers_[i].fd, packet, 1 + name.size(), MSG_DONTWAIT | MSG_NOSIGNAL) >= 0) {
+        ++i;
+        continue;
+      }
+      int err = errno;
+      if (err == EAGAIN || err == ENOBUFS) {
+        reportFull(peers_[i].entry);
+        ++i;
+        continue;
+      }
+      // Its process is gone (or it hung up): forget it and its listener.
+      if (err == EPIPE || err == ECONNRESET || err == ENOTCONN)
+        ::unlink((folder_ + "/" + peers_[i].entry).c_str());
+      else
+        logLine("cannot post to %s: %s", peers_[i].entry.c_str(), std::strerror(err));
+      ::close(peers_[i].fd);
+      peers_.erase(peers_.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+    return NOTIFY_STATUS_OK;
+  }
+
+ private:
+  struct Peer {
+    std::string entry;
+    int fd;
+  };
+
+  void reset(const std::string& folder) {
+    for (auto& p : peers_) ::close(p.fd);
+    peers_.clear();
+    if (generation_) ::munmap(const_cast<std::uint64_t*>(generation_), 8);
+    generation_ = nullptr;
+    folder_ = folder;
+    listedAt_ = {};
+  }
+
+  std::uint32_t relist() {
+    DIR* dir = ::opendir(folder_.c_str());
+    if (!dir) {
+      if (errno != ENOENT) {
+        logLine("cannot read %s: %s", folder_.c_str(), std::strerror(errno));
+        return NOTIFY_STATUS_FAILED;
+      }
+      reset(folder_);  // nobody observes on this device
+      return NOTIFY_STATUS_OK;
+    }
+    const int dirFd = ::dirfd(dir);
+    std::vector<Peer> kept;
+    while (const dirent* e = ::readdir(dir)) {
+      if (!isListenerName(e->d_name)) continue;
+      auto known = std::find_if(peers_.begin(), peers_.end(), [&](const Peer& p) { return p.entry == e->d_name; });
+      if (known != peers_.end()) {
+        kept.push_back(*known);
+        known->fd = -1;
+        continue;
+      }
+      if (int fd = connectTo(dirFd, e->d_name); fd >= 0) kept.push_back({e->d_name, fd});
+    }
+    ::closedir(dir);
+    for (auto& p : peers_)
+      if (p.fd >= 0) ::close(p.fd);  // its listener is gone
+    peers_ = std::move(kept);
+    return NOTIFY_STATUS_OK;
+  }
+
+  int connectTo(int dirFd, const char* entry) {
+    sockaddr_un addr;
+    socklen_t len;
+    if (!socketAddress(dirFd, folder_, entry, addr, len)) {
+      logLine("cannot address %s in %s", entry, folder_.c_str());
+      return -1;
+    }
+    int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+      logLine("cannot open a socket to post: %s", std::strerror(errno));
+      return -1;
+    }
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), len) == 0) return fd;
+    int err = errno;
+    ::close(fd);
+    if (err == ECONNREFUSED) {
+      ::unlinkat(dirFd, entry, 0);  // its process is gone
+    } else if (err == EAGAIN) {
+      reportFull(entry);
+      seen_ = ~0ull;  // try again at the next post
+    } else if (err != ENOENT) {
+      logLine("cannot reach %s: %s", entry, std::strerror(err));
+    }
+    return -1;
+  }
+
+  std::mutex mutex_;
+  std::string folder_;
+  const std::uint64_t* generation_ = nullptr;
+  std::uint64_t seen_ = ~0ull;
+  Clock::time_point listedAt_{};
+  std::vector<Peer> peers_;
+};
 
 }  // namespace
 
@@ -167,88 +297,59 @@ bool notifyFolder(std::string& folder, std::string& error) {
 }
 
 std::uint32_t broadcast(std::string_view name) noexcept {
-  std::string folder, error;
-  if (!notifyFolder(folder, error)) {
-    logLine("cannot post %.*s: %s", static_cast<int>(name.size()), name.data(), error.c_str());
-    return NOTIFY_STATUS_FAILED;
-  }
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) {
-    if (errno == ENOENT) return NOTIFY_STATUS_OK;  // nobody has ever observed on this device
-    logLine("cannot read %s: %s", folder.c_str(), std::strerror(errno));
-    return NOTIFY_STATUS_FAILED;
-  }
-  int sender = posterSocket();
-  if (sender < 0) {
-    ::closedir(dir);
-    logLine("cannot open a socket to post: %s", std::strerror(errno));
-    return NOTIFY_STATUS_FAILED;
-  }
-  char packet[1 + kMaxNameLength];
-  packet[0] = static_cast<char>(kWireVersion);
-  std::memcpy(packet + 1, name.data(), name.size());
-  const int dirFd = ::dirfd(dir);
-
-  while (const dirent* e = ::readdir(dir)) {
-    if (e->d_type != DT_SOCK && e->d_type != DT_UNKNOWN) continue;
-    if (!isEndpointName(e->d_name)) continue;
-    sockaddr_un addr;
-    socklen_t len;
-    if (!socketAddress(dirFd, folder, e->d_name, addr, len)) {
-      logLine("cannot address %s in %s", e->d_name, folder.c_str());
-      continue;
+  try {
+    std::string folder, error;
+    if (!notifyFolder(folder, error)) {
+      logLine("cannot post %.*s: %s", static_cast<int>(name.size()), name.data(), error.c_str());
+      return NOTIFY_STATUS_FAILED;
     }
-    ssize_t sent = ::sendto(sender, packet, 1 + name.size(), MSG_DONTWAIT | MSG_NOSIGNAL,
-                            reinterpret_cast<const sockaddr*>(&addr), len);
-    if (sent >= 0) continue;
-    switch (errno) {
-      case ECONNREFUSED:  // its process is gone
-        ::unlinkat(dirFd, e->d_name, 0);
-        break;
-      case ENOENT:  // it went away between listing and sending
-      case ENOTSOCK:
-        break;
-      case EAGAIN:
-      case ENOBUFS:
-        reportFull(e->d_name);
-        break;
-      default:
-        logLine("cannot post to %s: %s", e->d_name, std::strerror(errno));
-    }
+    // Never destroyed: posts may come from threads still running at exit.
+    static Poster* poster = new Poster();
+    return poster->post(folder, name);
+  } catch (const std::exception& e) {
+    logLine("cannot post: %s", e.what());
+    return NOTIFY_STATUS_FAILED;
   }
-  ::closedir(dir);
-  return NOTIFY_STATUS_OK;
 }
 
-bool openEndpoint(Endpoint& endpoint, std::string& error) {
+int openListener(std::string& path, std::string& error) {
   std::string folder;
-  if (!notifyFolder(folder, error) || !makeFolders(folder, error)) return false;
+  if (!notifyFolder(folder, error) || !makeFolders(folder, error)) return -1;
 
   std::random_device random;
   char entry[64];
   std::snprintf(entry, sizeof entry, "%ld-%08x%08x.sock", static_cast<long>(::getpid()), random(),
                 random());
 
-  int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     error = std::string("cannot open a socket: ") + std::strerror(errno);
-    return false;
+    return -1;
   }
   int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   sockaddr_un addr;
   socklen_t len;
   bool ok = socketAddress(dirFd, folder, entry, addr, len) &&
-            ::bind(fd, reinterpret_cast<const sockaddr*>(&addr), len) == 0;
-  int bindErrno = errno;
+            ::bind(fd, reinterpret_cast<const sockaddr*>(&addr), len) == 0 && ::listen(fd, SOMAXCONN) == 0;
+  int err = errno;
   if (dirFd >= 0) ::close(dirFd);
   if (!ok) {
     ::close(fd);
-    error = "cannot bind " + folder + "/" + entry + ": " + std::strerror(bindErrno);
-    return false;
+    error = "cannot listen on " + folder + "/" + entry + ": " + std::strerror(err);
+    return -1;
   }
-  endpoint.fd = fd;
-  endpoint.path = folder + "/" + entry;
-  return true;
+  path = folder + "/" + entry;
+
+  // Without the announcement, posters that already looked would not see it
+  // until their next periodic look.
+  const std::uint64_t* generation = mapGeneration(folder, true);
+  if (!generation) {
+    logLine("cannot announce %s: %s; posters notice it within a second", entry, std::strerror(errno));
+  } else {
+    std::atomic_ref<std::uint64_t>(*const_cast<std::uint64_t*>(generation)).fetch_add(1, std::memory_order_acq_rel);
+    ::munmap(const_cast<std::uint64_t*>(generation), 8);
+  }
+  return fd;
 }
 
 }  // namespace notify::detail

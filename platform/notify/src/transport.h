@@ -1,5 +1,8 @@
-// How posts travel: every observing process owns one datagram socket in the
-// device's notification folder; a post is sent to each of them.
+// How posts travel. Every observing process listens on one seqpacket socket
+// in the device's notification folder. A posting process keeps a connection
+// to each of them and sends every post down each connection without
+// blocking. A counter file in the folder, bumped by each new listener, tells
+// posters when to look at the folder again.
 #pragma once
 
 #include <cstdint>
@@ -12,22 +15,19 @@ void logLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 bool isValidName(std::string_view name) noexcept;
 
-// First byte of every datagram, so stray traffic is told apart.
+// First byte of every message, so stray traffic is told apart.
 inline constexpr unsigned char kWireVersion = 1;
 
 // "<device root>/var/run/notify". False, with a reason, when the device root
 // cannot be determined.
 bool notifyFolder(std::string& folder, std::string& error);
 
-// Sends a post of `name` to every endpoint in the folder, without blocking;
-// endpoints whose process has gone are removed.
+// Sends a post of `name` to every listener in the folder, without blocking;
+// listeners whose process has gone are removed.
 std::uint32_t broadcast(std::string_view name) noexcept;
 
-// The observing end of this process: a bound, blocking datagram socket.
-struct Endpoint {
-  int fd = -1;
-  std::string path;
-};
-bool openEndpoint(Endpoint& endpoint, std::string& error);
+// Opens this process's listener (non-blocking) and announces it. Returns the
+// descriptor, or -1 with a reason.
+int openListener(std::string& path, std::string& error);
 
 }  // namespace notify::detail

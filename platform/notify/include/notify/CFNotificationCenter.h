@@ -1,8 +1,9 @@
 // The Darwin notification centre of CoreFoundation, as tweak code calls it.
 //
 // Names are UTF-8 C strings; the object and the user information are always
-// null. Callbacks run on the main thread, through the main queue, with the
-// observer pointer as it was registered; the centre does not retain it.
+// null. Callbacks run on the main thread, from the main loop (the io_context
+// of the main queue), with the observer pointer as it was registered; the
+// centre does not retain it. A throwing callback is reported on stderr.
 #pragma once
 
 struct CFNotificationCenterOpaque;
@@ -14,7 +15,7 @@ using CFNotificationName = const char*;
 using CFIndex = long;
 
 // Nothing here is ever suspended, so the behaviours differ only in whether
-// posts that pile up before the main queue delivers them are merged:
+// posts that pile up while the main thread is busy are merged:
 // Coalesce and Drop merge them into one callback (always at least one after
 // the last post), Hold and DeliverImmediately give one callback per post.
 enum CFNotificationSuspensionBehavior : CFIndex {
@@ -42,7 +43,7 @@ void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void*
 
 // Removes the observer's registrations for `name` (every name when null).
 // No callback for them starts after this returns, not even for posts already
-// received. Called off the main thread, it also waits for a callback of
+// read. Called off the main thread, it also waits for a callback of
 // theirs that is running on the main thread to finish.
 void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const void* observer,
                                         CFNotificationName name, const void* object) noexcept;
