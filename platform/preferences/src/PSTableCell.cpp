@@ -1,0 +1,183 @@
+#include "preferences/PSTableCell.h"
+
+#include "foundation/Log.h"
+#include "foundation/NSNumber.h"
+
+void PSTableCell::sendSetter(PSSpecifier* spec, NSObject* value) {
+  if (!spec) return;
+  Ref<NSObject> target = spec->target();
+  SEL setter = spec->setter();
+  if (!target || !setter) return;
+  if (!class_respondsToSelector(target->isa(), setter)) {
+    NSLog("%@ does not answer %s; the value of %@ is not stored", target, sel_getName(setter), spec->name());
+    return;
+  }
+  objc::sendSel<void(NSObject*, PSSpecifier*)>(target, setter, value, spec);
+}
+
+Ref<PSTableCell> PSTableCell::initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier,
+                                                                        PSSpecifier* spec) {
+  auto self = ref_cast<PSTableCell>(initWithStyleReuseIdentifier(style, reuseIdentifier));
+  if (!self) return nullptr;
+  self->setSpecifier(spec);
+  if (spec) {
+    self->type_ = spec->cellType();
+    self->textLabel()->setText(spec->name());
+    if (type_ == PSLinkCell || type_ == PSLinkListCell) self->setAccessoryType(UITableViewCellAccessoryDisclosureIndicator);
+  }
+  return self;
+}
+
+// Shows the value as the detail text: a list row shows the title of its value.
+void PSTableCell::setValueImpl(NSObject* v) {
+  value_ = v;
+  Ref<PSSpecifier> spec = specifier();
+  NSString* shown = nullptr;
+  Ref<NSString> text;
+  if (spec && v && spec->titleDictionary()) shown = objc_cast<NSString>(spec->titleDictionary()->find(foundation::describe(v)));
+  if (!shown && v && (type_ == PSTitleValueCell || type_ == PSLinkListCell || type_ == PSEditTextCell ||
+                      type_ == PSSecureEditTextCell || objc_cast<NSString>(v))) {
+    text = NSString::make(foundation::describe(v));
+    shown = text.get();
+  }
+  if (shown) detailTextLabel()->setText(shown);
+}
+
+void PSTableCell::refreshCellContentsWithSpecifierImpl(PSSpecifier* s) {
+  if (!s) return;
+  textLabel()->setText(s->name());
+  auto* enabled = objc_cast<NSNumber>(s->findProperty(PSEnabledKey));
+  setCellEnabled(!enabled || enabled->boolValue());
+}
+
+OBJC_IMPLEMENT(PSTableCell)
+void PSTableCell::registerMethods(objc::ClassBuilder<PSTableCell>& b) {
+  b.method<"initWithStyle:reuseIdentifier:specifier:", &PSTableCell::initWithStyleReuseIdentifierSpecifierImpl>()
+      .method<"specifier", &PSTableCell::specifierImpl>()
+      .method<"setSpecifier:", &PSTableCell::setSpecifierImpl>()
+      .method<"titleLabel", &PSTableCell::titleLabelImpl>()
+      .method<"value", &PSTableCell::valueImpl>()
+      .method<"setValue:", &PSTableCell::setValueImpl>()
+      .method<"refreshCellContentsWithSpecifier:", &PSTableCell::refreshCellContentsWithSpecifierImpl>()
+      .method<"cellEnabled", &PSTableCell::cellEnabledImpl>()
+      .method<"setCellEnabled:", &PSTableCell::setCellEnabledImpl>()
+      .method<"type", &PSTableCell::typeImpl>();
+}
+
+// ------------------------------------------------------------------ control
+
+void PSControlTableCell::setControlImpl(UIControl* c) {
+  if (control_) control_->removeFromSuperview();
+  control_ = c;
+  if (c) {
+    c->addTargetActionForControlEvents(this, sel_registerName("controlChanged:"), UIControlEventValueChanged);
+    setAccessoryView(c);
+  }
+}
+
+void PSControlTableCell::controlChangedImpl(NSObject*) {
+  Ref<PSSpecifier> spec = specifier();
+  Ref<NSObject> v = controlValue();
+  objc::sendSuper<void(NSObject*), "setValue:">(PSControlTableCell::cls(), this, v);
+  sendSetter(spec, v);
+}
+
+OBJC_IMPLEMENT(PSControlTableCell)
+void PSControlTableCell::registerMethods(objc::ClassBuilder<PSControlTableCell>& b) {
+  b.method<"control", &PSControlTableCell::controlImpl>()
+      .method<"setControl:", &PSControlTableCell::setControlImpl>()
+      .method<"controlChanged:", &PSControlTableCell::controlChangedImpl>()
+      .method<"controlValue", &PSControlTableCell::controlValueImpl>();
+}
+
+// ------------------------------------------------------------------- switch
+
+Ref<PSTableCell> PSSwitchTableCell::initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier,
+                                                                              PSSpecifier* spec) {
+  auto self = objc::sendSuper<Ref<PSTableCell>(long, NSString*, PSSpecifier*), "initWithStyle:reuseIdentifier:specifier:">(
+      PSSwitchTableCell::cls(), this, style, reuseIdentifier, spec);
+  if (!self) return nullptr;
+  auto sw = ref_cast<UISwitch>(UISwitch::alloc()->initWithFrame(CGRectMake(0, 0, 51, 31)));
+  ref_cast<PSControlTableCell>(self)->setControl(sw);
+  return self;
+}
+
+void PSSwitchTableCell::setValueImpl(NSObject* v) {
+  objc::sendSuper<void(NSObject*), "setValue:">(PSSwitchTableCell::cls(), this, v);
+  auto* n = objc_cast<NSNumber>(v);
+  auto* s = objc_cast<NSString>(v);
+  bool on = n ? n->boolValue() : s ? s->boolValue() : false;
+  if (auto* sw = objc_cast<UISwitch>(control().get())) sw->setOn(on);
+}
+
+Ref<NSObject> PSSwitchTableCell::controlValueImpl() {
+  auto* sw = objc_cast<UISwitch>(control().get());
+  return NSNumber::numberWithBool(sw && sw->isOn());
+}
+
+OBJC_IMPLEMENT(PSSwitchTableCell)
+void PSSwitchTableCell::registerMethods(objc::ClassBuilder<PSSwitchTableCell>& b) {
+  b.method<"initWithStyle:reuseIdentifier:specifier:", &PSSwitchTableCell::initWithStyleReuseIdentifierSpecifierImpl>()
+      .method<"setValue:", &PSSwitchTableCell::setValueImpl>()
+      .method<"controlValue", &PSSwitchTableCell::controlValueImpl>();
+}
+
+// ------------------------------------------------------------------- slider
+
+namespace {
+float numberProperty(PSSpecifier* spec, std::string_view key, float fallback) {
+  NSObject* v = spec ? spec->findProperty(key) : nullptr;
+  if (auto* n = objc_cast<NSNumber>(v)) return n->floatValue();
+  if (auto* s = objc_cast<NSString>(v)) return s->floatValue();
+  return fallback;
+}
+}  // namespace
+
+Ref<PSTableCell> PSSliderTableCell::initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier,
+                                                                              PSSpecifier* spec) {
+  auto self = objc::sendSuper<Ref<PSTableCell>(long, NSString*, PSSpecifier*), "initWithStyle:reuseIdentifier:specifier:">(
+      PSSliderTableCell::cls(), this, style, reuseIdentifier, spec);
+  if (!self) return nullptr;
+  auto slider = ref_cast<UISlider>(UISlider::alloc()->initWithFrame(CGRectMake(0, 0, 200, 31)));
+  slider->setMinimumValue(numberProperty(spec, PSControlMinimumKey, 0.0f));
+  slider->setMaximumValue(numberProperty(spec, PSControlMaximumKey, 1.0f));
+  ref_cast<PSControlTableCell>(self)->setControl(slider);
+  return self;
+}
+
+void PSSliderTableCell::showValue() {
+  Ref<PSSpecifier> spec = specifier();
+  auto* show = spec ? objc_cast<NSNumber>(spec->findProperty(PSSliderShowValueKey)) : nullptr;
+  auto* slider = objc_cast<UISlider>(control().get());
+  if (show && show->boolValue() && slider)
+    detailTextLabel()->setText(NSString::stringWithFormat("%.2f", static_cast<double>(slider->value())));
+}
+
+void PSSliderTableCell::setValueImpl(NSObject* v) {
+  objc::sendSuper<void(NSObject*), "setValue:">(PSSliderTableCell::cls(), this, v);
+  auto* slider = objc_cast<UISlider>(control().get());
+  if (!slider) return;
+  if (auto* n = objc_cast<NSNumber>(v))
+    slider->setValue(n->floatValue());
+  else if (auto* s = objc_cast<NSString>(v))
+    slider->setValue(s->floatValue());
+  showValue();
+}
+
+Ref<NSObject> PSSliderTableCell::controlValueImpl() {
+  auto* slider = objc_cast<UISlider>(control().get());
+  return NSNumber::numberWithFloat(slider ? slider->value() : 0.0f);
+}
+
+void PSSliderTableCell::controlChangedImpl(NSObject* sender) {
+  objc::sendSuper<void(NSObject*), "controlChanged:">(PSSliderTableCell::cls(), this, sender);
+  showValue();
+}
+
+OBJC_IMPLEMENT(PSSliderTableCell)
+void PSSliderTableCell::registerMethods(objc::ClassBuilder<PSSliderTableCell>& b) {
+  b.method<"initWithStyle:reuseIdentifier:specifier:", &PSSliderTableCell::initWithStyleReuseIdentifierSpecifierImpl>()
+      .method<"setValue:", &PSSliderTableCell::setValueImpl>()
+      .method<"controlValue", &PSSliderTableCell::controlValueImpl>()
+      .method<"controlChanged:", &PSSliderTableCell::controlChangedImpl>();
+}
