@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Installs what the build needs and builds everything.
+# Installs what the build needs, builds, and runs the simulated device: the
+# deliverables are installed into a device root, SpringBoard starts with the
+# tweak injected, settings are changed as a user would, and the page dots are
+# shown after each step. Extra arguments go to `corvallo` before the command,
+# e.g. --device-root /tmp/device.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 cmake --preset default
 cmake --build --preset default
-echo "built: $(ls build/default/lib | tr '\n' ' ')"
+./build/default/bin/corvallo "$@" demo
