@@ -88,6 +88,11 @@ TEST_F(Defaults, WholeDomainRoundTripsThroughABinaryFile) {
   defaults_->removePersistentDomainForName(domain_);
   EXPECT_FALSE(defaults_->persistentDomainForName(domain_));
   EXPECT_FALSE(fs::exists(file("com.tenvarix.corvalloprefs")));
+
+  // The whole folder replaced underneath: the next write and read still meet.
+  fs::remove_all(root_ + "/var");
+  defaults_->setPersistentDomainForName(NSDictionary::of({{"k", "v"_ns}}), domain_);
+  EXPECT_EQ(defaults_->persistentDomainForName(domain_)->count(), 1u);
 }
 
 TEST_F(Defaults, UnchangedFileIsNotParsedAgainButAChangeIsSeen) {

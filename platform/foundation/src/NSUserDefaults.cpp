@@ -11,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -84,9 +85,20 @@ struct Paths {
   std::string folder, file, tmp, lock;
 };
 
+std::string folderPath() { return foundation::devicePath(foundation::kPreferencesFolder); }
+
+std::string filePath(std::string_view name) {
+  std::string path = folderPath();
+  path.reserve(path.size() + name.size() + 8);
+  path += '/';
+  path += name;
+  path += ".plist";
+  return path;
+}
+
 Paths pathsFor(std::string_view name) {
   Paths p;
-  p.folder = foundation::devicePath(foundation::kPreferencesFolder);
+  p.folder = folderPath();
   std::string n(name);
   p.file = p.folder + "/" + n + ".plist";
   p.tmp = p.folder + "/." + n + ".plist.tmp";
@@ -118,9 +130,45 @@ bool readAll(int fd, std::string& out) {
   }
 }
 
+// The preference folder held open, so the check of an unchanged file walks
+// one path component instead of the whole device path.
+struct FolderHandle {
+  FolderHandle(std::string p, int f) : path(std::move(p)), fd(f) {}
+  FolderHandle(const FolderHandle&) = delete;
+  FolderHandle& operator=(const FolderHandle&) = delete;
+  ~FolderHandle() { ::close(fd); }
+  std::string path;
+  int fd;
+};
+std::mutex folderMutex;
+std::shared_ptr<FolderHandle> openFolder;
+
+std::shared_ptr<FolderHandle> folderHandle(const std::string& folder, bool reopen) {
+  std::lock_guard g(folderMutex);
+  if (!reopen && openFolder && openFolder->path == folder) return openFolder;
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  openFolder = fd >= 0 ? std::make_shared<FolderHandle>(folder, fd) : nullptr;
+  return openFolder;
+}
+
+// stat of the domain file through the held folder. A folder removed since it
+// was opened answers ENOENT for every name, so that answer is checked afresh.
+bool statDomain(const std::string& path, struct stat& st) {
+  std::size_t slash = path.rfind('/');
+  std::string folder = path.substr(0, slash);
+  const char* leaf = path.c_str() + slash + 1;
+  for (bool reopen : {false, true}) {
+    auto handle = folderHandle(folder, reopen);
+    if (!handle) return false;
+    if (::fstatat(handle->fd, leaf, &st, 0) == 0) return true;
+    if (errno != ENOENT) return false;
+  }
+  return false;
+}
+
 Snapshot readDomain(const std::string& path, std::string_view name) {
   struct stat st{};
-  if (::stat(path.c_str(), &st) != 0) {
+  if (!statDomain(path, st)) {
     forget(path);
     return {};
   }
@@ -317,7 +365,7 @@ Ref<NSUserDefaults> NSUserDefaults::standardUserDefaultsImpl(NSObject*, SEL) {
 
 Ref<NSDictionary> NSUserDefaults::persistentDomainForNameImpl(NSString* name) {
   if (!checkName(name, "persistentDomainForName:")) return nullptr;
-  return readDomain(pathsFor(name->utf8()).file, name->utf8()).dict;
+  return readDomain(filePath(name->utf8()), name->utf8()).dict;
 }
 
 void NSUserDefaults::setPersistentDomainForNameImpl(NSDictionary* domain, NSString* name) {
