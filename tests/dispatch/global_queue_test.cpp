@@ -48,13 +48,6 @@ TEST(GlobalQueues, AreConcurrentOffTheMainThreadAndHighHasItsOwnPool) {
   while (blockersDone < kBlockers) std::this_thread::sleep_for(1ms);
 }
 
-TEST(GlobalQueues, RefuseUnknownPrioritiesAndFlags) {
-  EXPECT_EQ(dispatch_get_global_queue(7, 0), nullptr);
-  EXPECT_EQ(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 1), nullptr);
-  EXPECT_EQ(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_LOW, 0),
-            dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0));
-}
-
 TEST(GlobalQueues, AfterWaitsAndHandsBackToTheMainQueue) {
   auto* def = dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0);
   const auto start = std::chrono::steady_clock::now();

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <asio.hpp>
-
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -124,13 +122,6 @@ TEST(MainQueue, RunUntilAnswersWhetherTheConditionHeldBeforeTheDeadline) {
   auto took = std::chrono::steady_clock::now() - start;
   EXPECT_GE(took, 50ms);
   EXPECT_LT(took, 2s);
-}
-
-TEST(MainQueue, HostWorkOnTheMainContextRunsOnTheMainThread) {
-  bool onMain = false;
-  asio::steady_timer timer(dispatch::mainContext(), 1ms);
-  timer.async_wait([&](const asio::error_code&) { onMain = dispatch::isMainThread(); });
-  EXPECT_TRUE(dispatch::runMainUntil([&] { return onMain; }, 5s));
 }
 
 TEST(MainQueue, DispatchMainReturnsOnStopFromAnyThread) {

@@ -143,26 +143,6 @@ TEST(DarwinCenter, AThrowingCallbackCostsOtherObserversNothing) {
   CFNotificationCenterRemoveEveryObserver(darwin(), &after);
 }
 
-TEST(DarwinCenter, RegisteringTwiceDoesNotDoubleCallbacks) {
-  const std::string name = testName();
-  Counter same{.expectedName = name}, shared{.expectedName = name};
-  for (int i = 0; i < 2; ++i)
-    CFNotificationCenterAddObserver(darwin(), &same, count, name.c_str(), nullptr,
-                                    CFNotificationSuspensionBehaviorDeliverImmediately);
-  // One observer with two callbacks is two registrations.
-  CFNotificationCenterAddObserver(darwin(), &shared, count, name.c_str(), nullptr,
-                                  CFNotificationSuspensionBehaviorDeliverImmediately);
-  CFNotificationCenterAddObserver(darwin(), &shared, countToo, name.c_str(), nullptr,
-                                  CFNotificationSuspensionBehaviorDeliverImmediately);
-  const auto before = notify::receivedPostCount();
-  notify_post(name.c_str());
-  ASSERT_TRUE(receiveUntil(before + 1));
-  EXPECT_EQ(same.calls, 1);
-  EXPECT_EQ(shared.calls, 2);
-  CFNotificationCenterRemoveEveryObserver(darwin(), &same);
-  CFNotificationCenterRemoveEveryObserver(darwin(), &shared);
-}
-
 struct Slow {
   std::atomic<bool> started{false}, removing{false}, finished{false};
 };
