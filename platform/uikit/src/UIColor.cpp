@@ -17,6 +17,8 @@ Ref<NSObject> white(NSObject* cls, SEL) { return colorWithRGBA(cls, nullptr, 1, 
 Ref<NSObject> black(NSObject* cls, SEL) { return colorWithRGBA(cls, nullptr, 0, 0, 0, 1); }
 Ref<NSObject> clear(NSObject* cls, SEL) { return colorWithRGBA(cls, nullptr, 0, 0, 0, 0); }
 Ref<NSObject> label(NSObject* cls, SEL) { return colorWithRGBA(cls, nullptr, 0, 0, 0, 1); }
+Ref<NSObject> systemRed(NSObject* cls, SEL) { return colorWithRGBA(cls, nullptr, 1, 59 / 255.0, 48 / 255.0, 1); }
+Ref<NSObject> systemGreen(NSObject* cls, SEL) { return colorWithRGBA(cls, nullptr, 52 / 255.0, 199 / 255.0, 89 / 255.0, 1); }
 Ref<NSObject> systemBlue(NSObject* cls, SEL) { return colorWithRGBA(cls, nullptr, 0, 122 / 255.0, 1, 1); }
 
 }  // namespace
@@ -64,6 +66,8 @@ void UIColor::registerMethods(objc::ClassBuilder<UIColor>& b) {
       .classMethod<"clearColor", &clear>()
       .classMethod<"labelColor", &label>()
       .classMethod<"systemBlueColor", &systemBlue>()
+      .classMethod<"systemRedColor", &systemRed>()
+      .classMethod<"systemGreenColor", &systemGreen>()
       .method<"initWithRed:green:blue:alpha:", &UIColor::initWithRedGreenBlueAlphaImpl>()
       .method<"colorWithAlphaComponent:", &UIColor::colorWithAlphaComponentImpl>()
       .method<"getRed:green:blue:alpha:", &UIColor::getRedGreenBlueAlphaImpl>();

@@ -27,6 +27,12 @@ class UIColor : public NSObject {
   static Ref<UIColor> blackColor() { return ref_cast<UIColor>(objc::send<Ref<NSObject>(), "blackColor">(cls())); }
   static Ref<UIColor> clearColor() { return ref_cast<UIColor>(objc::send<Ref<NSObject>(), "clearColor">(cls())); }
   static Ref<UIColor> labelColor() { return ref_cast<UIColor>(objc::send<Ref<NSObject>(), "labelColor">(cls())); }
+  static Ref<UIColor> systemRedColor() {
+    return ref_cast<UIColor>(objc::send<Ref<NSObject>(), "systemRedColor">(cls()));
+  }
+  static Ref<UIColor> systemGreenColor() {
+    return ref_cast<UIColor>(objc::send<Ref<NSObject>(), "systemGreenColor">(cls()));
+  }
   static Ref<UIColor> systemBlueColor() {
     return ref_cast<UIColor>(objc::send<Ref<NSObject>(), "systemBlueColor">(cls()));
   }

@@ -1,0 +1,60 @@
+#include "colorpicker/LCPColorCell.h"
+
+#include <cstdio>
+
+#include "colorpicker/ColorString.h"
+#include "colorpicker/libcolorpicker.h"
+#include "foundation/Log.h"
+#include "foundation/NSNumber.h"
+
+namespace {
+bool supportsAlpha(PSSpecifier* spec) {
+  auto* n = spec ? objc_cast<NSNumber>(spec->findProperty("supportsAlpha")) : nullptr;
+  return n && n->boolValue();
+}
+NSString* fallbackOf(PSSpecifier* spec) {
+  return spec ? objc_cast<NSString>(spec->findProperty("default")) : nullptr;
+}
+}  // namespace
+
+Ref<PSTableCell> LCPColorCell::initWithStyleReuseIdentifierSpecifierImpl(long, NSString* reuseIdentifier,
+                                                                         PSSpecifier* spec) {
+  auto self = objc::sendSuper<Ref<PSTableCell>(long, NSString*, PSSpecifier*), "initWithStyle:reuseIdentifier:specifier:">(
+      LCPColorCell::cls(), this, 1L, reuseIdentifier, spec);
+  if (!self) return nullptr;
+  auto* cell = static_cast<LCPColorCell*>(self.get());
+  cell->swatch_ = ref_cast<UIView>(UIView::alloc())->initWithFrame(CGRectMake(0, 0, 28, 28));
+  cell->swatch_->layer()->setCornerRadius(14);
+  cell->setAccessoryView(cell->swatch_);
+  return self;
+}
+
+void LCPColorCell::setValueImpl(NSObject* v) {
+  objc::sendSuper<void(NSObject*), "setValue:">(LCPColorCell::cls(), this, v);
+  auto* text = objc_cast<NSString>(v);
+  if (text) detailTextLabel()->setText(text);
+  swatch_->setBackgroundColor(LCPParseColorString(text, fallbackOf(specifier())));
+}
+
+bool LCPColorCell::pickColorStringImpl(NSString* text) {
+  Ref<PSSpecifier> spec = specifier();
+  auto rgba = text ? colorpicker::parseColorString(text->utf8()) : std::nullopt;
+  if (!rgba) {
+    NSLog("%@ is not a colour string; %@ keeps its colour", text, spec ? spec->name() : nullptr);
+    return false;
+  }
+  std::string stored = text->utf8();
+  if (!supportsAlpha(spec)) stored = stored.substr(0, stored.find(':'));
+  Ref<NSString> value = NSString::make(stored);
+  setValue(value);
+  sendSetter(spec, value);
+  return true;
+}
+
+OBJC_IMPLEMENT(LCPColorCell)
+void LCPColorCell::registerMethods(objc::ClassBuilder<LCPColorCell>& b) {
+  b.method<"initWithStyle:reuseIdentifier:specifier:", &LCPColorCell::initWithStyleReuseIdentifierSpecifierImpl>()
+      .method<"setValue:", &LCPColorCell::setValueImpl>()
+      .method<"pickColorString:", &LCPColorCell::pickColorStringImpl>()
+      .method<"swatch", &LCPColorCell::swatchImpl>();
+}

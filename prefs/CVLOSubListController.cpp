@@ -1,0 +1,33 @@
+#include "CVLOSubListController.h"
+
+#include "foundation/Log.h"
+
+void CVLOSubListController::setSpecifierImpl(PSSpecifier* s) {
+  loadFromSpecifier(s);
+  objc::sendSuper<void(PSSpecifier*), "setSpecifier:">(CVLOSubListController::cls(), this, s);
+}
+
+void CVLOSubListController::loadFromSpecifierImpl(PSSpecifier* s) {
+  Ref<NSObject> raw = s ? s->propertyForKey("CVLOSub") : nullptr;
+  auto* name = objc_cast<NSString>(raw.get());
+  if (raw && !name) NSLog("The CVLOSub of %@ is not a page list name", s->name());
+  if (name && name->utf8().find('/') != std::string::npos) {
+    NSLog("The CVLOSub of %@ is a path (%@), not a page list name", s->name(), name);
+    _specifiers = NSMutableArray::array();
+    return;
+  }
+  _specifiers = loadSpecifiersFromPlistNameTarget(name, this);
+}
+
+void CVLOSubListController::viewDidLoadImpl() {
+  objc::sendSuper<void(), "viewDidLoad">(CVLOSubListController::cls(), this);
+}
+
+OBJC_IMPLEMENT(CVLOSubListController)
+void CVLOSubListController::registerMethods(objc::ClassBuilder<CVLOSubListController>& b) {
+  b.method<"setSpecifier:", &CVLOSubListController::setSpecifierImpl>()
+      .method<"loadFromSpecifier:", &CVLOSubListController::loadFromSpecifierImpl>()
+      .method<"specifiers", &CVLOSubListController::specifiersImpl>()
+      .method<"viewDidLoad", &CVLOSubListController::viewDidLoadImpl>()
+      .method<"shouldReloadSpecifiersOnResume", &CVLOSubListController::shouldReloadSpecifiersOnResumeImpl>();
+}
