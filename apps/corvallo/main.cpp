@@ -2,6 +2,7 @@
 // device root, supervises the hosts, and lets a person or a script look and act.
 #include <CLI/CLI.hpp>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <thread>
@@ -164,7 +165,9 @@ int main(int argc, char** argv) {
 
   CLI11_PARSE(app, argc, argv);
 
-  if (!rootOption.empty()) foundation::setDeviceRootOverride(fs::absolute(rootOption).string());
+  // Every layer, and every program started from here, finds the device root
+  // through the environment.
+  if (!rootOption.empty()) ::setenv("CORVALLO_DEVICE_ROOT", std::filesystem::absolute(rootOption).c_str(), 1);
   fs::path root = foundation::deviceRoot();
   auto build = device::BuildOutput::besideExecutable();
 

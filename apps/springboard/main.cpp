@@ -3,6 +3,7 @@
 // home screen and runs the main loop, answering the control protocol.
 #include <CLI/CLI.hpp>
 #include <asio.hpp>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
@@ -52,7 +53,9 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(0, 60000));
   CLI11_PARSE(app, argc, argv);
 
-  if (!root.empty()) foundation::setDeviceRootOverride(std::filesystem::absolute(root).string());
+  // Every layer, and every program started from here, finds the device root
+  // through the environment.
+  if (!root.empty()) ::setenv("CORVALLO_DEVICE_ROOT", std::filesystem::absolute(root).c_str(), 1);
   foundation::setProcessName("SpringBoard");
   SBHWidgetStackViewController::setHideDelayMilliseconds(widgetHideDelayMs);
 

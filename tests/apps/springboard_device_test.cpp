@@ -1,0 +1,128 @@
+#include <fstream>
+
+#include "DeviceFixture.h"
+#include "foundation/NSNumber.h"
+
+using nlohmann::json;
+
+namespace {
+
+constexpr const char* kReload = "com.tenvarix.corvallo/ReloadPrefs";
+
+bool coloured(const json& s) { return s["pageControl"]["currentPageIndicatorTintColor"].is_string(); }
+
+TEST_F(DeviceTest, SettingsWrittenElsewhereReachTheDotsThroughReloadPrefs) {
+  install();
+  startSpringBoard();
+  ASSERT_TRUE(eventually([](const json& s) { return coloured(s) && s["pageControl"]["hidden"] == true; }))
+      << last_.dump();
+  EXPECT_EQ(last_["injected"], json::array({"Corvallo"}));
+  EXPECT_EQ(last_["pageControl"]["registered"], 1);
+  // The tweak seeded the domain at load.
+  auto stored = domain();
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->count(), 6u);
+
+  setSetting("isHidePageDotsEnabled", kCFBooleanFalse);
+  post(kReload);
+  ASSERT_TRUE(eventually([](const json& s) { return s["pageControl"]["hidden"] == false; })) << last_.dump();
+
+  std::string systemColour = last_["pageControl"]["currentPageIndicatorTintColor"];
+  setSetting("activePageDotColor", NSString::make("#FF2D55"));
+  setSetting("inactivePageDotColor", NSString::make("#102030:0.5"));
+  setSetting("isColorCustomizationEnabled", kCFBooleanTrue);
+  post(kReload);
+  ASSERT_TRUE(eventually([](const json& s) {
+    return s["pageControl"]["currentPageIndicatorTintColor"] == "#FF2D55" &&
+           s["pageControl"]["pageIndicatorTintColor"] == "#102030:0.50";
+  })) << last_.dump();
+  EXPECT_EQ(last_["pageControl"]["savedCurrentPageIndicatorTintColor"], systemColour);
+
+  // Off again: the system's own colours come back.
+  setSetting("isColorCustomizationEnabled", kCFBooleanFalse);
+  post(kReload);
+  ASSERT_TRUE(eventually([&](const json& s) {
+    return s["pageControl"]["currentPageIndicatorTintColor"] == systemColour;
+  })) << last_.dump();
+}
+
+TEST_F(DeviceTest, ResetThenRespringRestoresDefaultsInANewSpringBoard) {
+  install();
+  setSetting("isEnabled", kCFBooleanFalse);
+  setSetting("activePageDotColor", NSString::make("#00FF00"));
+  setSetting("someoneElsesKey", NSString::make("kept"));
+  startSpringBoard();
+  ASSERT_TRUE(eventually([](const json& s) { return coloured(s) && s["pageControl"]["hidden"] == false; }))
+      << last_.dump();
+  int firstPid = last_["pid"];
+
+  post("com.tenvarix.corvallo/Reset");
+  post("com.tenvarix.corvallo/Respring");
+  ASSERT_TRUE(eventually([&](const json& s) {
+    return s.value("pid", firstPid) != firstPid && coloured(s) && s["pageControl"]["hidden"] == true;
+  })) << last_.dump();
+  EXPECT_EQ(last_["injected"], json::array({"Corvallo"}));
+  EXPECT_EQ(supervisor_->launchesOf("SpringBoard"), 2);
+
+  auto stored = domain();
+  ASSERT_TRUE(stored);
+  EXPECT_TRUE(objc_cast<NSNumber>(stored->objectForKey("isEnabled").get())->boolValue());
+  EXPECT_EQ(objc_cast<NSString>(stored->objectForKey("activePageDotColor").get())->utf8(), "#FFFFFF");
+  EXPECT_EQ(objc_cast<NSString>(stored->objectForKey("someoneElsesKey").get())->utf8(), "kept");
+}
+
+TEST_F(DeviceTest, WidgetDotsAreForcedHiddenOnlyWhenTheOptionIsOn) {
+  install();
+  startSpringBoard();
+  ASSERT_TRUE(eventually(coloured));
+  ASSERT_TRUE(ask({{"op", "scrollWidget"}, {"stack", 0}, {"widget", 2}})["ok"]);
+  // Hiding on and extended to widgets: SpringBoard's request to show is overridden.
+  EXPECT_EQ(state()["widgetStacks"][0]["hidden"], true);
+
+  setSetting("isApplyToWidgetDotsEnabled", kCFBooleanFalse);
+  post(kReload);
+  // The option reaches widget stacks only at their next visibility change.
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ASSERT_TRUE(ask({{"op", "scrollWidget"}, {"stack", 0}, {"widget", 1}})["ok"]);
+  ASSERT_TRUE(eventually([](const json& s) { return s["widgetStacks"][0]["hidden"] == false; })) << last_.dump();
+  // …and they hide again once the stack rests.
+  ASSERT_TRUE(eventually([](const json& s) { return s["widgetStacks"][0]["hidden"] == true; })) << last_.dump();
+  EXPECT_EQ(last_["widgetStacks"][1]["hidden"], true);
+}
+
+TEST_F(DeviceTest, HostSurvivesBadRequestsAndALibraryThatFailsToLoad) {
+  install();
+  auto folder = root_ / "Library/MobileSubstrate/DynamicLibraries";
+  std::ofstream(folder / "Broken.dylib") << "not a library";
+  std::filesystem::copy_file(folder / "Corvallo.plist", folder / "Broken.plist");
+  std::ofstream(folder / "Elsewhere.dylib") << "never opened";
+  std::ofstream(folder / "Elsewhere.plist")
+      << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>Filter</key><dict><key>Bundles</key>"
+         "<array><string>com.apple.Preferences</string></array></dict></dict></plist>";
+  startSpringBoard();
+  ASSERT_TRUE(eventually(coloured));
+  EXPECT_EQ(last_["injected"], json::array({"Corvallo"}));
+  ASSERT_EQ(last_["injectionFailures"].size(), 1u);
+  EXPECT_NE(last_["injectionFailures"][0].get<std::string>().find("Broken"), std::string::npos);
+
+  control::Client client(supervisor_->socketPathOf("SpringBoard"));
+  for (const char* bad : {"{", "[1,2]", "{\"op\": 7}", "{\"op\": \"page\", \"index\": \"two\"}",
+                          "{\"op\": \"scrollWidget\", \"stack\": 99}", "{\"op\": \"legibility\", \"style\": \"neon\"}"}) {
+    json answer = json::parse(client.requestLine(bad));
+    EXPECT_EQ(answer["ok"], false) << bad;
+    EXPECT_TRUE(answer["error"].is_string()) << bad;
+  }
+  EXPECT_EQ(client.request({{"op", "touch"}})["ok"], true);
+  EXPECT_EQ(supervisor_->launchesOf("SpringBoard"), 1);
+}
+
+TEST_F(DeviceTest, WithoutTheTweakTheHomeScreenIsUntouched) {
+  startSpringBoard();
+  ASSERT_TRUE(eventually(coloured));
+  EXPECT_EQ(last_["injected"], json::array());
+  EXPECT_EQ(last_["pageControl"]["hidden"], false);
+  EXPECT_TRUE(last_["pageControl"]["registered"].is_null());
+  EXPECT_FALSE(domain());
+}
+
+}  // namespace
