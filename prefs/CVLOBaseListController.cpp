@@ -153,7 +153,8 @@ void CVLOBaseListController::collectSpecifiersWithDependenciesFromArrayImpl(NSAr
       auto* spec = objc_cast<PSSpecifier>(item.get());
       NSString* depends = textOf(spec, kDependsKey);
       if (!depends || depends->utf8().empty()) continue;
-      for (const auto& c : depends->componentsSeparatedByString(comma)->items()) {
+      Ref<NSArray> conditions = depends->componentsSeparatedByString(comma);
+      for (const auto& c : conditions->items()) {
         auto parts = static_cast<NSString*>(c.get())->componentsSeparatedByString(space);
         if (parts->count() != 3) {
           Ref<NSObject> title = spec->propertyForKey(PSTitleKey);
@@ -198,7 +199,8 @@ bool CVLOBaseListController::shouldHideSpecifierImpl(PSSpecifier* s) {
   if (!depends || depends->utf8().empty()) return false;
   bool hidden = false;
   Ref<NSString> space = " "_ns;
-  for (const auto& c : depends->componentsSeparatedByString(", "_ns)->items()) {
+  Ref<NSArray> conditions = depends->componentsSeparatedByString(", "_ns);
+  for (const auto& c : conditions->items()) {
     Ref<NSArray> parts = static_cast<NSString*>(c.get())->componentsSeparatedByString(space);
     if (parts->count() != 3) continue;  // refused when the rules were collected
     auto* key = static_cast<NSString*>(parts->items()[0].get());

@@ -428,7 +428,8 @@ Ref<NSArray> PSListItemsController::specifiersImpl() {
   if (!list || !list->values()) return _specifiers;
   _specifiers->addObject(PSSpecifier::emptyGroupSpecifier());
   Ref<NSDictionary> titles = list->titleDictionary();
-  for (const auto& v : list->values()->items()) {
+  Ref<NSArray> values = list->values();
+  for (const auto& v : values->items()) {
     auto* title = titles ? objc_cast<NSString>(titles->find(foundation::describe(v.get()))) : nullptr;
     auto row = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(
         title ? Ref<NSString>(title) : NSString::make(foundation::describe(v.get())), this, nullptr, nullptr, nullptr,

@@ -1,0 +1,169 @@
+#include "PageReport.h"
+
+#include "control/ControlServer.h"
+#include "foundation/NSNumber.h"
+#include "uikit/UIAlertController.h"
+#include "uikit/UIControls.h"
+
+using nlohmann::json;
+
+namespace settings {
+
+namespace {
+
+json colorJson(UIColor* c) { return c ? json(c->hexString()) : json(nullptr); }
+
+std::string text(NSString* s) { return s ? s->utf8() : std::string(); }
+json textOrNull(NSString* s) { return s ? json(s->utf8()) : json(nullptr); }
+
+bool separatorsShown(UIView* cell) {
+  static const Class separator = NSClassFromString("_UITableViewCellSeparatorView");
+  bool any = false;
+  for (const auto& v : cell->subviewList())
+    if (objc_opt_isKindOfClass(v.get(), separator)) {
+      any = true;
+      if (v->isHidden()) return false;
+    }
+  return any;
+}
+
+json viewJson(UIView* v) {
+  if (!v) return nullptr;
+  return json{{"class", class_getName(v->isa())}, {"background", colorJson(v->backgroundColor())}};
+}
+
+json rowJson(PSListController* page, UITableView* table, long section, long row, double height) {
+  Ref<PSSpecifier> spec = page->specifierAtIndexPath(NSIndexPath::indexPathForRowInSection(row, section));
+  json r{{"section", section}, {"row", row}, {"height", height}, {"hidden", height == 0.0}};
+  if (!spec) return r;
+  r["title"] = textOrNull(spec->name());
+  r["id"] = textOrNull(spec->identifier());
+  r["cellType"] = PSCellTypeName(spec->cellType());
+  auto* key = objc_cast<NSString>(spec->findProperty(PSKeyNameKey));
+  r["key"] = textOrNull(key);
+  r["themeTint"] = colorJson(objc_cast<UIColor>(spec->findProperty("tintColor")));
+  auto* cell = objc_cast<PSTableCell>(spec->findProperty(PSTableCellKey));
+  if (!cell) {
+    r["cellClass"] = nullptr;
+    return r;
+  }
+  r["cellClass"] = class_getName(cell->isa());
+  r["value"] = valueJson(cell->value());
+  r["enabled"] = cell->cellEnabled();
+  r["cornerMask"] = cell->layer()->maskedCorners();
+  r["cornerRadius"] = cell->layer()->cornerRadius();
+  r["clipsToBounds"] = cell->clipsToBounds();
+  r["separatorsShown"] = separatorsShown(cell);
+  Ref<UILabel> label = cell->textLabel();
+  r["textColor"] = colorJson(label->textColor());
+  r["highlightedTextColor"] = colorJson(label->highlightedTextColor());
+  r["numberOfLines"] = label->numberOfLines();
+  r["minimumScaleFactor"] = label->minimumScaleFactor();
+  r["detailText"] = textOrNull(cell->detailTextLabel()->text());
+  r["detailTextColor"] = colorJson(cell->detailTextLabel()->textColor());
+  if (auto* sw = objc_cast<UISwitch>(cell->accessoryView().get())) {
+    r["switchOn"] = sw->isOn();
+    r["tint"] = colorJson(sw->onTintColor());
+  } else if (auto* slider = objc_cast<UISlider>(cell->accessoryView().get())) {
+    r["sliderValue"] = slider->value();
+    r["sliderMin"] = slider->minimumValue();
+    r["sliderMax"] = slider->maximumValue();
+    r["tint"] = colorJson(slider->tintColor());
+  } else if (auto sel = objc::sel<"interactionTintColor">(); class_respondsToSelector(cell->isa(), sel)) {
+    r["tint"] = colorJson(objc::send<Ref<UIColor>(), "interactionTintColor">(cell));
+  } else {
+    r["tint"] = nullptr;
+  }
+  if (auto* swatch = objc_cast<UIView>(cell->accessoryView().get()); swatch && !r.contains("switchOn") &&
+                                                                    !r.contains("sliderValue"))
+    r["swatch"] = colorJson(swatch->backgroundColor());
+  (void)table;
+  return r;
+}
+
+}  // namespace
+
+json valueJson(NSObject* value) {
+  if (!value) return nullptr;
+  if (auto* n = objc_cast<NSNumber>(value)) {
+    if (n->isBoolean()) return n->boolValue();
+    if (n->kind() == NSNumber::Kind::Integer) return n->longLongValue();
+    return n->doubleValue();
+  }
+  if (auto* s = objc_cast<NSString>(value)) return s->utf8();
+  if (auto* a = objc_cast<NSArray>(value)) {
+    json out = json::array();
+    for (const auto& v : a->items()) out.push_back(valueJson(v.get()));
+    return out;
+  }
+  return foundation::describe(value);
+}
+
+json reportPage(PSListController* page) {
+  json p{{"class", class_getName(page->isa())}, {"title", textOrNull(page->title())}};
+  Ref<UITableView> table = page->table();
+  p["reloads"] = table->reloadCount();
+  p["contentOffset"] = table->contentOffset().y;
+  p["contentHeight"] = table->contentSize().height;
+  p["viewTint"] = colorJson(page->view()->tintColor());
+  json sections = json::array();
+  const auto& layout = table->sectionLayout();
+  for (std::size_t s = 0; s < layout.size(); ++s) {
+    const auto& sec = layout[s];
+    long si = static_cast<long>(s);
+    json rows = json::array();
+    for (std::size_t r = 0; r < sec.rowHeights.size(); ++r)
+      rows.push_back(rowJson(page, table, si, static_cast<long>(r), sec.rowHeights[r]));
+    sections.push_back(json{{"headerHeight", sec.headerHeight},
+                            {"footerHeight", sec.footerHeight},
+                            {"headerTitle", textOrNull(page->tableViewTitleForHeaderInSection(table, si))},
+                            {"footerTitle", textOrNull(page->tableViewTitleForFooterInSection(table, si))},
+                            {"headerView", viewJson(sec.headerView)},
+                            {"footerView", viewJson(sec.footerView)},
+                            {"rows", rows}});
+  }
+  p["sections"] = sections;
+  if (auto* alert = objc_cast<UIAlertController>(page->presentedViewController().get())) {
+    json actions = json::array();
+    Ref<NSArray> list = alert->actions();
+    for (const auto& a : list->items()) {
+      auto* action = static_cast<UIAlertAction*>(a.get());
+      actions.push_back(json{{"title", text(action->title())}, {"style", action->style()}});
+    }
+    p["alert"] = json{{"title", textOrNull(alert->title())},
+                      {"message", textOrNull(alert->message())},
+                      {"style", alert->preferredStyle()},
+                      {"actions", actions}};
+  } else {
+    p["alert"] = nullptr;
+  }
+  return p;
+}
+
+Ref<NSIndexPath> findRow(PSListController* page, const json& req) {
+  Ref<UITableView> table = page->table();
+  auto it = req.find("row");
+  if (it == req.end()) throw control::RequestError("name a row with \"row\" (id, key or title)");
+  if (it->is_number_integer()) {
+    auto sec = req.find("section");
+    if (sec == req.end() || !sec->is_number_integer())
+      throw control::RequestError("a row given by number needs \"section\" too");
+    long s = sec->get<long>(), r = it->get<long>();
+    if (s < 0 || s >= table->numberOfSections() || r < 0 || r >= table->numberOfRowsInSection(s))
+      throw control::RequestError("no row " + std::to_string(r) + " in section " + std::to_string(s));
+    return NSIndexPath::indexPathForRowInSection(r, s);
+  }
+  if (!it->is_string()) throw control::RequestError("\"row\" must be an id, key or title, or a number");
+  std::string want = it->get<std::string>();
+  for (long s = 0; s < table->numberOfSections(); ++s)
+    for (long r = 0; r < table->numberOfRowsInSection(s); ++r) {
+      auto path = NSIndexPath::indexPathForRowInSection(r, s);
+      Ref<PSSpecifier> spec = page->specifierAtIndexPath(path);
+      if (!spec) continue;
+      auto* key = objc_cast<NSString>(spec->findProperty(PSKeyNameKey));
+      if (text(spec->identifier()) == want || text(spec->name()) == want || (key && key->utf8() == want)) return path;
+    }
+  throw control::RequestError("no row \"" + want + "\" on this page");
+}
+
+}  // namespace settings

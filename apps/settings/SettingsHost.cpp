@@ -1,0 +1,260 @@
+#include "SettingsHost.h"
+
+#include "PageReport.h"
+#include "colorpicker/LCPColorCell.h"
+#include "control/ControlServer.h"
+#include "dispatch/main_loop.h"
+#include "foundation/Log.h"
+#include "foundation/NSException.h"
+#include "uikit/UIAlertController.h"
+#include "uikit/UIControls.h"
+
+using control::RequestError;
+
+namespace settings {
+
+namespace {
+
+std::string str(const json& req, const char* name) {
+  auto it = req.find(name);
+  if (it == req.end() || !it->is_string()) throw RequestError(std::string("\"") + name + "\" must be a text");
+  return it->get<std::string>();
+}
+
+double number(const json& req, const char* name) {
+  auto it = req.find(name);
+  if (it == req.end() || !it->is_number()) throw RequestError(std::string("\"") + name + "\" must be a number");
+  return it->get<double>();
+}
+
+PSListController* listOf(UIViewController* vc) { return objc_cast<PSListController>(vc); }
+
+}  // namespace
+
+Host::Host() {
+  home_ = ref_cast<PSListController>(ref_cast<PSListController>(PSListController::alloc())->init());
+  home_->setTitle("Settings"_ns);
+  outer_ = ref_cast<UINavigationController>(UINavigationController::alloc())->initWithRootViewController(home_);
+  window_ = ref_cast<UIWindow>(UIWindow::alloc()->initWithFrame(CGRectMake(0, 0, 375, 812)));
+  window_->setRootViewController(outer_);
+  discover();
+  window_->makeKeyAndVisible();
+}
+
+void Host::discover() {
+  entries_ = preferences::discoverBundles();
+  auto rows = NSMutableArray::array();
+  rows->addObject(PSSpecifier::emptyGroupSpecifier());
+  for (const auto& e : entries_) {
+    auto spec = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(NSString::make(e.label), nullptr, nullptr,
+                                                                               nullptr, nullptr, PSLinkCell, nullptr);
+    spec->setPropertyForKey(NSString::make(e.bundlePath), "bundlePath");
+    rows->addObject(spec);
+  }
+  home_->_specifiers = rows;
+  if (home_->isViewLoaded()) home_->table()->reloadData();
+}
+
+Ref<UIViewController> Host::visiblePage() {
+  Ref<UIViewController> top = outer_->topViewController();
+  if (top.get() == home_.get()) return nullptr;
+  if (auto* inner = objc_cast<UINavigationController>(top.get())) return inner->topViewController();
+  return top;
+}
+
+void Host::unwindToHome() {
+  while (outer_->viewControllers()->count() > 1) outer_->popViewControllerAnimated(false);
+}
+
+template <class F>
+json Host::guarded(const std::string& what, F&& f) {
+  try {
+    return f();
+  } catch (const NSException& e) {
+    // One broken page never takes the app down: it is closed and recorded.
+    NSLog("The page %s failed while %s: %s: %s", openedEntry_, what, e.name(), e.reason());
+    failure_ = json{{"entry", openedEntry_}, {"while", what}, {"name", e.name()}, {"reason", e.reason()}};
+    try {
+      unwindToHome();
+    } catch (const std::exception& again) {
+      NSLog("Closing the failed page failed too: %s", again.what());
+    }
+    throw RequestError("page failed: " + e.reason());
+  }
+}
+
+json Host::open(const json& req) {
+  std::string name = str(req, "entry");
+  const preferences::BundleEntry* entry = nullptr;
+  for (const auto& e : entries_)
+    if (e.label == name || e.bundlePath == name) entry = &e;
+  if (!entry) throw RequestError("no preference entry \"" + name + "\"");
+  unwindToHome();
+  Ref<NSBundle> bundle = NSBundle::bundleWithPath(NSString::make(entry->bundlePath));
+  if (!bundle || !bundle->load()) throw RequestError("the bundle " + entry->bundlePath + " could not be loaded");
+  Class cls = entry->controllerClass.empty() ? bundle->principalClass() : NSClassFromString(entry->controllerClass);
+  bool isPage = false;
+  for (Class k = cls; k; k = class_getSuperclass(k)) isPage = isPage || k == UIViewController::cls();
+  if (!isPage) throw RequestError("the entry \"" + name + "\" names no page class");
+  openedEntry_ = entry->label;
+  failure_.reset();
+  return guarded("opening", [&] {
+    auto page = ref_cast<UIViewController>(objc::send<Ref<NSObject>(), "alloc">(cls));
+    page = ref_cast<UIViewController>(page->init());
+    auto spec = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(NSString::make(entry->label), nullptr,
+                                                                               nullptr, nullptr, cls, PSLinkCell, nullptr);
+    if (auto* list = listOf(page)) list->setSpecifier(spec);
+    auto inner = ref_cast<UINavigationController>(UINavigationController::alloc())->initWithRootViewController(page);
+    outer_->pushViewControllerAnimated(inner, true);
+    return json{{"page", class_getName(cls)}};
+  });
+}
+
+json Host::state() {
+  json out;
+  out["appearance"] = window_->overrideUserInterfaceStyle() == UIUserInterfaceStyleDark ? "dark" : "light";
+  out["navigationBarTint"] = outer_->navigationBar()->tintColor()->hexString();
+  out["failed"] = failure_ ? *failure_ : json(nullptr);
+  out["depth"] = outer_->viewControllers()->count() - 1 +
+                 (objc_cast<UINavigationController>(outer_->topViewController().get())
+                      ? static_cast<UINavigationController*>(outer_->topViewController().get())->viewControllers()->count() - 1
+                      : 0);
+  Ref<UIViewController> page = visiblePage();
+  if (!page) {
+    json entries = json::array();
+    for (const auto& e : entries_)
+      entries.push_back(json{{"label", e.label}, {"bundle", e.bundlePath}, {"icon", e.icon}, {"controller", e.controllerClass}});
+    out["page"] = json{{"class", "home"}, {"entries", entries}};
+    return out;
+  }
+  auto* list = listOf(page);
+  out["page"] = list ? reportPage(list) : json{{"class", class_getName(page->isa())}};
+  return out;
+}
+
+json Host::back() {
+  if (Ref<PSListController> page(listOf(visiblePage().get())); page && page->presentedViewController())
+    throw RequestError("an alert is showing; choose one of its actions");
+  auto* inner = objc_cast<UINavigationController>(outer_->topViewController().get());
+  if (inner && inner->viewControllers()->count() > 1) {
+    inner->popViewControllerAnimated(true);
+  } else if (outer_->viewControllers()->count() > 1) {
+    outer_->popViewControllerAnimated(true);
+  } else {
+    throw RequestError("already at the list of settings");
+  }
+  return json::object();
+}
+
+json Host::rowAction(const std::string& op, const json& req) {
+  Ref<PSListController> page(listOf(visiblePage().get()));
+  if (!page) throw RequestError("no settings page is open");
+  if (page->presentedViewController()) throw RequestError("an alert is showing; choose one of its actions");
+  Ref<NSIndexPath> path = findRow(page, req);
+  Ref<UITableView> table = page->table();
+  if (table->rectForRowAtIndexPath(path).size.height <= 0) throw RequestError("that row is hidden");
+  Ref<PSSpecifier> spec = page->specifierAtIndexPath(path);
+  auto* cell = spec ? objc_cast<PSTableCell>(spec->findProperty(PSTableCellKey)) : nullptr;
+  return guarded(op, [&] {
+    if (op == "tap") {
+      table->selectRowAtIndexPath(path);
+      return json::object();
+    }
+    if (!cell) throw RequestError("that row has no cell yet");
+    if (op == "toggle") {
+      auto* sw = objc_cast<UISwitch>(cell->accessoryView().get());
+      if (!sw) throw RequestError("that row has no switch");
+      sw->_toggle();
+      return json{{"on", sw->isOn()}};
+    }
+    if (op == "slide") {
+      auto* slider = objc_cast<UISlider>(cell->accessoryView().get());
+      if (!slider) throw RequestError("that row has no slider");
+      slider->setValue(static_cast<float>(number(req, "value")));
+      slider->sendActionsForControlEvents(UIControlEventValueChanged);
+      return json{{"value", slider->value()}};
+    }
+    // setColor
+    auto* colorCell = objc_cast<LCPColorCell>(cell);
+    if (!colorCell) throw RequestError("that row is not a colour row");
+    if (!colorCell->pickColorString(NSString::make(str(req, "color"))))
+      throw RequestError("not a colour string (#RRGGBB or #RRGGBB:opacity)");
+    return json{{"color", valueJson(colorCell->value())}};
+  });
+}
+
+json Host::chooseAlertAction(const json& req) {
+  Ref<PSListController> page(listOf(visiblePage().get()));
+  auto* alert = page ? objc_cast<UIAlertController>(page->presentedViewController().get()) : nullptr;
+  if (!alert) throw RequestError("no alert is showing");
+  Ref<UIAlertController> keep(alert);
+  std::string want = str(req, "action");
+  Ref<NSArray> actions = alert->actions();
+  for (const auto& a : actions->items()) {
+    auto* action = static_cast<UIAlertAction*>(a.get());
+    if (action->title() && action->title()->utf8() == want) {
+      return guarded("choosing " + want, [&] {
+        keep->chooseAction(action);
+        return json::object();
+      });
+    }
+  }
+  throw RequestError("the alert has no action \"" + want + "\"");
+}
+
+json Host::scroll(const json& req) {
+  Ref<PSListController> page(listOf(visiblePage().get()));
+  if (!page) throw RequestError("no settings page is open");
+  double y = number(req, "y");
+  Ref<UITableView> table = page->table();
+  return guarded("scrolling", [&] {
+    table->setContentOffset(CGPoint{0, y});
+    table->layoutSubviews();
+    return json{{"contentOffset", table->contentOffset().y}};
+  });
+}
+
+json Host::appearance(const json& req) {
+  std::string style = str(req, "style");
+  long s = style == "dark" ? UIUserInterfaceStyleDark : style == "light" ? UIUserInterfaceStyleLight : -1;
+  if (s < 0) throw RequestError("unknown appearance \"" + style + "\" (light or dark)");
+  return guarded("changing the appearance", [&] {
+    window_->setOverrideUserInterfaceStyle(s);
+    return json::object();
+  });
+}
+
+json Host::resume() {
+  Ref<PSListController> page(listOf(visiblePage().get()));
+  bool reloaded = page && page->shouldReloadSpecifiersOnResume();
+  if (reloaded) guarded("resuming", [&] {
+      page->reloadSpecifiers();
+      return json::object();
+    });
+  return json{{"reloaded", reloaded}};
+}
+
+json Host::handle(const json& req) {
+  std::string op = control::requestOp(req);
+  if (op == "ping") return json{{"pong", true}};
+  if (op == "state") return state();
+  if (op == "entries") {
+    discover();
+    return state();
+  }
+  if (op == "open") return open(req);
+  if (op == "back") return back();
+  if (op == "tap" || op == "toggle" || op == "slide" || op == "setColor") return rowAction(op, req);
+  if (op == "chooseAlertAction") return chooseAlertAction(req);
+  if (op == "scroll") return scroll(req);
+  if (op == "appearance") return appearance(req);
+  if (op == "resume") return resume();
+  if (op == "openedURLs") return json{{"urls", UIApplication::sharedApplication()->openedURLs()}};
+  if (op == "quit") {
+    dispatch::stopMain();
+    return json::object();
+  }
+  throw RequestError("unknown op \"" + op + "\"");
+}
+
+}  // namespace settings

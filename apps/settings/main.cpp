@@ -1,0 +1,69 @@
+// Preferences: the Settings host. Finds the preference bundles of the device
+// root, opens their pages on request and answers the control protocol on its
+// main loop.
+#include <CLI/CLI.hpp>
+#include <asio.hpp>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+#include "SettingsHost.h"
+#include "control/ControlServer.h"
+#include "dispatch/dispatch.h"
+#include "dispatch/main_loop.h"
+#include "foundation/DevicePaths.h"
+#include "foundation/Log.h"
+#include "preferences/CoreFoundation.h"
+
+namespace {
+constexpr const char* kControlSocket = "/var/run/corvallo/settings.sock";
+}
+
+int main(int argc, char** argv) {
+  CLI::App app{"Preferences: the Settings host of the simulated device"};
+  std::string root;
+  std::string appearance = "light";
+  std::string systemVersion = preferences::systemVersion();
+  std::string open;
+  app.add_option("--device-root", root, "device root folder (default: $CORVALLO_DEVICE_ROOT or the installed one)");
+  app.add_option("--appearance", appearance, "light or dark")->check(CLI::IsMember({"light", "dark"}));
+  app.add_option("--cf-version", kCFCoreFoundationVersionNumber, "kCFCoreFoundationVersionNumber of the system")
+      ->check(CLI::Range(0.0, 100000.0));
+  app.add_option("--system-version", systemVersion, "the system version, such as 15.0");
+  app.add_option("--open", open, "open this entry's page at start");
+  CLI11_PARSE(app, argc, argv);
+
+  if (!root.empty()) ::setenv("CORVALLO_DEVICE_ROOT", std::filesystem::absolute(root).c_str(), 1);
+  foundation::setProcessName("Preferences");
+  preferences::setSystemVersion(systemVersion);
+
+  settings::Host host;
+  if (appearance == "dark") host.handle({{"op", "appearance"}, {"style", "dark"}});
+  if (!open.empty()) {
+    try {
+      host.handle({{"op", "open"}, {"entry", open}});
+    } catch (const std::exception& e) {
+      std::cerr << "Preferences: " << e.what() << "\n";
+    }
+  }
+
+  std::string socketPath = foundation::devicePath(kControlSocket);
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(socketPath).parent_path(), ec);
+  std::unique_ptr<control::Server> server;
+  try {
+    server = std::make_unique<control::Server>(dispatch::mainContext(), socketPath,
+                                               [&](const control::json& req) { return host.handle(req); });
+  } catch (const std::exception& e) {
+    std::cerr << "Preferences: " << e.what() << "\n";
+    return 1;
+  }
+  asio::signal_set signals(dispatch::mainContext(), SIGINT, SIGTERM);
+  signals.async_wait([](const asio::error_code& e, int) {
+    if (!e) dispatch::stopMain();
+  });
+  NSLog("Preferences started (%d preference bundles)", static_cast<int>(host.entries().size()));
+  dispatch_main();
+  return 0;
+}
