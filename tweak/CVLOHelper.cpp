@@ -36,8 +36,12 @@ Ref<NSObject> CVLOHelper::readDateImpl(NSString* key) {
   return NSDate::date();
 }
 
+// A stored value with no truth value (a date, an array) reads as missing
+// instead of throwing out of the snapshot loader.
 bool CVLOHelper::readBooleanImpl(NSString* key, NSObject* fallback) {
-  if (auto v = storedValue(key)) return objc::send<bool(), "boolValue">(v);
+  static const SEL boolValue = sel_registerName("boolValue");
+  if (auto v = storedValue(key); v && class_respondsToSelector(object_getClass(v), boolValue))
+    return objc::send<bool(), "boolValue">(v);
   return objc::send<bool(), "boolValue">(fallback);
 }
 

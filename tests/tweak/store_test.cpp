@@ -1,0 +1,236 @@
+// The preference store behind the shared helper, its seeding and the reset.
+#include <sys/stat.h>
+
+#include <thread>
+
+#include "foundation/NSDate.h"
+#include "dispatch/main_loop.h"
+#include "notify/notify.h"
+#include "tweak_env.h"
+
+namespace tweaktest {
+namespace {
+
+Ref<NSObject> read(const char* key) { return objc::send<Ref<NSObject>(id), "CVLOReadPreferenceValue:">(helper(), str(key)); }
+Ref<NSObject> readOr(const char* key, NSObject* fallback) {
+  return objc::send<Ref<NSObject>(id, id), "CVLOReadPreferenceValue:fallbackValue:">(helper(), str(key), fallback);
+}
+Ref<NSObject> readArray(const char* key) {
+  return objc::send<Ref<NSObject>(id), "CVLOReadArrayPreferenceValue:">(helper(), str(key));
+}
+Ref<NSObject> readDate(const char* key) {
+  return objc::send<Ref<NSObject>(id), "CVLOReadDatePreferenceValue:">(helper(), str(key));
+}
+bool readBool(const char* key, NSObject* fallback) {
+  return objc::send<bool(id, id), "CVLOReadBooleanPreferenceValue:fallbackValue:">(helper(), str(key), fallback);
+}
+template <objc::SelName Selector>
+Ref<NSObject> readTyped(const char* key, NSObject* fallback) {
+  return objc::send<Ref<NSObject>(id, id), Selector>(helper(), str(key), fallback);
+}
+void write(NSObject* value, const char* key) {
+  objc::send<void(id, id), "CVLOWritePreferenceValue:forKey:">(helper(), value, str(key));
+}
+void removeKey(const char* key) { objc::send<void(id), "CVLORemovePreferenceValue:">(helper(), str(key)); }
+void removeAll() { objc::send<void(), "CVLORemovePreferenceDomain">(helper()); }
+bool domainExists() { return objc::send<bool(), "CVLODoesPreferenceDomainExist">(helper()); }
+bool exists(const char* key) { return objc::send<bool(id), "CVLODoesPreferenceValueExist:">(helper(), str(key)); }
+
+std::string text(NSObject* v) {
+  auto s = objc_cast<NSString>(v);
+  return s ? s->utf8() : "(not text)";
+}
+// A stored boolean, as opposed to a number or text with a truth value.
+std::string boolean(NSObject* v) {
+  auto n = objc_cast<NSNumber>(v);
+  if (!n || !n->isBoolean()) return "(not a boolean)";
+  return n->boolValue() ? "true" : "false";
+}
+
+void expectSeededDefaults(NSDictionary* d) {
+  ASSERT_TRUE(d);
+  EXPECT_EQ(d->count(), 6u);
+  EXPECT_EQ(boolean(d->objectForKey("isEnabled")), "true");
+  EXPECT_EQ(boolean(d->objectForKey("isApplyToWidgetDotsEnabled")), "true");
+  EXPECT_EQ(boolean(d->objectForKey("isHidePageDotsEnabled")), "true");
+  EXPECT_EQ(boolean(d->objectForKey("isColorCustomizationEnabled")), "false");
+  EXPECT_EQ(text(d->objectForKey("activePageDotColor")), "#FFFFFF");
+  EXPECT_EQ(text(d->objectForKey("inactivePageDotColor")), "#FFFFFF:0.45");
+}
+
+struct FileIdentity {
+  ino_t inode;
+  timespec mtime;
+};
+FileIdentity fileIdentity() {
+  struct stat st {};
+  EXPECT_EQ(::stat(domainFile().c_str(), &st), 0);
+  return {st.st_ino, st.st_mtim};
+}
+bool sameFile(const FileIdentity& a, const FileIdentity& b) {
+  return a.inode == b.inode && a.mtime.tv_sec == b.mtime.tv_sec && a.mtime.tv_nsec == b.mtime.tv_nsec;
+}
+
+class Store : public TweakTest {};
+
+TEST_F(Store, MissingKeysGiveTheirOwnResults) {
+  removeAll();
+  EXPECT_FALSE(domainExists());
+  EXPECT_FALSE(exists("isEnabled"));
+
+  EXPECT_EQ(text(read("isEnabled")), "0");
+
+  Ref<NSString> fallback = NSString::make("fb");
+  EXPECT_EQ(readOr("k", fallback).get(), fallback.get());
+  EXPECT_EQ(readTyped<"CVLOReadColorPreferenceValue:fallbackValue:">("k", fallback).get(), fallback.get());
+  EXPECT_EQ(readTyped<"CVLOReadStringPreferenceValue:fallbackValue:">("k", fallback).get(),
+            fallback.get());
+  EXPECT_EQ(readTyped<"CVLOReadIntegerPreferenceValue:fallbackValue:">("k", fallback).get(),
+            fallback.get());
+
+  Ref<NSObject> first = readArray("list"), second = readArray("list");
+  auto array = objc_cast<NSMutableArray>(first.get());
+  ASSERT_TRUE(array) << "not a mutable array";
+  EXPECT_EQ(array->count(), 0u);
+  EXPECT_NE(first.get(), second.get());
+  array->addObject(NSString::make("x"));
+  EXPECT_EQ(objc_cast<NSArray>(readArray("list").get())->count(), 0u);
+
+  Ref<NSDate> before = NSDate::date();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  Ref<NSObject> date = readDate("when");
+  auto d = objc_cast<NSDate>(date.get());
+  ASSERT_TRUE(d);
+  EXPECT_GT(d->timeIntervalSinceDate(before), 0.0);
+  EXPECT_LE(d->timeIntervalSinceNow(), 0.0);
+
+  EXPECT_FALSE(readBool("isEnabled", kCFBooleanFalse));
+  EXPECT_TRUE(readBool("isEnabled", kCFBooleanTrue));
+  EXPECT_FALSE(readBool("isEnabled", nullptr));
+  EXPECT_FALSE(domainExists()) << "reads must not create the domain";
+}
+
+TEST_F(Store, StoredValuesComeBackAsStored) {
+  write(kCFBooleanFalse, "isEnabled");
+  EXPECT_TRUE(exists("isEnabled"));
+  EXPECT_FALSE(readBool("isEnabled", kCFBooleanTrue)) << "false is a value, not a missing key";
+
+  write(NSString::make("#FFFFFF:0.45"), "inactivePageDotColor");
+  Ref<NSObject> c = readTyped<"CVLOReadColorPreferenceValue:fallbackValue:">("inactivePageDotColor",
+                                                                                            str("#000000"));
+  EXPECT_EQ(text(c), "#FFFFFF:0.45");
+
+  write(NSNumber::numberWithInteger(42), "count");
+  auto n = objc_cast<NSNumber>(
+      readTyped<"CVLOReadIntegerPreferenceValue:fallbackValue:">("count", str("0")).get());
+  ASSERT_TRUE(n);
+  EXPECT_EQ(n->integerValue(), 42);
+  // Only the boolean read converts.
+  EXPECT_TRUE(readBool("count", kCFBooleanFalse));
+  write(NSString::make("YES"), "flag");
+  EXPECT_TRUE(readBool("flag", kCFBooleanFalse));
+  EXPECT_EQ(text(readOr("flag", nullptr)), "YES");
+  write(NSString::make("nope"), "flag");
+  EXPECT_FALSE(readBool("flag", kCFBooleanTrue));
+}
+
+TEST_F(Store, WritesAndRemovalsReplaceTheWholeDomain) {
+  removeAll();
+  write(NSString::make("v"), "first");
+  EXPECT_TRUE(domainExists());
+  write(NSString::make("w"), "second");
+  Ref<NSDictionary> d = storedDomain();
+  ASSERT_TRUE(d);
+  EXPECT_EQ(d->count(), 2u);
+  EXPECT_EQ(text(d->objectForKey("first")), "v");
+
+  removeKey("first");
+  removeKey("never there");
+  d = storedDomain();
+  EXPECT_EQ(d->count(), 1u);
+  EXPECT_FALSE(exists("first"));
+  EXPECT_TRUE(exists("second"));
+
+  removeAll();
+  EXPECT_FALSE(domainExists());
+  EXPECT_FALSE(exists("second"));
+  EXPECT_EQ(text(read("second")), "0");
+  removeKey("second");
+  EXPECT_FALSE(domainExists()) << "removing from an absent domain must not create it";
+}
+
+class Seeding : public TweakTest {};
+
+TEST_F(Seeding, LoadingIntoAnAbsentDomainStoresTheSixDefaults) {
+  expectSeededDefaults(domainAtLoad());
+}
+
+TEST_F(Seeding, SeedsAnAbsentDomainOnceAndThenWritesNothing) {
+  removeDomain();
+  tweak().prefsCheck();
+  expectSeededDefaults(storedDomain());
+
+  FileIdentity before = fileIdentity();
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  tweak().prefsCheck();
+  EXPECT_TRUE(sameFile(before, fileIdentity())) << "a complete domain was written again";
+}
+
+TEST_F(Seeding, KeepsWhateverIsPresentAndAddsTheRest) {
+  storeDomain(NSDictionary::of({
+      {"isEnabled", NSNumberNO()},
+      {"isHidePageDotsEnabled", NSString::make("sometimes")},
+      {"activePageDotColor", NSNumber::numberWithInteger(7)},
+      {"somethingElse", NSString::make("mine")},
+  }));
+  tweak().prefsCheck();
+  Ref<NSDictionary> d = storedDomain();
+  ASSERT_TRUE(d);
+  EXPECT_EQ(d->count(), 7u);
+  EXPECT_EQ(boolean(d->objectForKey("isEnabled")), "false");
+  EXPECT_EQ(text(d->objectForKey("isHidePageDotsEnabled")), "sometimes");
+  auto n = objc_cast<NSNumber>(d->objectForKey("activePageDotColor").get());
+  ASSERT_TRUE(n);
+  EXPECT_EQ(n->integerValue(), 7);
+  EXPECT_EQ(text(d->objectForKey("somethingElse")), "mine");
+  EXPECT_EQ(boolean(d->objectForKey("isApplyToWidgetDotsEnabled")), "true");
+  EXPECT_EQ(boolean(d->objectForKey("isColorCustomizationEnabled")), "false");
+  EXPECT_EQ(text(d->objectForKey("inactivePageDotColor")), "#FFFFFF:0.45");
+}
+
+class Reset : public TweakTest {};
+
+TEST_F(Reset, WritesTheDefaultsLeavesOtherKeysAndTheRunningLookAlone) {
+  auto c = newIconListPageControl();
+  Ref<NSMutableDictionary> domain = domainWith({.hide = false, .colours = true}, "#123456", "#654321")->mutableCopy();
+  domain->setObjectForKey(NSString::make("keep me"), NSString::make("bannerText"));
+  domain->setObjectForKey(NSNumber::numberWithInteger(3), NSString::make("sliderValue"));
+  applyDomain(domain);
+  ASSERT_FALSE(c->isHidden());
+
+  ASSERT_EQ(notify_post("com.tenvarix.corvallo/Reset"), NOTIFY_STATUS_OK);
+  auto isReset = [] {
+    Ref<NSDictionary> d = storedDomain();
+    return d && boolean(d->objectForKey("isHidePageDotsEnabled")) == "true" &&
+           text(d->objectForKey("inactivePageDotColor")) == "#FFFFFF:0.45";
+  };
+  ASSERT_TRUE(dispatch::runMainUntil(isReset, 5s));
+
+  Ref<NSDictionary> d = storedDomain();
+  EXPECT_EQ(d->count(), 8u);
+  EXPECT_EQ(boolean(d->objectForKey("isColorCustomizationEnabled")), "false");
+  EXPECT_EQ(text(d->objectForKey("activePageDotColor")), "#FFFFFF");
+  EXPECT_EQ(text(d->objectForKey("bannerText")), "keep me");
+  EXPECT_EQ(objc_cast<NSNumber>(d->objectForKey("sliderValue").get())->integerValue(), 3);
+
+  // No reload, no refresh, no restart.
+  dispatch::runMainUntil([] { return false; }, 200ms);
+  EXPECT_FALSE(tweak().hidePageDotsEnabled->load());
+  EXPECT_TRUE(tweak().colorCustomizationEnabled->load());
+  EXPECT_EQ(activeColourText(), "#123456");
+  EXPECT_FALSE(c->isHidden());
+  EXPECT_EQ(exitRequests().load(), 0);
+}
+
+}  // namespace
+}  // namespace tweaktest
