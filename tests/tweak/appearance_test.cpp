@@ -1,7 +1,6 @@
 // Hiding and recolouring of live home-screen and widget-stack indicators.
 #include "tweak_env.h"
 
-#include "uikit/UIEvent.h"
 
 namespace tweaktest {
 namespace {
@@ -196,6 +195,35 @@ TEST_F(Registry, RefreshSkipsEntriesThatAreNoHomeIndicator) {
 
   registry->removeObject(text);
   registry->removeObject(plain);
+}
+
+TEST_F(Registry, EveryIndicatorAnswersTheAddedPropertiesAndOperations) {
+  Class pageControl = objc_getClass("UIPageControl");
+  for (const char* name : {"cachedCurrentPageIndicatorTintColor", "cachedPageIndicatorTintColor"}) {
+    objc_property_t p = class_getProperty(pageControl, name);
+    ASSERT_TRUE(p) << name;
+    EXPECT_EQ(property_getAttributes(p), "T@\"UIColor\",&,N") << name;
+    EXPECT_STREQ(method_getTypeEncodingOf(pageControl, sel_registerName(name)), "@@:");
+  }
+  for (const char* name : {"setCachedCurrentPageIndicatorTintColor:", "setCachedPageIndicatorTintColor:"})
+    EXPECT_STREQ(method_getTypeEncodingOf(pageControl, sel_registerName(name)), "v@:@") << name;
+  for (const char* name : {"handleHiding", "handleColorCustomization", "handleWidgetColorCustomization"}) {
+    EXPECT_STREQ(method_getTypeEncodingOf(pageControl, sel_registerName(name)), "v@:") << name;
+    EXPECT_TRUE(class_respondsToSelector(objc_getClass("SBIconListPageControl"), sel_registerName(name))) << name;
+  }
+
+  // Each slot is the control's own, and holds its colour strongly.
+  auto a = newIconListPageControl(), b = newIconListPageControl();
+  Weak<UIColor> held;
+  {
+    auto red = colour(1, 0, 0);
+    held = Weak<UIColor>(red.get());
+    objc::send<void(UIColor*), "setCachedPageIndicatorTintColor:">(a, red);
+  }
+  EXPECT_EQ(savedOther(a).get(), held.lock().get());
+  EXPECT_TRUE(held.lock());
+  EXPECT_FALSE(savedOther(b));
+  EXPECT_FALSE(savedCurrent(a));
 }
 
 class Colours : public TweakTest {};
