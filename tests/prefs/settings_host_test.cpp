@@ -1,0 +1,143 @@
+// The Settings host as a process of a simulated device, next to SpringBoard:
+// what a user does in Settings reaches the store, the notifications and the
+// home screen.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "Install.h"
+#include "Supervisor.h"
+#include "control/ControlClient.h"
+#include "dispatch/main_loop.h"
+#include "foundation/NSNumber.h"
+#include "foundation/NSUserDefaults.h"
+#include "notify/CFNotificationCenter.h"
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+constexpr const char* kDomain = "com.tenvarix.corvalloprefs";
+std::atomic<int> reloads{0};
+void onReload(CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) { ++reloads; }
+
+class SettingsHost : public testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/cvset.XXXXXX";
+    ASSERT_NE(::mkdtemp(tmpl), nullptr);
+    root_ = tmpl;
+    ::setenv("CORVALLO_DEVICE_ROOT", root_.c_str(), 1);
+    fs::path build = CORVALLO_BUILD_DIR;
+    device::install({build / "bin", build / "lib", build / "stage"}, root_);
+  }
+  void TearDown() override {
+    supervisor_.reset();
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+  }
+  void start(bool withSpringBoard) {
+    fs::path bin = fs::path(CORVALLO_BUILD_DIR) / "bin";
+    std::vector<device::HostSpec> hosts{{"Preferences", bin / "settings", {}, "/var/run/corvallo/settings.sock"}};
+    if (withSpringBoard)
+      hosts.push_back({"SpringBoard", bin / "springboard", {"--legibility-delay-ms", "30"}, "/var/run/corvallo/springboard.sock"});
+    supervisor_ = std::make_unique<device::Supervisor>(root_, hosts);
+    supervisor_->start();
+    for (const auto& h : hosts)
+      ASSERT_TRUE(supervisor_->waitUntilAnswering(h.name, std::chrono::seconds(10)))
+          << h.name << " did not start; log: " << supervisor_->logPathOf(h.name);
+  }
+  json ask(const std::string& host, const json& req) {
+    control::Client client(supervisor_->socketPathOf(host));
+    return client.request(req);
+  }
+  json settings(const json& req) { return ask("Preferences", req); }
+  json row(const json& state, const std::string& key) {
+    for (const auto& s : state["page"]["sections"])
+      for (const auto& r : s["rows"])
+        if (r["key"] == key || r["id"] == key) return r;
+    return nullptr;
+  }
+  bool eventually(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (done()) return true;
+      dispatch::runMainUntilIdle();
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+  Ref<NSObject> stored(const std::string& key) {
+    auto d = NSUserDefaults::standardUserDefaults()->persistentDomainForName(NSString::make(kDomain));
+    return d ? d->objectForKey(key) : nullptr;
+  }
+
+  std::string root_;
+  std::unique_ptr<device::Supervisor> supervisor_;
+};
+
+}  // namespace
+
+TEST_F(SettingsHost, ASwitchStoresPostsAndHidesItsDependentRows) {
+  start(false);
+  auto center = CFNotificationCenterGetDarwinNotifyCenter();
+  CFNotificationCenterAddObserver(center, nullptr, onReload, "com.tenvarix.corvallo/ReloadPrefs", nullptr,
+                                  CFNotificationSuspensionBehaviorDeliverImmediately);
+  ASSERT_TRUE(settings({{"op", "open"}, {"entry", "Corvallo"}})["ok"]);
+  json s = settings({{"op", "state"}});
+  EXPECT_EQ(row(s, "isHidePageDotsEnabled")["height"], 44.0);
+  EXPECT_EQ(row(s, "isEnabled")["tint"], "#19C246");
+
+  auto answer = control::Client(supervisor_->socketPathOf("Preferences")).requestLine("{not json");
+  EXPECT_NE(answer.find("\"ok\":false"), std::string::npos);
+  EXPECT_FALSE(settings({{"op", "toggle"}, {"row", "no-such-row"}})["ok"]);
+
+  int before = reloads;
+  EXPECT_EQ(settings({{"op", "toggle"}, {"row", "isEnabled"}})["on"], false);
+  EXPECT_FALSE(static_cast<NSNumber*>(stored("isEnabled").get())->boolValue());
+  EXPECT_TRUE(eventually([&] { return reloads > before; }));
+  EXPECT_TRUE(eventually([&] { return row(settings({{"op", "state"}}), "isHidePageDotsEnabled")["height"] == 0.0; }));
+  EXPECT_FALSE(settings({{"op", "toggle"}, {"row", "isHidePageDotsEnabled"}})["ok"]);  // hidden rows take no taps
+  CFNotificationCenterRemoveEveryObserver(center, nullptr);
+}
+
+TEST_F(SettingsHost, ABrokenRuleFailsThePageNotTheHost) {
+  std::string list = root_ + "/Library/PreferenceBundles/CorvalloPrefs.bundle/Root-Light.plist";
+  std::ifstream in(list);
+  std::string text((std::istreambuf_iterator<char>(in)), {});
+  text.replace(text.find("isEnabled == 1"), 14, "isEnabled 1");
+  std::ofstream(list) << text;
+  start(false);
+  json opened = settings({{"op", "open"}, {"entry", "Corvallo"}});
+  EXPECT_FALSE(opened["ok"]);
+  json s = settings({{"op", "state"}});
+  EXPECT_EQ(s["page"]["class"], "home");
+  EXPECT_EQ(s["failed"]["name"], "NSInternalInconsistencyException");
+  EXPECT_NE(s["failed"]["reason"].get<std::string>().find("You have 2 of 3 (isEnabled 1) for specifier 'Hide Page Dots'."),
+            std::string::npos);
+  EXPECT_TRUE(settings({{"op", "ping"}})["ok"]);
+}
+
+TEST_F(SettingsHost, TheHomeScreenFollowsAndResetRestoresTheDefaults) {
+  start(true);
+  auto dotsHidden = [&] { return ask("SpringBoard", {{"op", "state"}})["pageControl"]["hidden"]; };
+  ASSERT_TRUE(eventually([&] { return dotsHidden() == true; })) << "the tweak hides the dots by default";
+  ASSERT_TRUE(settings({{"op", "open"}, {"entry", "Corvallo"}})["ok"]);
+  ASSERT_TRUE(settings({{"op", "toggle"}, {"row", "isHidePageDotsEnabled"}})["ok"]);
+  EXPECT_TRUE(eventually([&] { return dotsHidden() == false; })) << ask("SpringBoard", {{"op", "state"}}).dump();
+
+  int launches = supervisor_->launchesOf("SpringBoard");
+  ASSERT_TRUE(settings({{"op", "tap"}, {"row", "reset"}})["ok"]);
+  ASSERT_TRUE(settings({{"op", "chooseAlertAction"}, {"action", "Reset"}})["ok"]);
+  EXPECT_TRUE(eventually([&] {
+    auto v = stored("isHidePageDotsEnabled");
+    return v && static_cast<NSNumber*>(v.get())->boolValue();
+  }));
+  EXPECT_TRUE(eventually([&] { return supervisor_->launchesOf("SpringBoard") > launches; }, std::chrono::seconds(10)));
+}

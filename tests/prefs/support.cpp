@@ -1,0 +1,105 @@
+#include "support.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <thread>
+
+#include "dispatch/main_loop.h"
+#include "foundation/DevicePaths.h"
+#include "foundation/NSNumber.h"
+
+namespace fs = std::filesystem;
+
+namespace prefs_test {
+
+const std::string& deviceRoot() {
+  static const std::string root = [] {
+    std::string base = (fs::temp_directory_path() / "cvprefs-XXXXXX").string();
+    if (!::mkdtemp(base.data())) throw std::runtime_error("mkdtemp failed");
+    foundation::setDeviceRootOverride(base);
+    fs::create_directories(base + "/Library/PreferenceBundles");
+    fs::copy(PREFS_BUNDLE_DIR, base + kBundle, fs::copy_options::recursive);
+    std::atexit([] {
+      std::error_code ec;
+      fs::remove_all(foundation::deviceRoot(), ec);
+    });
+    return base;
+  }();
+  return root;
+}
+
+Ref<NSBundle> bundle() {
+  deviceRoot();
+  auto b = NSBundle::bundleWithPath(NSString::make(kBundle));
+  if (!b || !b->load()) throw std::runtime_error("CorvalloPrefs.bundle does not load");
+  return b;
+}
+
+void writeList(const std::string& name, const std::string& itemsXml) {
+  bundle();
+  std::ofstream out(foundation::devicePath(std::string(kBundle) + "/" + name + ".plist"));
+  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>items</key><array>"
+      << itemsXml << "</array></dict></plist>\n";
+}
+
+namespace {
+std::string escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) out += c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '&' ? "&amp;" : std::string(1, c);
+  return out;
+}
+}  // namespace
+
+std::string row(const std::string& cell, const std::string& label, const std::string& key, const std::string& depends,
+                const std::string& extra) {
+  std::string s = "<dict><key>cell</key><string>" + cell + "</string><key>label</key><string>" + label + "</string>";
+  if (!key.empty())
+    s += "<key>key</key><string>" + key + "</string><key>defaults</key><string>" + kDomain + "</string>";
+  if (!depends.empty()) s += "<key>depends</key><string>" + escaped(depends) + "</string>";
+  return s + extra + "</dict>";
+}
+
+std::string group(const std::string& label) {
+  return "<dict><key>cell</key><string>PSGroupCell</string><key>label</key><string>" + label + "</string></dict>";
+}
+
+Ref<PSListController> basePage(const std::string& list) {
+  bundle();
+  Class cls = objc_getClass("CVLOBaseListController");
+  if (!cls) throw std::runtime_error("no CVLOBaseListController");
+  auto page = ref_cast<PSListController>(objc::send<Ref<NSObject>(), "alloc">(cls));
+  page = ref_cast<PSListController>(page->init());
+  objc::send<void(NSString*, NSString*), "setDarkModePlist:lightModePlist:">(page, NSString::make(list),
+                                                                              NSString::make(list));
+  return page;
+}
+
+Ref<NSArray> load(PSListController* page) { return page->specifiers(); }
+
+void store(const std::string& key, NSObject* value) {
+  NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(NSString::make(kDomain),
+                                                                         [&](NSMutableDictionary* d) {
+                                                                           d->setObjectForKey(value, key);
+                                                                         });
+}
+
+void clearDomain() { NSUserDefaults::standardUserDefaults()->removePersistentDomainForName(NSString::make(kDomain)); }
+
+Ref<PSSpecifier> rowWithKey(PSListController* page, const std::string& key) {
+  return objc::send<Ref<PSSpecifier>(NSString*), "specifierForKey:">(page, NSString::make(key));
+}
+
+void settle() {
+  // The write check and reloadTable hop through the high-priority queue.
+  for (int i = 0; i < 5; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    dispatch::runMainUntilIdle();
+  }
+}
+
+}  // namespace prefs_test
