@@ -35,6 +35,14 @@ std::vector<device::HostSpec> hostsFor(const device::BuildOutput& build) {
   return hosts;
 }
 
+// Starts the hosts and waits for SpringBoard to answer.
+bool startHosts(device::Supervisor& supervisor) {
+  supervisor.start();
+  if (supervisor.waitUntilAnswering("SpringBoard", std::chrono::seconds(10))) return true;
+  std::cerr << "SpringBoard did not come up; see " << supervisor.logPathOf("SpringBoard").string() << "\n";
+  return false;
+}
+
 void printInstall(const device::InstallReport& r, const fs::path& root) {
   std::cout << "installed " << r.installed.size() << " files into " << root.string() << "\n";
   for (const auto& m : r.missing) std::cout << "  not built, skipped: " << m << "\n";
@@ -67,11 +75,7 @@ void changeSetting(const std::string& key, NSObject* value) {
 int runDemo(const device::BuildOutput& build, const fs::path& root) {
   printInstall(device::install(build, root), root);
   device::Supervisor supervisor(root, hostsFor(build));
-  supervisor.start();
-  if (!supervisor.waitUntilAnswering("SpringBoard", std::chrono::seconds(10))) {
-    std::cerr << "SpringBoard did not come up; see " << supervisor.logPathOf("SpringBoard").string() << "\n";
-    return 1;
-  }
+  if (!startHosts(supervisor)) return 1;
   auto step = [&](const char* title, const std::function<bool(const json&)>& settled) {
     waitForState(root, settled);
     std::cout << "\n" << title << "\n" << device::describeHomeScreen(springBoardState(root));
@@ -106,11 +110,7 @@ int runDemo(const device::BuildOutput& build, const fs::path& root) {
 int runDevice(const device::BuildOutput& build, const fs::path& root, double seconds) {
   printInstall(device::install(build, root), root);
   device::Supervisor supervisor(root, hostsFor(build));
-  supervisor.start();
-  if (!supervisor.waitUntilAnswering("SpringBoard", std::chrono::seconds(10))) {
-    std::cerr << "SpringBoard did not come up; see " << supervisor.logPathOf("SpringBoard").string() << "\n";
-    return 1;
-  }
+  if (!startHosts(supervisor)) return 1;
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
   std::cout << device::describeHomeScreen(springBoardState(root));
   std::cout << "device running; control sockets under " << (root / "var/run/corvallo").string()
