@@ -193,25 +193,38 @@ long CVLOBaseListController::operatorTypeForStringImpl(NSString* s) {
   return 0;
 }
 
+namespace {
+// Splits as componentsSeparatedByString: does, without making the pieces.
+template <class F>
+void eachPiece(std::string_view text, std::string_view separator, F&& f) {
+  for (std::size_t from = 0;;) {
+    std::size_t at = text.find(separator, from);
+    f(text.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from));
+    if (at == std::string_view::npos) return;
+    from = at + separator.size();
+  }
+}
+}  // namespace
+
 bool CVLOBaseListController::shouldHideSpecifierImpl(PSSpecifier* s) {
   if (!s) return false;
   NSString* depends = textOf(s, kDependsKey);
   if (!depends || depends->utf8().empty()) return false;
   bool hidden = false;
-  Ref<NSString> space = " "_ns;
-  Ref<NSArray> conditions = depends->componentsSeparatedByString(", "_ns);
-  for (const auto& c : conditions->items()) {
-    Ref<NSArray> parts = static_cast<NSString*>(c.get())->componentsSeparatedByString(space);
-    if (parts->count() != 3) continue;  // refused when the rules were collected
-    auto* key = static_cast<NSString*>(parts->items()[0].get());
-    auto* comparator = static_cast<NSString*>(parts->items()[1].get());
-    auto* compare = static_cast<NSString*>(parts->items()[2].get());
-    Ref<PSSpecifier> controlling = specifierForKey(key);
+  eachPiece(depends->utf8(), ", ", [&](std::string_view condition) {
+    std::string_view parts[3];
+    int n = 0;
+    eachPiece(condition, " ", [&](std::string_view p) {
+      if (n < 3) parts[n] = p;
+      ++n;
+    });
+    if (n != 3) return;  // refused when the rules were collected
+    Ref<PSSpecifier> controlling = specifierForKey(NSString::make(parts[0]));
     Ref<NSObject> value = objc::send<Ref<NSObject>(PSSpecifier*), "readPreferenceValue:">(this, controlling.get());
-    if (auto* n = objc_cast<NSNumber>(value.get())) {
-      long type = operatorTypeForString(comparator);
-      long long want = compareNumber(compare->utf8());
-      long long have = n->intValue();
+    if (auto* number = objc_cast<NSNumber>(value.get())) {
+      long type = operatorTypeForString(NSString::make(parts[1]));
+      long long want = compareNumber(std::string(parts[2]));
+      long long have = number->intValue();
       switch (type) {
         case 0: hidden = hidden || have != want; break;
         case 1: hidden = hidden || have == want; break;
@@ -222,11 +235,11 @@ bool CVLOBaseListController::shouldHideSpecifierImpl(PSSpecifier* s) {
         default: hidden = false; break;
       }
     } else if (auto* text = objc_cast<NSString>(value.get())) {
-      if (text->utf8() != compare->utf8()) hidden = true;
+      if (text->utf8() != parts[2]) hidden = true;
     } else if (auto* list = objc_cast<NSArray>(value.get())) {
-      if (!list->containsObject(compare)) hidden = true;
+      if (!list->containsObject(NSString::make(parts[2]))) hidden = true;
     }
-  }
+  });
   return hidden;
 }
 
