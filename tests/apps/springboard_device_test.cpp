@@ -116,6 +116,23 @@ TEST_F(DeviceTest, HostSurvivesBadRequestsAndALibraryThatFailsToLoad) {
   EXPECT_EQ(supervisor_->launchesOf("SpringBoard"), 1);
 }
 
+TEST_F(DeviceTest, ADomainFileThatDoesNotParseIsKeptAsideAndTheDefaultsApply) {
+  install();
+  auto prefs = root_ / "var/mobile/Library/Preferences";
+  std::filesystem::create_directories(prefs);
+  std::ofstream(prefs / "com.tenvarix.corvalloprefs.plist") << "bplist00 truncated";
+  startSpringBoard();
+  ASSERT_TRUE(eventually([](const json& s) { return coloured(s) && s["pageControl"]["hidden"] == true; }))
+      << last_.dump();
+  auto stored = domain();
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->count(), 6u);
+  int kept = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(prefs))
+    if (entry.path().filename().string().find("corrupt") != std::string::npos) ++kept;
+  EXPECT_EQ(kept, 1);
+}
+
 TEST_F(DeviceTest, WithoutTheTweakTheHomeScreenIsUntouched) {
   startSpringBoard();
   ASSERT_TRUE(eventually(coloured));
