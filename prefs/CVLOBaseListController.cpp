@@ -66,13 +66,13 @@ void CVLOBaseListController::stampAndStrip() {
   NSMutableArray* rows = _specifiers.get();
   if (!rows) return;
   for (unsigned long i = 0; i < rows->count();) {
-    auto* spec = objc_cast<PSSpecifier>(rows->items()[i].get());
-    if (!spec) {
+    auto* item = objc_cast<PSSpecifier>(rows->items()[i].get());
+    if (!item) {
       ++i;
       continue;
     }
-    spec->setPropertyForKey(themeTintColor_, "tintColor");
-    auto dev = spec->propertyForKey("developmentOnly");
+    item->setPropertyForKey(themeTintColor_, "tintColor");
+    auto dev = item->propertyForKey("developmentOnly");
     bool devOnly = false;
     if (auto* n = objc_cast<NSNumber>(dev.get())) devOnly = n->boolValue();
     else if (auto* s = objc_cast<NSString>(dev.get())) devOnly = s->boolValue();
@@ -149,15 +149,15 @@ void CVLOBaseListController::collectSpecifiersWithDependenciesFromArrayImpl(NSAr
   Ref<NSString> comma = ", "_ns;
   Ref<NSString> space = " "_ns;
   if (rows) {
-    for (const auto& item : rows->items()) {
-      auto* spec = objc_cast<PSSpecifier>(item.get());
-      NSString* depends = textOf(spec, kDependsKey);
+    for (const auto& object : rows->items()) {
+      auto* item = objc_cast<PSSpecifier>(object.get());
+      NSString* depends = textOf(item, kDependsKey);
       if (!depends || depends->utf8().empty()) continue;
       Ref<NSArray> conditions = depends->componentsSeparatedByString(comma);
       for (const auto& c : conditions->items()) {
         auto parts = static_cast<NSString*>(c.get())->componentsSeparatedByString(space);
         if (parts->count() != 3) {
-          Ref<NSObject> title = spec->propertyForKey(PSTitleKey);
+          Ref<NSObject> title = item->propertyForKey(PSTitleKey);
           NSException::raise(NSInternalInconsistencyException,
                              foundation::format("depends key requires three components (Specifier Key, Comparator, "
                                                 "Value To Compare To). You have %ld of 3 (%@) for specifier '%@'.",
@@ -166,7 +166,7 @@ void CVLOBaseListController::collectSpecifiersWithDependenciesFromArrayImpl(NSAr
         Ref<NSObject> key = parts->objectAtIndex(0);
         auto* listed = objc_cast<NSArray>(dependencies_->objectForKey(key).get());
         NSArray::Items now = listed ? listed->items() : NSArray::Items{};
-        now.push_back(Ref<NSObject>(spec));
+        now.push_back(Ref<NSObject>(item));
         dependencies_->setObjectForKey(NSArray::make(std::move(now)), key);
       }
     }
@@ -176,10 +176,10 @@ void CVLOBaseListController::collectSpecifiersWithDependenciesFromArrayImpl(NSAr
 
 Ref<PSSpecifier> CVLOBaseListController::specifierForKeyImpl(NSString* key) {
   if (!key || !_specifiers) return nullptr;
-  for (const auto& item : _specifiers->items()) {
-    auto* spec = objc_cast<PSSpecifier>(item.get());
-    NSString* k = textOf(spec, PSKeyNameKey);
-    if (k && k->utf8() == key->utf8()) return Ref<PSSpecifier>(spec);
+  for (const auto& object : _specifiers->items()) {
+    auto* item = objc_cast<PSSpecifier>(object.get());
+    NSString* k = textOf(item, PSKeyNameKey);
+    if (k && k->utf8() == key->utf8()) return Ref<PSSpecifier>(item);
   }
   return nullptr;
 }
@@ -273,8 +273,8 @@ long CVLOBaseListController::hiddenRowsInSection(UITableView* t, long section, l
   long hidden = 0;
   long r = 0;
   for (; r < tableViewNumberOfRowsInSection(t, section); ++r) {
-    Ref<PSSpecifier> spec = specifierAtIndexPath(NSIndexPath::indexPathForRowInSection(r, section));
-    if (spec && shouldHideSpecifier(spec)) ++hidden;
+    Ref<PSSpecifier> item = specifierAtIndexPath(NSIndexPath::indexPathForRowInSection(r, section));
+    if (item && shouldHideSpecifier(item)) ++hidden;
   }
   *rowCount = r;
   return hidden;
@@ -347,13 +347,13 @@ double CVLOBaseListController::tableViewHeightForRowAtIndexPathImpl(UITableView*
     return objc::sendSuper<double(UITableView*, NSIndexPath*), "tableView:heightForRowAtIndexPath:">(
         CVLOBaseListController::cls(), this, t, p);
   };
-  Ref<PSSpecifier> spec = p ? specifierAtIndexPath(p) : nullptr;
-  if (hasSpecifiersWithDependencies() && spec) {
+  Ref<PSSpecifier> item = p ? specifierAtIndexPath(p) : nullptr;
+  if (hasSpecifiersWithDependencies() && item) {
     Ref<NSMutableDictionary> map = specifiersWithDependencies();
     for (const auto& [key, rows] : map->entries()) {
-      if (!static_cast<NSArray*>(rows.get())->containsObject(spec)) continue;
-      bool hidden = shouldHideSpecifier(spec);
-      if (auto* cell = objc_cast<UIView>(spec->findProperty(PSTableCellKey))) cell->setClipsToBounds(hidden);
+      if (!static_cast<NSArray*>(rows.get())->containsObject(item)) continue;
+      bool hidden = shouldHideSpecifier(item);
+      if (auto* cell = objc_cast<UIView>(item->findProperty(PSTableCellKey))) cell->setClipsToBounds(hidden);
       if (hidden) return 0.0;
     }
   }
@@ -374,7 +374,7 @@ double CVLOBaseListController::tableViewHeightForRowAtIndexPathImpl(UITableView*
     }
   }
   if (hidden == 0 || hidden == r) return superHeight();
-  auto* cell = spec ? objc_cast<UIView>(spec->findProperty(PSTableCellKey)) : nullptr;
+  auto* cell = item ? objc_cast<UIView>(item->findProperty(PSTableCellKey)) : nullptr;
   auto round = [&](unsigned long mask) {
     if (!cell) return;
     UIView_Rounding::roundCornersRadius(cell, mask, 10.0);

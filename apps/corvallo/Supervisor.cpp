@@ -23,29 +23,29 @@ constexpr auto kCrashWindow = std::chrono::seconds(30);
 }  // namespace
 
 Supervisor::Supervisor(fs::path root, std::vector<HostSpec> hosts) : root_(std::move(root)) {
-  for (auto& spec : hosts) hosts_.push_back(Host{std::move(spec)});
+  for (auto& config : hosts) hosts_.push_back(Host{std::move(config)});
 }
 
 Supervisor::~Supervisor() { stop(); }
 
 std::string Supervisor::socketPathOf(const std::string& name) const {
   const Host* h = find(name);
-  return h ? (root_ / fs::path(h->spec.controlSocket).relative_path()).string() : std::string();
+  return h ? (root_ / fs::path(h->config.controlSocket).relative_path()).string() : std::string();
 }
 
 fs::path Supervisor::logPathOf(const std::string& name) const { return root_ / "var/log" / (name + ".log"); }
 
 const Supervisor::Host* Supervisor::find(const std::string& name) const {
   for (const auto& h : hosts_)
-    if (h.spec.name == name) return &h;
+    if (h.config.name == name) return &h;
   return nullptr;
 }
 
 void Supervisor::launch(Host& host) {
-  fs::create_directories(logPathOf(host.spec.name).parent_path());
-  std::string log = logPathOf(host.spec.name).string();
-  std::vector<std::string> args{host.spec.program.string()};
-  args.insert(args.end(), host.spec.args.begin(), host.spec.args.end());
+  fs::create_directories(logPathOf(host.config.name).parent_path());
+  std::string log = logPathOf(host.config.name).string();
+  std::vector<std::string> args{host.config.program.string()};
+  args.insert(args.end(), host.config.args.begin(), host.config.args.end());
   args.push_back("--device-root");
   args.push_back(root_.string());
   std::vector<char*> argv;
@@ -100,7 +100,7 @@ void Supervisor::watch() {
           crashes.push_back(now);
           std::erase_if(crashes, [&](auto t) { return now - t > kCrashWindow; });
           if (static_cast<int>(crashes.size()) >= kCrashesBeforeGivingUp) {
-            std::cerr << h.spec.name << " keeps failing; not starting it again (see " << logPathOf(h.spec.name).string()
+            std::cerr << h.config.name << " keeps failing; not starting it again (see " << logPathOf(h.config.name).string()
                       << ")\n";
             h.gaveUp = true;
             continue;

@@ -42,7 +42,7 @@ class Supervisor {
 
  private:
   struct Host {
-    HostSpec spec;
+    HostSpec config;
     pid_t pid = 0;
     int launches = 0;
     std::vector<std::chrono::steady_clock::time_point> recentCrashes;

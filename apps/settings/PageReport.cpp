@@ -33,16 +33,16 @@ json viewJson(UIView* v) {
 }
 
 json rowJson(PSListController* page, UITableView* table, long section, long row, double height) {
-  Ref<PSSpecifier> spec = page->specifierAtIndexPath(NSIndexPath::indexPathForRowInSection(row, section));
+  Ref<PSSpecifier> item = page->specifierAtIndexPath(NSIndexPath::indexPathForRowInSection(row, section));
   json r{{"section", section}, {"row", row}, {"height", height}, {"hidden", height == 0.0}};
-  if (!spec) return r;
-  r["title"] = textOrNull(spec->name());
-  r["id"] = textOrNull(spec->identifier());
-  r["cellType"] = PSCellTypeName(spec->cellType());
-  auto* key = objc_cast<NSString>(spec->findProperty(PSKeyNameKey));
+  if (!item) return r;
+  r["title"] = textOrNull(item->name());
+  r["id"] = textOrNull(item->identifier());
+  r["cellType"] = PSCellTypeName(item->cellType());
+  auto* key = objc_cast<NSString>(item->findProperty(PSKeyNameKey));
   r["key"] = textOrNull(key);
-  r["themeTint"] = colorJson(objc_cast<UIColor>(spec->findProperty("tintColor")));
-  auto* cell = objc_cast<PSTableCell>(spec->findProperty(PSTableCellKey));
+  r["themeTint"] = colorJson(objc_cast<UIColor>(item->findProperty("tintColor")));
+  auto* cell = objc_cast<PSTableCell>(item->findProperty(PSTableCellKey));
   if (!cell) {
     r["cellClass"] = nullptr;
     return r;
@@ -158,10 +158,10 @@ Ref<NSIndexPath> findRow(PSListController* page, const json& req) {
   for (long s = 0; s < table->numberOfSections(); ++s)
     for (long r = 0; r < table->numberOfRowsInSection(s); ++r) {
       auto path = NSIndexPath::indexPathForRowInSection(r, s);
-      Ref<PSSpecifier> spec = page->specifierAtIndexPath(path);
-      if (!spec) continue;
-      auto* key = objc_cast<NSString>(spec->findProperty(PSKeyNameKey));
-      if (text(spec->identifier()) == want || text(spec->name()) == want || (key && key->utf8() == want)) return path;
+      Ref<PSSpecifier> item = page->specifierAtIndexPath(path);
+      if (!item) continue;
+      auto* key = objc_cast<NSString>(item->findProperty(PSKeyNameKey));
+      if (text(item->identifier()) == want || text(item->name()) == want || (key && key->utf8() == want)) return path;
     }
   throw control::RequestError("no row \"" + want + "\" on this page");
 }

@@ -46,10 +46,10 @@ void Host::discover() {
   auto rows = NSMutableArray::array();
   rows->addObject(PSSpecifier::emptyGroupSpecifier());
   for (const auto& e : entries_) {
-    auto spec = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(NSString::make(e.label), nullptr, nullptr,
+    auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(NSString::make(e.label), nullptr, nullptr,
                                                                                nullptr, nullptr, PSLinkCell, nullptr);
-    spec->setPropertyForKey(NSString::make(e.bundlePath), "bundlePath");
-    rows->addObject(spec);
+    item->setPropertyForKey(NSString::make(e.bundlePath), "bundlePath");
+    rows->addObject(item);
   }
   home_->_specifiers = rows;
   if (home_->isViewLoaded()) home_->table()->reloadData();
@@ -101,9 +101,9 @@ json Host::open(const json& req) {
   return guarded("opening", [&] {
     auto page = ref_cast<UIViewController>(objc::send<Ref<NSObject>(), "alloc">(cls));
     page = ref_cast<UIViewController>(page->init());
-    auto spec = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(NSString::make(entry->label), nullptr,
+    auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(NSString::make(entry->label), nullptr,
                                                                                nullptr, nullptr, cls, PSLinkCell, nullptr);
-    if (auto* list = listOf(page)) list->setSpecifier(spec);
+    if (auto* list = listOf(page)) list->setSpecifier(item);
     auto inner = ref_cast<UINavigationController>(UINavigationController::alloc())->initWithRootViewController(page);
     outer_->pushViewControllerAnimated(inner, true);
     return json{{"page", class_getName(cls)}};
@@ -153,8 +153,8 @@ json Host::rowAction(const std::string& op, const json& req) {
   Ref<NSIndexPath> path = findRow(page, req);
   Ref<UITableView> table = page->table();
   if (table->rectForRowAtIndexPath(path).size.height <= 0) throw RequestError("that row is hidden");
-  Ref<PSSpecifier> spec = page->specifierAtIndexPath(path);
-  auto* cell = spec ? objc_cast<PSTableCell>(spec->findProperty(PSTableCellKey)) : nullptr;
+  Ref<PSSpecifier> item = page->specifierAtIndexPath(path);
+  auto* cell = item ? objc_cast<PSTableCell>(item->findProperty(PSTableCellKey)) : nullptr;
   return guarded(op, [&] {
     if (op == "tap") {
       table->selectRowAtIndexPath(path);

@@ -7,19 +7,19 @@ void fitOnOneLine(UILabel* label) {
   label->setMinimumScaleFactor(0.5);
   label->setAdjustsFontSizeToFitWidth(true);
 }
-Ref<UIColor> rowTint(PSSpecifier* spec) {
-  return Ref<UIColor>(spec ? objc_cast<UIColor>(spec->propertyForKey("tintColor").get()) : nullptr);
+Ref<UIColor> rowTint(PSSpecifier* item) {
+  return Ref<UIColor>(item ? objc_cast<UIColor>(item->propertyForKey("tintColor").get()) : nullptr);
 }
 }  // namespace
 
 Ref<PSTableCell> CVLOBaseTableCell::initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier,
-                                                                              PSSpecifier* spec) {
+                                                                              PSSpecifier* item) {
   auto self = objc::sendSuper<Ref<PSTableCell>(long, NSString*, PSSpecifier*), "initWithStyle:reuseIdentifier:specifier:">(
-      CVLOBaseTableCell::cls(), this, style, reuseIdentifier, spec);
+      CVLOBaseTableCell::cls(), this, style, reuseIdentifier, item);
   if (!self) return nullptr;
   fitOnOneLine(self->textLabel());
   fitOnOneLine(self->detailTextLabel());
-  ref_cast<CVLOBaseTableCell>(self)->setThemeTintColor(rowTint(spec));
+  ref_cast<CVLOBaseTableCell>(self)->setThemeTintColor(rowTint(item));
   return self;
 }
 

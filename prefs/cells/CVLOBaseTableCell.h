@@ -13,7 +13,7 @@ class CVLOBaseTableCell : public PSTableCell {
   void setInteractionTintColor(UIColor* c) { objc::send<void(UIColor*), "setInteractionTintColor:">(this, c); }
 
  private:
-  Ref<PSTableCell> initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier, PSSpecifier* spec);
+  Ref<PSTableCell> initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier, PSSpecifier* item);
   Ref<UIColor> themeTintColorImpl() { return themeTintColor_; }
   void setThemeTintColorImpl(UIColor* c) { themeTintColor_ = c; }
   Ref<UIColor> interactionTintColorImpl() { return interactionTintColor_; }

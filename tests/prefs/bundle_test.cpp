@@ -197,8 +197,8 @@ struct Layout {
     table->reloadData();
   }
   PSTableCell* cell(long s, long r) {
-    auto spec = page->specifierAtIndexPath(NSIndexPath::indexPathForRowInSection(r, s));
-    return objc_cast<PSTableCell>(spec->findProperty(PSTableCellKey));
+    auto item = page->specifierAtIndexPath(NSIndexPath::indexPathForRowInSection(r, s));
+    return objc_cast<PSTableCell>(item->findProperty(PSTableCellKey));
   }
   double height(long s, long r) { return table->sectionLayout()[static_cast<std::size_t>(s)].rowHeights[static_cast<std::size_t>(r)]; }
   unsigned long mask(long s, long r) {
@@ -397,12 +397,12 @@ TEST_F(BundlePage, TintedAndDangerButtonsColourTheirText) {
   EXPECT_EQ(cellOf("reset")->textLabel()->minimumScaleFactor(), 0.5);
 
   // A tinted button made before its row had a colour takes it in one pass and shows it from the next.
-  auto spec = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit("Late"_ns, nullptr, nullptr, nullptr,
+  auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit("Late"_ns, nullptr, nullptr, nullptr,
                                                                               nullptr, PSButtonCell, nullptr);
   auto cell = ref_cast<PSTableCell>(objc::send<Ref<NSObject>(), "alloc">(objc_getClass("CVLOTintedButton")));
-  cell = cell->initWithStyleReuseIdentifierSpecifier(0, nullptr, spec);
+  cell = cell->initWithStyleReuseIdentifierSpecifier(0, nullptr, item);
   Ref<UIColor> before = cell->textLabel()->textColor();
-  spec->setPropertyForKey(theme, "tintColor");
+  item->setPropertyForKey(theme, "tintColor");
   cell->layoutSubviews();
   EXPECT_EQ(cell->textLabel()->textColor()->rgba(), before->rgba());
   cell->layoutSubviews();

@@ -123,17 +123,17 @@ TEST(Bundles, DiscoveryReadsEntryPlists) {
 TEST(Binding, TheHostStoresThenPostsAndRefusesNamesThatAreNotDomains) {
   clearDomain();
   auto page = ref_cast<PSListController>(ref_cast<PSListController>(PSListController::alloc())->init());
-  auto spec = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit("S"_ns, page, nullptr, nullptr, nullptr,
+  auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit("S"_ns, page, nullptr, nullptr, nullptr,
                                                                               PSSwitchCell, nullptr);
-  spec->setPropertyForKey("k"_ns, PSKeyNameKey);
-  spec->setPropertyForKey(NSString::make(kDomain), PSDefaultsKey);
-  spec->setPropertyForKey(NSNumberYES(), PSDefaultValueKey);
-  EXPECT_TRUE(static_cast<NSNumber*>(page->readPreferenceValue(spec).get())->boolValue());
-  page->setPreferenceValueSpecifier(NSNumberNO(), spec);
-  EXPECT_FALSE(static_cast<NSNumber*>(page->readPreferenceValue(spec).get())->boolValue());
-  spec->setPropertyForKey("../../evil"_ns, PSDefaultsKey);
+  item->setPropertyForKey("k"_ns, PSKeyNameKey);
+  item->setPropertyForKey(NSString::make(kDomain), PSDefaultsKey);
+  item->setPropertyForKey(NSNumberYES(), PSDefaultValueKey);
+  EXPECT_TRUE(static_cast<NSNumber*>(page->readPreferenceValue(item).get())->boolValue());
+  page->setPreferenceValueSpecifier(NSNumberNO(), item);
+  EXPECT_FALSE(static_cast<NSNumber*>(page->readPreferenceValue(item).get())->boolValue());
+  item->setPropertyForKey("../../evil"_ns, PSDefaultsKey);
   foundation::LogCapture logs;
-  page->setPreferenceValueSpecifier(NSNumberNO(), spec);
+  page->setPreferenceValueSpecifier(NSNumberNO(), item);
   EXPECT_THAT(logs.nslogMessages().at(0), HasSubstr("not a preference domain"));
   EXPECT_FALSE(std::filesystem::exists(foundation::devicePath("/var/mobile/evil.plist")));
 }

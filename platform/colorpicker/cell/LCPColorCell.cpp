@@ -8,19 +8,19 @@
 #include "foundation/NSNumber.h"
 
 namespace {
-bool supportsAlpha(PSSpecifier* spec) {
-  auto* n = spec ? objc_cast<NSNumber>(spec->findProperty("supportsAlpha")) : nullptr;
+bool supportsAlpha(PSSpecifier* item) {
+  auto* n = item ? objc_cast<NSNumber>(item->findProperty("supportsAlpha")) : nullptr;
   return n && n->boolValue();
 }
-NSString* fallbackOf(PSSpecifier* spec) {
-  return spec ? objc_cast<NSString>(spec->findProperty("default")) : nullptr;
+NSString* fallbackOf(PSSpecifier* item) {
+  return item ? objc_cast<NSString>(item->findProperty("default")) : nullptr;
 }
 }  // namespace
 
 Ref<PSTableCell> LCPColorCell::initWithStyleReuseIdentifierSpecifierImpl(long, NSString* reuseIdentifier,
-                                                                         PSSpecifier* spec) {
+                                                                         PSSpecifier* item) {
   auto self = objc::sendSuper<Ref<PSTableCell>(long, NSString*, PSSpecifier*), "initWithStyle:reuseIdentifier:specifier:">(
-      LCPColorCell::cls(), this, 1L, reuseIdentifier, spec);
+      LCPColorCell::cls(), this, 1L, reuseIdentifier, item);
   if (!self) return nullptr;
   auto* cell = static_cast<LCPColorCell*>(self.get());
   cell->swatch_ = ref_cast<UIView>(UIView::alloc())->initWithFrame(CGRectMake(0, 0, 28, 28));
@@ -37,17 +37,17 @@ void LCPColorCell::setValueImpl(NSObject* v) {
 }
 
 bool LCPColorCell::pickColorStringImpl(NSString* text) {
-  Ref<PSSpecifier> spec = specifier();
+  Ref<PSSpecifier> item = specifier();
   auto rgba = text ? colorpicker::parseColorString(text->utf8()) : std::nullopt;
   if (!rgba) {
-    NSLog("%@ is not a colour string; %@ keeps its colour", text, spec ? spec->name() : nullptr);
+    NSLog("%@ is not a colour string; %@ keeps its colour", text, item ? item->name() : nullptr);
     return false;
   }
   std::string stored = text->utf8();
-  if (!supportsAlpha(spec)) stored = stored.substr(0, stored.find(':'));
+  if (!supportsAlpha(item)) stored = stored.substr(0, stored.find(':'));
   Ref<NSString> value = NSString::make(stored);
   setValue(value);
-  sendSetter(spec, value);
+  sendSetter(item, value);
   return true;
 }
 

@@ -17,7 +17,7 @@ using Kind = FormatArg::Kind;
 // would only make a huge allocation.
 constexpr int kMaxWidth = 4096;
 
-struct Spec {
+struct Directive {
   std::string flags;
   int width = -1;
   int precision = -1;
@@ -76,12 +76,12 @@ void mark(std::string& out, char conv, const FormatArg* a) {
   out += ')';
 }
 
-void pad(std::string& out, std::string_view s, const Spec& spec) {
-  std::size_t width = spec.width > 0 ? static_cast<std::size_t>(spec.width) : 0;
+void pad(std::string& out, std::string_view s, const Directive& directive) {
+  std::size_t width = directive.width > 0 ? static_cast<std::size_t>(directive.width) : 0;
   std::size_t fill = width > s.size() ? width - s.size() : 0;
-  if (!spec.leftAlign()) out.append(fill, ' ');
+  if (!directive.leftAlign()) out.append(fill, ' ');
   out += s;
-  if (spec.leftAlign()) out.append(fill, ' ');
+  if (directive.leftAlign()) out.append(fill, ' ');
 }
 
 // Precision of %s counts bytes; never cut a UTF-8 sequence in half.
@@ -111,37 +111,37 @@ void appendUtf8(std::string& out, unsigned long cp) {
   }
 }
 
-std::string cSpec(const Spec& spec, const char* length, char conv) {
-  std::string s = "%" + spec.flags;
-  if (spec.width >= 0) s += std::to_string(spec.width);
-  if (spec.precision >= 0) s += "." + std::to_string(spec.precision);
+std::string cDirective(const Directive& directive, const char* length, char conv) {
+  std::string s = "%" + directive.flags;
+  if (directive.width >= 0) s += std::to_string(directive.width);
+  if (directive.precision >= 0) s += "." + std::to_string(directive.precision);
   s += length;
   s += conv;
   return s;
 }
 
 template <class T>
-void appendC(std::string& out, const std::string& spec, T value) {
+void appendC(std::string& out, const std::string& directive, T value) {
   char buf[256];
-  int n = std::snprintf(buf, sizeof buf, spec.c_str(), value);
+  int n = std::snprintf(buf, sizeof buf, directive.c_str(), value);
   if (n < 0) return;
   if (static_cast<std::size_t>(n) < sizeof buf) {
     out.append(buf, static_cast<std::size_t>(n));
     return;
   }
   std::string big(static_cast<std::size_t>(n) + 1, '\0');
-  std::snprintf(big.data(), big.size(), spec.c_str(), value);
+  std::snprintf(big.data(), big.size(), directive.c_str(), value);
   big.resize(static_cast<std::size_t>(n));
   out += big;
 }
 
-bool isLong(const Spec& s) {
+bool isLong(const Directive& s) {
   return s.length == "l" || s.length == "ll" || s.length == "q" || s.length == "z" || s.length == "t" ||
          s.length == "j";
 }
 
-void formatOne(std::string& out, const Spec& spec, const FormatArg* a) {
-  char c = spec.conv;
+void formatOne(std::string& out, const Directive& directive, const FormatArg* a) {
+  char c = directive.conv;
   if (!a) return mark(out, c, nullptr);
   switch (c) {
     case 'd':
@@ -149,10 +149,10 @@ void formatOne(std::string& out, const Spec& spec, const FormatArg* a) {
       if (a->kind != Kind::Signed && a->kind != Kind::Unsigned) return mark(out, c, a);
       long long v = a->kind == Kind::Signed ? a->i : static_cast<long long>(a->u);
       // The same narrowing a C call would do for the declared width.
-      if (spec.length == "hh") v = static_cast<signed char>(v);
-      else if (spec.length == "h") v = static_cast<short>(v);
-      else if (!isLong(spec)) v = static_cast<int>(v);
-      return appendC(out, cSpec(spec, "ll", c), v);
+      if (directive.length == "hh") v = static_cast<signed char>(v);
+      else if (directive.length == "h") v = static_cast<short>(v);
+      else if (!isLong(directive)) v = static_cast<int>(v);
+      return appendC(out, cDirective(directive, "ll", c), v);
     }
     case 'u':
     case 'x':
@@ -160,21 +160,21 @@ void formatOne(std::string& out, const Spec& spec, const FormatArg* a) {
     case 'o': {
       if (a->kind != Kind::Signed && a->kind != Kind::Unsigned) return mark(out, c, a);
       unsigned long long v = a->kind == Kind::Unsigned ? a->u : static_cast<unsigned long long>(a->i);
-      if (spec.length == "hh") v = static_cast<unsigned char>(v);
-      else if (spec.length == "h") v = static_cast<unsigned short>(v);
-      else if (!isLong(spec)) v = static_cast<unsigned>(v);
-      return appendC(out, cSpec(spec, "ll", c), v);
+      if (directive.length == "hh") v = static_cast<unsigned char>(v);
+      else if (directive.length == "h") v = static_cast<unsigned short>(v);
+      else if (!isLong(directive)) v = static_cast<unsigned>(v);
+      return appendC(out, cDirective(directive, "ll", c), v);
     }
     case 'c':
     case 'C': {
       if (a->kind != Kind::Signed && a->kind != Kind::Unsigned) return mark(out, c, a);
       unsigned long v = a->kind == Kind::Signed ? static_cast<unsigned long>(a->i) : a->u;
       std::string ch;
-      if (c == 'C' || spec.length == "l")
+      if (c == 'C' || directive.length == "l")
         appendUtf8(ch, v);
       else
         ch += static_cast<char>(static_cast<unsigned char>(v));
-      return pad(out, ch, spec);
+      return pad(out, ch, directive);
     }
     case 'f':
     case 'F':
@@ -185,7 +185,7 @@ void formatOne(std::string& out, const Spec& spec, const FormatArg* a) {
     case 'a':
     case 'A':
       if (a->kind != Kind::Real) return mark(out, c, a);
-      return appendC(out, cSpec(spec, "", c), a->d);
+      return appendC(out, cDirective(directive, "", c), a->d);
     case 's':
     case 'S':
     case '@': {
@@ -197,7 +197,7 @@ void formatOne(std::string& out, const Spec& spec, const FormatArg* a) {
       } else {
         return mark(out, c, a);
       }
-      return pad(out, truncateText(text, spec.precision), spec);
+      return pad(out, truncateText(text, directive.precision), directive);
     }
     case 'p': {
       const void* p;
@@ -205,7 +205,7 @@ void formatOne(std::string& out, const Spec& spec, const FormatArg* a) {
       else if (a->kind == Kind::Object) p = a->obj;
       else if (a->kind == Kind::Text) p = a->text.data;
       else return mark(out, c, a);
-      return pad(out, pointerText(p), spec);
+      return pad(out, pointerText(p), directive);
     }
     default:
       return mark(out, c, a);
@@ -262,7 +262,7 @@ std::string formatString(std::string_view fmt, std::span<const FormatArg> args) 
       if (close == std::string_view::npos) break;
       i = close + 1;
     }
-    Spec spec;
+    Directive directive;
     long position = -1;
     {
       std::size_t j = i;
@@ -272,20 +272,20 @@ std::string formatString(std::string_view fmt, std::span<const FormatArg> args) 
         i = j + 1;
       }
     }
-    while (i < fmt.size() && std::string_view("-+ #0'").find(fmt[i]) != std::string_view::npos) spec.flags += fmt[i++];
+    while (i < fmt.size() && std::string_view("-+ #0'").find(fmt[i]) != std::string_view::npos) directive.flags += fmt[i++];
     if (i < fmt.size() && fmt[i] == '*') {
       ++i;
       bool ok;
       long w = starValue(take(-1), ok);
       if (ok) {
         if (w < 0) {
-          spec.flags += '-';
+          directive.flags += '-';
           w = -w;
         }
-        spec.width = static_cast<int>(w);
+        directive.width = static_cast<int>(w);
       }
     } else if (i < fmt.size() && fmt[i] >= '0' && fmt[i] <= '9') {
-      spec.width = static_cast<int>(std::min<long>(readInt(i), kMaxWidth));
+      directive.width = static_cast<int>(std::min<long>(readInt(i), kMaxWidth));
     }
     if (i < fmt.size() && fmt[i] == '.') {
       ++i;
@@ -293,15 +293,15 @@ std::string formatString(std::string_view fmt, std::span<const FormatArg> args) 
         ++i;
         bool ok;
         long p = starValue(take(-1), ok);
-        spec.precision = ok && p >= 0 ? static_cast<int>(p) : -1;
+        directive.precision = ok && p >= 0 ? static_cast<int>(p) : -1;
       } else {
-        spec.precision = static_cast<int>(std::min<long>(readInt(i), kMaxWidth));
+        directive.precision = static_cast<int>(std::min<long>(readInt(i), kMaxWidth));
       }
     }
     for (const char* mod : {"hh", "ll", "h", "l", "L", "q", "z", "t", "j"}) {
       std::string_view m(mod);
       if (fmt.substr(i, m.size()) == m) {
-        spec.length = m;
+        directive.length = m;
         i += m.size();
         break;
       }
@@ -313,14 +313,14 @@ std::string formatString(std::string_view fmt, std::span<const FormatArg> args) 
       i = end;
       continue;
     }
-    spec.conv = fmt[i++];
+    directive.conv = fmt[i++];
     const FormatArg* arg = take(position);
-    if (spec.conv == 'n') {
+    if (directive.conv == 'n') {
       // Writing through an argument is never done; the argument is used up.
       out += "%!n(unsupported)";
       continue;
     }
-    formatOne(out, spec, arg);
+    formatOne(out, directive, arg);
   }
   return out;
 }

@@ -84,25 +84,25 @@ Ref<PSSpecifier> specifierFromEntry(NSDictionary* entry, NSObject* target, NSBun
   if (auto* s = textProperty(entry, "set")) setter = sel_registerName(s->utf8());
   if (auto* g = textProperty(entry, "get")) getter = sel_registerName(g->utf8());
 
-  auto spec = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(name, target, setter, getter, nullptr,
+  auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(name, target, setter, getter, nullptr,
                                                                              type, nullptr);
-  for (const auto& [key, value] : entry->entries()) spec->setPropertyForKey(value, key);
-  if (name) spec->setPropertyForKey(name, PSTitleKey);
-  if (auto* ident = textProperty(entry, PSIDKey)) spec->setIdentifier(ident);
+  for (const auto& [key, value] : entry->entries()) item->setPropertyForKey(value, key);
+  if (name) item->setPropertyForKey(name, PSTitleKey);
+  if (auto* ident = textProperty(entry, PSIDKey)) item->setIdentifier(ident);
 
   NSObject* rawDetail = entry->find(PSDetailControllerClassKey);
   if (auto* detail = objc_cast<NSString>(rawDetail)) {
     Class c = classNamed(detail, UIViewController::cls());
     if (!c) NSLog("Row %lu of %@.plist names the page class %@, which does not exist", index, listName, detail);
-    spec->setDetailControllerClass(c);
+    item->setDetailControllerClass(c);
   } else if (rawDetail) {
     NSLog("Row %lu of %@.plist has a detail that is not a class name", index, listName);
   }
   if (type == PSLinkListCell) {
     auto* values = objc_cast<NSArray>(entry->find(PSValidValuesKey));
     auto* titles = objc_cast<NSArray>(entry->find(PSValidTitlesKey));
-    if (values && titles) spec->setValuesTitles(values, titles);
-    if (!spec->detailControllerClass()) spec->setDetailControllerClass(PSListItemsController::cls());
+    if (values && titles) item->setValuesTitles(values, titles);
+    if (!item->detailControllerClass()) item->setDetailControllerClass(PSListItemsController::cls());
   }
   NSObject* rawCellClass = entry->find(PSCellClassKey);
   if (auto* cc = objc_cast<NSString>(rawCellClass)) {
@@ -112,8 +112,8 @@ Ref<PSSpecifier> specifierFromEntry(NSDictionary* entry, NSObject* target, NSBun
   } else if (rawCellClass) {
     NSLog("Row %lu of %@.plist has a cellClass that is not a class name", index, listName);
   }
-  if (auto* action = textProperty(entry, PSActionKey)) spec->setButtonAction(sel_registerName(action->utf8()));
-  return spec;
+  if (auto* action = textProperty(entry, PSActionKey)) item->setButtonAction(sel_registerName(action->utf8()));
+  return item;
 }
 
 }  // namespace
@@ -186,8 +186,8 @@ const std::vector<PSListController::Section>& PSListController::sections() {
   sectionsCount_ = count;
   if (!rows) return sections_;
   for (long i = 0; i < static_cast<long>(count); ++i) {
-    auto* spec = objc_cast<PSSpecifier>(rows->items()[static_cast<std::size_t>(i)].get());
-    if (spec && spec->cellType() == PSGroupCell) {
+    auto* item = objc_cast<PSSpecifier>(rows->items()[static_cast<std::size_t>(i)].get());
+    if (item && item->cellType() == PSGroupCell) {
       sections_.push_back(Section{i, {}});
     } else {
       if (sections_.empty()) sections_.push_back(Section{-1, {}});
@@ -307,30 +307,30 @@ long PSListController::tableViewNumberOfRowsInSectionImpl(UITableView*, long s) 
 }
 
 Ref<UITableViewCell> PSListController::tableViewCellForRowAtIndexPathImpl(UITableView*, NSIndexPath* p) {
-  Ref<PSSpecifier> spec = specifierAtIndexPath(p);
-  if (!spec) return ref_cast<UITableViewCell>(UITableViewCell::alloc())->initWithStyleReuseIdentifier(0, nullptr);
-  Ref<PSTableCell> cell(objc_cast<PSTableCell>(spec->findProperty(PSTableCellKey)));
+  Ref<PSSpecifier> item = specifierAtIndexPath(p);
+  if (!item) return ref_cast<UITableViewCell>(UITableViewCell::alloc())->initWithStyleReuseIdentifier(0, nullptr);
+  Ref<PSTableCell> cell(objc_cast<PSTableCell>(item->findProperty(PSTableCellKey)));
   if (!cell) {
-    long type = spec->cellType();
-    Class c = classNamed(objc_cast<NSString>(spec->findProperty(PSCellClassKey)), PSTableCell::cls());
+    long type = item->cellType();
+    Class c = classNamed(objc_cast<NSString>(item->findProperty(PSCellClassKey)), PSTableCell::cls());
     if (!c) c = type == PSSwitchCell ? PSSwitchTableCell::cls() : type == PSSliderCell ? PSSliderTableCell::cls() : PSTableCell::cls();
     long style = (type == PSLinkListCell || type == PSTitleValueCell || type == PSEditTextCell)
                      ? UITableViewCellStyleValue1
                      : UITableViewCellStyleDefault;
     auto fresh = ref_cast<PSTableCell>(objc::send<Ref<NSObject>(), "alloc">(c));
-    cell = fresh->initWithStyleReuseIdentifierSpecifier(style, NSString::make(class_getName(c)), spec);
+    cell = fresh->initWithStyleReuseIdentifierSpecifier(style, NSString::make(class_getName(c)), item);
     if (!cell) return ref_cast<UITableViewCell>(UITableViewCell::alloc())->initWithStyleReuseIdentifier(0, nullptr);
-    spec->setPropertyForKey(cell, PSTableCellKey);
+    item->setPropertyForKey(cell, PSTableCellKey);
   }
-  reloadSpecifier(spec);
+  reloadSpecifier(item);
   return cell;
 }
 
 double PSListController::tableViewHeightForRowAtIndexPathImpl(UITableView*, NSIndexPath* p) {
-  Ref<PSSpecifier> spec = specifierAtIndexPath(p);
-  if (spec) {
+  Ref<PSSpecifier> item = specifierAtIndexPath(p);
+  if (item) {
     bool ok = false;
-    double h = numberOf(spec->findProperty(PSHeightKey), &ok);
+    double h = numberOf(item->findProperty(PSHeightKey), &ok);
     if (ok && h >= 0) return h;
   }
   return 44.0;
@@ -359,33 +359,33 @@ double PSListController::tableViewHeightForFooterInSectionImpl(UITableView* t, l
 }
 
 void PSListController::tableViewDidSelectRowAtIndexPathImpl(UITableView*, NSIndexPath* p) {
-  Ref<PSSpecifier> spec = specifierAtIndexPath(p);
-  if (!spec) return;
-  if (auto* enabled = objc_cast<NSNumber>(spec->findProperty(PSEnabledKey)); enabled && !enabled->boolValue()) return;
-  if (SEL action = spec->buttonAction()) {
-    Ref<NSObject> target = spec->target();
+  Ref<PSSpecifier> item = specifierAtIndexPath(p);
+  if (!item) return;
+  if (auto* enabled = objc_cast<NSNumber>(item->findProperty(PSEnabledKey)); enabled && !enabled->boolValue()) return;
+  if (SEL action = item->buttonAction()) {
+    Ref<NSObject> target = item->target();
     if (!target || !class_respondsToSelector(target->isa(), action)) {
-      NSLog("%@ does not answer %s; the button %@ does nothing", target, sel_getName(action), spec->name());
+      NSLog("%@ does not answer %s; the button %@ does nothing", target, sel_getName(action), item->name());
       return;
     }
     std::string_view name = sel_getName(action);
     if (name.find(':') != std::string_view::npos)
-      objc::sendSel<void(PSSpecifier*)>(target, action, spec);
+      objc::sendSel<void(PSSpecifier*)>(target, action, item);
     else
       objc::sendSel<void()>(target, action);
     return;
   }
-  auto* detail = static_cast<Class>(spec->detailControllerClass().get());
+  auto* detail = static_cast<Class>(item->detailControllerClass().get());
   if (!detail) return;
   auto page = ref_cast<UIViewController>(objc::send<Ref<NSObject>(), "alloc">(detail));
   page = ref_cast<UIViewController>(page->init());
   if (!page) return;
-  if (auto* list = objc_cast<PSListController>(page.get())) list->setSpecifier(spec);
-  if (!page->title()) page->setTitle(spec->name());
+  if (auto* list = objc_cast<PSListController>(page.get())) list->setSpecifier(item);
+  if (!page->title()) page->setTitle(item->name());
   if (auto nav = navigationController())
     nav->pushViewControllerAnimated(page, true);
   else
-    NSLog("%@ is not inside a navigation controller; %@ cannot be opened", this, spec->name());
+    NSLog("%@ is not inside a navigation controller; %@ cannot be opened", this, item->name());
 }
 
 OBJC_IMPLEMENT(PSListController)

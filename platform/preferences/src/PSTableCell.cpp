@@ -3,26 +3,26 @@
 #include "foundation/Log.h"
 #include "foundation/NSNumber.h"
 
-void PSTableCell::sendSetter(PSSpecifier* spec, NSObject* value) {
-  if (!spec) return;
-  Ref<NSObject> target = spec->target();
-  SEL setter = spec->setter();
+void PSTableCell::sendSetter(PSSpecifier* item, NSObject* value) {
+  if (!item) return;
+  Ref<NSObject> target = item->target();
+  SEL setter = item->setter();
   if (!target || !setter) return;
   if (!class_respondsToSelector(target->isa(), setter)) {
-    NSLog("%@ does not answer %s; the value of %@ is not stored", target, sel_getName(setter), spec->name());
+    NSLog("%@ does not answer %s; the value of %@ is not stored", target, sel_getName(setter), item->name());
     return;
   }
-  objc::sendSel<void(NSObject*, PSSpecifier*)>(target, setter, value, spec);
+  objc::sendSel<void(NSObject*, PSSpecifier*)>(target, setter, value, item);
 }
 
 Ref<PSTableCell> PSTableCell::initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier,
-                                                                        PSSpecifier* spec) {
+                                                                        PSSpecifier* item) {
   auto self = ref_cast<PSTableCell>(initWithStyleReuseIdentifier(style, reuseIdentifier));
   if (!self) return nullptr;
-  self->setSpecifier(spec);
-  if (spec) {
-    self->type_ = spec->cellType();
-    self->textLabel()->setText(spec->name());
+  self->setSpecifier(item);
+  if (item) {
+    self->type_ = item->cellType();
+    self->textLabel()->setText(item->name());
     if (type_ == PSLinkCell || type_ == PSLinkListCell) self->setAccessoryType(UITableViewCellAccessoryDisclosureIndicator);
   }
   return self;
@@ -31,10 +31,10 @@ Ref<PSTableCell> PSTableCell::initWithStyleReuseIdentifierSpecifierImpl(long sty
 // Shows the value as the detail text: a list row shows the title of its value.
 void PSTableCell::setValueImpl(NSObject* v) {
   value_ = v;
-  Ref<PSSpecifier> spec = specifier();
+  Ref<PSSpecifier> item = specifier();
   NSString* shown = nullptr;
   Ref<NSString> text;
-  if (spec && v && spec->titleDictionary()) shown = objc_cast<NSString>(spec->titleDictionary()->find(foundation::describe(v)));
+  if (item && v && item->titleDictionary()) shown = objc_cast<NSString>(item->titleDictionary()->find(foundation::describe(v)));
   if (!shown && v && (type_ == PSTitleValueCell || type_ == PSLinkListCell || type_ == PSEditTextCell ||
                       type_ == PSSecureEditTextCell || objc_cast<NSString>(v))) {
     text = NSString::make(foundation::describe(v));
@@ -76,10 +76,10 @@ void PSControlTableCell::setControlImpl(UIControl* c) {
 }
 
 void PSControlTableCell::controlChangedImpl(NSObject*) {
-  Ref<PSSpecifier> spec = specifier();
+  Ref<PSSpecifier> item = specifier();
   Ref<NSObject> v = controlValue();
   objc::sendSuper<void(NSObject*), "setValue:">(PSControlTableCell::cls(), this, v);
-  sendSetter(spec, v);
+  sendSetter(item, v);
 }
 
 OBJC_IMPLEMENT(PSControlTableCell)
@@ -93,9 +93,9 @@ void PSControlTableCell::registerMethods(objc::ClassBuilder<PSControlTableCell>&
 // ------------------------------------------------------------------- switch
 
 Ref<PSTableCell> PSSwitchTableCell::initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier,
-                                                                              PSSpecifier* spec) {
+                                                                              PSSpecifier* item) {
   auto self = objc::sendSuper<Ref<PSTableCell>(long, NSString*, PSSpecifier*), "initWithStyle:reuseIdentifier:specifier:">(
-      PSSwitchTableCell::cls(), this, style, reuseIdentifier, spec);
+      PSSwitchTableCell::cls(), this, style, reuseIdentifier, item);
   if (!self) return nullptr;
   auto sw = ref_cast<UISwitch>(UISwitch::alloc()->initWithFrame(CGRectMake(0, 0, 51, 31)));
   ref_cast<PSControlTableCell>(self)->setControl(sw);
@@ -125,8 +125,8 @@ void PSSwitchTableCell::registerMethods(objc::ClassBuilder<PSSwitchTableCell>& b
 // ------------------------------------------------------------------- slider
 
 namespace {
-float numberProperty(PSSpecifier* spec, std::string_view key, float fallback) {
-  NSObject* v = spec ? spec->findProperty(key) : nullptr;
+float numberProperty(PSSpecifier* item, std::string_view key, float fallback) {
+  NSObject* v = item ? item->findProperty(key) : nullptr;
   if (auto* n = objc_cast<NSNumber>(v)) return n->floatValue();
   if (auto* s = objc_cast<NSString>(v)) return s->floatValue();
   return fallback;
@@ -134,20 +134,20 @@ float numberProperty(PSSpecifier* spec, std::string_view key, float fallback) {
 }  // namespace
 
 Ref<PSTableCell> PSSliderTableCell::initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier,
-                                                                              PSSpecifier* spec) {
+                                                                              PSSpecifier* item) {
   auto self = objc::sendSuper<Ref<PSTableCell>(long, NSString*, PSSpecifier*), "initWithStyle:reuseIdentifier:specifier:">(
-      PSSliderTableCell::cls(), this, style, reuseIdentifier, spec);
+      PSSliderTableCell::cls(), this, style, reuseIdentifier, item);
   if (!self) return nullptr;
   auto slider = ref_cast<UISlider>(UISlider::alloc()->initWithFrame(CGRectMake(0, 0, 200, 31)));
-  slider->setMinimumValue(numberProperty(spec, PSControlMinimumKey, 0.0f));
-  slider->setMaximumValue(numberProperty(spec, PSControlMaximumKey, 1.0f));
+  slider->setMinimumValue(numberProperty(item, PSControlMinimumKey, 0.0f));
+  slider->setMaximumValue(numberProperty(item, PSControlMaximumKey, 1.0f));
   ref_cast<PSControlTableCell>(self)->setControl(slider);
   return self;
 }
 
 void PSSliderTableCell::showValue() {
-  Ref<PSSpecifier> spec = specifier();
-  auto* show = spec ? objc_cast<NSNumber>(spec->findProperty(PSSliderShowValueKey)) : nullptr;
+  Ref<PSSpecifier> item = specifier();
+  auto* show = item ? objc_cast<NSNumber>(item->findProperty(PSSliderShowValueKey)) : nullptr;
   auto* slider = objc_cast<UISlider>(control().get());
   if (show && show->boolValue() && slider)
     detailTextLabel()->setText(NSString::stringWithFormat("%.2f", static_cast<double>(slider->value())));

@@ -15,7 +15,7 @@ class LCPColorCell : public PSTableCell {
   Ref<UIView> swatch() { return objc::send<Ref<UIView>(), "swatch">(this); }
 
  private:
-  Ref<PSTableCell> initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier, PSSpecifier* spec);
+  Ref<PSTableCell> initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier, PSSpecifier* item);
   void setValueImpl(NSObject* v);
   bool pickColorStringImpl(NSString* text);
   Ref<UIView> swatchImpl() { return swatch_; }

@@ -10,9 +10,9 @@
 class PSTableCell : public UITableViewCell {
   OBJC_CLASS(PSTableCell, UITableViewCell)
  public:
-  Ref<PSTableCell> initWithStyleReuseIdentifierSpecifier(long style, NSString* reuseIdentifier, PSSpecifier* spec) {
+  Ref<PSTableCell> initWithStyleReuseIdentifierSpecifier(long style, NSString* reuseIdentifier, PSSpecifier* item) {
     return objc::send<Ref<PSTableCell>(long, NSString*, PSSpecifier*), "initWithStyle:reuseIdentifier:specifier:">(
-        this, style, reuseIdentifier, spec);
+        this, style, reuseIdentifier, item);
   }
   Ref<PSSpecifier> specifier() { return objc::send<Ref<PSSpecifier>(), "specifier">(this); }
   void setSpecifier(PSSpecifier* s) { objc::send<void(PSSpecifier*), "setSpecifier:">(this, s); }
@@ -30,10 +30,10 @@ class PSTableCell : public UITableViewCell {
 
   // Sends the new value to the row's target through its setter, the way a
   // control hands a change to the page (setPreferenceValue:specifier:).
-  static void sendSetter(PSSpecifier* spec, NSObject* value);
+  static void sendSetter(PSSpecifier* item, NSObject* value);
 
  private:
-  Ref<PSTableCell> initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier, PSSpecifier* spec);
+  Ref<PSTableCell> initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier, PSSpecifier* item);
   Ref<PSSpecifier> specifierImpl() { return specifier_.lock(); }
   void setSpecifierImpl(PSSpecifier* s) { specifier_ = Weak<PSSpecifier>(s); }
   Ref<UILabel> titleLabelImpl() { return textLabel(); }
@@ -71,7 +71,7 @@ class PSControlTableCell : public PSTableCell {
 class PSSwitchTableCell : public PSControlTableCell {
   OBJC_CLASS(PSSwitchTableCell, PSControlTableCell)
  private:
-  Ref<PSTableCell> initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier, PSSpecifier* spec);
+  Ref<PSTableCell> initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier, PSSpecifier* item);
   void setValueImpl(NSObject* v);
   Ref<NSObject> controlValueImpl();
 };
@@ -79,7 +79,7 @@ class PSSwitchTableCell : public PSControlTableCell {
 class PSSliderTableCell : public PSControlTableCell {
   OBJC_CLASS(PSSliderTableCell, PSControlTableCell)
  private:
-  Ref<PSTableCell> initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier, PSSpecifier* spec);
+  Ref<PSTableCell> initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier, PSSpecifier* item);
   void setValueImpl(NSObject* v);
   Ref<NSObject> controlValueImpl();
   void controlChangedImpl(NSObject* sender);
