@@ -33,4 +33,24 @@ std::string describeHomeScreen(const nlohmann::json& state) {
   return out.str();
 }
 
+std::string describeSettingsPage(const nlohmann::json& state) {
+  std::ostringstream out;
+  const auto& page = state["page"];
+  out << "Settings page " << page.value("title", page.value("class", std::string("?"))) << ":\n";
+  for (const auto& section : page.value("sections", nlohmann::json::array())) {
+    for (const auto& row : section.value("rows", nlohmann::json::array())) {
+      if (row.value("hidden", false)) continue;
+      std::string title = row["title"].is_string() ? row["title"].get<std::string>() : "";
+      if (title.empty()) continue;
+      if (row.contains("switchOn") && row["switchOn"].is_boolean())
+        out << "  [" << (row["switchOn"].get<bool>() ? "on " : "off") << "] " << title << "\n";
+      else if (row["value"].is_string() && row.value("key", nlohmann::json()).is_string())
+        out << "  " << title << ": " << row["value"].get<std::string>() << "\n";
+      else
+        out << "  " << title << "\n";
+    }
+  }
+  return out.str();
+}
+
 }  // namespace device
