@@ -53,16 +53,17 @@ json springBoardState(const fs::path& root) {
   return client.request({{"op", "state"}});
 }
 
-void waitForState(const fs::path& root, const std::function<bool(const json&)>& done) {
+bool waitForState(const fs::path& root, const std::function<bool(const json&)>& done) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (std::chrono::steady_clock::now() < deadline) {
     try {
-      if (done(springBoardState(root))) return;
+      if (done(springBoardState(root))) return true;
     } catch (const std::exception&) {
       // restarting
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
+  return false;
 }
 
 // A settings change as the Settings host makes it: store, then announce.
@@ -117,9 +118,12 @@ int runDemo(const device::BuildOutput& build, const fs::path& root) {
   device::Supervisor supervisor(root, hostsFor(build));
   if (!startHosts(supervisor)) return 1;
   auto settings = settingsClient(supervisor);
+  bool allSettled = true;
   auto step = [&](const char* title, const std::function<bool(const json&)>& settled) {
-    waitForState(root, settled);
-    std::cout << "\n" << title << "\n" << device::describeHomeScreen(springBoardState(root));
+    bool ok = waitForState(root, settled);
+    allSettled = allSettled && ok;
+    std::cout << "\n" << title << (ok ? "" : " (NOT REACHED within 5 s)") << "\n"
+              << device::describeHomeScreen(springBoardState(root));
   };
   auto home = [](const json& s) { return s["pageControl"]; };
   auto showSettings = [&] {
@@ -171,7 +175,7 @@ int runDemo(const device::BuildOutput& build, const fs::path& root) {
   });
   std::cout << "\nhost logs: " << supervisor.logPathOf("SpringBoard").string() << "\n";
   supervisor.stop();
-  return 0;
+  return allSettled ? 0 : 1;
 }
 
 int runDevice(const device::BuildOutput& build, const fs::path& root, double seconds) {
