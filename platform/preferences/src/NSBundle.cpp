@@ -19,9 +19,11 @@ std::mutex& bundlesMutex() {
   return m;
 }
 // Bundles live as long as the process, as on the device.
+// Bundles live as long as the process, as on the device; the map is never
+// destroyed, so the bundles stay reachable to the end.
 std::map<std::string, NSBundle*>& bundlesByPath() {
-  static std::map<std::string, NSBundle*> m;
-  return m;
+  static auto* m = new std::map<std::string, NSBundle*>;
+  return *m;
 }
 
 std::string canonical(const std::string& hostPath) {

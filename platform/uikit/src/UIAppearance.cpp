@@ -10,10 +10,11 @@ std::mutex& registryMutex() {
   static std::mutex m;
   return m;
 }
-// Proxies live for the process, as on the device.
+// Proxies live for the process, as on the device; the list is never
+// destroyed, so they stay reachable to the end.
 std::vector<_UIAppearance*>& registry() {
-  static std::vector<_UIAppearance*> r;
-  return r;
+  static auto* r = new std::vector<_UIAppearance*>;
+  return *r;
 }
 
 const int kOwningControllerKey = 0;
