@@ -241,6 +241,12 @@ struct Layout {
   }
 };
 
+// Waits for the deferred reloads, then a little longer for any extra one.
+void reloadsReach(UITableView* table, unsigned long count) {
+  dispatch::runMainUntil([&] { return table->reloadCount() >= count; }, std::chrono::seconds(3));
+  settle();
+}
+
 }  // namespace
 
 TEST_F(Rules, HiddenSectionsShareTheFooterSpaceAndOthersKeepTheirOwn) {
@@ -333,7 +339,7 @@ TEST_F(Rules, ReloadsRunOnTheMainQueueEvenWhenAskedFromElsewhere) {
   std::thread([&] { objc::send<void(), "reloadTable">(page); }).join();
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(l.table->reloadCount(), before);  // waits for the main queue
-  settle();
+  reloadsReach(l.table, before + 1);
   EXPECT_EQ(l.table->reloadCount(), before + 1);
 
   // A write through a row the host cannot store, or one without a key, reloads nothing.
@@ -344,6 +350,24 @@ TEST_F(Rules, ReloadsRunOnTheMainQueueEvenWhenAskedFromElsewhere) {
   page->setPreferenceValueSpecifier(NSNumberYES(), nullptr);
   settle();
   EXPECT_EQ(l.table->reloadCount(), before + 1);
+}
+
+TEST_F(Rules, WritesDuringAppearanceChangesReloadOnceEach) {
+  writeList("Storm", row("PSSwitchCell", "M", "m") + row("PSSwitchCell", "O", "o") +
+                         row("PSStaticTextCell", "D", "", "m == 1, m != 2"));
+  auto page = basePage("Storm");
+  Layout l(page);
+  settle();
+  unsigned long before = l.table->reloadCount();
+  constexpr int kRounds = 20;
+  for (int i = 0; i < kRounds; ++i) {
+    // The check of each write runs off the main thread while the rules are rebuilt on it.
+    page->setPreferenceValueSpecifier(NSNumber::numberWithBool(i % 2 != 0), rowWithKey(page, "m"));
+    page->setPreferenceValueSpecifier(NSNumber::numberWithBool(i % 2 != 0), rowWithKey(page, "o"));
+    page->traitCollectionDidChange(nullptr);
+  }
+  reloadsReach(l.table, before + 2 * kRounds);
+  EXPECT_EQ(l.table->reloadCount(), before + 2 * kRounds);
 }
 
 TEST_F(Rules, PendingReloadsKeepTheirPageAlive) {
@@ -357,7 +381,7 @@ TEST_F(Rules, PendingReloadsKeepTheirPageAlive) {
     objc::send<void(), "reloadTable">(page);
   }
   unsigned long before = table->reloadCount();
-  settle();
+  reloadsReach(table, before + 2);
   EXPECT_EQ(table->reloadCount(), before + 2);
 }
 
