@@ -19,18 +19,6 @@ using testing::ElementsAre;
 
 namespace {
 
-Ref<PSSpecifier> titled(PSListController* page, const std::string& title) {
-  for (const auto& o : page->_specifiers->items()) {
-    auto* s = static_cast<PSSpecifier*>(o.get());
-    if (s->name() && s->name()->utf8() == title) return Ref<PSSpecifier>(s);
-  }
-  return nullptr;
-}
-
-bool hides(PSListController* page, const std::string& title) {
-  return objc::send<bool(PSSpecifier*), "shouldHideSpecifier:">(page, titled(page, title).get());
-}
-
 RGBA hex(const char* text) {
   auto c = ref_cast<UIColor>(objc::send<Ref<NSObject>(NSString*), "colorFromHexString:">(
       UIColor::cls(), text ? NSString::make(text).get() : nullptr));

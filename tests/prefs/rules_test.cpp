@@ -17,19 +17,6 @@ using testing::EndsWith;
 
 namespace {
 
-Ref<PSSpecifier> titled(PSListController* page, const std::string& title) {
-  for (const auto& o : page->_specifiers->items()) {
-    auto* s = static_cast<PSSpecifier*>(o.get());
-    if (s->name() && s->name()->utf8() == title) return Ref<PSSpecifier>(s);
-  }
-  ADD_FAILURE() << "no row " << title;
-  return nullptr;
-}
-
-bool hides(PSListController* page, const std::string& title) {
-  return objc::send<bool(PSSpecifier*), "shouldHideSpecifier:">(page, titled(page, title).get());
-}
-
 Ref<NSObject> readValue(PSListController* page, PSSpecifier* s) {
   return objc::send<Ref<NSObject>(PSSpecifier*), "readPreferenceValue:">(page, s);
 }

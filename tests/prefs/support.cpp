@@ -1,5 +1,6 @@
 #include "support.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -92,6 +93,19 @@ void clearDomain() { NSUserDefaults::standardUserDefaults()->removePersistentDom
 
 Ref<PSSpecifier> rowWithKey(PSListController* page, const std::string& key) {
   return objc::send<Ref<PSSpecifier>(NSString*), "specifierForKey:">(page, NSString::make(key));
+}
+
+Ref<PSSpecifier> titled(PSListController* page, const std::string& title) {
+  for (const auto& o : page->_specifiers->items()) {
+    auto* s = static_cast<PSSpecifier*>(o.get());
+    if (s->name() && s->name()->utf8() == title) return Ref<PSSpecifier>(s);
+  }
+  ADD_FAILURE() << "no row " << title;
+  return nullptr;
+}
+
+bool hides(PSListController* page, const std::string& title) {
+  return objc::send<bool(PSSpecifier*), "shouldHideSpecifier:">(page, titled(page, title).get());
 }
 
 void settle() {

@@ -32,6 +32,10 @@ Ref<NSArray> load(PSListController* page);
 void store(const std::string& key, NSObject* value);
 void clearDomain();
 Ref<PSSpecifier> rowWithKey(PSListController* page, const std::string& key);
+// The loaded row with that title; a test failure when there is none.
+Ref<PSSpecifier> titled(PSListController* page, const std::string& title);
+// Whether the page's rules hide the row with that title.
+bool hides(PSListController* page, const std::string& title);
 // Waits for the main-queue work of the page (deferred reloads) to finish.
 void settle();
 
