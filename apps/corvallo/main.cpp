@@ -251,7 +251,13 @@ int main(int argc, char** argv) {
     if (*runCmd) return runDevice(build, root, seconds);
     if (*askCmd) {
       const char* socket = host == "settings" ? kSettingsSocket : kSpringBoardSocket;
-      control::Client client((root / fs::path(socket).relative_path()).string(), std::chrono::seconds(2));
+      std::string path = (root / fs::path(socket).relative_path()).string();
+      if (!control::isListening(path)) {
+        std::cerr << "corvallo: no " << host << " host answers on " << path
+                  << "; is the device running? (corvallo run)\n";
+        return 1;
+      }
+      control::Client client(path, std::chrono::seconds(2));
       json answer = client.request(requestFrom(op, pairs));
       if (!raw && host == "springboard" && op == "state" && answer.value("ok", false))
         std::cout << device::describeHomeScreen(answer);
