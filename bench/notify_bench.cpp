@@ -167,27 +167,34 @@ bool waitReady(const std::atomic<int>& flag) {
 
 // ---- the benchmarks ----
 
-void BM_NotifyPostToObserverMainThread(benchmark::State& state) {
+// Warms up, then times each send until the observer process stamps its
+// arrival: a one-way latency, read from the clock the two processes share.
+template <class Send>
+Percentiles measureOneWay(benchmark::State& state, Arrival& arrival, Send send, const char* lost) {
+  for (int i = 0; i < 200; ++i) {
+    std::uint32_t seen = arrival.seq.load();
+    send();
+    awaitArrival(arrival, seen);
+  }
   std::vector<double> samples;
   samples.reserve(static_cast<std::size_t>(state.max_iterations));
-  for (int i = 0; i < 200; ++i) {  // warm-up
-    std::uint32_t seen = shared->notify.seq.load();
-    notify_post(kPing);
-    awaitArrival(shared->notify, seen);
-  }
   for (auto _ : state) {
-    std::uint32_t seen = shared->notify.seq.load(std::memory_order_acquire);
+    std::uint32_t seen = arrival.seq.load(std::memory_order_acquire);
     std::uint64_t start = nowNs();
-    notify_post(kPing);
-    if (!awaitArrival(shared->notify, seen)) {
-      state.SkipWithError("a notification was lost");
+    send();
+    if (!awaitArrival(arrival, seen)) {
+      state.SkipWithError(lost);
       break;
     }
-    double us = static_cast<double>(shared->notify.at.load() - start) / 1000.0;
+    double us = static_cast<double>(arrival.at.load() - start) / 1000.0;
     samples.push_back(us);
     state.SetIterationTime(us / 1e6);
   }
-  notifyResult = report(state, samples);
+  return report(state, samples);
+}
+
+void BM_NotifyPostToObserverMainThread(benchmark::State& state) {
+  notifyResult = measureOneWay(state, shared->notify, [] { notify_post(kPing); }, "a notification was lost");
 }
 
 void BM_UnixDatagramRoundTrip(benchmark::State& state) {
@@ -222,26 +229,7 @@ void BM_DBusSignalThroughDaemon(benchmark::State& state) {
     dbus_connection_flush(conn);
     dbus_message_unref(msg);
   };
-  for (int i = 0; i < 200; ++i) {
-    std::uint32_t seen = shared->dbus.seq.load();
-    signal();
-    awaitArrival(shared->dbus, seen);
-  }
-  std::vector<double> samples;
-  samples.reserve(static_cast<std::size_t>(state.max_iterations));
-  for (auto _ : state) {
-    std::uint32_t seen = shared->dbus.seq.load(std::memory_order_acquire);
-    std::uint64_t start = nowNs();
-    signal();
-    if (!awaitArrival(shared->dbus, seen)) {
-      state.SkipWithError("a signal was lost");
-      break;
-    }
-    double us = static_cast<double>(shared->dbus.at.load() - start) / 1000.0;
-    samples.push_back(us);
-    state.SetIterationTime(us / 1e6);
-  }
-  dbusResult = report(state, samples);
+  dbusResult = measureOneWay(state, shared->dbus, signal, "a signal was lost");
   dbus_connection_close(conn);
   dbus_connection_unref(conn);
 }
