@@ -87,15 +87,21 @@ json settingsRequest(control::Client& settings, const json& req) {
   return answer;
 }
 
+// The open page's row bound to `key`, or null.
+json settingsRow(const json& state, const std::string& key) {
+  for (const auto& section : state["page"].value("sections", json::array()))
+    for (const auto& row : section.value("rows", json::array()))
+      if (row.value("key", json()) == key) return row;
+  return nullptr;
+}
+
 // Rows that depend on a switch appear a moment after it flips: the page
 // reloads its table on a later turn of its main queue.
 void waitForSettingsRow(control::Client& settings, const std::string& key) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (std::chrono::steady_clock::now() < deadline) {
-    json state = settingsRequest(settings, {{"op", "state"}});
-    for (const auto& section : state["page"].value("sections", json::array()))
-      for (const auto& row : section.value("rows", json::array()))
-        if (row.value("key", json()) == key && !row.value("hidden", true)) return;
+    json row = settingsRow(settingsRequest(settings, {{"op", "state"}}), key);
+    if (row.is_object() && !row.value("hidden", true)) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   throw std::runtime_error("the settings row " + key + " did not appear");
@@ -104,13 +110,8 @@ void waitForSettingsRow(control::Client& settings, const std::string& key) {
 // Flips the switch only when it is not already in the wanted position, so the
 // demo reaches the same screens whatever the device had stored before.
 void setSettingsSwitch(control::Client& settings, const std::string& key, bool on) {
-  json state = settingsRequest(settings, {{"op", "state"}});
-  for (const auto& section : state["page"].value("sections", json::array()))
-    for (const auto& row : section.value("rows", json::array()))
-      if (row.value("key", json()) == key && row.value("switchOn", !on) != on) {
-        settingsRequest(settings, {{"op", "toggle"}, {"row", key}});
-        return;
-      }
+  json row = settingsRow(settingsRequest(settings, {{"op", "state"}}), key);
+  if (row.is_object() && row.value("switchOn", !on) != on) settingsRequest(settings, {{"op", "toggle"}, {"row", key}});
 }
 
 int runDemo(const device::BuildOutput& build, const fs::path& root) {
