@@ -27,9 +27,9 @@ class HookedMeter : public Meter {
 
 }  // namespace
 
-OBJC_IMPLEMENT(Meter)
+OBJC_IMPLEMENT_LEGACY(Meter)
 void Meter::registerMethods(objc::ClassBuilder<Meter>& b) { b.method<"level", &Meter::levelImpl>(); }
-OBJC_IMPLEMENT(HookedMeter)
+OBJC_IMPLEMENT_LEGACY(HookedMeter)
 void HookedMeter::registerMethods(objc::ClassBuilder<HookedMeter>&) {}
 
 namespace {
@@ -64,7 +64,7 @@ void BM_VirtualCall(benchmark::State& state) {
 BENCHMARK(BM_VirtualCall);
 
 void BM_CachedSend(benchmark::State& state) {
-  auto m = Meter::new_();
+  auto m = Meter::make();
   Meter* p = m.get();
   benchmark::DoNotOptimize(p);
   for (auto _ : state) benchmark::DoNotOptimize(p->level());
@@ -80,7 +80,7 @@ BENCHMARK(BM_GnuObjcSend);
 #endif
 
 void BM_UnhookedSend(benchmark::State& state) {
-  auto m = Meter::new_();
+  auto m = Meter::make();
   Meter* p = m.get();
   benchmark::DoNotOptimize(p);
   for (auto _ : state) benchmark::DoNotOptimize(p->level());
@@ -90,7 +90,7 @@ BENCHMARK(BM_UnhookedSend);
 void BM_HookedSend(benchmark::State& state) {
   if (!previousLevel)
     MSHookMessageEx(HookedMeter::cls(), sel_registerName("level"), objc::method<&hookedLevel>(), &previousLevel);
-  auto m = HookedMeter::new_();
+  auto m = HookedMeter::make();
   Meter* p = m.get();
   benchmark::DoNotOptimize(p);
   for (auto _ : state) benchmark::DoNotOptimize(p->level());

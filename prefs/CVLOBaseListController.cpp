@@ -309,7 +309,7 @@ long CVLOBaseListController::numberOfHiddenFootersInTableViewImpl(UITableView* t
 
 namespace {
 Ref<UIView> clearView() {
-  auto v = ref_cast<UIView>(UIView::alloc()->init());
+  auto v = UIView::alloc()->init();
   v->setBackgroundColor(UIColor::clearColor());
   return v;
 }
@@ -495,7 +495,7 @@ void CVLOBaseListController::viewWillDisappearImpl(bool animated) {
   reverseTinting();
 }
 
-OBJC_IMPLEMENT(CVLOBaseListController)
+OBJC_IMPLEMENT_LEGACY(CVLOBaseListController)
 void CVLOBaseListController::registerMethods(objc::ClassBuilder<CVLOBaseListController>& b) {
   using C = CVLOBaseListController;
   b.method<"preferenceBundle", &C::preferenceBundleImpl>()

@@ -23,7 +23,7 @@ void CVLOSubListController::viewDidLoadImpl() {
   objc::sendSuper<void(), "viewDidLoad">(CVLOSubListController::cls(), this);
 }
 
-OBJC_IMPLEMENT(CVLOSubListController)
+OBJC_IMPLEMENT_LEGACY(CVLOSubListController)
 void CVLOSubListController::registerMethods(objc::ClassBuilder<CVLOSubListController>& b) {
   b.method<"setSpecifier:", &CVLOSubListController::setSpecifierImpl>()
       .method<"loadFromSpecifier:", &CVLOSubListController::loadFromSpecifierImpl>()

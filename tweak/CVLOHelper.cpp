@@ -70,7 +70,7 @@ bool CVLOHelper::domainExistsImpl() {
 
 bool CVLOHelper::valueExistsImpl(NSString* key) { return static_cast<bool>(storedValue(key)); }
 
-OBJC_IMPLEMENT(CVLOHelper)
+OBJC_IMPLEMENT_LEGACY(CVLOHelper)
 void CVLOHelper::registerMethods(objc::ClassBuilder<CVLOHelper>& b) {
   b.method<"CVLOReadPreferenceValue:", &CVLOHelper::readImpl>()
       .method<"CVLOReadPreferenceValue:fallbackValue:", &CVLOHelper::readFallbackImpl>()

@@ -64,7 +64,7 @@ void CVLOPrefsCheck() {
 }
 
 void CVLOInitPrefsAndObservers() {
-  helper = CVLOHelper::new_();
+  helper = CVLOHelper::make();
   CFNotificationCenterRef center = CFNotificationCenterGetDarwinNotifyCenter();
   CFNotificationCenterAddObserver(center, nullptr, &respringCallback, cvlo::kRespringNotification, nullptr,
                                   CFNotificationSuspensionBehaviorDeliverImmediately);

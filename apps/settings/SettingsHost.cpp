@@ -32,9 +32,9 @@ PSListController* listOf(UIViewController* vc) { return objc_cast<PSListControll
 }  // namespace
 
 Host::Host() {
-  home_ = ref_cast<PSListController>(ref_cast<PSListController>(PSListController::alloc())->init());
+  home_ = ref_cast<PSListController>(PSListController::alloc()->init());
   home_->setTitle("Settings"_ns);
-  outer_ = ref_cast<UINavigationController>(UINavigationController::alloc())->initWithRootViewController(home_);
+  outer_ = UINavigationController::alloc()->initWithRootViewController(home_);
   window_ = ref_cast<UIWindow>(UIWindow::alloc()->initWithFrame(CGRectMake(0, 0, 375, 812)));
   window_->setRootViewController(outer_);
   discover();
@@ -100,11 +100,11 @@ json Host::open(const json& req) {
   failure_.reset();
   return guarded("opening", [&] {
     auto page = ref_cast<UIViewController>(objc::send<Ref<NSObject>(), "alloc">(cls));
-    page = ref_cast<UIViewController>(page->init());
+    page = page->init();
     auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(NSString::make(entry->label), nullptr,
                                                                                nullptr, nullptr, cls, PSLinkCell, nullptr);
     if (auto* list = listOf(page)) list->setSpecifier(item);
-    auto inner = ref_cast<UINavigationController>(UINavigationController::alloc())->initWithRootViewController(page);
+    auto inner = UINavigationController::alloc()->initWithRootViewController(page);
     outer_->pushViewControllerAnimated(inner, true);
     return json{{"page", class_getName(cls)}};
   });

@@ -23,7 +23,7 @@ Ref<PSTableCell> CVLOBaseTableCell::initWithStyleReuseIdentifierSpecifierImpl(lo
   return self;
 }
 
-OBJC_IMPLEMENT(CVLOBaseTableCell)
+OBJC_IMPLEMENT_LEGACY(CVLOBaseTableCell)
 void CVLOBaseTableCell::registerMethods(objc::ClassBuilder<CVLOBaseTableCell>& b) {
   b.method<"initWithStyle:reuseIdentifier:specifier:", &CVLOBaseTableCell::initWithStyleReuseIdentifierSpecifierImpl>()
       .method<"themeTintColor", &CVLOBaseTableCell::themeTintColorImpl>()
@@ -47,7 +47,7 @@ void CVLOTintedButton::layoutSubviewsImpl() {
   }
 }
 
-OBJC_IMPLEMENT(CVLOTintedButton)
+OBJC_IMPLEMENT_LEGACY(CVLOTintedButton)
 void CVLOTintedButton::registerMethods(objc::ClassBuilder<CVLOTintedButton>& b) {
   b.method<"layoutSubviews", &CVLOTintedButton::layoutSubviewsImpl>()
       .property("interactionTintColor", {{"T", "@\"UIColor\""}, {"&", ""}, {"N", ""}, {"D", ""}})
@@ -62,7 +62,7 @@ void CVLODangerButton::layoutSubviewsImpl() {
   titleLabel()->setHighlightedTextColor(red);
 }
 
-OBJC_IMPLEMENT(CVLODangerButton)
+OBJC_IMPLEMENT_LEGACY(CVLODangerButton)
 void CVLODangerButton::registerMethods(objc::ClassBuilder<CVLODangerButton>& b) {
   b.method<"layoutSubviews", &CVLODangerButton::layoutSubviewsImpl>();
 }

@@ -163,7 +163,7 @@ TEST_F(Defaults, CorruptFileReadsAsAbsentAndIsKeptAsideOnWrite) {
 TEST_F(Defaults, NonPlistValuesAreNotWritten) {
   defaults_->setPersistentDomainForName(NSDictionary::of({{"k", "v"_ns}}), domain_);
   foundation::LogCapture capture;
-  defaults_->setPersistentDomainForName(NSDictionary::of({{"k", NSObject::new_()}}), domain_);
+  defaults_->setPersistentDomainForName(NSDictionary::of({{"k", NSObject::make()}}), domain_);
   EXPECT_EQ(capture.records().size(), 1u);
   EXPECT_EQ(ref_cast<NSString>(defaults_->persistentDomainForName(domain_)->objectForKey("k"))->utf8(), "v");
 }

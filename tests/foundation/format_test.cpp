@@ -28,7 +28,7 @@ TEST(Format, UnifiedLogQualifiersAreNoOps) {
 }
 
 TEST(Format, PointersPrintLikeTheDevice) {
-  auto obj = NSObject::new_();
+  auto obj = NSObject::make();
   char expected[64];
   std::snprintf(expected, sizeof expected, "-[<SBIconListPageControl: %p> defaultHeight]", static_cast<void*>(obj.get()));
   EXPECT_EQ(format("-[<SBIconListPageControl: %p> defaultHeight]", obj), expected);

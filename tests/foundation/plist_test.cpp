@@ -76,7 +76,7 @@ TEST(PropertyList, MalformedInputIsAnErrorNotACrash) {
 }
 
 TEST(PropertyList, RefusesWhatAPlistCannotHold) {
-  EXPECT_FALSE(foundation::plistToBytes(NSDictionary::of({{"o", NSObject::new_()}}), PlistFormat::Binary));
+  EXPECT_FALSE(foundation::plistToBytes(NSDictionary::of({{"o", NSObject::make()}}), PlistFormat::Binary));
   EXPECT_FALSE(foundation::plistToBytes(NSString::make(std::string_view("a\0b", 3)), PlistFormat::XML));
   auto loop = NSMutableArray::array();
   loop->addObject(loop);

@@ -173,7 +173,7 @@ TEST(Values, DescriptionsUseTheOldPlistForm) {
             "        \"two words\"\n"
             "    );\n"
             "}");
-  auto obj = NSObject::new_();
+  auto obj = NSObject::make();
   char expected[64];
   std::snprintf(expected, sizeof expected, "<NSObject: %p>", static_cast<void*>(obj.get()));
   EXPECT_EQ(foundation::describe(obj), expected);

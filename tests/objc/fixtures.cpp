@@ -4,48 +4,26 @@ std::atomic<int> Tracked::deallocs{0};
 
 void Tracked::deallocImpl() {
   deallocs.fetch_add(1);
-  objc::sendSuper<void(), "dealloc">(Tracked::cls(), this);
+  sendSuper<deallocMessage>();
 }
 
-OBJC_IMPLEMENT(Tracked)
-void Tracked::registerMethods(objc::ClassBuilder<Tracked>& b) {
-  b.method<"tag", &Tracked::tagImpl>()
-      .method<"setTag:", &Tracked::setTagImpl>()
-      .method<"child", &Tracked::childImpl>()
-      .method<"setChild:", &Tracked::setChildImpl>()
-      .method<"dealloc", &Tracked::deallocImpl>();
-}
+OBJC_IMPLEMENT(Tracked, tag, child, dealloc)
 
 Ref<Shape> Shape::initWithSidesImpl(long n) {
   sides_ = n;
   return Ref<Shape>(this);
 }
 
-namespace {
-Ref<Shape> shapeUnit(NSObject* cls, SEL) {
-  return ref_cast<Shape>(objc::send<Ref<NSObject>(), "alloc">(cls))->initWithSides(1);
-}
-}  // namespace
-
-OBJC_IMPLEMENT(Shape)
-void Shape::registerMethods(objc::ClassBuilder<Shape>& b) {
-  b.method<"initWithSides:", &Shape::initWithSidesImpl>()
-      .method<"sides", &Shape::sidesImpl>()
-      .method<"area", &Shape::areaImpl>()
-      .method<"centre", &Shape::centreImpl>()
-      .method<"name", &Shape::nameImpl>()
-      .classMethod<"unit", &shapeUnit>();
+// Sent to a subclass, the factory makes an instance of that subclass.
+Ref<Shape> Shape::unitImpl(Class self) {
+  Ref<NSObject> fresh = objc::send<allocMessage>(self);
+  return objc::send<initWithSidesMessage>(fresh, 1);
 }
 
-double Square::areaImpl() {
-  double base = objc::sendSuper<double(), "area">(Square::cls(), this);
-  return base * static_cast<double>(sides_);
-}
+OBJC_IMPLEMENT(Shape, unit, initWithSides, sides, area, centre, name)
 
-OBJC_IMPLEMENT(Square)
-void Square::registerMethods(objc::ClassBuilder<Square>& b) {
-  b.method<"area", &Square::areaImpl>().method<"name", &Square::nameImpl>();
-}
+double Square::areaImpl() { return sendSuper<areaMessage>() * static_cast<double>(sides_); }
+
+OBJC_IMPLEMENT(Square, area, name)
 
 OBJC_IMPLEMENT(Triangle)
-void Triangle::registerMethods(objc::ClassBuilder<Triangle>&) {}

@@ -16,37 +16,30 @@ struct objc::TypeEncoding<CGPointLike> {
 // Counts deallocations so tests can see a release happen exactly once.
 class Tracked : public NSObject {
   OBJC_CLASS(Tracked, NSObject)
+  OBJC_PROPERTY(tag, setTag, int)
+  OBJC_PROPERTY(child, setChild, Ref<Tracked>)
+  OBJC_OVERRIDE(dealloc)
  public:
   static std::atomic<int> deallocs;
-  int tag() { return objc::send<int(), "tag">(this); }
-  void setTag(int t) { objc::send<void(int), "setTag:">(this, t); }
-  void setChild(Tracked* c) { objc::send<void(Tracked*), "setChild:">(this, c); }
-  Ref<Tracked> child() { return objc::send<Ref<Tracked>(), "child">(this); }
 
  private:
-  int tagImpl() { return tag_; }
-  void setTagImpl(int t) { tag_ = t; }
-  void setChildImpl(Tracked* c) { child_ = c; }
-  Ref<Tracked> childImpl() { return child_; }
   void deallocImpl();
-  int tag_;
-  Ref<Tracked> child_;
 };
 
 class Shape : public NSObject {
   OBJC_CLASS(Shape, NSObject)
- public:
-  static Ref<Shape> unit() { return ref_cast<Shape>(objc::send<Ref<NSObject>(), "unit">(cls())); }
-  Ref<Shape> initWithSides(long n) { return objc::send<Ref<Shape>(long), "initWithSides:">(this, n); }
-  long sides() { return objc::send<long(), "sides">(this); }
-  double area() { return objc::send<double(), "area">(this); }
-  CGPointLike centre() { return objc::send<CGPointLike(), "centre">(this); }
-  const char* name() { return objc::send<const char*(), "name">(this); }
+  OBJC_CLASS_METHOD(unit, "unit", Ref<Shape>())
+  OBJC_INIT(initWithSides, "initWithSides:", Ref<Shape>(long))
+  OBJC_METHOD(sides, "sides", long())
+  OBJC_METHOD(area, "area", double())
+  OBJC_METHOD(centre, "centre", CGPointLike())
+  OBJC_METHOD(name, "name", const char*())
 
  protected:
-  long sides_;
+  long sides_ = 0;
 
  private:
+  static Ref<Shape> unitImpl(Class self);
   Ref<Shape> initWithSidesImpl(long n);
   long sidesImpl() { return sides_; }
   double areaImpl() { return 1.0; }
@@ -56,6 +49,8 @@ class Shape : public NSObject {
 
 class Square : public Shape {
   OBJC_CLASS(Square, Shape)
+  OBJC_OVERRIDE(area)
+  OBJC_OVERRIDE(name)
   double areaImpl();
   const char* nameImpl() { return "square"; }
 };

@@ -18,9 +18,9 @@ using Lifetime = DeallocCounter;
 
 TEST_F(Lifetime, StrongReferencesReleaseOnceAndMembersFollowTheirOwner) {
   {
-    auto parent = Tracked::new_();
+    auto parent = Tracked::make();
     {
-      auto child = Tracked::new_();
+      auto child = Tracked::make();
       parent->setChild(child);
       EXPECT_EQ(child->retainCount(), 2u);
     }
@@ -34,9 +34,9 @@ TEST_F(Lifetime, StrongReferencesReleaseOnceAndMembersFollowTheirOwner) {
 TEST_F(Lifetime, AssociatedValuesLiveAsLongAsTheirOwner) {
   Weak<Tracked> watch;
   {
-    auto owner = Tracked::new_();
+    auto owner = Tracked::make();
     {
-      auto value = Tracked::new_();
+      auto value = Tracked::make();
       value->setTag(7);
       watch = value.get();
       objc_setAssociatedObject(owner, &keyA, value, OBJC_ASSOCIATION_RETAIN_NONATOMIC);
@@ -52,18 +52,18 @@ TEST_F(Lifetime, AssociatedValuesLiveAsLongAsTheirOwner) {
 }
 
 TEST_F(Lifetime, ReplacingOrClearingAnAssociationReleasesTheOldValueOnce) {
-  auto owner = Tracked::new_();
-  objc_setAssociatedObject(owner, &keyA, Tracked::new_(), OBJC_ASSOCIATION_RETAIN_NONATOMIC);
-  objc_setAssociatedObject(owner, &keyA, Tracked::new_(), OBJC_ASSOCIATION_RETAIN_NONATOMIC);
+  auto owner = Tracked::make();
+  objc_setAssociatedObject(owner, &keyA, Tracked::make(), OBJC_ASSOCIATION_RETAIN_NONATOMIC);
+  objc_setAssociatedObject(owner, &keyA, Tracked::make(), OBJC_ASSOCIATION_RETAIN_NONATOMIC);
   EXPECT_EQ(deallocated(), 1);
   objc_setAssociatedObject(owner, &keyA, nullptr, OBJC_ASSOCIATION_RETAIN_NONATOMIC);
   EXPECT_EQ(deallocated(), 2);
   EXPECT_EQ(objc_getAssociatedObject(owner, &keyA), nullptr);
 
   // An assigned value is not held: the owner's death must not release it.
-  auto loose = Tracked::new_();
+  auto loose = Tracked::make();
   {
-    auto shortLived = Tracked::new_();
+    auto shortLived = Tracked::make();
     objc_setAssociatedObject(shortLived, &keyB, loose, OBJC_ASSOCIATION_ASSIGN);
   }
   EXPECT_EQ(deallocated(), 3);
@@ -73,9 +73,9 @@ TEST_F(Lifetime, ReplacingOrClearingAnAssociationReleasesTheOldValueOnce) {
 TEST_F(Lifetime, AValueMayReleaseItsOwnerFromInsideDealloc) {
   // A value whose dealloc touches associations must not deadlock: no release
   // runs while the runtime holds its side-table lock.
-  auto owner = Tracked::new_();
-  auto inner = Tracked::new_();
-  objc_setAssociatedObject(inner, &keyB, Tracked::new_(), OBJC_ASSOCIATION_RETAIN_NONATOMIC);
+  auto owner = Tracked::make();
+  auto inner = Tracked::make();
+  objc_setAssociatedObject(inner, &keyB, Tracked::make(), OBJC_ASSOCIATION_RETAIN_NONATOMIC);
   objc_setAssociatedObject(owner, &keyA, inner, OBJC_ASSOCIATION_RETAIN_NONATOMIC);
   inner = nullptr;
   owner = nullptr;
@@ -84,7 +84,7 @@ TEST_F(Lifetime, AValueMayReleaseItsOwnerFromInsideDealloc) {
 
 TEST_F(Lifetime, WeakReferencesNeverResurrectADyingObject) {
   for (int round = 0; round < 200; ++round) {
-    auto obj = Tracked::new_();
+    auto obj = Tracked::make();
     Weak<Tracked> weak(obj.get());
     std::atomic<bool> go{false};
     std::thread t([&] {

@@ -340,9 +340,9 @@ TEST_F(BundlePage, SheetsPostTheTweaksNotificationsOnlyWhenConfirmed) {
 TEST_F(BundlePage, TintingFollowsThePageOnScreen) {
   writeList("Tinted", row("PSSwitchCell", "S", "s"));
   auto page = basePage("Tinted");
-  auto inner = ref_cast<UINavigationController>(UINavigationController::alloc())->initWithRootViewController(page);
-  auto home = ref_cast<PSListController>(ref_cast<PSListController>(PSListController::alloc())->init());
-  auto outer = ref_cast<UINavigationController>(UINavigationController::alloc())->initWithRootViewController(home);
+  auto inner = UINavigationController::alloc()->initWithRootViewController(page);
+  auto home = ref_cast<PSListController>(PSListController::alloc()->init());
+  auto outer = UINavigationController::alloc()->initWithRootViewController(home);
   outer->forwardAppearance(true);
   outer->pushViewControllerAnimated(inner, false);
   Ref<UIColor> theme = objc::send<Ref<UIColor>(), "themeTintColor">(page);
@@ -357,7 +357,7 @@ TEST_F(BundlePage, TintingFollowsThePageOnScreen) {
   EXPECT_FALSE(other->onTintColor());
 
   // Covered by a pushed page it gives the tint back, and takes it again on return.
-  auto sub = ref_cast<PSListController>(ref_cast<PSListController>(PSListController::alloc())->init());
+  auto sub = ref_cast<PSListController>(PSListController::alloc()->init());
   inner->pushViewControllerAnimated(sub, false);
   EXPECT_NE(outer->navigationBar()->tintColor().get(), theme.get());
   EXPECT_FALSE(sw->onTintColor());

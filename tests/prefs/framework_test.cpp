@@ -122,7 +122,7 @@ TEST(Bundles, DiscoveryReadsEntryPlists) {
 
 TEST(Binding, TheHostStoresThenPostsAndRefusesNamesThatAreNotDomains) {
   clearDomain();
-  auto page = ref_cast<PSListController>(ref_cast<PSListController>(PSListController::alloc())->init());
+  auto page = ref_cast<PSListController>(PSListController::alloc()->init());
   auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit("S"_ns, page, nullptr, nullptr, nullptr,
                                                                               PSSwitchCell, nullptr);
   item->setPropertyForKey("k"_ns, PSKeyNameKey);

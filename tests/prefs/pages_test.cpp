@@ -160,9 +160,9 @@ TEST_F(Pages, EmptyAndAllDevelopmentListsGiveNoRows) {
 TEST_F(Pages, TintingReachesTheOuterBarOnlyAndLeavesNothingBehind) {
   writeList("Tint", row("PSSwitchCell", "S", "s"));
   auto page = basePage("Tint");
-  auto inner = ref_cast<UINavigationController>(UINavigationController::alloc())->initWithRootViewController(page);
+  auto inner = UINavigationController::alloc()->initWithRootViewController(page);
   auto home = newPage("PSListController");
-  auto outer = ref_cast<UINavigationController>(UINavigationController::alloc())->initWithRootViewController(home);
+  auto outer = UINavigationController::alloc()->initWithRootViewController(home);
   outer->forwardAppearance(true);
   outer->pushViewControllerAnimated(inner, false);
   Ref<UIColor> theme = themeOf(page);
@@ -192,7 +192,7 @@ TEST_F(Pages, TintingReachesTheOuterBarOnlyAndLeavesNothingBehind) {
 
   // Inside a single navigation controller the bar is left alone.
   auto single = basePage("Tint");
-  auto only = ref_cast<UINavigationController>(UINavigationController::alloc())->initWithRootViewController(single);
+  auto only = UINavigationController::alloc()->initWithRootViewController(single);
   only->forwardAppearance(true);
   EXPECT_NE(only->navigationBar()->tintColor().get(), themeOf(single).get());
   EXPECT_EQ(single->view()->tintColor().get(), themeOf(single).get());
@@ -313,7 +313,7 @@ TEST_F(Pages, SubPagesShowTheirListAsWrittenAndRefuseWhatIsNotAName) {
 
 TEST_F(Pages, TheAboutRowOpensASubPageFromTheBundle) {
   auto page = basePage("Root-Light");
-  auto nav = ref_cast<UINavigationController>(UINavigationController::alloc())->initWithRootViewController(page);
+  auto nav = UINavigationController::alloc()->initWithRootViewController(page);
   nav->forwardAppearance(true);
   Ref<UITableView> table = page->table();
   table->reloadData();
@@ -329,7 +329,7 @@ TEST_F(Pages, TheAboutRowOpensASubPageFromTheBundle) {
 }
 
 TEST_F(Pages, ButtonsAndRoundingColourAndClipAsAsked) {
-  auto view = ref_cast<UIView>(UIView::alloc()->initWithFrame(CGRectMake(0, 0, 100, 44)));
+  auto view = UIView::alloc()->initWithFrame(CGRectMake(0, 0, 100, 44));
   objc::send<void(unsigned long, double), "roundCorners:radius:">(view, 3ul, 10.0);
   EXPECT_TRUE(view->clipsToBounds());
   EXPECT_EQ(view->layer()->cornerRadius(), 10.0);

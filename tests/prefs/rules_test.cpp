@@ -302,7 +302,7 @@ TEST_F(Rules, RowsWithoutCellsAreMeasuredAndCounted) {
   auto page = basePage("NoCells");
   load(page);
   // Asked before the table has made a single cell.
-  Ref<UITableView> table = ref_cast<UITableView>(UITableView::alloc())->initWithFrameStyle(CGRectMake(0, 0, 375, 812), 2);
+  Ref<UITableView> table = UITableView::alloc()->initWithFrameStyle(CGRectMake(0, 0, 375, 812), 2);
   table->setDataSource(page);
   table->setDelegate(page);
   auto height = [&](long s, long r) {

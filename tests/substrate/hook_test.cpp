@@ -20,7 +20,7 @@ class Speaker : public NSObject {
   long volumeImpl() { return 10; }
   void sayImpl(long n) { calls.push_back("Speaker " + std::to_string(n)); }
 };
-OBJC_IMPLEMENT(Speaker)
+OBJC_IMPLEMENT_LEGACY(Speaker)
 void Speaker::registerMethods(objc::ClassBuilder<Speaker>& b) {
   b.method<"volume", &Speaker::volumeImpl>().method<"say:", &Speaker::sayImpl>();
 }
@@ -28,13 +28,13 @@ void Speaker::registerMethods(objc::ClassBuilder<Speaker>& b) {
 class Loud : public Speaker {
   OBJC_CLASS(Loud, Speaker)
 };
-OBJC_IMPLEMENT(Loud)
+OBJC_IMPLEMENT_LEGACY(Loud)
 void Loud::registerMethods(objc::ClassBuilder<Loud>&) {}
 
 class Quiet : public Speaker {
   OBJC_CLASS(Quiet, Speaker)
 };
-OBJC_IMPLEMENT(Quiet)
+OBJC_IMPLEMENT_LEGACY(Quiet)
 void Quiet::registerMethods(objc::ClassBuilder<Quiet>&) {}
 
 IMP firstPrevious, secondPrevious;
@@ -58,13 +58,13 @@ TEST(Hooks, HookOnAnInheritedMethodChainsAndReachesLaterSubclasses) {
   MSHookMessageEx(Loud::cls(), say, objc::method<&secondHook>(), &secondPrevious);
   EXPECT_EQ(secondPrevious, objc::method<&firstHook>());
 
-  Loud::new_()->say(1);
+  Loud::make()->say(1);
   EXPECT_EQ(calls, (std::vector<std::string>{"second 1", "first 2", "Speaker 3"}));
 
   // The superclass and its other subclasses are untouched.
   calls.clear();
-  Speaker::new_()->say(1);
-  Quiet::new_()->say(1);
+  Speaker::make()->say(1);
+  Quiet::make()->say(1);
   EXPECT_EQ(calls, (std::vector<std::string>{"Speaker 1", "Speaker 1"}));
 
   // A subclass made after hooking inherits the hooked entry.
@@ -92,7 +92,7 @@ TEST(Hooks, HookOnAnOwnMethodSwapsItForEveryInheritor) {
   MSHookMessageEx(base, volume, objc::method<&doubledVolume>(), &volumePrevious);
   EXPECT_EQ(volumePrevious, objc::method<&three>());
   EXPECT_EQ(obj->volume(), 6);
-  EXPECT_EQ(Speaker::new_()->volume(), 10);
+  EXPECT_EQ(Speaker::make()->volume(), 10);
 }
 
 TEST(Hooks, MissingClassOrSelectorChangesNothing) {
@@ -109,7 +109,7 @@ TEST(Hooks, AReplacementWithAnotherSignatureIsRefusedLoudly) {
   EXPECT_THROW(MSHookMessageEx(Quiet::cls(), sel_registerName("volume"), objc::method<&firstHook>(), &previous),
                objc::RuntimeError);
   EXPECT_FALSE(previous);
-  EXPECT_EQ(Quiet::new_()->volume(), 10);
+  EXPECT_EQ(Quiet::make()->volume(), 10);
 }
 
 }  // namespace

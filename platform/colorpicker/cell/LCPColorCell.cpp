@@ -23,7 +23,7 @@ Ref<PSTableCell> LCPColorCell::initWithStyleReuseIdentifierSpecifierImpl(long, N
       LCPColorCell::cls(), this, 1L, reuseIdentifier, item);
   if (!self) return nullptr;
   auto* cell = static_cast<LCPColorCell*>(self.get());
-  cell->swatch_ = ref_cast<UIView>(UIView::alloc())->initWithFrame(CGRectMake(0, 0, 28, 28));
+  cell->swatch_ = UIView::alloc()->initWithFrame(CGRectMake(0, 0, 28, 28));
   cell->swatch_->layer()->setCornerRadius(14);
   cell->setAccessoryView(cell->swatch_);
   return self;
@@ -51,7 +51,7 @@ bool LCPColorCell::pickColorStringImpl(NSString* text) {
   return true;
 }
 
-OBJC_IMPLEMENT(LCPColorCell)
+OBJC_IMPLEMENT_LEGACY(LCPColorCell)
 void LCPColorCell::registerMethods(objc::ClassBuilder<LCPColorCell>& b) {
   b.method<"initWithStyle:reuseIdentifier:specifier:", &LCPColorCell::initWithStyleReuseIdentifierSpecifierImpl>()
       .method<"setValue:", &LCPColorCell::setValueImpl>()

@@ -88,7 +88,7 @@ void appendPlistDescription(std::string& out, NSObject* obj, int level) {
 
 // ----------------------------------------------------------------- NSArray
 
-OBJC_IMPLEMENT(NSArray)
+OBJC_IMPLEMENT_LEGACY(NSArray)
 
 namespace {
 
@@ -198,7 +198,7 @@ void NSArray::registerMethods(objc::ClassBuilder<NSArray>& b) {
 
 // ---------------------------------------------------------- NSMutableArray
 
-OBJC_IMPLEMENT(NSMutableArray)
+OBJC_IMPLEMENT_LEGACY(NSMutableArray)
 
 Ref<NSMutableArray> NSMutableArray::make(Items items) {
   return ref_cast<NSMutableArray>(makeIn(cls(), std::move(items)));

@@ -6,7 +6,7 @@
 
 #include "Internal.h"
 
-OBJC_IMPLEMENT(NSData)
+OBJC_IMPLEMENT_LEGACY(NSData)
 
 struct DataAccess {
   static Ref<NSData> make(NSObject* cls, const void* bytes, unsigned long length) {

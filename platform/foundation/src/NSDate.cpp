@@ -22,7 +22,7 @@ void setClock(Clock clock) { clockFn.store(clock ? clock : &realClock, std::memo
 NSTimeInterval now() { return clockFn.load(std::memory_order_acquire)(); }
 }  // namespace foundation
 
-OBJC_IMPLEMENT(NSDate)
+OBJC_IMPLEMENT_LEGACY(NSDate)
 
 namespace {
 Ref<NSDate> makeIn(NSObject* cls, double t);

@@ -40,7 +40,7 @@ NSString* textKey(NSObject* key) { return objc_cast<NSString>(key); }
 
 // ------------------------------------------------------------ NSDictionary
 
-OBJC_IMPLEMENT(NSDictionary)
+OBJC_IMPLEMENT_LEGACY(NSDictionary)
 
 Ref<NSDictionary> NSDictionary::make(Entries entries) { return makeIn(cls(), std::move(entries)); }
 
@@ -106,7 +106,7 @@ void NSDictionary::registerMethods(objc::ClassBuilder<NSDictionary>& b) {
 
 // ----------------------------------------------------- NSMutableDictionary
 
-OBJC_IMPLEMENT(NSMutableDictionary)
+OBJC_IMPLEMENT_LEGACY(NSMutableDictionary)
 
 Ref<NSMutableDictionary> NSMutableDictionary::make(Entries entries) {
   return ref_cast<NSMutableDictionary>(makeIn(cls(), std::move(entries)));

@@ -8,7 +8,7 @@
 
 #include "Internal.h"
 
-OBJC_IMPLEMENT(NSNumber)
+OBJC_IMPLEMENT_LEGACY(NSNumber)
 
 struct NumberAccess {
   static Ref<NSNumber> make(NSObject* cls, NSNumber::Kind kind, long long i, double d) {

@@ -114,7 +114,7 @@ using foundation::detail::textOf;
 
 // ---------------------------------------------------------------- NSString
 
-OBJC_IMPLEMENT(NSString)
+OBJC_IMPLEMENT_LEGACY(NSString)
 
 Ref<NSString> NSString::stringClassImpl(NSObject* cls, SEL) { return allocAs<NSString>(cls); }
 Ref<NSString> NSString::stringWithUTF8StringImpl(NSObject* cls, SEL, const char* text) {
@@ -257,7 +257,7 @@ void NSString::registerMethods(objc::ClassBuilder<NSString>& b) {
 
 // --------------------------------------------------------- NSMutableString
 
-OBJC_IMPLEMENT(NSMutableString)
+OBJC_IMPLEMENT_LEGACY(NSMutableString)
 
 Ref<NSMutableString> NSMutableString::make(std::string_view text) {
   Ref<NSMutableString> s = allocAs<NSMutableString>(cls());

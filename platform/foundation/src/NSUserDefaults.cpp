@@ -338,7 +338,7 @@ bool writeLocked(const Paths& p, std::string_view name, NSDictionary* domain, co
 
 }  // namespace
 
-OBJC_IMPLEMENT(NSUserDefaults)
+OBJC_IMPLEMENT_LEGACY(NSUserDefaults)
 
 bool NSUserDefaults::isValidDomainName(std::string_view name) {
   if (name.empty() || name.size() > 255 || name.front() == '.') return false;

@@ -66,7 +66,7 @@ void objectDying(NSObject* obj) noexcept {
     if (SideTable* st = sideTableLocked(obj, false); st && st->weak) st->weak->object = nullptr;
   }
   try {
-    objc::send<void(), "dealloc">(obj);
+    objc::send<NSObject::deallocMessage>(obj);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "dealloc of %s failed: %s\n", class_getName(obj->isa()), e.what());
     std::abort();
@@ -97,21 +97,17 @@ void destroyInstance(NSObject* obj) noexcept {
 
 namespace {
 
-Ref<NSObject> rootAlloc(NSObject* self, SEL) {
-  return Ref<NSObject>::adopt(class_createInstance(static_cast<Class>(self)));
-}
-Ref<NSObject> rootNew(NSObject* self, SEL) {
-  Ref<NSObject> obj = objc::send<Ref<NSObject>(), "alloc">(self);
+Ref<NSObject> rootAlloc(objc_class* self) { return Ref<NSObject>::adopt(class_createInstance(self)); }
+Ref<NSObject> rootNew(objc_class* self) {
+  Ref<NSObject> obj = objc::send<NSObject::allocMessage>(self);
   return obj ? obj->init() : obj;
 }
 Ref<NSObject> rootInit(NSObject* self, SEL) { return Ref<NSObject>(self); }
 Ref<NSObject> rootSelf(NSObject* self, SEL) { return Ref<NSObject>(self); }
 Ref<NSObject> rootClass(NSObject* self, SEL) { return Ref<NSObject>(object_getClass(self)); }
 void rootDealloc(NSObject* self, SEL) { objc::destroyInstance(self); }
-bool rootIsKindOfClass(NSObject* self, SEL, NSObject* cls) {
-  return objc_opt_isKindOfClass(self, static_cast<Class>(cls));
-}
-bool rootIsMemberOfClass(NSObject* self, SEL, NSObject* cls) { return object_getClass(self) == cls; }
+bool rootIsKindOfClass(NSObject* self, SEL, Class cls) { return objc_opt_isKindOfClass(self, cls); }
+bool rootIsMemberOfClass(NSObject* self, SEL, Class cls) { return object_getClass(self) == cls; }
 bool rootRespondsToSelector(NSObject* self, SEL, SEL sel) { return class_respondsToSelector(object_getClass(self), sel); }
 bool rootIsEqual(NSObject* self, SEL, NSObject* other) { return self == other; }
 unsigned long rootHash(NSObject* self, SEL) { return reinterpret_cast<std::uintptr_t>(self); }
@@ -123,26 +119,28 @@ Class NSObject::cls() {
   return c;
 }
 
+// The root's methods are free functions: the root has no C++ state to reach.
 void NSObject::registerMethods(objc::ClassBuilder<NSObject>& b) {
-  b.classMethod<"alloc", &rootAlloc>()
-      .classMethod<"new", &rootNew>()
-      .method<"init", &rootInit>()
-      .method<"self", &rootSelf>()
-      .method<"class", &rootClass>()
-      .method<"dealloc", &rootDealloc>()
-      .method<"isKindOfClass:", &rootIsKindOfClass>()
-      .method<"isMemberOfClass:", &rootIsMemberOfClass>()
-      .method<"respondsToSelector:", &rootRespondsToSelector>()
-      .method<"isEqual:", &rootIsEqual>()
-      .method<"hash", &rootHash>();
+  b.implementClass<allocMessage, &rootAlloc>()
+      .implementClass<newMessage, &rootNew>()
+      .implement<initMessage, &rootInit>()
+      .implement<selfMessage, &rootSelf>()
+      .implement<classMessage, &rootClass>()
+      .implement<deallocMessage, &rootDealloc>()
+      .implement<isKindOfClassMessage, &rootIsKindOfClass>()
+      .implement<isMemberOfClassMessage, &rootIsMemberOfClass>()
+      .implement<respondsToSelectorMessage, &rootRespondsToSelector>()
+      .implement<isEqualMessage, &rootIsEqual>()
+      .implement<hashMessage, &rootHash>();
 }
 
 namespace {
 [[maybe_unused]] const Class registeredNSObject = NSObject::cls();
 }
 
-Ref<NSObject> NSObject::alloc() { return objc::send<Ref<NSObject>(), "alloc">(cls()); }
-Ref<NSObject> NSObject::new_() { return objc::send<Ref<NSObject>(), "new">(cls()); }
+Ref<NSObject> NSObject::alloc() { return objc::send<allocMessage>(cls()); }
+Ref<NSObject> NSObject::new_() { return objc::send<newMessage>(cls()); }
+Ref<NSObject> NSObject::make() { return objc::send<newMessage>(cls()); }
 
 std::string NSObject::defaultDescription() const {
   char buf[32];

@@ -1,5 +1,7 @@
 #include "objc/runtime.h"
 
+#include <cassert>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -217,24 +219,36 @@ void addOwnMethod(Class cls, SEL sel, Imp imp) {
   invalidateCaches(cls);
 }
 
-Imp exchangeOrAddMethod(Class cls, SEL sel, Imp imp, bool requireAnswer) {
+HookResult exchangeOrAddMethod(Class cls, SEL sel, Imp imp, Imp* previous) {
   std::unique_lock g(tableLock());
   auto& own = cls->data_->methods;
-  Imp previous;
+  Imp before;
   if (auto it = own.find(sel); it != own.end()) {
-    previous = it->second;
+    before = it->second;
   } else {
-    previous = findInChain(cls->data_->superclass, sel);
-    if (requireAnswer && !previous) return {};
+    before = findInChain(cls->data_->superclass, sel);
+    if (!before) return {HookStatus::NoMethod, {}};
   }
-  if (previous && previous.types != imp.types) {
-    std::string what = std::string(class_getName(cls)) + " " + sel_getName(sel) + ": replacement has signature \"" +
-                       imp.types + "\" but the method is \"" + previous.types + "\"";
-    throw RuntimeError(what);
-  }
+  if (before.types != imp.types) return {HookStatus::SignatureMismatch, before};
+  // The previous implementation is in place before any sender can reach the
+  // replacement, which may call it at once from another thread.
+  if (previous) *previous = before;
   own[sel] = imp;
   invalidateCaches(cls);
-  return previous;
+  return {HookStatus::Installed, before};
+}
+
+void addCategoryMethod(Class cls, SEL sel, Imp imp, const char* category) {
+  if (class_addMethod(cls, sel, imp, imp.types)) return;
+  std::fprintf(stderr, "category %s: %c[%s %s] not added: the class already has it\n", category,
+               class_isMetaClass(cls) ? '+' : '-', class_getName(cls), sel_getName(sel));
+  assert(!"a category method was not added");
+}
+
+void checkCast(NSObject* obj, Class expected) noexcept {
+  if (!obj || objc_opt_isKindOfClass(obj, expected)) return;
+  std::fprintf(stderr, "ref_cast: a %s is not a %s\n", class_getName(object_getClass(obj)), class_getName(expected));
+  std::abort();
 }
 
 }  // namespace objc

@@ -76,7 +76,7 @@ Ref<NSBundle> NSBundle::bundleWithPathImpl(NSObject*, SEL, NSString* path) {
   if (auto it = all.find(device); it != all.end()) return Ref<NSBundle>(it->second);
   std::error_code ec;
   if (!fs::is_directory(foundation::devicePath(device), ec)) return nullptr;
-  auto b = ref_cast<NSBundle>(NSBundle::new_());
+  auto b = NSBundle::make();
   b->path_ = NSString::make(device);
   b->retain();
   all[device] = b.get();
@@ -85,7 +85,7 @@ Ref<NSBundle> NSBundle::bundleWithPathImpl(NSObject*, SEL, NSString* path) {
 
 Ref<NSBundle> NSBundle::mainBundleImpl(NSObject*, SEL) {
   static NSBundle* const main = [] {
-    auto b = ref_cast<NSBundle>(NSBundle::new_());
+    auto b = NSBundle::make();
     std::error_code ec;
     auto exe = fs::read_symlink("/proc/self/exe", ec);
     b->path_ = NSString::make(ec ? std::string("/") : exe.parent_path().string());
@@ -204,7 +204,7 @@ Ref<NSString> NSBundle::localizedStringForKeyValueTableImpl(NSString* key, NSStr
   return Ref<NSString>(key);
 }
 
-OBJC_IMPLEMENT(NSBundle)
+OBJC_IMPLEMENT_LEGACY(NSBundle)
 void NSBundle::registerMethods(objc::ClassBuilder<NSBundle>& b) {
   b.classMethod<"bundleWithPath:", &NSBundle::bundleWithPathImpl>()
       .classMethod<"bundleForClass:", &NSBundle::bundleForClassImpl>()

@@ -273,8 +273,8 @@ void PSListController::setSpecifierImpl(PSSpecifier* s) {
 
 void PSListController::loadViewImpl() {
   CGRect bounds = CGRectMake(0, 0, 375, 812);
-  auto view = ref_cast<UIView>(UIView::alloc())->initWithFrame(bounds);
-  table_ = ref_cast<UITableView>(UITableView::alloc())->initWithFrameStyle(bounds, UITableViewStyleInsetGrouped);
+  auto view = UIView::alloc()->initWithFrame(bounds);
+  table_ = UITableView::alloc()->initWithFrameStyle(bounds, UITableViewStyleInsetGrouped);
   table_->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
   table_->setDataSource(this);
   table_->setDelegate(this);
@@ -308,7 +308,7 @@ long PSListController::tableViewNumberOfRowsInSectionImpl(UITableView*, long s) 
 
 Ref<UITableViewCell> PSListController::tableViewCellForRowAtIndexPathImpl(UITableView*, NSIndexPath* p) {
   Ref<PSSpecifier> item = specifierAtIndexPath(p);
-  if (!item) return ref_cast<UITableViewCell>(UITableViewCell::alloc())->initWithStyleReuseIdentifier(0, nullptr);
+  if (!item) return UITableViewCell::alloc()->initWithStyleReuseIdentifier(0, nullptr);
   Ref<PSTableCell> cell(objc_cast<PSTableCell>(item->findProperty(PSTableCellKey)));
   if (!cell) {
     long type = item->cellType();
@@ -319,7 +319,7 @@ Ref<UITableViewCell> PSListController::tableViewCellForRowAtIndexPathImpl(UITabl
                      : UITableViewCellStyleDefault;
     auto fresh = ref_cast<PSTableCell>(objc::send<Ref<NSObject>(), "alloc">(c));
     cell = fresh->initWithStyleReuseIdentifierSpecifier(style, NSString::make(class_getName(c)), item);
-    if (!cell) return ref_cast<UITableViewCell>(UITableViewCell::alloc())->initWithStyleReuseIdentifier(0, nullptr);
+    if (!cell) return UITableViewCell::alloc()->initWithStyleReuseIdentifier(0, nullptr);
     item->setPropertyForKey(cell, PSTableCellKey);
   }
   reloadSpecifier(item);
@@ -378,7 +378,7 @@ void PSListController::tableViewDidSelectRowAtIndexPathImpl(UITableView*, NSInde
   auto* detail = static_cast<Class>(item->detailControllerClass().get());
   if (!detail) return;
   auto page = ref_cast<UIViewController>(objc::send<Ref<NSObject>(), "alloc">(detail));
-  page = ref_cast<UIViewController>(page->init());
+  page = page->init();
   if (!page) return;
   if (auto* list = objc_cast<PSListController>(page.get())) list->setSpecifier(item);
   if (!page->title()) page->setTitle(item->name());
@@ -388,7 +388,7 @@ void PSListController::tableViewDidSelectRowAtIndexPathImpl(UITableView*, NSInde
     NSLog("%@ is not inside a navigation controller; %@ cannot be opened", this, item->name());
 }
 
-OBJC_IMPLEMENT(PSListController)
+OBJC_IMPLEMENT_LEGACY(PSListController)
 void PSListController::registerMethods(objc::ClassBuilder<PSListController>& b) {
   b.method<"specifiers", &PSListController::specifiersImpl>()
       .method<"loadSpecifiersFromPlistName:target:", &PSListController::loadSpecifiersFromPlistNameTargetImpl>()
@@ -465,7 +465,7 @@ void PSListItemsController::tableViewDidSelectRowAtIndexPathImpl(UITableView*, N
   if (auto nav = navigationController()) nav->popViewControllerAnimated(true);
 }
 
-OBJC_IMPLEMENT(PSListItemsController)
+OBJC_IMPLEMENT_LEGACY(PSListItemsController)
 void PSListItemsController::registerMethods(objc::ClassBuilder<PSListItemsController>& b) {
   b.method<"specifiers", &PSListItemsController::specifiersImpl>()
       .method<"tableView:cellForRowAtIndexPath:", &PSListItemsController::tableViewCellForRowAtIndexPathImpl>()

@@ -37,7 +37,7 @@ const char* PSCellTypeName(long type) {
 
 Ref<PSSpecifier> PSSpecifier::makeImpl(NSObject*, SEL, NSString* name, NSObject* target, SEL set, SEL get,
                                        Class detail, long cell, Class) {
-  auto s = ref_cast<PSSpecifier>(PSSpecifier::new_());
+  auto s = PSSpecifier::make();
   s->properties_ = NSMutableDictionary::dictionary();
   s->name_ = name;
   s->target_ = Weak<NSObject>(target);
@@ -94,7 +94,7 @@ Ref<NSString> PSSpecifier::descriptionImpl() {
                                     identifier(), name_, PSCellTypeName(cellType_));
 }
 
-OBJC_IMPLEMENT(PSSpecifier)
+OBJC_IMPLEMENT_LEGACY(PSSpecifier)
 void PSSpecifier::registerMethods(objc::ClassBuilder<PSSpecifier>& b) {
   b.classMethod<"preferenceSpecifierNamed:target:set:get:detail:cell:edit:", &PSSpecifier::makeImpl>()
       .classMethod<"groupSpecifierWithName:", &PSSpecifier::groupImpl>()

@@ -50,7 +50,7 @@ void PSTableCell::refreshCellContentsWithSpecifierImpl(PSSpecifier* s) {
   setCellEnabled(!enabled || enabled->boolValue());
 }
 
-OBJC_IMPLEMENT(PSTableCell)
+OBJC_IMPLEMENT_LEGACY(PSTableCell)
 void PSTableCell::registerMethods(objc::ClassBuilder<PSTableCell>& b) {
   b.method<"initWithStyle:reuseIdentifier:specifier:", &PSTableCell::initWithStyleReuseIdentifierSpecifierImpl>()
       .method<"specifier", &PSTableCell::specifierImpl>()
@@ -82,7 +82,7 @@ void PSControlTableCell::controlChangedImpl(NSObject*) {
   sendSetter(item, v);
 }
 
-OBJC_IMPLEMENT(PSControlTableCell)
+OBJC_IMPLEMENT_LEGACY(PSControlTableCell)
 void PSControlTableCell::registerMethods(objc::ClassBuilder<PSControlTableCell>& b) {
   b.method<"control", &PSControlTableCell::controlImpl>()
       .method<"setControl:", &PSControlTableCell::setControlImpl>()
@@ -115,7 +115,7 @@ Ref<NSObject> PSSwitchTableCell::controlValueImpl() {
   return NSNumber::numberWithBool(sw && sw->isOn());
 }
 
-OBJC_IMPLEMENT(PSSwitchTableCell)
+OBJC_IMPLEMENT_LEGACY(PSSwitchTableCell)
 void PSSwitchTableCell::registerMethods(objc::ClassBuilder<PSSwitchTableCell>& b) {
   b.method<"initWithStyle:reuseIdentifier:specifier:", &PSSwitchTableCell::initWithStyleReuseIdentifierSpecifierImpl>()
       .method<"setValue:", &PSSwitchTableCell::setValueImpl>()
@@ -174,7 +174,7 @@ void PSSliderTableCell::controlChangedImpl(NSObject* sender) {
   showValue();
 }
 
-OBJC_IMPLEMENT(PSSliderTableCell)
+OBJC_IMPLEMENT_LEGACY(PSSliderTableCell)
 void PSSliderTableCell::registerMethods(objc::ClassBuilder<PSSliderTableCell>& b) {
   b.method<"initWithStyle:reuseIdentifier:specifier:", &PSSliderTableCell::initWithStyleReuseIdentifierSpecifierImpl>()
       .method<"setValue:", &PSSliderTableCell::setValueImpl>()

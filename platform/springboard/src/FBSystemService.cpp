@@ -15,7 +15,7 @@ void exitProcess(int status) {
 std::atomic<FBSystemService::ExitHandler> exitHandler{&exitProcess};
 
 Ref<NSObject> sharedService(NSObject*, SEL) {
-  static FBSystemService* const shared = FBSystemService::new_().leak();  // lives as long as the process
+  static FBSystemService* const shared = FBSystemService::make().leak();  // lives as long as the process
   return Ref<NSObject>(shared);
 }
 
@@ -25,7 +25,7 @@ void FBSystemService::setExitHandler(ExitHandler handler) { exitHandler = handle
 
 void FBSystemService::exitAndRelaunchImpl(bool relaunch) { exitHandler.load()(relaunch ? kRelaunchExitStatus : 0); }
 
-OBJC_IMPLEMENT(FBSystemService)
+OBJC_IMPLEMENT_LEGACY(FBSystemService)
 void FBSystemService::registerMethods(objc::ClassBuilder<FBSystemService>& b) {
   b.classMethod<"sharedInstance", &sharedService>().method<"exitAndRelaunch:", &FBSystemService::exitAndRelaunchImpl>();
 }

@@ -43,7 +43,7 @@ Ref<UIView> HomeScreen::touchPageControl() {
   if (!pageControl_) return nullptr;
   CGRect f = pageControl_->frame();
   CGPoint centre{f.origin.x + f.size.width / 2, f.origin.y + f.size.height / 2};
-  auto event = UIEvent::new_();
+  auto event = UIEvent::make();
   Ref<UIView> hit = root_->hitTestWithEvent(centre, event);
   if (hit.get() == pageControl_.get()) {
     auto touches = NSArray::arrayWithObject(UITouch::alloc()->initWithLocation(centre));

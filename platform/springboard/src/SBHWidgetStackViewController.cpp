@@ -40,7 +40,7 @@ void SBHWidgetStackViewController::scrollToWidgetImpl(long index) {
                  });
 }
 
-OBJC_IMPLEMENT(SBHWidgetStackViewController)
+OBJC_IMPLEMENT_LEGACY(SBHWidgetStackViewController)
 void SBHWidgetStackViewController::registerMethods(objc::ClassBuilder<SBHWidgetStackViewController>& b) {
   b.method<"initWithWidgetCount:", &SBHWidgetStackViewController::initWithWidgetCountImpl>()
       .method<"view", &SBHWidgetStackViewController::viewImpl>()

@@ -3,13 +3,13 @@
 #include <set>
 #include <string>
 
-OBJC_IMPLEMENT(UITapGestureRecognizer)
+OBJC_IMPLEMENT_LEGACY(UITapGestureRecognizer)
 void UITapGestureRecognizer::registerMethods(objc::ClassBuilder<UITapGestureRecognizer>&) {}
 
 Ref<UIView> SBIconListPageControl::initWithFrameImpl(CGRect f) {
   auto self = objc::sendSuper<Ref<UIView>(CGRect), "initWithFrame:">(SBIconListPageControl::cls(), this, f);
   if (!self) return self;
-  tapRecognizer_ = UITapGestureRecognizer::new_();
+  tapRecognizer_ = UITapGestureRecognizer::make();
   touchIgnoreRects_ = NSArray::array();
   return self;
 }
@@ -71,7 +71,7 @@ bool SBIconListPageControl::_shouldAnimatePropertyWithKeyImpl(NSString* key) {
   return key && animated.count(key->utf8()) > 0;
 }
 
-OBJC_IMPLEMENT(SBIconListPageControl)
+OBJC_IMPLEMENT_LEGACY(SBIconListPageControl)
 void SBIconListPageControl::registerMethods(objc::ClassBuilder<SBIconListPageControl>& b) {
   b.method<"initWithFrame:", &SBIconListPageControl::initWithFrameImpl>()
       .method<"defaultHeight", &SBIconListPageControl::defaultHeightImpl>()

@@ -1,7 +1,7 @@
 #include "springboard/SBLegibilitySettings.h"
 
 Ref<_UILegibilitySettings> _UILegibilitySettings::settingsWithStyle(long style) {
-  return ref_cast<_UILegibilitySettings>(alloc()->initWithStyle(style));
+  return alloc()->initWithStyle(style);
 }
 
 Ref<_UILegibilitySettings> _UILegibilitySettings::initWithStyleImpl(long style) {
@@ -24,7 +24,7 @@ Ref<NSString> _UILegibilitySettings::descriptionImpl() {
                                     style_ == _UILegibilityStyleDark ? "dark" : "light");
 }
 
-OBJC_IMPLEMENT(_UILegibilitySettings)
+OBJC_IMPLEMENT_LEGACY(_UILegibilitySettings)
 void _UILegibilitySettings::registerMethods(objc::ClassBuilder<_UILegibilitySettings>& b) {
   b.method<"initWithStyle:", &_UILegibilitySettings::initWithStyleImpl>()
       .method<"style", &_UILegibilitySettings::styleImpl>()

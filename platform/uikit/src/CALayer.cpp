@@ -6,7 +6,7 @@ Ref<CALayer> CALayer::initImpl() {
   return Ref<CALayer>(this);
 }
 
-OBJC_IMPLEMENT(CALayer)
+OBJC_IMPLEMENT_LEGACY(CALayer)
 void CALayer::registerMethods(objc::ClassBuilder<CALayer>& b) {
   b.method<"init", &CALayer::initImpl>()
       .method<"cornerRadius", &CALayer::cornerRadiusImpl>()

@@ -1,7 +1,7 @@
 #include "uikit/NSIndexPath.h"
 
 Ref<NSIndexPath> NSIndexPath::indexPathForRowInSectionImpl(NSObject*, SEL, long row, long section) {
-  auto p = ref_cast<NSIndexPath>(NSIndexPath::new_());
+  auto p = NSIndexPath::make();
   p->row_ = row;
   p->section_ = section;
   return p;
@@ -12,7 +12,7 @@ bool NSIndexPath::isEqualImpl(NSObject* other) {
   return o && o->row_ == row_ && o->section_ == section_;
 }
 
-OBJC_IMPLEMENT(NSIndexPath)
+OBJC_IMPLEMENT_LEGACY(NSIndexPath)
 void NSIndexPath::registerMethods(objc::ClassBuilder<NSIndexPath>& b) {
   b.classMethod<"indexPathForRow:inSection:", &NSIndexPath::indexPathForRowInSectionImpl>()
       .method<"row", &NSIndexPath::rowImpl>()

@@ -8,7 +8,7 @@ Ref<NSURL> NSURL::URLWithStringImpl(NSObject*, SEL, NSString* text) {
     if (c <= 0x20 || c >= 0x7f || c == '"' || c == '<' || c == '>' || c == '\\' || c == '^' || c == '`' ||
         c == '{' || c == '|' || c == '}')
       return nullptr;
-  auto u = ref_cast<NSURL>(NSURL::new_());
+  auto u = NSURL::make();
   u->text_ = text;
   return u;
 }
@@ -20,7 +20,7 @@ Ref<NSString> NSURL::schemeImpl() {
   return NSString::make(t.substr(0, colon));
 }
 
-OBJC_IMPLEMENT(NSURL)
+OBJC_IMPLEMENT_LEGACY(NSURL)
 void NSURL::registerMethods(objc::ClassBuilder<NSURL>& b) {
   b.classMethod<"URLWithString:", &NSURL::URLWithStringImpl>()
       .method<"absoluteString", &NSURL::absoluteStringImpl>()

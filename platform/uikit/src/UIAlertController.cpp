@@ -2,14 +2,14 @@
 
 Ref<UIAlertAction> UIAlertAction::actionWithTitleStyleHandlerImpl(NSObject*, SEL, NSString* title, long style,
                                                                   _UIBlock* handler) {
-  auto a = ref_cast<UIAlertAction>(UIAlertAction::new_());
+  auto a = UIAlertAction::make();
   a->title_ = title;
   a->style_ = style;
   a->handler_ = handler;
   return a;
 }
 
-OBJC_IMPLEMENT(UIAlertAction)
+OBJC_IMPLEMENT_LEGACY(UIAlertAction)
 void UIAlertAction::registerMethods(objc::ClassBuilder<UIAlertAction>& b) {
   b.classMethod<"actionWithTitle:style:handler:", &UIAlertAction::actionWithTitleStyleHandlerImpl>()
       .method<"title", &UIAlertAction::titleImpl>()
@@ -17,7 +17,7 @@ void UIAlertAction::registerMethods(objc::ClassBuilder<UIAlertAction>& b) {
 }
 
 Ref<UIAlertController> UIAlertController::makeImpl(NSObject*, SEL, NSString* title, NSString* message, long style) {
-  auto a = ref_cast<UIAlertController>(ref_cast<UIAlertController>(UIAlertController::alloc())->init());
+  auto a = UIAlertController::make();
   a->setTitle(title);
   a->message_ = message;
   a->style_ = style;
@@ -36,7 +36,7 @@ void UIAlertController::chooseAction(UIAlertAction* a) {
   if (auto h = action->handler()) h->call(action);
 }
 
-OBJC_IMPLEMENT(UIAlertController)
+OBJC_IMPLEMENT_LEGACY(UIAlertController)
 void UIAlertController::registerMethods(objc::ClassBuilder<UIAlertController>& b) {
   b.classMethod<"alertControllerWithTitle:message:preferredStyle:", &UIAlertController::makeImpl>()
       .method<"message", &UIAlertController::messageImpl>()

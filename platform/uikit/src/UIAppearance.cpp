@@ -49,7 +49,7 @@ Ref<_UIAppearance> _UIAppearance::proxyFor(Class target, const std::vector<Class
   std::lock_guard g(registryMutex());
   for (auto* p : registry())
     if (p->target_ == target && p->containers_ == containers) return Ref<_UIAppearance>(p);
-  auto p = ref_cast<_UIAppearance>(_UIAppearance::new_());
+  auto p = _UIAppearance::make();
   p->target_ = target;
   p->containers_ = containers;
   p->retain();
@@ -74,7 +74,7 @@ void _UIAppearance::setOnTintColorImpl(UIColor* c) {
   onTintColor_ = c;
 }
 
-OBJC_IMPLEMENT(_UIAppearance)
+OBJC_IMPLEMENT_LEGACY(_UIAppearance)
 void _UIAppearance::registerMethods(objc::ClassBuilder<_UIAppearance>& b) {
   b.method<"tintColor", &_UIAppearance::tintColorImpl>()
       .method<"setTintColor:", &_UIAppearance::setTintColorImpl>()

@@ -1,10 +1,10 @@
 #include "uikit/UIBlock.h"
 
 Ref<_UIBlock> _UIBlock::make(Fn fn) {
-  auto b = ref_cast<_UIBlock>(_UIBlock::new_());
+  auto b = _UIBlock::make();
   b->fn_ = std::move(fn);
   return b;
 }
 
-OBJC_IMPLEMENT(_UIBlock)
+OBJC_IMPLEMENT_LEGACY(_UIBlock)
 void _UIBlock::registerMethods(objc::ClassBuilder<_UIBlock>&) {}

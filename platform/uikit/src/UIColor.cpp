@@ -57,7 +57,7 @@ std::string UIColor::hexString() const {
 
 std::string colorReport(const UIColor* color) { return color ? color->hexString() : "nil"; }
 
-OBJC_IMPLEMENT(UIColor)
+OBJC_IMPLEMENT_LEGACY(UIColor)
 void UIColor::registerMethods(objc::ClassBuilder<UIColor>& b) {
   b.classMethod<"colorWithRed:green:blue:alpha:", &colorWithRGBA>()
       .classMethod<"colorWithWhite:alpha:", &colorWithWhite>()

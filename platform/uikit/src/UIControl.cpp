@@ -19,7 +19,7 @@ void UIControl::sendActionsForControlEventsImpl(unsigned long events) {
   }
 }
 
-OBJC_IMPLEMENT(UIControl)
+OBJC_IMPLEMENT_LEGACY(UIControl)
 void UIControl::registerMethods(objc::ClassBuilder<UIControl>& b) {
   b.method<"initWithFrame:", &UIControl::initWithFrameImpl>()
       .method<"isEnabled", &UIControl::isEnabledImpl>()

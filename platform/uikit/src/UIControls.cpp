@@ -14,7 +14,7 @@ void UISwitch::toggleImpl() {
   sendActionsForControlEvents(UIControlEventValueChanged);
 }
 
-OBJC_IMPLEMENT(UISwitch)
+OBJC_IMPLEMENT_LEGACY(UISwitch)
 void UISwitch::registerMethods(objc::ClassBuilder<UISwitch>& b) {
   b.method<"isOn", &UISwitch::isOnImpl>()
       .method<"setOn:", &UISwitch::setOnImpl>()
@@ -58,7 +58,7 @@ void UISlider::setTintColorImpl(UIColor* c) {
   objc::sendSuper<void(UIColor*), "setTintColor:">(UISlider::cls(), this, c);
 }
 
-OBJC_IMPLEMENT(UISlider)
+OBJC_IMPLEMENT_LEGACY(UISlider)
 void UISlider::registerMethods(objc::ClassBuilder<UISlider>& b) {
   b.method<"initWithFrame:", &UISlider::initWithFrameImpl>()
       .method<"value", &UISlider::valueImpl>()
@@ -95,7 +95,7 @@ void UISegmentedControl::setTintColorImpl(UIColor* c) {
   objc::sendSuper<void(UIColor*), "setTintColor:">(UISegmentedControl::cls(), this, c);
 }
 
-OBJC_IMPLEMENT(UISegmentedControl)
+OBJC_IMPLEMENT_LEGACY(UISegmentedControl)
 void UISegmentedControl::registerMethods(objc::ClassBuilder<UISegmentedControl>& b) {
   b.method<"initWithFrame:", &UISegmentedControl::initWithFrameImpl>()
       .method<"selectedSegmentIndex", &UISegmentedControl::selectedSegmentIndexImpl>()
@@ -115,7 +115,7 @@ Ref<NSObject> makeButton(NSObject* cls, SEL, long) {
 }
 }  // namespace
 
-OBJC_IMPLEMENT(UIButton)
+OBJC_IMPLEMENT_LEGACY(UIButton)
 void UIButton::registerMethods(objc::ClassBuilder<UIButton>& b) {
   b.classMethod<"buttonWithType:", &makeButton>()
       .method<"titleForState:", &UIButton::titleForStateImpl>()

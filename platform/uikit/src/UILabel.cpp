@@ -6,7 +6,7 @@ Ref<UIView> UILabel::initWithFrameImpl(CGRect f) {
   return self;
 }
 
-OBJC_IMPLEMENT(UILabel)
+OBJC_IMPLEMENT_LEGACY(UILabel)
 void UILabel::registerMethods(objc::ClassBuilder<UILabel>& b) {
   b.method<"initWithFrame:", &UILabel::initWithFrameImpl>()
       .method<"text", &UILabel::textImpl>()

@@ -1,6 +1,6 @@
 #include "uikit/UINavigationController.h"
 
-OBJC_IMPLEMENT(UINavigationItem)
+OBJC_IMPLEMENT_LEGACY(UINavigationItem)
 void UINavigationItem::registerMethods(objc::ClassBuilder<UINavigationItem>& b) {
   b.method<"title", &UINavigationItem::titleImpl>()
       .method<"setTitle:", &UINavigationItem::setTitleImpl>()
@@ -8,7 +8,7 @@ void UINavigationItem::registerMethods(objc::ClassBuilder<UINavigationItem>& b) 
       .method<"setTitleView:", &UINavigationItem::setTitleViewImpl>();
 }
 
-OBJC_IMPLEMENT(UINavigationBar)
+OBJC_IMPLEMENT_LEGACY(UINavigationBar)
 void UINavigationBar::registerMethods(objc::ClassBuilder<UINavigationBar>&) {}
 
 Ref<UINavigationController> UINavigationController::initWithRootViewControllerImpl(UIViewController* root) {
@@ -91,7 +91,7 @@ void UINavigationController::viewDidDisappearImpl(bool a) {
   if (auto top = topViewController()) top->viewDidDisappear(a);
 }
 
-OBJC_IMPLEMENT(UINavigationController)
+OBJC_IMPLEMENT_LEGACY(UINavigationController)
 void UINavigationController::registerMethods(objc::ClassBuilder<UINavigationController>& b) {
   b.method<"initWithRootViewController:", &UINavigationController::initWithRootViewControllerImpl>()
       .method<"navigationBar", &UINavigationController::navigationBarImpl>()

@@ -11,7 +11,7 @@ void UIPageControl::setCurrentPageImpl(long p) {
   currentPage_ = std::clamp(p, 0L, std::max(0L, numberOfPages_ - 1));
 }
 
-OBJC_IMPLEMENT(UIPageControl)
+OBJC_IMPLEMENT_LEGACY(UIPageControl)
 void UIPageControl::registerMethods(objc::ClassBuilder<UIPageControl>& b) {
   b.method<"numberOfPages", &UIPageControl::numberOfPagesImpl>()
       .method<"setNumberOfPages:", &UIPageControl::setNumberOfPagesImpl>()

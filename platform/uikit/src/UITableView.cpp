@@ -143,7 +143,7 @@ void UITableView::setContentOffsetImpl(CGPoint p) {
   if (answers<"scrollViewDidScroll:">(dl)) objc::send<void(UIView*), "scrollViewDidScroll:">(dl, this);
 }
 
-OBJC_IMPLEMENT(UITableView)
+OBJC_IMPLEMENT_LEGACY(UITableView)
 void UITableView::registerMethods(objc::ClassBuilder<UITableView>& b) {
   b.method<"initWithFrame:style:", &UITableView::initWithFrameStyleImpl>()
       .method<"dataSource", &UITableView::dataSourceImpl>()

@@ -1,18 +1,18 @@
 #include "uikit/UITableViewCell.h"
 
-OBJC_IMPLEMENT(_UITableViewCellSeparatorView)
+OBJC_IMPLEMENT_LEGACY(_UITableViewCellSeparatorView)
 void _UITableViewCellSeparatorView::registerMethods(objc::ClassBuilder<_UITableViewCellSeparatorView>&) {}
 
 Ref<UIView> UITableViewCell::initWithFrameImpl(CGRect f) {
   auto self = objc::sendSuper<Ref<UIView>(CGRect), "initWithFrame:">(UITableViewCell::cls(), this, f);
-  contentView_ = ref_cast<UIView>(UIView::alloc())->initWithFrame(CGRect{{0, 0}, f.size});
+  contentView_ = UIView::alloc()->initWithFrame(CGRect{{0, 0}, f.size});
   addSubview(contentView_);
   textLabel_ = ref_cast<UILabel>(UILabel::alloc()->initWithFrame(CGRectMake(16, 0, f.size.width / 2, f.size.height)));
   detailTextLabel_ =
       ref_cast<UILabel>(UILabel::alloc()->initWithFrame(CGRectMake(f.size.width / 2, 0, f.size.width / 2 - 16, f.size.height)));
   contentView_->addSubview(textLabel_);
   contentView_->addSubview(detailTextLabel_);
-  auto separator = ref_cast<UIView>(_UITableViewCellSeparatorView::alloc())
+  auto separator = Ref<UIView>(_UITableViewCellSeparatorView::alloc())
                        ->initWithFrame(CGRectMake(16, f.size.height - 0.5, f.size.width - 16, 0.5));
   addSubview(separator);
   return self;
@@ -32,7 +32,7 @@ void UITableViewCell::setAccessoryViewImpl(UIView* v) {
   if (v) addSubview(v);
 }
 
-OBJC_IMPLEMENT(UITableViewCell)
+OBJC_IMPLEMENT_LEGACY(UITableViewCell)
 void UITableViewCell::registerMethods(objc::ClassBuilder<UITableViewCell>& b) {
   b.method<"initWithFrame:", &UITableViewCell::initWithFrameImpl>()
       .method<"initWithStyle:reuseIdentifier:", &UITableViewCell::initWithStyleReuseIdentifierImpl>()

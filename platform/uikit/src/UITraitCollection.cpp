@@ -1,7 +1,7 @@
 #include "uikit/UITraitCollection.h"
 
 Ref<UITraitCollection> UITraitCollection::make(long style, long horizontalSizeClass) {
-  auto t = ref_cast<UITraitCollection>(UITraitCollection::new_());
+  auto t = UITraitCollection::make();
   t->style_ = style;
   t->sizeClass_ = horizontalSizeClass;
   return t;
@@ -13,7 +13,7 @@ Ref<NSObject> withStyle(NSObject*, SEL, long style) {
 }
 }  // namespace
 
-OBJC_IMPLEMENT(UITraitCollection)
+OBJC_IMPLEMENT_LEGACY(UITraitCollection)
 void UITraitCollection::registerMethods(objc::ClassBuilder<UITraitCollection>& b) {
   b.classMethod<"traitCollectionWithUserInterfaceStyle:", &withStyle>()
       .method<"userInterfaceStyle", &UITraitCollection::userInterfaceStyleImpl>()

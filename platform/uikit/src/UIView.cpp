@@ -7,7 +7,7 @@ Ref<UIView> UIView::initImpl() { return initWithFrame(CGRectZero); }
 Ref<UIView> UIView::initWithFrameImpl(CGRect f) {
   frame_ = f;
   alpha_ = 1.0;
-  layer_ = ref_cast<CALayer>(CALayer::new_());
+  layer_ = CALayer::make();
   return Ref<UIView>(this);
 }
 
@@ -30,7 +30,7 @@ void UIView::setTintColorImpl(UIColor* c) {
 }
 
 Ref<CALayer> UIView::layerImpl() {
-  if (!layer_) layer_ = ref_cast<CALayer>(CALayer::new_());
+  if (!layer_) layer_ = CALayer::make();
   return layer_;
 }
 
@@ -76,7 +76,7 @@ Ref<UIView> UIView::hitTestWithEventImpl(CGPoint p, UIEvent* e) {
   return Ref<UIView>(this);
 }
 
-OBJC_IMPLEMENT(UIView)
+OBJC_IMPLEMENT_LEGACY(UIView)
 void UIView::registerMethods(objc::ClassBuilder<UIView>& b) {
   b.method<"init", &UIView::initImpl>()
       .method<"initWithFrame:", &UIView::initWithFrameImpl>()

@@ -16,7 +16,7 @@ void UIViewController::deallocImpl() {
 Ref<UIView> UIViewController::viewImpl() {
   if (!view_) {
     loadView();
-    if (!view_) setView(ref_cast<UIView>(UIView::alloc())->initWithFrame(CGRectMake(0, 0, 375, 812)));
+    if (!view_) setView(UIView::alloc()->initWithFrame(CGRectMake(0, 0, 375, 812)));
     viewDidLoad();
   }
   return view_;
@@ -29,12 +29,12 @@ void UIViewController::setViewImpl(UIView* v) {
 }
 
 void UIViewController::loadViewImpl() {
-  setView(ref_cast<UIView>(UIView::alloc())->initWithFrame(CGRectMake(0, 0, 375, 812)));
+  setView(UIView::alloc()->initWithFrame(CGRectMake(0, 0, 375, 812)));
 }
 
 Ref<UINavigationItem> UIViewController::navigationItemImpl() {
   if (!navigationItem_) {
-    navigationItem_ = ref_cast<UINavigationItem>(UINavigationItem::new_());
+    navigationItem_ = UINavigationItem::make();
     navigationItem_->setTitle(title_);
   }
   return navigationItem_;
@@ -106,7 +106,7 @@ void UIViewController::dismissViewControllerAnimatedCompletionImpl(bool animated
   if (completion) completion->call(nullptr);
 }
 
-OBJC_IMPLEMENT(UIViewController)
+OBJC_IMPLEMENT_LEGACY(UIViewController)
 void UIViewController::registerMethods(objc::ClassBuilder<UIViewController>& b) {
   b.method<"init", &UIViewController::initImpl>()
       .method<"dealloc", &UIViewController::deallocImpl>()

@@ -33,7 +33,7 @@ Ref<UITraitCollection> UIWindow::traitCollectionImpl() {
   return UITraitCollection::make(style, UIUserInterfaceSizeClassCompact);
 }
 
-OBJC_IMPLEMENT(UIWindow)
+OBJC_IMPLEMENT_LEGACY(UIWindow)
 void UIWindow::registerMethods(objc::ClassBuilder<UIWindow>& b) {
   b.method<"rootViewController", &UIWindow::rootViewControllerImpl>()
       .method<"setRootViewController:", &UIWindow::setRootViewControllerImpl>()
@@ -47,7 +47,7 @@ void UIWindow::registerMethods(objc::ClassBuilder<UIWindow>& b) {
 
 namespace {
 Ref<NSObject> theApplication(NSObject*, SEL) {
-  static UIApplication* const app = [] { return UIApplication::new_().leak(); }();
+  static UIApplication* const app = [] { return UIApplication::make().leak(); }();
   return Ref<NSObject>(app);
 }
 }  // namespace
@@ -57,7 +57,7 @@ void UIApplication::openURLOptionsCompletionHandlerImpl(NSURL* url, NSDictionary
   if (completion) completion->call(nullptr);
 }
 
-OBJC_IMPLEMENT(UIApplication)
+OBJC_IMPLEMENT_LEGACY(UIApplication)
 void UIApplication::registerMethods(objc::ClassBuilder<UIApplication>& b) {
   b.classMethod<"sharedApplication", &theApplication>()
       .method<"keyWindow", &UIApplication::keyWindowImpl>()

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "objc/runtime.h"
+#include "objc/selector.h"
 
 namespace objc {
 struct SideTable;
@@ -30,12 +31,38 @@ template <class T>
 struct Lifecycle;
 }  // namespace objc
 
+namespace objc {
+// Picks the initialiser `make` sends: every class declares one overload of
+// `initOverload` per initialiser it answers, returning that init's message.
+struct InitTag {};
+template <class T>
+struct Param;
+}  // namespace objc
+
 class NSObject {
  public:
+  static constexpr const char* className = "NSObject";
   static Class cls();
   static void registerMethods(objc::ClassBuilder<NSObject>& b);
+
+  // The root's messages. `description` is answered once foundation is loaded.
+  using allocMessage = objc::Message<"alloc", Ref<NSObject>()>;
+  using newMessage = objc::Message<"new", Ref<NSObject>()>;
+  using initMessage = objc::Message<"init", Ref<NSObject>()>;
+  using selfMessage = objc::Message<"self", Ref<NSObject>()>;
+  using classMessage = objc::Message<"class", Ref<NSObject>()>;
+  using deallocMessage = objc::Message<"dealloc", void()>;
+  using isKindOfClassMessage = objc::Message<"isKindOfClass:", bool(Class)>;
+  using isMemberOfClassMessage = objc::Message<"isMemberOfClass:", bool(Class)>;
+  using respondsToSelectorMessage = objc::Message<"respondsToSelector:", bool(SEL)>;
+  using isEqualMessage = objc::Message<"isEqual:", bool(id)>;
+  using hashMessage = objc::Message<"hash", unsigned long()>;
+  using descriptionMessage = objc::Message<"description", Ref<NSObject>()>;
+  static initMessage initOverload(objc::InitTag);
+
   static Ref<NSObject> alloc();
   static Ref<NSObject> new_();
+  static Ref<NSObject> make();
 
   NSObject(const NSObject&) = delete;
   NSObject& operator=(const NSObject&) = delete;
@@ -59,6 +86,7 @@ class NSObject {
   inline Class class_();
   inline bool isEqual(id other);
   inline unsigned long hash();
+  inline Ref<NSObject> description();
 
   // "<ClassName: 0x…>", what `description` answers unless a class overrides it.
   std::string defaultDescription() const;
@@ -151,18 +179,41 @@ class Ref {
   T* operator->() const noexcept { return p_; }
   T& operator*() const noexcept { return *p_; }
   explicit operator bool() const noexcept { return p_ != nullptr; }
-  operator T*() const noexcept { return p_; }
+  // Borrowing is implicit only from a reference that outlives the statement:
+  // a pointer taken from a temporary would dangle at the semicolon.
+  operator T*() const& noexcept { return p_; }
+  operator T*() const&& noexcept { return p_; }  // TRANSITION: deleted once every sender borrows
   // Gives up ownership without releasing.
-  T* leak() noexcept { return std::exchange(p_, nullptr); }
+  [[nodiscard]] T* leak() noexcept { return std::exchange(p_, nullptr); }
 
  private:
   T* p_ = nullptr;
 };
 
-// An unchecked downcast of a reference whose class the caller knows.
+namespace objc {
+void checkCast(NSObject* obj, Class expected) noexcept;
+
+// The downcast generic code needs when T may already be U.
+template <class T, class U>
+Ref<T> downcast(Ref<U> r) noexcept {
+  if constexpr (std::is_same_v<T, U>) {
+    return r;
+  } else {
+#ifndef NDEBUG
+    if constexpr (requires { T::cls(); }) checkCast(r.get(), T::cls());
+#endif
+    return Ref<T>::adopt(static_cast<T*>(r.leak()));
+  }
+}
+}  // namespace objc
+
+// A downcast of a reference whose class the caller knows; debug builds check
+// the object's class and stop with a message when it is not a kind of T.
 template <class T, class U>
 Ref<T> ref_cast(Ref<U> r) noexcept {
-  return Ref<T>::adopt(static_cast<T*>(r.leak()));
+  static_assert(!std::is_same_v<T, U>, "ref_cast to the type the reference already has");
+  static_assert(std::is_base_of_v<U, T>, "ref_cast only casts down");
+  return objc::downcast<T>(std::move(r));
 }
 
 // A checked cast: the object when it is a kind of T's class, else nothing.
@@ -191,7 +242,7 @@ class Weak : WeakBase {
  public:
   Weak() = default;
   Weak(T* obj) : WeakBase(obj) {}
-  Ref<T> lock() const { return ref_cast<T>(lockObject()); }
+  Ref<T> lock() const { return objc::downcast<T>(lockObject()); }
 };
 
 // The value associated with object under key, or nothing.

@@ -1,27 +1,30 @@
-// Declaring and defining runtime classes backed by C++ types.
+// Declaring and defining runtime classes backed by C++ types. A method is
+// stated once, in the class, as a selector with its C++ signature; the typed
+// sender, the registration and the type encoding all derive from that line,
+// and an implementation whose signature disagrees does not compile.
 //
-//   // UIView.h
-//   class UIView : public NSObject {
-//     OBJC_CLASS(UIView, NSObject)
-//    public:
-//     bool isHidden() { return objc::send<bool(), "isHidden">(this); }
+//   // Lamp.h
+//   class Lamp : public NSObject {
+//     OBJC_CLASS(Lamp, NSObject)
+//     OBJC_INIT(initWithLevel, "initWithLevel:", Ref<Lamp>(double))
+//     OBJC_METHOD(toggle, "toggle", void())
+//     OBJC_PROPERTY(level, setLevel, double)
 //    private:
-//     bool isHiddenImpl() { return hidden_; }
-//     bool hidden_;
+//     Ref<Lamp> initWithLevelImpl(double level);
+//     void toggleImpl();
 //   };
 //
-//   // UIView.cpp
-//   OBJC_IMPLEMENT(UIView)
-//   void UIView::registerMethods(objc::ClassBuilder<UIView>& b) {
-//     b.method<"isHidden", &UIView::isHiddenImpl>();
-//   }
+//   // Lamp.cpp
+//   OBJC_IMPLEMENT(Lamp, initWithLevel, toggle, level)
 //
-// The class registers itself when its library loads, so it can be found by
-// name before any C++ code names it.
+//   Ref<Lamp> lamp = Lamp::make(0.5);   // alloc, then initWithLevel:
+//
+// Every OBJC_ line leaves the access at private.
 #pragma once
 
 #include <initializer_list>
 #include <new>
+#include <string>
 
 #include "objc/message.h"
 
@@ -29,7 +32,8 @@ namespace objc {
 
 template <class T>
 struct Lifecycle {
-  static void construct(void* mem) { ::new (mem) T; }
+  // Value-initialised: members without an initialiser start at zero.
+  static void construct(void* mem) { ::new (mem) T(); }
   static void destroy(NSObject* obj) { static_cast<T*>(obj)->~T(); }
 };
 
@@ -37,29 +41,109 @@ struct Lifecycle {
 // that is always a mistake in the class's own source.
 void addOwnMethod(Class cls, SEL sel, Imp imp);
 
+// Adds a category's method; a class that already has the selector keeps its
+// own, and the failure is logged (and stops a debug build).
+void addCategoryMethod(Class cls, SEL sel, Imp imp, const char* category);
+
+// ------------------------------------------------------------- properties
+
+template <class T>
+struct PropertyTraits {
+  using Result = T;
+  using Param = T;
+  static std::string type() { return TypeEncoding<CanonArg<T>>::value; }
+  static constexpr bool strong = false;
+};
+template <class U>
+struct PropertyTraits<Ref<U>> {
+  using Result = Ref<U>;
+  using Param = U*;
+  static std::string type() { return std::string("@\"") + U::className + "\""; }
+  static constexpr bool strong = true;
+};
+
+// Declares the attributes a property's readers find through class_getProperty:
+// its type, strong (&) for objects, nonatomic (N).
+template <class T>
+void declareProperty(Class cls, const char* name) {
+  static const std::string type = PropertyTraits<T>::type();
+  objc_property_attribute_t attrs[3] = {{"T", type.c_str()}, {"&", ""}, {"N", ""}};
+  if (PropertyTraits<T>::strong) {
+    class_addProperty(cls, name, attrs, 3);
+  } else {
+    attrs[1] = attrs[2];
+    class_addProperty(cls, name, attrs, 2);
+  }
+}
+
+// -------------------------------------------------------------- builders
+
 template <class T>
 class ClassBuilder {
  public:
   explicit ClassBuilder(Class cls) : cls_(cls) {}
 
+  template <MessageType M, auto F>
+  ClassBuilder& implement() {
+    addOwnMethod(cls_, M::sel(), implementation<M, F>());
+    return *this;
+  }
+  template <MessageType M, auto F>
+  ClassBuilder& implementClass() {
+    addOwnMethod(object_getClass(cls_), M::sel(), staticImplementation<M, F>());
+    return *this;
+  }
+  template <class V>
+  ClassBuilder& property(const char* name) {
+    declareProperty<V>(cls_, name);
+    return *this;
+  }
+  Class cls() const { return cls_; }
+
+  // LEGACY (being removed)
   template <SelName S, auto F>
   ClassBuilder& method() {
-    addOwnMethod(cls_, sel<S>(), objc::method<F>());
+    addOwnMethod(cls_, sel<S>(), uncheckedImplementation<F>());
     return *this;
   }
   template <SelName S, auto F>
   ClassBuilder& classMethod() {
-    addOwnMethod(object_getClass(cls_), sel<S>(), objc::method<F>());
+    addOwnMethod(object_getClass(cls_), sel<S>(), uncheckedImplementation<F>());
     return *this;
   }
   ClassBuilder& property(std::string_view name, std::initializer_list<objc_property_attribute_t> attrs) {
     class_addProperty(cls_, name, attrs.begin(), static_cast<unsigned>(attrs.size()));
     return *this;
   }
-  Class cls() const { return cls_; }
 
  private:
   Class cls_;
+};
+
+template <class C>
+class CategoryBuilder {
+ public:
+  CategoryBuilder(Class target, const char* name) : cls_(target), name_(name) {}
+
+  template <MessageType M, auto F>
+  CategoryBuilder& implement() {
+    addCategoryMethod(cls_, M::sel(), staticImplementation<M, F>(), name_);
+    return *this;
+  }
+  template <MessageType M, auto F>
+  CategoryBuilder& implementClass() {
+    addCategoryMethod(object_getClass(cls_), M::sel(), staticImplementation<M, F>(), name_);
+    return *this;
+  }
+  template <class V>
+  CategoryBuilder& property(const char* name) {
+    declareProperty<V>(cls_, name);
+    return *this;
+  }
+
+ private:
+  Class cls_;
+  const char* name_;
 };
 
 template <class T>
@@ -70,29 +154,242 @@ Class defineCxxClass(std::string_view name, Class superclass) {
   return c;
 }
 
+// `make`'s overload for an initialiser: the init message, chosen by the
+// arguments it takes.
+template <class M>
+struct InitOverloadT;
+template <class M, class R, class... A>
+struct InitOverloadT<M(R(A...))> {
+  using type = M(InitTag, ParamT<A>...);
+};
+template <MessageType M>
+using InitOverload = typename InitOverloadT<M(SignatureOf<M>)>::type;
+
 }  // namespace objc
 
-#define OBJC_CLASS(Name, Super)                                                           \
- public:                                                                                  \
-  using Super_ = Super;                                                                   \
-  static Class cls();                                                                     \
-  static void registerMethods(objc::ClassBuilder<Name>& b);                               \
-  static Ref<Name> alloc() { return ref_cast<Name>(objc::send<Ref<NSObject>(), "alloc">(cls())); } \
-  static Ref<Name> new_() { return ref_cast<Name>(objc::send<Ref<NSObject>(), "new">(cls())); } \
-                                                                                          \
- protected:                                                                               \
-  Name() = default;                                                                       \
-  ~Name() = default;                                                                      \
-  template <class>                                                                        \
-  friend struct objc::Lifecycle;                                                          \
-                                                                                          \
+// ----------------------------------------------------------------- for each
+
+#define OBJC_PARENS ()
+#define OBJC_EXPAND(...) OBJC_EXPAND4(OBJC_EXPAND4(OBJC_EXPAND4(OBJC_EXPAND4(__VA_ARGS__))))
+#define OBJC_EXPAND4(...) OBJC_EXPAND3(OBJC_EXPAND3(OBJC_EXPAND3(OBJC_EXPAND3(__VA_ARGS__))))
+#define OBJC_EXPAND3(...) OBJC_EXPAND2(OBJC_EXPAND2(OBJC_EXPAND2(OBJC_EXPAND2(__VA_ARGS__))))
+#define OBJC_EXPAND2(...) OBJC_EXPAND1(OBJC_EXPAND1(OBJC_EXPAND1(OBJC_EXPAND1(__VA_ARGS__))))
+#define OBJC_EXPAND1(...) __VA_ARGS__
+#define OBJC_FOR_EACH(macro, ...) __VA_OPT__(OBJC_EXPAND(OBJC_FOR_EACH_STEP(macro, __VA_ARGS__)))
+#define OBJC_FOR_EACH_STEP(macro, first, ...) \
+  macro(first) __VA_OPT__(OBJC_FOR_EACH_AGAIN OBJC_PARENS(macro, __VA_ARGS__))
+#define OBJC_FOR_EACH_AGAIN() OBJC_FOR_EACH_STEP
+#define OBJC_REGISTER_ONE(member) objcRegister_##member(b);
+
+// ------------------------------------------------------------------ classes
+
+// First in the class body. `make(…)` allocates and sends the initialiser
+// whose parameters take the arguments; `sendSuper<Message>(…)` calls the
+// superclass of this class, whatever the receiver's class.
+#define OBJC_CLASS(Name, Super)                                                                   \
+ public:                                                                                          \
+  using Self_ = Name;                                                                             \
+  using Super_ = Super;                                                                           \
+  static constexpr const char* className = #Name;                                                 \
+  static Class cls();                                                                             \
+  static void registerMethods(objc::ClassBuilder<Name>& b);                                       \
+  using Super::initOverload;                                                                      \
+  template <class... X>                                                                           \
+    requires requires { Name::initOverload(objc::InitTag{}, std::declval<X>()...); }              \
+  static Ref<Name> make(X&&... args) {                                                            \
+    return objc::make<Name>(std::forward<X>(args)...);                                            \
+  }                                                                                               \
+  static Ref<Name> alloc() { return objc::downcast<Name>(objc::send<NSObject::allocMessage>(cls())); } \
+  static Ref<Name> new_() { return objc::downcast<Name>(objc::send<NSObject::newMessage>(cls())); } \
+                                                                                                  \
+ protected:                                                                                       \
+  Name() = default;                                                                               \
+  ~Name() = default;                                                                              \
+  template <class>                                                                                \
+  friend struct objc::Lifecycle;                                                                  \
+  template <objc::MessageType M_, class... X>                                                     \
+  objc::ResultOf<M_> sendSuper(X&&... args) {                                                     \
+    return objc::sendSuper<M_>(Name::cls(), this, std::forward<X>(args)...);                      \
+  }                                                                                               \
+                                                                                                  \
  private:
 
-#define OBJC_IMPLEMENT(Name)                                                      \
-  Class Name::cls() {                                                             \
+// An instance method: its message `nameMessage`, the sender `name(…)`; the
+// class's implementation is the member `nameImpl`.
+#define OBJC_METHOD(name, selector, ...)                                                         \
+ public:                                                                                         \
+  using name##Message = objc::Message<selector, __VA_ARGS__>;                                    \
+  template <class... X>                                                                          \
+  objc::ResultOf<name##Message> name(X&&... args) {                                              \
+    return objc::send<name##Message>(this, std::forward<X>(args)...);                            \
+  }                                                                                              \
+                                                                                                 \
+ private:                                                                                        \
+  static_assert(objc::followsNamingRule(selector, #name), "the C++ name does not follow the selector"); \
+  static void objcRegister_##name(objc::ClassBuilder<Self_>& b) {                                \
+    b.template implement<name##Message, &Self_::name##Impl>();                                   \
+  }
+
+// An initialiser: a method that `make(…)` may send.
+#define OBJC_INIT(name, selector, ...)       \
+  OBJC_METHOD(name, selector, __VA_ARGS__)   \
+ public:                                     \
+  static objc::InitOverload<name##Message> initOverload; \
+                                             \
+ private:
+
+// A class method: the static sender `name(…)`; the implementation is the
+// static member `R nameImpl(Class self, A…)`.
+#define OBJC_CLASS_METHOD(name, selector, ...)                                                   \
+ public:                                                                                         \
+  using name##Message = objc::Message<selector, __VA_ARGS__>;                                    \
+  template <class... X>                                                                          \
+  static objc::ResultOf<name##Message> name(X&&... args) {                                       \
+    return objc::send<name##Message>(Self_::cls(), std::forward<X>(args)...);                    \
+  }                                                                                              \
+                                                                                                 \
+ private:                                                                                        \
+  static_assert(objc::followsNamingRule(selector, #name), "the C++ name does not follow the selector"); \
+  static void objcRegister_##name(objc::ClassBuilder<Self_>& b) {                                \
+    b.template implementClass<name##Message, &Self_::name##Impl>();                              \
+  }
+
+// A superclass's class method sent to this class, with this class's type
+// (`NSMutableArray::array()` is a mutable array).
+#define OBJC_INHERITED_CLASS_METHOD(name)                                             \
+ public:                                                                              \
+  template <class... X>                                                               \
+  static Ref<Self_> name(X&&... args) {                                               \
+    return objc::downcast<Self_>(                                                     \
+        Ref<NSObject>(objc::send<name##Message>(Self_::cls(), std::forward<X>(args)...))); \
+  }                                                                                   \
+                                                                                      \
+ private:
+
+// A new implementation of an inherited message, the member `nameImpl`.
+#define OBJC_OVERRIDE(name)                                        \
+ private:                                                          \
+  static void objcRegister_##name(objc::ClassBuilder<Self_>& b) {  \
+    b.template implement<name##Message, &Self_::name##Impl>();     \
+  }
+
+// A stored property: the member `name_`, the getter `name()`, the setter
+// `setter(…)` and attributes readable through class_getProperty.
+#define OBJC_PROPERTY(name, setter, ...)                                                           \
+ public:                                                                                           \
+  using name##Message = objc::Message<#name, typename objc::PropertyTraits<__VA_ARGS__>::Result()>; \
+  using setter##Message =                                                                          \
+      objc::Message<#setter ":", void(typename objc::PropertyTraits<__VA_ARGS__>::Param)>;         \
+  template <class... X>                                                                            \
+  objc::ResultOf<name##Message> name(X&&... args) {                                                \
+    return objc::send<name##Message>(this, std::forward<X>(args)...);                              \
+  }                                                                                                \
+  template <class... X>                                                                            \
+  void setter(X&&... args) {                                                                       \
+    return objc::send<setter##Message>(this, std::forward<X>(args)...);                            \
+  }                                                                                                \
+                                                                                                   \
+ private:                                                                                          \
+  static_assert(objc::isSetterOf(#setter, #name), "the setter is not named after the property");  \
+  __VA_ARGS__ name##_{};                                                                           \
+  typename objc::PropertyTraits<__VA_ARGS__>::Result name##Impl() { return name##_; }             \
+  void setter##Impl(typename objc::PropertyTraits<__VA_ARGS__>::Param v) { name##_ = v; }          \
+  static void objcRegister_##name(objc::ClassBuilder<Self_>& b) {                                  \
+    b.template implement<name##Message, &Self_::name##Impl>()                                      \
+        .template implement<setter##Message, &Self_::setter##Impl>()                               \
+        .template property<__VA_ARGS__>(#name);                                                    \
+  }
+
+// In the class's source file: defines the class and registers the listed
+// methods, initialisers, overrides and properties. The class registers itself
+// when its library loads, so it can be found by name before C++ names it.
+#define OBJC_IMPLEMENT(Name, ...)                                                  \
+  Class Name::cls() {                                                              \
     static const Class c = objc::defineCxxClass<Name>(#Name, Name::Super_::cls()); \
-    return c;                                                                     \
-  }                                                                               \
-  namespace {                                                                     \
-  [[maybe_unused]] const Class registered_##Name = Name::cls();                   \
+    return c;                                                                      \
+  }                                                                                \
+  void Name::registerMethods([[maybe_unused]] objc::ClassBuilder<Name>& b) {       \
+    OBJC_FOR_EACH(OBJC_REGISTER_ONE, __VA_ARGS__)                                  \
+  }                                                                                \
+  namespace {                                                                      \
+  [[maybe_unused]] const Class registered_##Name = Name::cls();                    \
+  }
+
+// LEGACY (being removed): registerMethods written by hand.
+#define OBJC_IMPLEMENT_LEGACY(Name)                                                \
+  Class Name::cls() {                                                              \
+    static const Class c = objc::defineCxxClass<Name>(#Name, Name::Super_::cls()); \
+    return c;                                                                      \
+  }                                                                                \
+  namespace {                                                                      \
+  [[maybe_unused]] const Class registered_##Name = Name::cls();                    \
+  }
+
+// --------------------------------------------------------------- categories
+//
+// Methods added to an existing class from another library:
+//
+//   struct UIView_Rounding {
+//     OBJC_CATEGORY(UIView_Rounding, UIView)
+//     OBJC_CATEGORY_METHOD(roundCornersRadius, "roundCorners:radius:", void(unsigned long, double))
+//    private:
+//     static void roundCornersRadiusImpl(UIView* self, unsigned long corners, double radius);
+//   };
+//   OBJC_IMPLEMENT_CATEGORY(UIView_Rounding, roundCornersRadius)   // in the source file
+//
+//   UIView_Rounding::roundCornersRadius(view, 3ul, 10.0);
+
+#define OBJC_CATEGORY(Name, Target) \
+ public:                            \
+  using Self_ = Name;               \
+  using Target_ = Target;           \
+  static void install();            \
+                                    \
+ private:
+
+#define OBJC_CATEGORY_METHOD(name, selector, ...)                                                \
+ public:                                                                                         \
+  using name##Message = objc::Message<selector, __VA_ARGS__>;                                    \
+  template <class Recv, class... X>                                                              \
+  static objc::ResultOf<name##Message> name(const Recv& receiver, X&&... args) {                 \
+    return objc::send<name##Message>(receiver, std::forward<X>(args)...);                        \
+  }                                                                                              \
+                                                                                                 \
+ private:                                                                                        \
+  static_assert(objc::followsNamingRule(selector, #name), "the C++ name does not follow the selector"); \
+  static void objcRegister_##name(objc::CategoryBuilder<Self_>& b) {                             \
+    b.template implement<name##Message, &Self_::name##Impl>();                                   \
+  }
+
+#define OBJC_CATEGORY_CLASS_METHOD(name, selector, ...)                                          \
+ public:                                                                                         \
+  using name##Message = objc::Message<selector, __VA_ARGS__>;                                    \
+  template <class... X>                                                                          \
+  static objc::ResultOf<name##Message> name(X&&... args) {                                       \
+    return objc::send<name##Message>(Target_::cls(), std::forward<X>(args)...);                  \
+  }                                                                                              \
+                                                                                                 \
+ private:                                                                                        \
+  static_assert(objc::followsNamingRule(selector, #name), "the C++ name does not follow the selector"); \
+  static void objcRegister_##name(objc::CategoryBuilder<Self_>& b) {                             \
+    b.template implementClass<name##Message, &Self_::name##Impl>();                              \
+  }
+
+// Defines `install()`, which adds the listed methods once; call it where the
+// methods must appear (a tweak's constructor).
+#define OBJC_DEFINE_CATEGORY(Name, ...)                                  \
+  void Name::install() {                                                 \
+    static const bool once = [] {                                        \
+      [[maybe_unused]] objc::CategoryBuilder<Name> b(Name::Target_::cls(), #Name); \
+      OBJC_FOR_EACH(OBJC_REGISTER_ONE, __VA_ARGS__)                      \
+      return true;                                                       \
+    }();                                                                 \
+    (void)once;                                                          \
+  }
+
+// The same, installed when the library loads.
+#define OBJC_IMPLEMENT_CATEGORY(Name, ...)   \
+  OBJC_DEFINE_CATEGORY(Name, __VA_ARGS__)    \
+  namespace {                                \
+  [[maybe_unused]] const bool installed_##Name = (Name::install(), true); \
   }

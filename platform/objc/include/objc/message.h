@@ -18,23 +18,9 @@
 
 #include "objc/NSObject.h"
 #include "objc/runtime.h"
+#include "objc/selector.h"
 
 namespace objc {
-
-// ---------------------------------------------------------------- selectors
-
-template <std::size_t N>
-struct SelName {
-  char text[N];
-  constexpr SelName(const char (&s)[N]) { std::copy_n(s, N, text); }
-};
-
-// The interned selector for a literal, looked up once per call site's type.
-template <SelName S>
-[[gnu::always_inline]] inline SEL sel() {
-  static const SEL s = sel_registerName(S.text);
-  return s;
-}
 
 // ---------------------------------------------------------------- encodings
 
@@ -71,6 +57,44 @@ struct is_ref : std::false_type {};
 template <class T>
 struct is_ref<Ref<T>> : std::true_type {};
 
+// An object argument, borrowed for the length of the call. It takes a
+// pointer, nothing, or a reference; a temporary reference lives to the end of
+// the full expression, so it outlives the call it is passed to.
+template <class T>
+class Borrowed {
+ public:
+  Borrowed(T* p) noexcept : p_(p) {}
+  Borrowed(std::nullptr_t) noexcept {}
+  template <class U>
+    requires std::is_convertible_v<U*, T*>
+  Borrowed(const Ref<U>& r) noexcept : p_(r.get()) {}
+  template <class U>
+    requires std::is_convertible_v<U*, T*>
+  Borrowed(Ref<U>&& r) noexcept : p_(r.get()) {}
+  T* get() const noexcept { return p_; }
+
+ private:
+  T* p_ = nullptr;
+};
+
+template <class T>
+struct is_borrowed : std::false_type {};
+template <class T>
+struct is_borrowed<Borrowed<T>> : std::true_type {};
+
+// What a sender's parameter of type A accepts.
+template <class A>
+struct Param {
+  using type = A;
+};
+template <class A>
+  requires is_object_pointer_v<A>
+struct Param<A> {
+  using type = Borrowed<std::remove_pointer_t<A>>;
+};
+template <class A>
+using ParamT = typename Param<A>::type;
+
 template <class T>
 struct CanonArgT {
   using type = T;
@@ -82,6 +106,10 @@ struct CanonArgT<T> {
 };
 template <class T>
 struct CanonArgT<Ref<T>> {
+  using type = id;
+};
+template <class T>
+struct CanonArgT<Borrowed<T>> {
   using type = id;
 };
 template <>
@@ -115,6 +143,8 @@ decltype(auto) toCanon(T&& v) {
   using D = std::remove_cvref_t<T>;
   if constexpr (is_ref<D>::value) {
     return static_cast<id>(v.get());
+  } else if constexpr (is_borrowed<D>::value) {
+    return static_cast<id>(const_cast<std::remove_cv_t<std::remove_pointer_t<decltype(v.get())>>*>(v.get()));
   } else if constexpr (is_object_pointer_v<D>) {
     return static_cast<id>(const_cast<std::remove_cv_t<std::remove_pointer_t<D>>*>(v));
   } else if constexpr (std::is_same_v<D, std::nullptr_t>) {
@@ -128,9 +158,7 @@ template <class T, class C>
 T fromCanon(C&& v) {
   if constexpr (is_ref<T>::value) {
     using Pointee = std::remove_pointer_t<decltype(std::declval<T>().get())>;
-    return ref_cast<Pointee>(std::forward<C>(v));
-  } else if constexpr (is_object_pointer_v<T>) {
-    return static_cast<T>(v);
+    return downcast<Pointee>(std::forward<C>(v));
   } else {
     return static_cast<T>(v);
   }
@@ -145,6 +173,38 @@ template <class R, class... A>
       {TypeEncoding<R>::value, TypeEncoding<id>::value, TypeEncoding<SEL>::value, TypeEncoding<A>::value...}));
   return t;
 }
+
+// ---------------------------------------------------- signature agreement
+//
+// An implementation agrees with a message when both have the same canonical
+// signature and each object type could be the other's (objects are loosely
+// typed, as on the device, but a view is never a colour).
+
+template <class A, class B>
+constexpr bool objectTypesMeet() {
+  if constexpr (is_object_pointer_v<A> && is_object_pointer_v<B>) {
+    using PA = std::remove_cv_t<std::remove_pointer_t<A>>;
+    using PB = std::remove_cv_t<std::remove_pointer_t<B>>;
+    return std::is_convertible_v<PA*, PB*> || std::is_convertible_v<PB*, PA*>;
+  } else if constexpr (is_ref<A>::value && is_ref<B>::value) {
+    using PA = std::remove_pointer_t<decltype(std::declval<A>().get())>;
+    using PB = std::remove_pointer_t<decltype(std::declval<B>().get())>;
+    return std::is_convertible_v<PA*, PB*> || std::is_convertible_v<PB*, PA*>;
+  } else {
+    return true;
+  }
+}
+
+template <class MsgSig, class ImplSig>
+struct SignaturesAgree : std::false_type {};
+template <class R, class... A, class R2, class... B>
+  requires(sizeof...(A) == sizeof...(B))
+struct SignaturesAgree<R(A...), R2(B...)>
+    : std::bool_constant<std::is_same_v<CanonRet<R>, CanonRet<std::remove_cvref_t<R2>>> &&
+                         objectTypesMeet<R, std::remove_cvref_t<R2>>() &&
+                         ((std::is_same_v<CanonArg<A>, CanonArg<B>> &&
+                           objectTypesMeet<std::remove_cvref_t<A>, std::remove_cvref_t<B>>()) &&
+                          ...)> {};
 
 // ------------------------------------------------------------------ lookups
 
@@ -163,8 +223,9 @@ struct Call<R(A...)> {
 
   [[gnu::always_inline]] static const char* types() { return typesOf<CR, CanonArg<A>...>(); }
 
-  template <class... X>
-  [[gnu::always_inline]] static R invoke(Imp imp, id self, SEL sel, X&&... args) {
+  // The parameters are the message's own types: arguments convert here,
+  // with C++'s ordinary implicit conversions and error messages.
+  [[gnu::always_inline]] static R invoke(Imp imp, id self, SEL sel, ParamT<A>... args) {
     if (!imp) {
       if (!self) return R();
       throwUnrecognized(self, sel);
@@ -172,9 +233,9 @@ struct Call<R(A...)> {
     if (imp.types != types()) throwSignatureMismatch(self, sel, imp.types, types());
     auto fn = reinterpret_cast<Fn>(imp.fn);
     if constexpr (std::is_void_v<R>) {
-      fn(self, sel, toCanon(static_cast<A>(std::forward<X>(args)))...);
+      fn(self, sel, toCanon(args)...);
     } else {
-      return fromCanon<R>(fn(self, sel, toCanon(static_cast<A>(std::forward<X>(args)))...));
+      return fromCanon<R>(fn(self, sel, toCanon(args)...));
     }
   }
 };
@@ -187,41 +248,71 @@ template <class T>
 id asId(const Ref<T>& r) noexcept {
   return static_cast<id>(r.get());
 }
+template <class T>
+id asId(const Borrowed<T>& r) noexcept {
+  return asId(r.get());
+}
 inline id asId(std::nullptr_t) noexcept { return nullptr; }
 
-// send<R(A...), "selector:">(receiver, args...): a message to an object or a
-// class. A message to nothing returns the zero value of R.
-template <class Sig, SelName S, class Recv, class... X>
-[[gnu::always_inline]] inline auto send(const Recv& receiver, X&&... args) {
+template <class M>
+using SignatureOf = typename M::Signature;
+
+template <class Sig>
+struct ResultOfT;
+template <class R, class... A>
+struct ResultOfT<R(A...)> {
+  using type = R;
+};
+// Senders state their result type instead of deducing it, so that their
+// bodies are compiled where every argument's class is complete.
+template <class M>
+using ResultOf = typename ResultOfT<SignatureOf<M>>::type;
+
+template <class M>
+concept MessageType = is_message<M>::value;
+
+// send<Message>(receiver, args...): a message to an object or a class. A
+// message to nothing returns the zero value of the result.
+template <MessageType M, class Recv, class... X>
+[[gnu::always_inline]] inline ResultOf<M> send(const Recv& receiver, X&&... args) {
   id self = asId(receiver);
-  SEL s = sel<S>();
-  using C = Call<Sig>;
-  if (!self) return decltype(C::invoke(Imp{}, self, s, std::forward<X>(args)...))();
-  return C::invoke(lookup(self->isa(), s), self, s, std::forward<X>(args)...);
+  SEL s = M::sel();
+  using C = Call<SignatureOf<M>>;
+  return C::invoke(self ? lookup(self->isa(), s) : Imp{}, self, s, std::forward<X>(args)...);
 }
 
-// The same with a selector known only at run time.
+// A message whose selector is known only at run time (a row's action named
+// in a page list, a selector read from a request).
 template <class Sig, class Recv, class... X>
-auto sendSel(const Recv& receiver, SEL s, X&&... args) {
+  requires std::is_function_v<Sig>
+typename ResultOfT<Sig>::type sendSel(const Recv& receiver, SEL s, X&&... args) {
   id self = asId(receiver);
-  using C = Call<Sig>;
-  if (!self) return decltype(C::invoke(Imp{}, self, s, std::forward<X>(args)...))();
-  return C::invoke(lookup(self->isa(), s), self, s, std::forward<X>(args)...);
+  return Call<Sig>::invoke(self ? lookup(self->isa(), s) : Imp{}, self, s, std::forward<X>(args)...);
 }
 
 // A call to the superclass of `definingClass`, the class whose method is
-// running (not the receiver's class, which may be a subclass).
-template <class Sig, SelName S, class Recv, class... X>
-auto sendSuper(Class definingClass, const Recv& receiver, X&&... args) {
+// running (not the receiver's class, which may be a subclass). Classes reach
+// it through their own `sendSuper<Message>(…)`, which names the class itself.
+template <MessageType M, class Recv, class... X>
+ResultOf<M> sendSuper(Class definingClass, const Recv& receiver, X&&... args) {
   id self = asId(receiver);
-  SEL s = sel<S>();
-  return Call<Sig>::invoke(lookup(class_getSuperclass(definingClass), s), self, s, std::forward<X>(args)...);
+  SEL s = M::sel();
+  return Call<SignatureOf<M>>::invoke(lookup(class_getSuperclass(definingClass), s), self, s,
+                                      std::forward<X>(args)...);
 }
 
 // Calls an implementation held in a slot, such as the previous one of a hook.
-template <class Sig, class Recv, class... X>
-auto invoke(Imp imp, const Recv& receiver, SEL s, X&&... args) {
-  return Call<Sig>::invoke(imp, asId(receiver), s, std::forward<X>(args)...);
+template <MessageType M, class Recv, class... X>
+ResultOf<M> invoke(Imp imp, const Recv& receiver, SEL s, X&&... args) {
+  return Call<SignatureOf<M>>::invoke(imp, asId(receiver), s, std::forward<X>(args)...);
+}
+
+// alloc, then the initialiser whose parameters take `args`.
+template <class T, class... X>
+Ref<T> make(X&&... args) {
+  using Init = decltype(T::initOverload(InitTag{}, std::declval<X>()...));
+  Ref<NSObject> fresh = send<NSObject::allocMessage>(T::cls());
+  return downcast<T>(Ref<NSObject>(send<Init>(fresh, std::forward<X>(args)...)));
 }
 
 // ------------------------------------------------------------ implementations
@@ -229,12 +320,11 @@ auto invoke(Imp imp, const Recv& receiver, SEL s, X&&... args) {
 namespace detail {
 template <class T>
 decltype(auto) fromCanonArg(CanonArg<T> v) {
-  if constexpr (is_ref<std::remove_cvref_t<T>>::value) {
-    return std::remove_cvref_t<T>(static_cast<decltype(std::declval<std::remove_cvref_t<T>>().get())>(v));
-  } else if constexpr (is_object_pointer_v<std::remove_cvref_t<T>>) {
-    return static_cast<std::remove_cvref_t<T>>(v);
+  using D = std::remove_cvref_t<T>;
+  if constexpr (is_ref<D>::value) {
+    return D(static_cast<decltype(std::declval<D>().get())>(v));
   } else {
-    return static_cast<std::remove_cvref_t<T>>(v);
+    return static_cast<D>(v);
   }
 }
 
@@ -253,7 +343,7 @@ CanonRet<R> toCanonRet(R&& r) {
 template <auto F, class FnT>
 struct Adapter;
 
-// R f(Self* self, SEL cmd, A... args)
+// R f(Self* self, SEL cmd, A... args): hooks, and methods made at run time.
 template <auto F, class R, class Self, class... A>
 struct Adapter<F, R (*)(Self*, SEL, A...)> {
   using Sig = R(A...);
@@ -266,7 +356,7 @@ struct Adapter<F, R (*)(Self*, SEL, A...)> {
   }
 };
 
-// R Self::f(A... args)
+// R Self::f(A... args): a class's own methods.
 template <auto F, class R, class Self, class... A>
 struct Adapter<F, R (Self::*)(A...)> {
   using Sig = R(A...);
@@ -278,18 +368,82 @@ struct Adapter<F, R (Self::*)(A...)> {
     }
   }
 };
+
+// static R f(Receiver* self, A... args): class methods (the receiver is the
+// class) and category methods (the receiver is an instance of the target).
+template <auto F, class FnT>
+struct StaticAdapter;
+template <auto F, class R, class Receiver, class... A>
+struct StaticAdapter<F, R (*)(Receiver*, A...)> {
+  using Sig = R(A...);
+  static CanonRet<R> trampoline(id self, SEL, CanonArg<A>... args) {
+    if constexpr (std::is_void_v<R>) {
+      F(static_cast<Receiver*>(self), fromCanonArg<A>(args)...);
+    } else {
+      return toCanonRet<R>(F(static_cast<Receiver*>(self), fromCanonArg<A>(args)...));
+    }
+  }
+};
+
+template <class M, class A>
+Imp checkedImp() {
+  static_assert(SignaturesAgree<SignatureOf<M>, typename A::Sig>::value,
+                "the implementation's signature disagrees with its message's");
+  return Imp{reinterpret_cast<RawFn>(&A::trampoline), Call<SignatureOf<M>>::types()};
+}
 }  // namespace detail
 
-// An implementation made from a free function `R f(Self*, SEL, A...)` or a
-// member function `R Self::f(A...)`, with the encoding of its signature.
+// The implementation of message M by F: a member function `R Self::f(A...)`
+// or a free function `R f(Self*, SEL, A...)`. A signature that disagrees
+// with M's does not compile.
+template <MessageType M, auto F>
+Imp implementation() {
+  return detail::checkedImp<M, detail::Adapter<F, decltype(F)>>();
+}
+
+// The same for a static function whose first parameter is the receiver.
+template <MessageType M, auto F>
+Imp staticImplementation() {
+  return detail::checkedImp<M, detail::StaticAdapter<F, decltype(F)>>();
+}
+
+// An implementation with whatever signature F has, for what only meets at
+// run time: a method built by a test, or a hook whose target it cannot see.
+// The encoding still travels with it and is checked at every send.
 template <auto F>
-Imp method() {
+Imp uncheckedImplementation() {
   using A = detail::Adapter<F, decltype(F)>;
   return Imp{reinterpret_cast<RawFn>(&A::trampoline), Call<typename A::Sig>::types()};
 }
 
-// The encoding of a signature, as class_addMethod wants it.
+// The encoding of a message, as class_addMethod wants it.
+template <MessageType M>
+const char* typesFor() {
+  return Call<SignatureOf<M>>::types();
+}
+
+// ------------------------------------------------- LEGACY (being removed)
+template <class Sig, SelName S, class Recv, class... X>
+  requires std::is_function_v<Sig>
+[[gnu::always_inline]] inline typename ResultOfT<Sig>::type send(const Recv& receiver, X&&... args) {
+  return send<Message<S, Sig>>(receiver, std::forward<X>(args)...);
+}
+template <class Sig, SelName S, class Recv, class... X>
+  requires std::is_function_v<Sig>
+typename ResultOfT<Sig>::type sendSuper(Class definingClass, const Recv& receiver, X&&... args) {
+  return sendSuper<Message<S, Sig>>(definingClass, receiver, std::forward<X>(args)...);
+}
+template <class Sig, class Recv, class... X>
+  requires std::is_function_v<Sig>
+typename ResultOfT<Sig>::type invoke(Imp imp, const Recv& receiver, SEL s, X&&... args) {
+  return Call<Sig>::invoke(imp, asId(receiver), s, std::forward<X>(args)...);
+}
+template <auto F>
+Imp method() {
+  return uncheckedImplementation<F>();
+}
 template <class Sig>
+  requires std::is_function_v<Sig>
 const char* typesFor() {
   return Call<Sig>::types();
 }
@@ -307,10 +461,11 @@ const char* typesFor() {
 
 // ------------------------------------------------- root class typed senders
 
-inline Ref<NSObject> NSObject::init() { return objc::send<Ref<NSObject>(), "init">(this); }
-inline bool NSObject::isKindOfClass(Class c) { return objc::send<bool(id), "isKindOfClass:">(this, c); }
-inline bool NSObject::isMemberOfClass(Class c) { return objc::send<bool(id), "isMemberOfClass:">(this, c); }
-inline bool NSObject::respondsToSelector(SEL s) { return objc::send<bool(SEL), "respondsToSelector:">(this, s); }
+inline Ref<NSObject> NSObject::init() { return objc::send<initMessage>(this); }
+inline bool NSObject::isKindOfClass(Class c) { return objc::send<isKindOfClassMessage>(this, c); }
+inline bool NSObject::isMemberOfClass(Class c) { return objc::send<isMemberOfClassMessage>(this, c); }
+inline bool NSObject::respondsToSelector(SEL s) { return objc::send<respondsToSelectorMessage>(this, s); }
 inline Class NSObject::class_() { return object_getClass(this); }
-inline bool NSObject::isEqual(id other) { return objc::send<bool(id), "isEqual:">(this, other); }
-inline unsigned long NSObject::hash() { return objc::send<unsigned long(), "hash">(this); }
+inline bool NSObject::isEqual(id other) { return objc::send<isEqualMessage>(this, other); }
+inline unsigned long NSObject::hash() { return objc::send<hashMessage>(this); }
+inline Ref<NSObject> NSObject::description() { return objc::send<descriptionMessage>(this); }

@@ -59,10 +59,15 @@ Class defineClass(std::string_view name, Class superclass, std::size_t instanceS
 
 
 // What a method hook needs, done under one lock: when cls defines sel, swap
-// its entry; when it only inherits it, add an entry to cls alone. Returns what
-// answered before, or nothing (and changes nothing) when `requireAnswer` and
-// nobody answered. Throws when the replacement's signature differs.
-Imp exchangeOrAddMethod(Class cls, SEL sel, Imp imp, bool requireAnswer);
+// its entry; when it only inherits it, add an entry to cls alone. *previous
+// receives what answered before, written before the replacement is visible.
+// Nobody answering, or a replacement whose signature differs, changes nothing.
+enum class HookStatus { Installed, NoMethod, SignatureMismatch };
+struct HookResult {
+  HookStatus status;
+  Imp before;  // what answers sel (also when the signatures differ)
+};
+HookResult exchangeOrAddMethod(Class cls, SEL sel, Imp imp, Imp* previous);
 
 }  // namespace objc
 
