@@ -12,8 +12,8 @@
 namespace objc {
 
 struct WeakBlock {
-  int refs;           // guarded by sideMutex()
-  NSObject* object;   // guarded by sideMutex(); cleared when the object starts dying
+  int refs;          // guarded by sideMutex()
+  NSObject* object;  // guarded by sideMutex(); cleared when the object starts dying
 };
 
 struct SideTable {
@@ -108,7 +108,9 @@ Ref<NSObject> rootClass(NSObject* self, SEL) { return Ref<NSObject>(object_getCl
 void rootDealloc(NSObject* self, SEL) { objc::destroyInstance(self); }
 bool rootIsKindOfClass(NSObject* self, SEL, Class cls) { return objc_opt_isKindOfClass(self, cls); }
 bool rootIsMemberOfClass(NSObject* self, SEL, Class cls) { return object_getClass(self) == cls; }
-bool rootRespondsToSelector(NSObject* self, SEL, SEL sel) { return class_respondsToSelector(object_getClass(self), sel); }
+bool rootRespondsToSelector(NSObject* self, SEL, SEL sel) {
+  return class_respondsToSelector(object_getClass(self), sel);
+}
 bool rootIsEqual(NSObject* self, SEL, NSObject* other) { return self == other; }
 unsigned long rootHash(NSObject* self, SEL) { return reinterpret_cast<std::uintptr_t>(self); }
 

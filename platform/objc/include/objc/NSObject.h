@@ -106,7 +106,6 @@ class NSObject {
   std::atomic<objc::SideTable*> side_;
 };
 
-
 namespace objc {
 struct ClassData;
 

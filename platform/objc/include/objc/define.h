@@ -186,118 +186,114 @@ using InitOverload = typename InitOverloadT<M(SignatureOf<M>)>::type;
 // First in the class body. `make(…)` allocates and sends the initialiser
 // whose parameters take the arguments; `sendSuper<Message>(…)` calls the
 // superclass of this class, whatever the receiver's class.
-#define OBJC_CLASS(Name, Super)                                                                   \
- public:                                                                                          \
-  using Self_ = Name;                                                                             \
-  using Super_ = Super;                                                                           \
-  static constexpr const char* className = #Name;                                                 \
-  static Class cls();                                                                             \
-  static void registerMethods(objc::ClassBuilder<Name>& b);                                       \
-  using Super::initOverload;                                                                      \
-  template <class... X>                                                                           \
-    requires requires { Name::initOverload(objc::InitTag{}, std::declval<X>()...); }              \
-  static Ref<Name> make(X&&... args) {                                                            \
-    return objc::make<Name>(std::forward<X>(args)...);                                            \
-  }                                                                                               \
+#define OBJC_CLASS(Name, Super)                                                                        \
+ public:                                                                                               \
+  using Self_ = Name;                                                                                  \
+  using Super_ = Super;                                                                                \
+  static constexpr const char* className = #Name;                                                      \
+  static Class cls();                                                                                  \
+  static void registerMethods(objc::ClassBuilder<Name>& b);                                            \
+  using Super::initOverload;                                                                           \
+  template <class... X>                                                                                \
+  requires requires { Name::initOverload(objc::InitTag{}, std::declval<X>()...); }                     \
+  static Ref<Name> make(X&&... args) { return objc::make<Name>(std::forward<X>(args)...); }            \
   static Ref<Name> alloc() { return objc::downcast<Name>(objc::send<NSObject::allocMessage>(cls())); } \
-  static Ref<Name> new_() { return objc::downcast<Name>(objc::send<NSObject::newMessage>(cls())); } \
-                                                                                                  \
- protected:                                                                                       \
-  Name() = default;                                                                               \
-  ~Name() = default;                                                                              \
-  template <class>                                                                                \
-  friend struct objc::Lifecycle;                                                                  \
-  template <objc::MessageType M_, class... X>                                                     \
-  objc::ResultOf<M_> sendSuper(X&&... args) {                                                     \
-    return objc::sendSuper<M_>(Name::cls(), this, std::forward<X>(args)...);                      \
-  }                                                                                               \
-                                                                                                  \
+  static Ref<Name> new_() { return objc::downcast<Name>(objc::send<NSObject::newMessage>(cls())); }    \
+                                                                                                       \
+ protected:                                                                                            \
+  Name() = default;                                                                                    \
+  ~Name() = default;                                                                                   \
+  template <class>                                                                                     \
+  friend struct objc::Lifecycle;                                                                       \
+  template <objc::MessageType M_, class... X>                                                          \
+  objc::ResultOf<M_> sendSuper(X&&... args) {                                                          \
+    return objc::sendSuper<M_>(Name::cls(), this, std::forward<X>(args)...);                           \
+  }                                                                                                    \
+                                                                                                       \
  private:
 
 // An instance method: its message `nameMessage`, the sender `name(…)`; the
 // class's implementation is the member `nameImpl`.
-#define OBJC_METHOD(name, selector, ...)                                                         \
- public:                                                                                         \
-  using name##Message = objc::Message<selector, __VA_ARGS__>;                                    \
-  template <class... X>                                                                          \
-  objc::ResultOf<name##Message> name(X&&... args) {                                              \
-    return objc::send<name##Message>(this, std::forward<X>(args)...);                            \
-  }                                                                                              \
-                                                                                                 \
- private:                                                                                        \
+#define OBJC_METHOD(name, selector, ...)                                                                \
+ public:                                                                                                \
+  using name##Message = objc::Message<selector, __VA_ARGS__>;                                           \
+  template <class... X>                                                                                 \
+  objc::ResultOf<name##Message> name(X&&... args) {                                                     \
+    return objc::send<name##Message>(this, std::forward<X>(args)...);                                   \
+  }                                                                                                     \
+                                                                                                        \
+ private:                                                                                               \
   static_assert(objc::followsNamingRule(selector, #name), "the C++ name does not follow the selector"); \
-  static void objcRegister_##name(objc::ClassBuilder<Self_>& b) {                                \
-    b.template implement<name##Message, &Self_::name##Impl>();                                   \
+  static void objcRegister_##name(objc::ClassBuilder<Self_>& b) {                                       \
+    b.template implement<name##Message, &Self_::name##Impl>();                                          \
   }
 
 // An initialiser: a method that `make(…)` may send.
-#define OBJC_INIT(name, selector, ...)       \
-  OBJC_METHOD(name, selector, __VA_ARGS__)   \
- public:                                     \
+#define OBJC_INIT(name, selector, ...)                   \
+  OBJC_METHOD(name, selector, __VA_ARGS__)               \
+ public:                                                 \
   static objc::InitOverload<name##Message> initOverload; \
-                                             \
+                                                         \
  private:
 
 // A class method: the static sender `name(…)`; the implementation is the
 // static member `R nameImpl(Class self, A…)`.
-#define OBJC_CLASS_METHOD(name, selector, ...)                                                   \
- public:                                                                                         \
-  using name##Message = objc::Message<selector, __VA_ARGS__>;                                    \
-  template <class... X>                                                                          \
-  static objc::ResultOf<name##Message> name(X&&... args) {                                       \
-    return objc::send<name##Message>(Self_::cls(), std::forward<X>(args)...);                    \
-  }                                                                                              \
-                                                                                                 \
- private:                                                                                        \
+#define OBJC_CLASS_METHOD(name, selector, ...)                                                          \
+ public:                                                                                                \
+  using name##Message = objc::Message<selector, __VA_ARGS__>;                                           \
+  template <class... X>                                                                                 \
+  static objc::ResultOf<name##Message> name(X&&... args) {                                              \
+    return objc::send<name##Message>(Self_::cls(), std::forward<X>(args)...);                           \
+  }                                                                                                     \
+                                                                                                        \
+ private:                                                                                               \
   static_assert(objc::followsNamingRule(selector, #name), "the C++ name does not follow the selector"); \
-  static void objcRegister_##name(objc::ClassBuilder<Self_>& b) {                                \
-    b.template implementClass<name##Message, &Self_::name##Impl>();                              \
+  static void objcRegister_##name(objc::ClassBuilder<Self_>& b) {                                       \
+    b.template implementClass<name##Message, &Self_::name##Impl>();                                     \
   }
 
 // A superclass's class method sent to this class, with this class's type
 // (`NSMutableArray::array()` is a mutable array).
-#define OBJC_INHERITED_CLASS_METHOD(name)                                             \
- public:                                                                              \
-  template <class... X>                                                               \
-  static Ref<Self_> name(X&&... args) {                                               \
-    return objc::downcast<Self_>(                                                     \
-        Ref<NSObject>(objc::send<name##Message>(Self_::cls(), std::forward<X>(args)...))); \
-  }                                                                                   \
-                                                                                      \
+#define OBJC_INHERITED_CLASS_METHOD(name)                                                                           \
+ public:                                                                                                            \
+  template <class... X>                                                                                             \
+  static Ref<Self_> name(X&&... args) {                                                                             \
+    return objc::downcast<Self_>(Ref<NSObject>(objc::send<name##Message>(Self_::cls(), std::forward<X>(args)...))); \
+  }                                                                                                                 \
+                                                                                                                    \
  private:
 
 // A new implementation of an inherited message, the member `nameImpl`.
-#define OBJC_OVERRIDE(name)                                        \
- private:                                                          \
-  static void objcRegister_##name(objc::ClassBuilder<Self_>& b) {  \
-    b.template implement<name##Message, &Self_::name##Impl>();     \
+#define OBJC_OVERRIDE(name)                                       \
+ private:                                                         \
+  static void objcRegister_##name(objc::ClassBuilder<Self_>& b) { \
+    b.template implement<name##Message, &Self_::name##Impl>();    \
   }
 
 // A stored property: the member `name_`, the getter `name()`, the setter
 // `setter(…)` and attributes readable through class_getProperty.
-#define OBJC_PROPERTY(name, setter, ...)                                                           \
- public:                                                                                           \
-  using name##Message = objc::Message<#name, typename objc::PropertyTraits<__VA_ARGS__>::Result()>; \
-  using setter##Message =                                                                          \
-      objc::Message<#setter ":", void(typename objc::PropertyTraits<__VA_ARGS__>::Param)>;         \
-  template <class... X>                                                                            \
-  objc::ResultOf<name##Message> name(X&&... args) {                                                \
-    return objc::send<name##Message>(this, std::forward<X>(args)...);                              \
-  }                                                                                                \
-  template <class... X>                                                                            \
-  void setter(X&&... args) {                                                                       \
-    return objc::send<setter##Message>(this, std::forward<X>(args)...);                            \
-  }                                                                                                \
-                                                                                                   \
- private:                                                                                          \
-  static_assert(objc::isSetterOf(#setter, #name), "the setter is not named after the property");  \
-  __VA_ARGS__ name##_{};                                                                           \
-  typename objc::PropertyTraits<__VA_ARGS__>::Result name##Impl() { return name##_; }             \
-  void setter##Impl(typename objc::PropertyTraits<__VA_ARGS__>::Param v) { name##_ = v; }          \
-  static void objcRegister_##name(objc::ClassBuilder<Self_>& b) {                                  \
-    b.template implement<name##Message, &Self_::name##Impl>()                                      \
-        .template implement<setter##Message, &Self_::setter##Impl>()                               \
-        .template property<__VA_ARGS__>(#name);                                                    \
+#define OBJC_PROPERTY(name, setter, ...)                                                                       \
+ public:                                                                                                       \
+  using name##Message = objc::Message<#name, typename objc::PropertyTraits<__VA_ARGS__>::Result()>;            \
+  using setter##Message = objc::Message<#setter ":", void(typename objc::PropertyTraits<__VA_ARGS__>::Param)>; \
+  template <class... X>                                                                                        \
+  objc::ResultOf<name##Message> name(X&&... args) {                                                            \
+    return objc::send<name##Message>(this, std::forward<X>(args)...);                                          \
+  }                                                                                                            \
+  template <class... X>                                                                                        \
+  void setter(X&&... args) {                                                                                   \
+    return objc::send<setter##Message>(this, std::forward<X>(args)...);                                        \
+  }                                                                                                            \
+                                                                                                               \
+ private:                                                                                                      \
+  static_assert(objc::isSetterOf(#setter, #name), "the setter is not named after the property");               \
+  __VA_ARGS__ name##_{};                                                                                       \
+  typename objc::PropertyTraits<__VA_ARGS__>::Result name##Impl() { return name##_; }                          \
+  void setter##Impl(typename objc::PropertyTraits<__VA_ARGS__>::Param v) { name##_ = v; }                      \
+  static void objcRegister_##name(objc::ClassBuilder<Self_>& b) {                                              \
+    b.template implement<name##Message, &Self_::name##Impl>()                                                  \
+        .template implement<setter##Message, &Self_::setter##Impl>()                                           \
+        .template property<__VA_ARGS__>(#name);                                                                \
   }
 
 // In the class's source file: defines the class and registers the listed
@@ -347,49 +343,49 @@ using InitOverload = typename InitOverloadT<M(SignatureOf<M>)>::type;
                                     \
  private:
 
-#define OBJC_CATEGORY_METHOD(name, selector, ...)                                                \
- public:                                                                                         \
-  using name##Message = objc::Message<selector, __VA_ARGS__>;                                    \
-  template <class Recv, class... X>                                                              \
-  static objc::ResultOf<name##Message> name(const Recv& receiver, X&&... args) {                 \
-    return objc::send<name##Message>(receiver, std::forward<X>(args)...);                        \
-  }                                                                                              \
-                                                                                                 \
- private:                                                                                        \
+#define OBJC_CATEGORY_METHOD(name, selector, ...)                                                       \
+ public:                                                                                                \
+  using name##Message = objc::Message<selector, __VA_ARGS__>;                                           \
+  template <class Recv, class... X>                                                                     \
+  static objc::ResultOf<name##Message> name(const Recv& receiver, X&&... args) {                        \
+    return objc::send<name##Message>(receiver, std::forward<X>(args)...);                               \
+  }                                                                                                     \
+                                                                                                        \
+ private:                                                                                               \
   static_assert(objc::followsNamingRule(selector, #name), "the C++ name does not follow the selector"); \
-  static void objcRegister_##name(objc::CategoryBuilder<Self_>& b) {                             \
-    b.template implement<name##Message, &Self_::name##Impl>();                                   \
+  static void objcRegister_##name(objc::CategoryBuilder<Self_>& b) {                                    \
+    b.template implement<name##Message, &Self_::name##Impl>();                                          \
   }
 
-#define OBJC_CATEGORY_CLASS_METHOD(name, selector, ...)                                          \
- public:                                                                                         \
-  using name##Message = objc::Message<selector, __VA_ARGS__>;                                    \
-  template <class... X>                                                                          \
-  static objc::ResultOf<name##Message> name(X&&... args) {                                       \
-    return objc::send<name##Message>(Target_::cls(), std::forward<X>(args)...);                  \
-  }                                                                                              \
-                                                                                                 \
- private:                                                                                        \
+#define OBJC_CATEGORY_CLASS_METHOD(name, selector, ...)                                                 \
+ public:                                                                                                \
+  using name##Message = objc::Message<selector, __VA_ARGS__>;                                           \
+  template <class... X>                                                                                 \
+  static objc::ResultOf<name##Message> name(X&&... args) {                                              \
+    return objc::send<name##Message>(Target_::cls(), std::forward<X>(args)...);                         \
+  }                                                                                                     \
+                                                                                                        \
+ private:                                                                                               \
   static_assert(objc::followsNamingRule(selector, #name), "the C++ name does not follow the selector"); \
-  static void objcRegister_##name(objc::CategoryBuilder<Self_>& b) {                             \
-    b.template implementClass<name##Message, &Self_::name##Impl>();                              \
+  static void objcRegister_##name(objc::CategoryBuilder<Self_>& b) {                                    \
+    b.template implementClass<name##Message, &Self_::name##Impl>();                                     \
   }
 
 // Defines `install()`, which adds the listed methods once; call it where the
 // methods must appear (a tweak's constructor).
-#define OBJC_DEFINE_CATEGORY(Name, ...)                                  \
-  void Name::install() {                                                 \
-    static const bool once = [] {                                        \
+#define OBJC_DEFINE_CATEGORY(Name, ...)                                            \
+  void Name::install() {                                                           \
+    static const bool once = [] {                                                  \
       [[maybe_unused]] objc::CategoryBuilder<Name> b(Name::Target_::cls(), #Name); \
-      OBJC_FOR_EACH(OBJC_REGISTER_ONE, __VA_ARGS__)                      \
-      return true;                                                       \
-    }();                                                                 \
-    (void)once;                                                          \
+      OBJC_FOR_EACH(OBJC_REGISTER_ONE, __VA_ARGS__)                                \
+      return true;                                                                 \
+    }();                                                                           \
+    (void)once;                                                                    \
   }
 
 // The same, installed when the library loads.
-#define OBJC_IMPLEMENT_CATEGORY(Name, ...)   \
-  OBJC_DEFINE_CATEGORY(Name, __VA_ARGS__)    \
-  namespace {                                \
+#define OBJC_IMPLEMENT_CATEGORY(Name, ...)                                \
+  OBJC_DEFINE_CATEGORY(Name, __VA_ARGS__)                                 \
+  namespace {                                                             \
   [[maybe_unused]] const bool installed_##Name = (Name::install(), true); \
   }

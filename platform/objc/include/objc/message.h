@@ -27,30 +27,84 @@ namespace objc {
 template <class T, class = void>
 struct TypeEncoding;  // no encoding: not a type a method may take or give
 
-template <> struct TypeEncoding<void> { static constexpr const char* value = "v"; };
-template <> struct TypeEncoding<id> { static constexpr const char* value = "@"; };
-template <> struct TypeEncoding<Ref<NSObject>> { static constexpr const char* value = "@"; };
-template <> struct TypeEncoding<SEL> { static constexpr const char* value = ":"; };
-template <> struct TypeEncoding<bool> { static constexpr const char* value = "B"; };
-template <> struct TypeEncoding<char> { static constexpr const char* value = "c"; };
-template <> struct TypeEncoding<unsigned char> { static constexpr const char* value = "C"; };
-template <> struct TypeEncoding<short> { static constexpr const char* value = "s"; };
-template <> struct TypeEncoding<unsigned short> { static constexpr const char* value = "S"; };
-template <> struct TypeEncoding<int> { static constexpr const char* value = "i"; };
-template <> struct TypeEncoding<unsigned> { static constexpr const char* value = "I"; };
-template <> struct TypeEncoding<long> { static constexpr const char* value = "q"; };
-template <> struct TypeEncoding<unsigned long> { static constexpr const char* value = "Q"; };
-template <> struct TypeEncoding<float> { static constexpr const char* value = "f"; };
-template <> struct TypeEncoding<double> { static constexpr const char* value = "d"; };
-template <> struct TypeEncoding<const char*> { static constexpr const char* value = "*"; };
-template <> struct TypeEncoding<void*> { static constexpr const char* value = "^v"; };
-template <> struct TypeEncoding<const void*> { static constexpr const char* value = "r^v"; };
+template <>
+struct TypeEncoding<void> {
+  static constexpr const char* value = "v";
+};
+template <>
+struct TypeEncoding<id> {
+  static constexpr const char* value = "@";
+};
+template <>
+struct TypeEncoding<Ref<NSObject>> {
+  static constexpr const char* value = "@";
+};
+template <>
+struct TypeEncoding<SEL> {
+  static constexpr const char* value = ":";
+};
+template <>
+struct TypeEncoding<bool> {
+  static constexpr const char* value = "B";
+};
+template <>
+struct TypeEncoding<char> {
+  static constexpr const char* value = "c";
+};
+template <>
+struct TypeEncoding<unsigned char> {
+  static constexpr const char* value = "C";
+};
+template <>
+struct TypeEncoding<short> {
+  static constexpr const char* value = "s";
+};
+template <>
+struct TypeEncoding<unsigned short> {
+  static constexpr const char* value = "S";
+};
+template <>
+struct TypeEncoding<int> {
+  static constexpr const char* value = "i";
+};
+template <>
+struct TypeEncoding<unsigned> {
+  static constexpr const char* value = "I";
+};
+template <>
+struct TypeEncoding<long> {
+  static constexpr const char* value = "q";
+};
+template <>
+struct TypeEncoding<unsigned long> {
+  static constexpr const char* value = "Q";
+};
+template <>
+struct TypeEncoding<float> {
+  static constexpr const char* value = "f";
+};
+template <>
+struct TypeEncoding<double> {
+  static constexpr const char* value = "d";
+};
+template <>
+struct TypeEncoding<const char*> {
+  static constexpr const char* value = "*";
+};
+template <>
+struct TypeEncoding<void*> {
+  static constexpr const char* value = "^v";
+};
+template <>
+struct TypeEncoding<const void*> {
+  static constexpr const char* value = "r^v";
+};
 
 // ------------------------------------------------------ canonical conversion
 
 template <class T>
 inline constexpr bool is_object_pointer_v =
-    std::is_pointer_v<T> && std::is_convertible_v<std::remove_cv_t<std::remove_pointer_t<T>>*, NSObject*>;
+    std::is_pointer_v<T>&& std::is_convertible_v<std::remove_cv_t<std::remove_pointer_t<T>>*, NSObject*>;
 
 template <class T>
 struct is_ref : std::false_type {};
@@ -66,11 +120,11 @@ class Borrowed {
   Borrowed(T* p) noexcept : p_(p) {}
   Borrowed(std::nullptr_t) noexcept {}
   template <class U>
-    requires std::is_convertible_v<U*, T*>
-  Borrowed(const Ref<U>& r) noexcept : p_(r.get()) {}
+  requires std::is_convertible_v<U*, T*> Borrowed(const Ref<U>& r)
+  noexcept : p_(r.get()) {}
   template <class U>
-    requires std::is_convertible_v<U*, T*>
-  Borrowed(Ref<U>&& r) noexcept : p_(r.get()) {}
+  requires std::is_convertible_v<U*, T*> Borrowed(Ref<U>&& r)
+  noexcept : p_(r.get()) {}
   T* get() const noexcept { return p_; }
 
  private:
@@ -88,7 +142,7 @@ struct Param {
   using type = A;
 };
 template <class A>
-  requires is_object_pointer_v<A>
+requires is_object_pointer_v<A>
 struct Param<A> {
   using type = Borrowed<std::remove_pointer_t<A>>;
 };
@@ -100,7 +154,7 @@ struct CanonArgT {
   using type = T;
 };
 template <class T>
-  requires is_object_pointer_v<T>
+requires is_object_pointer_v<T>
 struct CanonArgT<T> {
   using type = id;
 };
@@ -198,13 +252,13 @@ constexpr bool objectTypesMeet() {
 template <class MsgSig, class ImplSig>
 struct SignaturesAgree : std::false_type {};
 template <class R, class... A, class R2, class... B>
-  requires(sizeof...(A) == sizeof...(B))
-struct SignaturesAgree<R(A...), R2(B...)>
+requires(sizeof...(A) == sizeof...(B)) struct SignaturesAgree<R(A...), R2(B...)>
     : std::bool_constant<std::is_same_v<CanonRet<R>, CanonRet<std::remove_cvref_t<R2>>> &&
                          objectTypesMeet<R, std::remove_cvref_t<R2>>() &&
                          ((std::is_same_v<CanonArg<A>, CanonArg<B>> &&
                            objectTypesMeet<std::remove_cvref_t<A>, std::remove_cvref_t<B>>()) &&
-                          ...)> {};
+                          ...)> {
+};
 
 // ------------------------------------------------------------------ lookups
 
@@ -284,7 +338,7 @@ template <MessageType M, class Recv, class... X>
 // A message whose selector is known only at run time (a row's action named
 // in a page list, a selector read from a request).
 template <class Sig, class Recv, class... X>
-  requires std::is_function_v<Sig>
+requires std::is_function_v<Sig>
 typename ResultOfT<Sig>::type sendSel(const Recv& receiver, SEL s, X&&... args) {
   id self = asId(receiver);
   return Call<Sig>::invoke(self ? lookup(self->isa(), s) : Imp{}, self, s, std::forward<X>(args)...);
@@ -297,8 +351,7 @@ template <MessageType M, class Recv, class... X>
 ResultOf<M> sendSuper(Class definingClass, const Recv& receiver, X&&... args) {
   id self = asId(receiver);
   SEL s = M::sel();
-  return Call<SignatureOf<M>>::invoke(lookup(class_getSuperclass(definingClass), s), self, s,
-                                      std::forward<X>(args)...);
+  return Call<SignatureOf<M>>::invoke(lookup(class_getSuperclass(definingClass), s), self, s, std::forward<X>(args)...);
 }
 
 // Calls an implementation held in a slot, such as the previous one of a hook.
@@ -333,8 +386,7 @@ CanonRet<R> toCanonRet(R&& r) {
   if constexpr (is_ref<std::remove_cvref_t<R>>::value) {
     return Ref<NSObject>(std::move(r));
   } else if constexpr (is_object_pointer_v<std::remove_cvref_t<R>>) {
-    static_assert(!is_object_pointer_v<std::remove_cvref_t<R>>,
-                  "object results are Ref<T>: the caller owns them");
+    static_assert(!is_object_pointer_v<std::remove_cvref_t<R>>, "object results are Ref<T>: the caller owns them");
   } else {
     return static_cast<CanonRet<R>>(r);
   }
@@ -424,17 +476,17 @@ const char* typesFor() {
 
 // ------------------------------------------------- LEGACY (being removed)
 template <class Sig, SelName S, class Recv, class... X>
-  requires std::is_function_v<Sig>
+requires std::is_function_v<Sig>
 [[gnu::always_inline]] inline typename ResultOfT<Sig>::type send(const Recv& receiver, X&&... args) {
   return send<Message<S, Sig>>(receiver, std::forward<X>(args)...);
 }
 template <class Sig, SelName S, class Recv, class... X>
-  requires std::is_function_v<Sig>
+requires std::is_function_v<Sig>
 typename ResultOfT<Sig>::type sendSuper(Class definingClass, const Recv& receiver, X&&... args) {
   return sendSuper<Message<S, Sig>>(definingClass, receiver, std::forward<X>(args)...);
 }
 template <class Sig, class Recv, class... X>
-  requires std::is_function_v<Sig>
+requires std::is_function_v<Sig>
 typename ResultOfT<Sig>::type invoke(Imp imp, const Recv& receiver, SEL s, X&&... args) {
   return Call<Sig>::invoke(imp, asId(receiver), s, std::forward<X>(args)...);
 }
@@ -443,10 +495,8 @@ Imp method() {
   return uncheckedImplementation<F>();
 }
 template <class Sig>
-  requires std::is_function_v<Sig>
-const char* typesFor() {
-  return Call<Sig>::types();
-}
+requires std::is_function_v<Sig>
+const char* typesFor() { return Call<Sig>::types(); }
 
 // ------------------------------------------------------------ cache fast path
 

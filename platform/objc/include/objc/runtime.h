@@ -54,9 +54,8 @@ Imp lookupSlow(Class cls, SEL sel);
 // Defines a class backed by a C++ type. `construct` runs the C++ constructor
 // on zeroed memory; `destroy` runs its destructor. Returns the existing class
 // when the name is taken by a class of the same size (a library loaded twice).
-Class defineClass(std::string_view name, Class superclass, std::size_t instanceSize,
-                  void (*construct)(void*), void (*destroy)(NSObject*));
-
+Class defineClass(std::string_view name, Class superclass, std::size_t instanceSize, void (*construct)(void*),
+                  void (*destroy)(NSObject*));
 
 // What a method hook needs, done under one lock: when cls defines sel, swap
 // its entry; when it only inherits it, add an entry to cls alone. *previous
@@ -116,8 +115,7 @@ IMP class_replaceMethod(Class cls, SEL sel, IMP imp, std::string_view types);
 // The names of the selectors cls's own table holds, for introspection.
 std::vector<std::string> class_copyMethodNames(Class cls);
 
-bool class_addProperty(Class cls, std::string_view name, const objc_property_attribute_t* attributes,
-                       unsigned count);
+bool class_addProperty(Class cls, std::string_view name, const objc_property_attribute_t* attributes, unsigned count);
 objc_property_t class_getProperty(Class cls, std::string_view name);
 const char* property_getName(objc_property_t property);
 // "T@\"UIColor\",&,N": the attributes in declaration order, comma separated.

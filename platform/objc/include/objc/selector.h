@@ -47,8 +47,8 @@ struct is_message<Message<S, Sig>> : std::true_type {};
 constexpr char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 constexpr bool isCxxKeyword(std::string_view s) {
-  constexpr std::string_view words[] = {"class", "new", "delete", "default", "operator", "template", "this",
-                                        "register", "union", "namespace", "switch", "case", "do", "for"};
+  constexpr std::string_view words[] = {"class",    "new",   "delete",    "default", "operator", "template", "this",
+                                        "register", "union", "namespace", "switch",  "case",     "do",       "for"};
   for (auto w : words)
     if (w == s) return true;
   return false;
