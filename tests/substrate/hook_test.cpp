@@ -13,51 +13,45 @@ std::vector<std::string> calls;
 
 class Speaker : public NSObject {
   OBJC_CLASS(Speaker, NSObject)
- public:
-  long volume() { return objc::send<long(), "volume">(this); }
-  void say(long n) { objc::send<void(long), "say:">(this, n); }
+  OBJC_METHOD(volume, "volume", long())
+  OBJC_METHOD(say, "say:", void(long))
 
  private:
   long volumeImpl() { return 10; }
   void sayImpl(long n) { calls.push_back("Speaker " + std::to_string(n)); }
 };
-OBJC_IMPLEMENT_LEGACY(Speaker)
-void Speaker::registerMethods(objc::ClassBuilder<Speaker>& b) {
-  b.method<"volume", &Speaker::volumeImpl>().method<"say:", &Speaker::sayImpl>();
-}
+OBJC_IMPLEMENT(Speaker, volume, say)
 
 class Loud : public Speaker {
   OBJC_CLASS(Loud, Speaker)
 };
-OBJC_IMPLEMENT_LEGACY(Loud)
-void Loud::registerMethods(objc::ClassBuilder<Loud>&) {}
+OBJC_IMPLEMENT(Loud)
 
 class Quiet : public Speaker {
   OBJC_CLASS(Quiet, Speaker)
 };
-OBJC_IMPLEMENT_LEGACY(Quiet)
-void Quiet::registerMethods(objc::ClassBuilder<Quiet>&) {}
+OBJC_IMPLEMENT(Quiet)
 
 IMP firstPrevious, secondPrevious;
 
 void firstHook(Speaker* self, SEL cmd, long n) {
   calls.push_back("first " + std::to_string(n));
-  objc::invoke<void(long)>(firstPrevious, self, cmd, n + 1);
+  objc::invoke<Speaker::sayMessage>(firstPrevious, self, cmd, n + 1);
 }
 void secondHook(Speaker* self, SEL cmd, long n) {
   calls.push_back("second " + std::to_string(n));
-  objc::invoke<void(long)>(secondPrevious, self, cmd, n + 1);
+  objc::invoke<Speaker::sayMessage>(secondPrevious, self, cmd, n + 1);
 }
 
 TEST(Hooks, HookOnAnInheritedMethodChainsAndReachesLaterSubclasses) {
   calls.clear();
-  SEL say = sel_registerName("say:");
-  MSHookMessageEx(Loud::cls(), say, objc::method<&firstHook>(), &firstPrevious);
+  SEL say = Speaker::sayMessage::sel();
+  MSHookMessageEx(Loud::cls(), say, objc::implementation<Speaker::sayMessage, &firstHook>(), &firstPrevious);
   ASSERT_TRUE(firstPrevious);
   EXPECT_EQ(firstPrevious, class_getMethodImplementation(Speaker::cls(), say));
 
-  MSHookMessageEx(Loud::cls(), say, objc::method<&secondHook>(), &secondPrevious);
-  EXPECT_EQ(secondPrevious, objc::method<&firstHook>());
+  MSHookMessageEx(Loud::cls(), say, objc::implementation<Speaker::sayMessage, &secondHook>(), &secondPrevious);
+  EXPECT_EQ(secondPrevious, (objc::implementation<Speaker::sayMessage, &firstHook>()));
 
   Loud::make()->say(1);
   EXPECT_EQ(calls, (std::vector<std::string>{"second 1", "first 2", "Speaker 3"}));
@@ -72,35 +66,39 @@ TEST(Hooks, HookOnAnInheritedMethodChainsAndReachesLaterSubclasses) {
   calls.clear();
   Class louder = objc_allocateClassPair(Loud::cls(), "Louder", 0);
   objc_registerClassPair(louder);
-  objc::send<void(long), "say:">(objc::send<Ref<NSObject>(), "new">(louder), 5L);
+  objc::send<Speaker::sayMessage>(objc::send<NSObject::newMessage>(louder), 5L);
   EXPECT_EQ(calls, (std::vector<std::string>{"second 5", "first 6", "Speaker 7"}));
 }
 
 IMP volumePrevious;
 long three(Speaker*, SEL) { return 3; }
-long doubledVolume(Speaker* self, SEL cmd) { return 2 * objc::invoke<long()>(volumePrevious, self, cmd); }
+long doubledVolume(Speaker* self, SEL cmd) {
+  return 2 * objc::invoke<Speaker::volumeMessage>(volumePrevious, self, cmd);
+}
 
 TEST(Hooks, HookOnAnOwnMethodSwapsItForEveryInheritor) {
   Class base = objc_allocateClassPair(Speaker::cls(), "Amp", 0);
   objc_registerClassPair(base);
   Class sub = objc_allocateClassPair(base, "AmpSub", 0);
   objc_registerClassPair(sub);
-  SEL volume = sel_registerName("volume");
-  ASSERT_TRUE(class_addMethod(base, volume, objc::method<&three>(), "q@:"));
-  auto obj = ref_cast<Speaker>(objc::send<Ref<NSObject>(), "new">(sub));
+  SEL volume = Speaker::volumeMessage::sel();
+  ASSERT_TRUE(class_addMethod(base, volume, objc::implementation<Speaker::volumeMessage, &three>(), "q@:"));
+  auto obj = ref_cast<Speaker>(objc::send<NSObject::newMessage>(sub));
   EXPECT_EQ(obj->volume(), 3);  // now cached in the subclass
 
-  MSHookMessageEx(base, volume, objc::method<&doubledVolume>(), &volumePrevious);
-  EXPECT_EQ(volumePrevious, objc::method<&three>());
+  MSHookMessageEx(base, volume, objc::implementation<Speaker::volumeMessage, &doubledVolume>(), &volumePrevious);
+  EXPECT_EQ(volumePrevious, (objc::implementation<Speaker::volumeMessage, &three>()));
   EXPECT_EQ(obj->volume(), 6);
   EXPECT_EQ(Speaker::make()->volume(), 10);
 }
 
 TEST(Hooks, MissingClassOrSelectorChangesNothing) {
   IMP previous;
-  MSHookMessageEx(objc_getClass("NoSuchClass"), sel_registerName("say:"), objc::method<&firstHook>(), &previous);
+  MSHookMessageEx(objc_getClass("NoSuchClass"), sel_registerName("say:"),
+                  objc::implementation<Speaker::sayMessage, &firstHook>(), &previous);
   EXPECT_FALSE(previous);
-  MSHookMessageEx(Quiet::cls(), sel_registerName("nobodyAnswersThis:"), objc::method<&firstHook>(), &previous);
+  MSHookMessageEx(Quiet::cls(), sel_registerName("nobodyAnswersThis:"),
+                  objc::implementation<Speaker::sayMessage, &firstHook>(), &previous);
   EXPECT_FALSE(previous);
   EXPECT_FALSE(class_respondsToSelector(Quiet::cls(), sel_registerName("nobodyAnswersThis:")));
 }
@@ -110,13 +108,14 @@ TEST(Hooks, MissingClassOrSelectorChangesNothing) {
 TEST(Hooks, AReplacementWithAnotherSignatureIsRefusedLoudly) {
   IMP previous;
   testing::internal::CaptureStderr();
-  MSHookMessageEx(Quiet::cls(), sel_registerName("volume"), objc::method<&firstHook>(), &previous);
+  // Built for another signature, as a stale tweak would be: only the run-time check sees it.
+  MSHookMessageEx(Quiet::cls(), Speaker::volumeMessage::sel(), objc::uncheckedImplementation<&firstHook>(), &previous);
   std::string log = testing::internal::GetCapturedStderr();
   EXPECT_FALSE(previous);
   EXPECT_EQ(Quiet::make()->volume(), 10);
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
   EXPECT_NE(log.find("Quiet volume"), std::string::npos) << log;
-  EXPECT_NE(log.find(objc::typesFor<Quiet::volumeMessage>()), std::string::npos) << log;
+  EXPECT_NE(log.find(objc::typesFor<Speaker::volumeMessage>()), std::string::npos) << log;
 }
 
 }  // namespace
