@@ -19,8 +19,8 @@ TEST(Concurrency, CachesStayCorrectWhileTablesChange) {
   Class cls = objc_allocateClassPair(Shape::cls(), "Flicker", 0);
   objc_registerClassPair(cls);
   SEL s = sel_registerName("flicker");
-  ASSERT_TRUE(class_addMethod(cls, s, objc::method<&one>(), "q@:"));
-  auto obj = ref_cast<Shape>(objc::send<Ref<NSObject>(), "new">(cls));
+  ASSERT_TRUE(class_addMethod(cls, s, objc::uncheckedImplementation<&one>(), "q@:"));
+  auto obj = ref_cast<Shape>(objc::send<NSObject::newMessage>(cls));
 
   std::atomic<bool> stop{false};
   std::atomic<long> bad{0}, sends{0};
@@ -36,13 +36,14 @@ TEST(Concurrency, CachesStayCorrectWhileTablesChange) {
     });
   }
   for (int i = 0; i < 400; ++i) {
-    class_replaceMethod(cls, s, i % 2 ? objc::method<&one>() : objc::method<&two>(), "q@:");
+    class_replaceMethod(cls, s, i % 2 ? objc::uncheckedImplementation<&one>() : objc::uncheckedImplementation<&two>(),
+                        "q@:");
     if (i % 20 == 0) {
       std::string name = "extra" + std::to_string(i);
-      class_addMethod(Shape::cls(), sel_registerName(name), objc::method<&one>(), "q@:");
+      class_addMethod(Shape::cls(), sel_registerName(name), objc::uncheckedImplementation<&one>(), "q@:");
     }
   }
-  class_replaceMethod(cls, s, objc::method<&two>(), "q@:");
+  class_replaceMethod(cls, s, objc::uncheckedImplementation<&two>(), "q@:");
   long seen = sends.load();
   while (sends.load() < seen + 1000) std::this_thread::yield();
   stop = true;
@@ -64,7 +65,7 @@ TEST(Concurrency, ClassesRegisteredWhileOthersLookThemUp) {
     std::string name = "Late" + std::to_string(i);
     Class c = objc_allocateClassPair(Shape::cls(), name, 0);
     objc_registerClassPair(c);
-    auto obj = ref_cast<Shape>(objc::send<Ref<NSObject>(), "new">(c));
+    auto obj = ref_cast<Shape>(objc::send<NSObject::newMessage>(c));
     EXPECT_DOUBLE_EQ(obj->area(), 1.0);
   }
   stop = true;
