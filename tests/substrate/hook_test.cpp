@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include <string>
 #include <vector>
@@ -116,6 +118,42 @@ TEST(Hooks, AReplacementWithAnotherSignatureIsRefusedLoudly) {
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
   EXPECT_NE(log.find("Quiet volume"), std::string::npos) << log;
   EXPECT_NE(log.find(objc::typesFor<Speaker::volumeMessage>()), std::string::npos) << log;
+}
+
+IMP racePrevious[200];
+std::atomic<int> raceRound{0};
+long racingVolume(Speaker* self, SEL cmd) {
+  return objc::invoke<Speaker::volumeMessage>(racePrevious[raceRound.load()], self, cmd) + 1;
+}
+
+// A hook may be reached by another thread the moment it is installed; its
+// previous implementation must already be in place then.
+TEST(Hooks, ASendRacingTheInstallationFindsThePreviousImplementation) {
+  std::atomic<int> failures{0};
+  for (int round = 0; round < 200; ++round) {
+    raceRound.store(round);
+    std::string name = "Racer" + std::to_string(round);
+    Class racer = objc_allocateClassPair(Speaker::cls(), name, 0);
+    objc_registerClassPair(racer);
+    Ref<NSObject> obj = objc::send<NSObject::newMessage>(racer);
+    std::atomic<bool> hooked{false};
+    std::thread sender([&] {
+      for (int i = 0; i < 2000 && !(hooked.load() && i > 100); ++i) {
+        try {
+          long v = objc::send<Speaker::volumeMessage>(obj);
+          if (v != 10 && v != 11) failures.fetch_add(1);
+        } catch (const objc::RuntimeError&) {
+          failures.fetch_add(1);
+        }
+      }
+    });
+    MSHookMessageEx(racer, Speaker::volumeMessage::sel(), objc::implementation<Speaker::volumeMessage, &racingVolume>(),
+                    &racePrevious[round]);
+    hooked.store(true);
+    sender.join();
+    EXPECT_EQ(objc::send<Speaker::volumeMessage>(obj), 11);
+  }
+  EXPECT_EQ(failures.load(), 0);
 }
 
 }  // namespace
