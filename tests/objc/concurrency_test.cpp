@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fixtures.h"
+#include "fresh_class.h"
 
 namespace {
 
@@ -16,8 +17,7 @@ long two(NSObject*, SEL) { return 2; }
 // and adding methods (which drops and regrows caches): every send must answer
 // one of the two implementations, and once the writer stops, the last one.
 TEST(Concurrency, CachesStayCorrectWhileTablesChange) {
-  Class cls = objc_allocateClassPair(Shape::cls(), "Flicker", 0);
-  objc_registerClassPair(cls);
+  Class cls = freshSubclass(Shape::cls(), "Flicker");
   SEL s = sel_registerName("flicker");
   ASSERT_TRUE(class_addMethod(cls, s, objc::uncheckedImplementation<&one>(), "q@:"));
   auto obj = ref_cast<Shape>(objc::send<NSObject::newMessage>(cls));
@@ -58,19 +58,18 @@ TEST(Concurrency, ClassesRegisteredWhileOthersLookThemUp) {
   std::thread lookups([&] {
     while (!stop.load()) {
       ASSERT_EQ(objc_getClass("Shape"), Shape::cls());
-      objc_getClass("Late49");
+      objc_getClass("Late");
     }
   });
+  Class last = nullptr;
   for (int i = 0; i < 50; ++i) {
-    std::string name = "Late" + std::to_string(i);
-    Class c = objc_allocateClassPair(Shape::cls(), name, 0);
-    objc_registerClassPair(c);
+    Class c = last = freshSubclass(Shape::cls(), "Late");
     auto obj = ref_cast<Shape>(objc::send<NSObject::newMessage>(c));
     EXPECT_DOUBLE_EQ(obj->area(), 1.0);
   }
   stop = true;
   lookups.join();
-  EXPECT_NE(objc_getClass("Late49"), nullptr);
+  EXPECT_EQ(objc_getClass(class_getName(last)), last);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "fixtures.h"
+#include "fresh_class.h"
 
 namespace {
 
@@ -87,21 +88,17 @@ TEST(Sends, WrongSignatureOrUnknownSelectorIsAClearError) {
 }
 
 TEST(MethodTables, MethodAddedToABaseIsAnsweredByExistingSubclassInstances) {
-  auto tri = Triangle::make(3L);
+  Class base = freshSubclass(Shape::cls(), "Base");
+  auto tri = ref_cast<Shape>(objc::send<NSObject::newMessage>(freshSubclass(base, "Derived")));
   SEL answer = sel_registerName("answerForBase");
   EXPECT_FALSE(tri->respondsToSelector(answer));  // the negative answer is cached now
-  ASSERT_TRUE(class_addMethod(Shape::cls(), answer, objc::uncheckedImplementation<&fortyTwo>(), "q@:"));
+  ASSERT_TRUE(class_addMethod(base, answer, objc::uncheckedImplementation<&fortyTwo>(), "q@:"));
   EXPECT_TRUE(tri->respondsToSelector(answer));
   EXPECT_EQ(objc::sendSel<long()>(tri, answer), 42);
 }
 
 // Tests that change tables work on classes of their own, so that the order
 // the tests run in never matters.
-Class freshSubclass(Class super, const char* name) {
-  Class c = objc_allocateClassPair(super, name, 0);
-  objc_registerClassPair(c);
-  return c;
-}
 
 TEST(MethodTables, AddRefusesAnExistingEntryButReplaceSwaps) {
   Class octagon = freshSubclass(Shape::cls(), "Octagon");
@@ -131,12 +128,14 @@ TEST(MethodTables, DeclaredEncodingMustDescribeTheImplementation) {
 }
 
 TEST(MethodTables, RuntimeCreatedSubclassesInheritAndOverride) {
-  Class hex = objc_allocateClassPair(Shape::cls(), "Hexagon", 0);
+  static int serial = 0;
+  std::string name = "Hexagon" + std::to_string(serial++);
+  Class hex = objc_allocateClassPair(Shape::cls(), name, 0);
   ASSERT_NE(hex, nullptr);
   ASSERT_TRUE(class_addMethod(hex, sel_registerName("sides"), objc::uncheckedImplementation<&seven>(), "q@:"));
   objc_registerClassPair(hex);
-  EXPECT_EQ(objc_getClass("Hexagon"), hex);
-  EXPECT_EQ(objc_allocateClassPair(Shape::cls(), "Hexagon", 0), nullptr);  // the name is taken
+  EXPECT_EQ(objc_getClass(name), hex);
+  EXPECT_EQ(objc_allocateClassPair(Shape::cls(), name, 0), nullptr);  // the name is taken
 
   auto h = ref_cast<Shape>(objc::send<NSObject::newMessage>(hex));
   EXPECT_EQ(h->sides(), 7);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "../objc/fresh_class.h"
 #include "objc/define.h"
 #include "substrate/substrate.h"
 
@@ -48,26 +49,26 @@ void secondHook(Speaker* self, SEL cmd, long n) {
 TEST(Hooks, HookOnAnInheritedMethodChainsAndReachesLaterSubclasses) {
   calls.clear();
   SEL say = Speaker::sayMessage::sel();
-  MSHookMessageEx(Loud::cls(), say, objc::implementation<Speaker::sayMessage, &firstHook>(), &firstPrevious);
+  Class loud = freshSubclass(Loud::cls(), "Loud");
+  MSHookMessageEx(loud, say, objc::implementation<Speaker::sayMessage, &firstHook>(), &firstPrevious);
   ASSERT_TRUE(firstPrevious);
   EXPECT_EQ(firstPrevious, class_getMethodImplementation(Speaker::cls(), say));
 
-  MSHookMessageEx(Loud::cls(), say, objc::implementation<Speaker::sayMessage, &secondHook>(), &secondPrevious);
+  MSHookMessageEx(loud, say, objc::implementation<Speaker::sayMessage, &secondHook>(), &secondPrevious);
   EXPECT_EQ(secondPrevious, (objc::implementation<Speaker::sayMessage, &firstHook>()));
 
-  Loud::make()->say(1);
+  objc::send<Speaker::sayMessage>(objc::send<NSObject::newMessage>(loud), 1L);
   EXPECT_EQ(calls, (std::vector<std::string>{"second 1", "first 2", "Speaker 3"}));
 
   // The superclass and its other subclasses are untouched.
   calls.clear();
   Speaker::make()->say(1);
-  Quiet::make()->say(1);
+  Loud::make()->say(1);
   EXPECT_EQ(calls, (std::vector<std::string>{"Speaker 1", "Speaker 1"}));
 
   // A subclass made after hooking inherits the hooked entry.
   calls.clear();
-  Class louder = objc_allocateClassPair(Loud::cls(), "Louder", 0);
-  objc_registerClassPair(louder);
+  Class louder = freshSubclass(loud, "Louder");
   objc::send<Speaker::sayMessage>(objc::send<NSObject::newMessage>(louder), 5L);
   EXPECT_EQ(calls, (std::vector<std::string>{"second 5", "first 6", "Speaker 7"}));
 }
@@ -79,10 +80,8 @@ long doubledVolume(Speaker* self, SEL cmd) {
 }
 
 TEST(Hooks, HookOnAnOwnMethodSwapsItForEveryInheritor) {
-  Class base = objc_allocateClassPair(Speaker::cls(), "Amp", 0);
-  objc_registerClassPair(base);
-  Class sub = objc_allocateClassPair(base, "AmpSub", 0);
-  objc_registerClassPair(sub);
+  Class base = freshSubclass(Speaker::cls(), "Amp");
+  Class sub = freshSubclass(base, "AmpSub");
   SEL volume = Speaker::volumeMessage::sel();
   ASSERT_TRUE(class_addMethod(base, volume, objc::implementation<Speaker::volumeMessage, &three>(), "q@:"));
   auto obj = ref_cast<Speaker>(objc::send<NSObject::newMessage>(sub));
@@ -132,9 +131,7 @@ TEST(Hooks, ASendRacingTheInstallationFindsThePreviousImplementation) {
   std::atomic<int> failures{0};
   for (int round = 0; round < 200; ++round) {
     raceRound.store(round);
-    std::string name = "Racer" + std::to_string(round);
-    Class racer = objc_allocateClassPair(Speaker::cls(), name, 0);
-    objc_registerClassPair(racer);
+    Class racer = freshSubclass(Speaker::cls(), "Racer");
     Ref<NSObject> obj = objc::send<NSObject::newMessage>(racer);
     std::atomic<bool> hooked{false};
     std::thread sender([&] {
