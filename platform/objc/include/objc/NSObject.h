@@ -19,8 +19,9 @@ bool tryRetain(NSObject* obj) noexcept;
 }  // namespace objc
 
 // Every runtime object begins with this header. Instance variables of
-// subclasses are plain C++ members; memory arrives zeroed, so a member that
-// needs a non-zero start gets it in an init… method, as on the device.
+// subclasses are plain C++ members with their initial values in their
+// declarations; the object is value-initialised, then an init… method does
+// the rest, as on the device.
 template <class T>
 class Ref;
 

@@ -1,10 +1,6 @@
 // Message sends, type encodings and implementations made from C++ functions.
-//
-// Selector to C++ member name: drop the colons and capitalise the first letter
-// of every keyword after the first. `setHidden:` is `setHidden`,
-// `tableView:heightForRowAtIndexPath:` is `tableViewHeightForRowAtIndexPath`,
-// `_setPageControlHidden:animated:` is `_setPageControlHiddenAnimated`. A
-// selector that is a C++ keyword gets a trailing underscore (`class_`).
+// Every send and implementation names its message (objc/selector.h), so the
+// selector and the signature come from one place.
 //
 // Canonical signature: every object parameter is passed as `id` (borrowed);
 // every object result is a `Ref<NSObject>` (owned by the caller). Senders and
