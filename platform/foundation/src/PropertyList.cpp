@@ -16,6 +16,7 @@
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNumber.h"
 #include "Internal.h"
+#include "PlistShape.h"
 
 namespace foundation {
 
@@ -68,11 +69,18 @@ Result<Ref<NSObject>> fromNode(plist_t node, int depth) {
       return Ref<NSObject>(NSData::make({reinterpret_cast<const std::uint8_t*>(p), p ? length : 0}));
     }
     case PLIST_ARRAY: {
+      // Walked with an iterator: fetching by index starts from the front
+      // each time, which made large arrays quadratic.
       NSArray::Items items;
-      uint32_t n = plist_array_get_size(node);
-      items.reserve(n);
-      for (uint32_t i = 0; i < n; ++i) {
-        auto item = fromNode(plist_array_get_item(node, i), depth + 1);
+      items.reserve(plist_array_get_size(node));
+      plist_array_iter it = nullptr;
+      plist_array_new_iter(node, &it);
+      std::unique_ptr<void, decltype(&std::free)> iter(it, &std::free);
+      for (;;) {
+        plist_t child = nullptr;
+        plist_array_next_item(node, it, &child);
+        if (!child) break;
+        auto item = fromNode(child, depth + 1);
         if (!item) return item;
         items.push_back(std::move(item).value());
       }
@@ -176,7 +184,7 @@ struct Encoder {
 
 Result<Ref<NSObject>> plistFromBytes(std::string_view bytes) {
   if (bytes.empty()) return Error{"empty: not a property list"};
-  if (bytes.size() > UINT32_MAX) return Error{"too large for a property list"};
+  if (auto shape = checkPlistShape(bytes, kMaxDepth + 1); !shape) return Error{shape.error()};
   bool binary = bytes.size() >= 8 && bytes.substr(0, 6) == "bplist";
   plist_t root = nullptr;
   auto length = static_cast<uint32_t>(bytes.size());
