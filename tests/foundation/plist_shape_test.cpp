@@ -94,6 +94,21 @@ TEST(PlistShape, AMillionElementsReadInLinearTime) {
   EXPECT_EQ(objc_cast<NSArray>(back.value().get())->count(), 1000000u);
 }
 
+// The binary writer turns text that is not UTF-8 into bytes no reader takes:
+// written to a domain, it would make every setting in it unreadable.
+TEST(PlistShape, TextThatIsNotUtf8IsRefusedInsteadOfWrittenUnreadable) {
+  Ref<NSString> bad = NSString::make(std::string_view("caf\xe9", 4));
+  auto value = foundation::plistToBytes(NSArray::of({bad}), foundation::PlistFormat::Binary);
+  ASSERT_FALSE(value);
+  EXPECT_NE(value.error().find("not UTF-8"), std::string::npos) << value.error();
+  auto key = foundation::plistToBytes(NSDictionary::of({{"\xff", NSNumber::numberWithBool(true)}}),
+                                      foundation::PlistFormat::Binary);
+  EXPECT_FALSE(key);
+  auto fine = foundation::plistToBytes(NSArray::of({NSString::make("café ✓")}), foundation::PlistFormat::Binary);
+  ASSERT_TRUE(fine);
+  EXPECT_TRUE(foundation::plistFromBytes(fine.value()));
+}
+
 // The store keeps a domain it cannot read aside, as for any file that does
 // not parse, so a device with such a file still starts with its defaults.
 TEST(PlistShape, ADeepDomainFileIsKeptAsideAndTheDefaultsApply) {

@@ -11,12 +11,13 @@
 #include <cstring>
 #include <memory>
 
+#include "Internal.h"
+#include "PlistShape.h"
 #include "foundation/NSData.h"
 #include "foundation/NSDate.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNumber.h"
-#include "Internal.h"
-#include "PlistShape.h"
+#include "foundation/Utf8.h"
 
 namespace foundation {
 
@@ -124,13 +125,19 @@ struct Encoder {
     if (!obj) return fail("nothing (nil) cannot be stored");
     if (auto* n = objc_cast<NSNumber>(obj)) {
       switch (n->kind()) {
-        case NSNumber::Kind::Boolean: return plist_new_bool(n->integerStorage() != 0);
-        case NSNumber::Kind::Integer: return plist_new_uint(static_cast<uint64_t>(n->integerStorage()));
-        case NSNumber::Kind::Real: return plist_new_real(n->realStorage());
+        case NSNumber::Kind::Boolean:
+          return plist_new_bool(n->integerStorage() != 0);
+        case NSNumber::Kind::Integer:
+          return plist_new_uint(static_cast<uint64_t>(n->integerStorage()));
+        case NSNumber::Kind::Real:
+          return plist_new_real(n->realStorage());
       }
     }
     if (auto* s = objc_cast<NSString>(obj)) {
       if (s->utf8().find('\0') != std::string::npos) return fail("text with a NUL character cannot be stored");
+      // The binary writer turns such text into bytes no reader accepts, which
+      // would make a whole domain unreadable.
+      if (!isWellFormedUtf8(s->utf8())) return fail("text that is not UTF-8 cannot be stored");
       return plist_new_string(s->utf8().c_str());
     }
     if (auto* d = objc_cast<NSDate>(obj)) {
@@ -162,6 +169,10 @@ struct Encoder {
           plist_free(node);
           return fail("a key with a NUL character cannot be stored");
         }
+        if (!isWellFormedUtf8(key)) {
+          plist_free(node);
+          return fail("a key that is not UTF-8 cannot be stored");
+        }
         plist_t child = encode(value.get(), depth + 1);
         if (!child) {
           plist_free(node);
@@ -192,7 +203,8 @@ Result<Ref<NSObject>> plistFromBytes(std::string_view bytes) {
     plist_from_bin(bytes.data(), length, &root);
   else
     plist_from_xml(bytes.data(), length, &root);
-  if (!root) return Error{binary ? "malformed or truncated binary property list" : "malformed or truncated XML property list"};
+  if (!root)
+    return Error{binary ? "malformed or truncated binary property list" : "malformed or truncated XML property list"};
   Node owner(root);
   return fromNode(root, 0);
 }
@@ -201,7 +213,7 @@ Result<Ref<NSObject>> plistFromFile(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return Error{path + ": " + std::strerror(errno)};
   std::string bytes;
-  struct stat st{};
+  struct stat st {};
   if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
   char buf[16384];
   for (;;) {
