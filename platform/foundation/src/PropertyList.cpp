@@ -15,6 +15,7 @@
 #include "foundation/NSDate.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNumber.h"
+#include "foundation/UniqueFd.h"
 #include "Internal.h"
 
 namespace foundation {
@@ -190,28 +191,21 @@ Result<Ref<NSObject>> plistFromBytes(std::string_view bytes) {
 }
 
 Result<Ref<NSObject>> plistFromFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Error{path + ": " + std::strerror(errno)};
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd) return Error{path + ": " + std::strerror(errno)};
   std::string bytes;
   struct stat st{};
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+  if (::fstat(fd.get(), &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
   char buf[16384];
   for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
+    ssize_t n = ::read(fd.get(), buf, sizeof buf);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      int e = errno;
-      ::close(fd);
-      return Error{path + ": " + std::strerror(e)};
-    }
+    if (n < 0) return Error{path + ": " + std::strerror(errno)};
     if (n == 0) break;
     bytes.append(buf, static_cast<std::size_t>(n));
-    if (bytes.size() > UINT32_MAX) {
-      ::close(fd);
-      return Error{path + ": too large for a property list"};
-    }
+    if (bytes.size() > UINT32_MAX) return Error{path + ": too large for a property list"};
   }
-  ::close(fd);
+  fd.reset();
   auto value = plistFromBytes(bytes);
   if (!value) return Error{path + ": " + value.error()};
   return value;
@@ -242,22 +236,23 @@ Status writePlistFile(const std::string& path, NSObject* value, PlistFormat form
   auto bytes = plistToBytes(value, format);
   if (!bytes) return Error{bytes.error()};
   std::string tmp = path + ".tmp-" + std::to_string(::getpid());
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
-  if (fd < 0) return Error{tmp + ": " + std::strerror(errno)};
+  UniqueFd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644));
+  if (!fd) return Error{tmp + ": " + std::strerror(errno)};
   const std::string& b = bytes.value();
   for (std::size_t done = 0; done < b.size();) {
-    ssize_t n = ::write(fd, b.data() + done, b.size() - done);
+    ssize_t n = ::write(fd.get(), b.data() + done, b.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       int e = errno;
-      ::close(fd);
+      fd.reset();
       ::unlink(tmp.c_str());
       return Error{tmp + ": " + std::strerror(e)};
     }
     done += static_cast<std::size_t>(n);
   }
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
+  if (::fsync(fd.get()) != 0 || fd.close() != 0) {
     int e = errno;
+    fd.reset();
     ::unlink(tmp.c_str());
     return Error{tmp + ": " + std::strerror(e)};
   }
