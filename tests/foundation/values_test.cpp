@@ -153,8 +153,8 @@ TEST(Values, MisuseRaisesInsteadOfCorrupting) {
   EXPECT_EQ(d->objectForKey(static_cast<NSObject*>(kCFBooleanTrue)).get(), nullptr);
   // A message to nothing answers the zero value.
   Ref<NSDictionary> none;
-  EXPECT_EQ((objc::send<Ref<NSObject>(id), "objectForKey:">(none, "k"_ns).get()), nullptr);
-  EXPECT_EQ((objc::send<unsigned long(), "count">(none)), 0u);
+  EXPECT_EQ(objc::send<NSDictionary::objectForKeyMessage>(none, "k"_ns).get(), nullptr);
+  EXPECT_EQ(objc::send<NSDictionary::countMessage>(none), 0u);
 }
 
 TEST(Values, DescriptionsUseTheOldPlistForm) {

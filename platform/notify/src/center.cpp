@@ -59,12 +59,13 @@ class DarwinCenter {
            CFNotificationSuspensionBehavior behaviour) {
     std::lock_guard lock(mutex_);
     if (listenFd_ < 0) {
-      std::string error;
-      listenFd_ = notify::detail::openListener(listenPath_, error);
-      if (listenFd_ < 0) {
-        logLine("cannot observe %s: %s", name.c_str(), error.c_str());
+      auto listener = notify::detail::openListener();
+      if (!listener) {
+        logLine("cannot observe %s: %s", name.c_str(), listener.error().c_str());
         return;
       }
+      listenPath_ = std::move(listener->path);
+      listenFd_ = listener->fd.release();  // the main loop's descriptor owns it from here
       owner_ = ::getpid();
       // Posts that come before the main loop runs wait in the sockets.
       asio::post(dispatch::mainContext(), [this, fd = listenFd_] { startListening(fd); });
