@@ -34,18 +34,19 @@ TEST(GlobalQueues, AreConcurrentOffTheMainThreadAndHighHasItsOwnPool) {
 
   // With every default thread busy, high-priority work still runs.
   constexpr int kBlockers = 64;
-  std::atomic<bool> release{false};
-  std::atomic<int> blockersDone{0};
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::latch blockersDone(kBlockers);
   for (int i = 0; i < kBlockers; ++i)
-    dispatch_async(def, [&] {
-      while (!release) std::this_thread::sleep_for(1ms);
-      ++blockersDone;
+    dispatch_async(def, [&, released] {
+      released.wait();
+      blockersDone.count_down();
     });
   std::promise<void> highRan;
   dispatch_async(high, [&] { highRan.set_value(); });
   EXPECT_EQ(highRan.get_future().wait_for(5s), std::future_status::ready);
-  release = true;
-  while (blockersDone < kBlockers) std::this_thread::sleep_for(1ms);
+  release.set_value();
+  blockersDone.wait();
 }
 
 TEST(GlobalQueues, AfterWaitsAndHandsBackToTheMainQueue) {

@@ -75,14 +75,14 @@ TEST(Values, NumberConversionsNeverOverflow) {
 
 TEST(Values, BoolValueDispatchesPerClassAndIsHookable) {
   // A replaced boolValue on NSString is what every sender sees.
+  using Message = NSString::boolValueMessage;
   Class cls = NSString::cls();
-  SEL sel = sel_registerName("boolValue");
-  IMP original = class_getMethodImplementation(cls, sel);
-  IMP always = objc::method<&alwaysYes>();
-  class_replaceMethod(cls, sel, always, objc::typesFor<bool()>());
+  IMP original = class_getMethodImplementation(cls, Message::sel());
+  IMP always = objc::implementation<Message, &alwaysYes>();
+  class_replaceMethod(cls, Message::sel(), always, always.types);
   EXPECT_TRUE(NSString::make("NO")->boolValue());
   EXPECT_FALSE(kCFBooleanFalse->boolValue());
-  class_replaceMethod(cls, sel, original, objc::typesFor<bool()>());
+  class_replaceMethod(cls, Message::sel(), original, original.types);
   EXPECT_FALSE(NSString::make("NO")->boolValue());
 }
 
