@@ -24,8 +24,14 @@ TEST(GlobalQueues, AreConcurrentOffTheMainThreadAndHighHasItsOwnPool) {
   // Two blocks that wait for each other finish only if they run at once.
   std::latch both(2);
   std::promise<bool> a, b;
-  dispatch_async(def, [&] { both.arrive_and_wait(); a.set_value(dispatch::isMainThread()); });
-  dispatch_async(def, [&] { both.arrive_and_wait(); b.set_value(dispatch::isMainThread()); });
+  dispatch_async(def, [&] {
+    both.arrive_and_wait();
+    a.set_value(dispatch::isMainThread());
+  });
+  dispatch_async(def, [&] {
+    both.arrive_and_wait();
+    b.set_value(dispatch::isMainThread());
+  });
   auto fa = a.get_future(), fb = b.get_future();
   ASSERT_EQ(fa.wait_for(5s), std::future_status::ready);
   ASSERT_EQ(fb.wait_for(5s), std::future_status::ready);

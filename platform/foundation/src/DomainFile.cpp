@@ -133,7 +133,7 @@ void dropDomainCache() {
 std::uint64_t domainParseCount() { return parseCount.load(std::memory_order_relaxed); }
 
 Snapshot readDomain(const std::string& path, std::string_view name) {
-  struct stat st{};
+  struct stat st {};
   if (!statDomain(path, st)) {
     forgetDomain(path);
     return {};
@@ -256,7 +256,7 @@ Status writeDomain(const DomainPaths& p, NSDictionary* domain, const Snapshot& b
   syncFolder(p.folder);
 
   // The lock is still held, so what is at the path now is what we wrote.
-  struct stat st{};
+  struct stat st {};
   if (::stat(p.file.c_str(), &st) == 0) {
     Ref<NSDictionary> stored = ref_cast<NSDictionary>(immutableDeepCopy(domain));
     std::lock_guard g(cacheMutex);

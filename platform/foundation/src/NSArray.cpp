@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
+#include "Internal.h"
+#include "foundation/DevicePaths.h"
 #include "foundation/NSData.h"
 #include "foundation/NSDate.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSException.h"
 #include "foundation/NSNumber.h"
 #include "foundation/PropertyList.h"
-#include "foundation/DevicePaths.h"
-#include "Internal.h"
 
 using foundation::detail::allocAs;
 
@@ -20,8 +20,8 @@ namespace {
 bool needsQuotes(std::string_view s) {
   if (s.empty()) return true;
   for (char c : s) {
-    bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-                 c == '.' || c == '$' || c == '/' || c == ':' || c == '-';
+    bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.' ||
+                 c == '$' || c == '/' || c == ':' || c == '-';
     if (!plain) return true;
   }
   return false;
@@ -35,11 +35,20 @@ void appendQuoted(std::string& out, std::string_view s) {
   out += '"';
   for (char c : s) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      default: out += c;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        out += c;
     }
   }
   out += '"';
@@ -197,20 +206,26 @@ void NSMutableArray::addObjectsFromArrayImpl(NSArray* other) {
 void NSMutableArray::insertObjectAtIndexImpl(NSObject* obj, unsigned long i) {
   requireObject(obj, "-[NSMutableArray insertObject:atIndex:]");
   if (i > items_.size())
-    NSException::raise(NSRangeException, foundation::format("*** -[NSMutableArray insertObject:atIndex:]: index %lu beyond bounds [0 .. %lu]", i, items_.size()));
+    NSException::raise(
+        NSRangeException,
+        foundation::format("*** -[NSMutableArray insertObject:atIndex:]: index %lu beyond bounds [0 .. %lu]", i,
+                           items_.size()));
   items_.insert(items_.begin() + static_cast<long>(i), Ref<NSObject>(obj));
 }
 
 void NSMutableArray::replaceObjectAtIndexWithObjectImpl(unsigned long i, NSObject* obj) {
   requireObject(obj, "-[NSMutableArray replaceObjectAtIndex:withObject:]");
   if (i >= items_.size())
-    NSException::raise(NSRangeException, foundation::format("*** -[NSMutableArray replaceObjectAtIndex:withObject:]: index %lu beyond bounds", i));
+    NSException::raise(
+        NSRangeException,
+        foundation::format("*** -[NSMutableArray replaceObjectAtIndex:withObject:]: index %lu beyond bounds", i));
   items_[i] = Ref<NSObject>(obj);
 }
 
 void NSMutableArray::removeObjectAtIndexImpl(unsigned long i) {
   if (i >= items_.size())
-    NSException::raise(NSRangeException, foundation::format("*** -[NSMutableArray removeObjectAtIndex:]: index %lu beyond bounds", i));
+    NSException::raise(NSRangeException,
+                       foundation::format("*** -[NSMutableArray removeObjectAtIndex:]: index %lu beyond bounds", i));
   items_.erase(items_.begin() + static_cast<long>(i));
 }
 

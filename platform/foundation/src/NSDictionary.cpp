@@ -1,9 +1,9 @@
 #include "foundation/NSDictionary.h"
 
+#include "Internal.h"
 #include "foundation/DevicePaths.h"
 #include "foundation/NSException.h"
 #include "foundation/PropertyList.h"
-#include "Internal.h"
 
 using foundation::detail::allocAs;
 
@@ -95,7 +95,8 @@ Ref<NSMutableDictionary> NSMutableDictionary::make(Entries entries) {
 
 void NSMutableDictionary::setObjectForKeyImpl(NSObject* obj, NSObject* key) {
   NSString* k = textKey(key);
-  if (!k) NSException::raise(NSInvalidArgumentException, "*** -[NSMutableDictionary setObject:forKey:]: key is not text");
+  if (!k)
+    NSException::raise(NSInvalidArgumentException, "*** -[NSMutableDictionary setObject:forKey:]: key is not text");
   if (!obj)
     NSException::raise(NSInvalidArgumentException,
                        "*** -[NSMutableDictionary setObject:forKey:]: object cannot be nil (key: " + k->utf8() + ")");

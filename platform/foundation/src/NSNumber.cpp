@@ -37,7 +37,9 @@ NSNumber* const kCFBooleanFalse = foundation::detail::sharedBoolean(false);
 
 using Kind = NSNumber::Kind;
 
-Ref<NSNumber> NSNumber::numberWithBoolImpl(Class, bool v) { return Ref<NSNumber>(foundation::detail::sharedBoolean(v)); }
+Ref<NSNumber> NSNumber::numberWithBoolImpl(Class, bool v) {
+  return Ref<NSNumber>(foundation::detail::sharedBoolean(v));
+}
 Ref<NSNumber> NSNumber::numberWithIntImpl(Class c, int v) { return NumberAccess::make(c, Kind::Integer, v, 0); }
 Ref<NSNumber> NSNumber::numberWithIntegerImpl(Class c, long v) { return NumberAccess::make(c, Kind::Integer, v, 0); }
 Ref<NSNumber> NSNumber::numberWithLongLongImpl(Class c, long long v) {

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <functional>
 
+#include "Internal.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSException.h"
-#include "Internal.h"
 
 namespace foundation {
 
@@ -78,7 +78,8 @@ int saturatingInt(long long v) {
 
 FormatText::FormatText(const NSString* s) : text(s ? std::string_view(s->utf8()) : std::string_view("(null)")) {}
 
-std::string describe(NSObject* obj) {
+std::string describe(objc::Borrowed<NSObject> borrowed) {
+  NSObject* obj = borrowed.get();
   if (!obj) return "(null)";
   Ref<NSObject> d = obj->description();
   // A description that is not text is a fault of its class; fall back to the default.
@@ -163,9 +164,7 @@ bool NSString::containsStringImpl(NSString* s) {
   return s && !s->text_.empty() && text_.find(s->text_) != std::string::npos;
 }
 
-Ref<NSString> NSString::stringByAppendingStringImpl(NSString* s) {
-  return make(text_ + std::string(textOf(s)));
-}
+Ref<NSString> NSString::stringByAppendingStringImpl(NSString* s) { return make(text_ + std::string(textOf(s))); }
 
 Ref<NSString> NSString::stringByAppendingPathComponentImpl(NSString* s) {
   std::string_view right = textOf(s);

@@ -34,8 +34,7 @@ std::string printable(std::string_view s) {
 bool checkName(NSString* name, const char* op) {
   std::string_view n = foundation::detail::textOf(name);
   if (NSUserDefaults::isValidDomainName(n)) return true;
-  os_log_error(storeLog(), "%s: refused domain name \"%s\": not a plain reverse-domain identifier", op,
-               printable(n));
+  os_log_error(storeLog(), "%s: refused domain name \"%s\": not a plain reverse-domain identifier", op, printable(n));
   return false;
 }
 
@@ -48,8 +47,8 @@ bool NSUserDefaults::isValidDomainName(std::string_view name) {
   if (name.empty() || name.size() > 255 || name.front() == '.') return false;
   if (name.find("..") != std::string_view::npos) return false;
   for (char c : name) {
-    bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '_' ||
-              c == '-';
+    bool ok =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-';
     if (!ok) return false;
   }
   return true;
@@ -92,7 +91,7 @@ void NSUserDefaults::setPersistentDomainForNameImpl(NSDictionary* domain, NSStri
 void NSUserDefaults::removePersistentDomainForNameImpl(NSString* name) {
   if (!checkName(name, "removePersistentDomainForName:")) return;
   DomainPaths p = domainPaths(name->utf8());
-  struct stat st{};
+  struct stat st {};
   if (::stat(p.folder.c_str(), &st) != 0) return;  // nothing was ever stored
   DomainLock lock(p.lock);
   if (!lock.held()) {

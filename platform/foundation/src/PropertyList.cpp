@@ -11,12 +11,12 @@
 #include <cstring>
 #include <memory>
 
+#include "Internal.h"
 #include "foundation/NSData.h"
 #include "foundation/NSDate.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNumber.h"
 #include "foundation/UniqueFd.h"
-#include "Internal.h"
 
 namespace foundation {
 
@@ -117,9 +117,12 @@ struct Encoder {
     if (!obj) return fail("nothing (nil) cannot be stored");
     if (auto* n = objc_cast<NSNumber>(obj)) {
       switch (n->kind()) {
-        case NSNumber::Kind::Boolean: return plist_new_bool(n->integerStorage() != 0);
-        case NSNumber::Kind::Integer: return plist_new_uint(static_cast<uint64_t>(n->integerStorage()));
-        case NSNumber::Kind::Real: return plist_new_real(n->realStorage());
+        case NSNumber::Kind::Boolean:
+          return plist_new_bool(n->integerStorage() != 0);
+        case NSNumber::Kind::Integer:
+          return plist_new_uint(static_cast<uint64_t>(n->integerStorage()));
+        case NSNumber::Kind::Real:
+          return plist_new_real(n->realStorage());
       }
     }
     if (auto* s = objc_cast<NSString>(obj)) {
@@ -185,7 +188,8 @@ Result<Ref<NSObject>> plistFromBytes(std::string_view bytes) {
     plist_from_bin(bytes.data(), length, &root);
   else
     plist_from_xml(bytes.data(), length, &root);
-  if (!root) return Error{binary ? "malformed or truncated binary property list" : "malformed or truncated XML property list"};
+  if (!root)
+    return Error{binary ? "malformed or truncated binary property list" : "malformed or truncated XML property list"};
   Node owner(root);
   return fromNode(root, 0);
 }
@@ -194,7 +198,7 @@ Result<Ref<NSObject>> plistFromFile(const std::string& path) {
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd) return Error{path + ": " + std::strerror(errno)};
   std::string bytes;
-  struct stat st{};
+  struct stat st {};
   if (::fstat(fd.get(), &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
   char buf[16384];
   for (;;) {
@@ -211,7 +215,8 @@ Result<Ref<NSObject>> plistFromFile(const std::string& path) {
   return value;
 }
 
-Result<std::string> plistToBytes(NSObject* value, PlistFormat format) {
+Result<std::string> plistToBytes(objc::Borrowed<NSObject> borrowed, PlistFormat format) {
+  NSObject* value = borrowed.get();
   Encoder enc;
   plist_t root = enc.encode(value, 0);
   if (!root) return Error{enc.error};
@@ -232,7 +237,8 @@ Result<std::string> plistToBytes(NSObject* value, PlistFormat format) {
   return bytes;
 }
 
-Status writePlistFile(const std::string& path, NSObject* value, PlistFormat format) {
+Status writePlistFile(const std::string& path, objc::Borrowed<NSObject> borrowed, PlistFormat format) {
+  NSObject* value = borrowed.get();
   auto bytes = plistToBytes(value, format);
   if (!bytes) return Error{bytes.error()};
   std::string tmp = path + ".tmp-" + std::to_string(::getpid());
@@ -264,7 +270,8 @@ Status writePlistFile(const std::string& path, NSObject* value, PlistFormat form
   return Done{};
 }
 
-bool isPropertyList(NSObject* value) {
+bool isPropertyList(objc::Borrowed<NSObject> borrowed) {
+  NSObject* value = borrowed.get();
   Encoder enc;
   plist_t root = enc.encode(value, 0);
   if (!root) return false;
@@ -272,7 +279,8 @@ bool isPropertyList(NSObject* value) {
   return true;
 }
 
-Ref<NSObject> immutableDeepCopy(NSObject* value) {
+Ref<NSObject> immutableDeepCopy(objc::Borrowed<NSObject> borrowed) {
+  NSObject* value = borrowed.get();
   if (auto* a = objc_cast<NSArray>(value)) {
     NSArray::Items items;
     items.reserve(a->items().size());

@@ -1,8 +1,8 @@
 #include <asio.hpp>
 
 #include <pthread.h>
-#include <sys/uio.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -93,9 +93,8 @@ class DarwinCenter {
     // Callbacks run on the main thread only, so there the one that may be
     // running is the caller's own and waiting for it would never end.
     if (!dispatch::isMainThread()) {
-      idle_.wait(lock, [&] {
-        return std::all_of(removed.begin(), removed.end(), [](auto& r) { return r->inFlight == 0; });
-      });
+      idle_.wait(lock,
+                 [&] { return std::all_of(removed.begin(), removed.end(), [](auto& r) { return r->inFlight == 0; }); });
     }
   }
 
@@ -273,8 +272,8 @@ std::uint64_t notify::receivedPostCount() noexcept {
 }
 
 void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer,
-                                     CFNotificationCallback callback, CFNotificationName name,
-                                     const void*, CFNotificationSuspensionBehavior behaviour) noexcept {
+                                     CFNotificationCallback callback, CFNotificationName name, const void*,
+                                     CFNotificationSuspensionBehavior behaviour) noexcept {
   if (!isDarwin(center, "CFNotificationCenterAddObserver")) return;
   if (!notify::isValidName(name)) {
     logLine("CFNotificationCenterAddObserver: refused an invalid name");
@@ -297,8 +296,8 @@ void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void*
   }
 }
 
-void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const void* observer,
-                                        CFNotificationName name, const void*) noexcept {
+void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const void* observer, CFNotificationName name,
+                                        const void*) noexcept {
   if (!isDarwin(center, "CFNotificationCenterRemoveObserver")) return;
   try {
     DarwinCenter::current()->remove(observer, name ? std::optional<std::string_view>(name) : std::nullopt);
@@ -311,8 +310,8 @@ void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center, con
   CFNotificationCenterRemoveObserver(center, observer, nullptr, nullptr);
 }
 
-void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFNotificationName name,
-                                          const void*, CFDictionaryRef, bool) noexcept {
+void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFNotificationName name, const void*,
+                                          CFDictionaryRef, bool) noexcept {
   if (!isDarwin(center, "CFNotificationCenterPostNotification")) return;
   if (notify_post(name) == NOTIFY_STATUS_INVALID_NAME)
     logLine("CFNotificationCenterPostNotification: refused an invalid name");

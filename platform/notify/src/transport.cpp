@@ -42,8 +42,7 @@ bool isListenerName(std::string_view n) {
   if (dash == 0 || dash == std::string_view::npos || n.size() - dash - 1 != 16) return false;
   for (std::size_t i = 0; i < n.size(); ++i) {
     char c = n[i];
-    bool ok = i < dash ? (c >= '0' && c <= '9')
-                       : i == dash || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+    bool ok = i < dash ? (c >= '0' && c <= '9') : i == dash || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
     if (!ok) return false;
   }
   return true;
@@ -51,8 +50,7 @@ bool isListenerName(std::string_view n) {
 
 // A socket path longer than sun_path is reached through the folder's
 // descriptor instead, which keeps any device root usable.
-bool socketAddress(int dirFd, const std::string& folder, std::string_view entry, sockaddr_un& addr,
-                   socklen_t& len) {
+bool socketAddress(int dirFd, const std::string& folder, std::string_view entry, sockaddr_un& addr, socklen_t& len) {
   std::memset(&addr, 0, sizeof addr);
   addr.sun_family = AF_UNIX;
   std::string path = folder + "/" + std::string(entry);
@@ -88,8 +86,8 @@ const std::uint64_t* mapGeneration(const std::string& folder, bool create) {
   if (!fd) return nullptr;
   struct stat st {};
   bool sized = ::fstat(fd.get(), &st) == 0 && (st.st_size >= 8 || (create && ::ftruncate(fd.get(), 8) == 0));
-  void* p = sized ? ::mmap(nullptr, 8, create ? PROT_READ | PROT_WRITE : PROT_READ, MAP_SHARED, fd.get(), 0)
-                  : MAP_FAILED;
+  void* p =
+      sized ? ::mmap(nullptr, 8, create ? PROT_READ | PROT_WRITE : PROT_READ, MAP_SHARED, fd.get(), 0) : MAP_FAILED;
   return p == MAP_FAILED ? nullptr : static_cast<const std::uint64_t*>(p);
 }
 
@@ -304,8 +302,7 @@ foundation::Result<Listener> openListener() {
 
   std::random_device random;
   char entry[64];
-  std::snprintf(entry, sizeof entry, "%ld-%08x%08x.sock", static_cast<long>(::getpid()), random(),
-                random());
+  std::snprintf(entry, sizeof entry, "%ld-%08x%08x.sock", static_cast<long>(::getpid()), random(), random());
 
   UniqueFd fd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
   if (!fd) return foundation::Error{std::string("cannot open a socket: ") + std::strerror(errno)};

@@ -11,8 +11,8 @@ class NSDate : public NSObject {
   OBJC_CLASS(NSDate, NSObject)
   OBJC_CLASS_METHOD(date, "date", Ref<NSDate>())
   OBJC_CLASS_METHOD(dateWithTimeIntervalSinceNow, "dateWithTimeIntervalSinceNow:", Ref<NSDate>(double))
-  OBJC_CLASS_METHOD(dateWithTimeIntervalSinceReferenceDate, "dateWithTimeIntervalSinceReferenceDate:",
-                    Ref<NSDate>(double))
+  OBJC_CLASS_METHOD(dateWithTimeIntervalSinceReferenceDate,
+                    "dateWithTimeIntervalSinceReferenceDate:", Ref<NSDate>(double))
   OBJC_CLASS_METHOD(dateWithTimeIntervalSince1970, "dateWithTimeIntervalSince1970:", Ref<NSDate>(double))
   OBJC_METHOD(timeIntervalSinceReferenceDate, "timeIntervalSinceReferenceDate", double())
   OBJC_METHOD(timeIntervalSince1970, "timeIntervalSince1970", double())

@@ -34,8 +34,8 @@ class NSString : public NSObject {
   OBJC_METHOD(stringByAppendingString, "stringByAppendingString:", Ref<NSString>(NSString*))
   // Joins with exactly one slash between the parts.
   OBJC_METHOD(stringByAppendingPathComponent, "stringByAppendingPathComponent:", Ref<NSString>(NSString*))
-  OBJC_METHOD(stringByReplacingOccurrencesOfStringWithString, "stringByReplacingOccurrencesOfString:withString:",
-              Ref<NSString>(NSString*, NSString*))
+  OBJC_METHOD(stringByReplacingOccurrencesOfStringWithString,
+              "stringByReplacingOccurrencesOfString:withString:", Ref<NSString>(NSString*, NSString*))
   OBJC_METHOD(componentsSeparatedByString, "componentsSeparatedByString:", Ref<NSArray>(NSString*))
   OBJC_METHOD(uppercaseString, "uppercaseString", Ref<NSString>())
   OBJC_METHOD(lowercaseString, "lowercaseString", Ref<NSString>())
