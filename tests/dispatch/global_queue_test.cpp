@@ -24,8 +24,14 @@ TEST(GlobalQueues, AreConcurrentOffTheMainThreadAndHighHasItsOwnPool) {
   // Two blocks that wait for each other finish only if they run at once.
   std::latch both(2);
   std::promise<bool> a, b;
-  dispatch_async(def, [&] { both.arrive_and_wait(); a.set_value(dispatch::isMainThread()); });
-  dispatch_async(def, [&] { both.arrive_and_wait(); b.set_value(dispatch::isMainThread()); });
+  dispatch_async(def, [&] {
+    both.arrive_and_wait();
+    a.set_value(dispatch::isMainThread());
+  });
+  dispatch_async(def, [&] {
+    both.arrive_and_wait();
+    b.set_value(dispatch::isMainThread());
+  });
   auto fa = a.get_future(), fb = b.get_future();
   ASSERT_EQ(fa.wait_for(5s), std::future_status::ready);
   ASSERT_EQ(fb.wait_for(5s), std::future_status::ready);
@@ -34,18 +40,19 @@ TEST(GlobalQueues, AreConcurrentOffTheMainThreadAndHighHasItsOwnPool) {
 
   // With every default thread busy, high-priority work still runs.
   constexpr int kBlockers = 64;
-  std::atomic<bool> release{false};
-  std::atomic<int> blockersDone{0};
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::latch blockersDone(kBlockers);
   for (int i = 0; i < kBlockers; ++i)
-    dispatch_async(def, [&] {
-      while (!release) std::this_thread::sleep_for(1ms);
-      ++blockersDone;
+    dispatch_async(def, [&, released] {
+      released.wait();
+      blockersDone.count_down();
     });
   std::promise<void> highRan;
   dispatch_async(high, [&] { highRan.set_value(); });
   EXPECT_EQ(highRan.get_future().wait_for(5s), std::future_status::ready);
-  release = true;
-  while (blockersDone < kBlockers) std::this_thread::sleep_for(1ms);
+  release.set_value();
+  blockersDone.wait();
 }
 
 TEST(GlobalQueues, AfterWaitsAndHandsBackToTheMainQueue) {

@@ -107,13 +107,19 @@ TEST(MainQueue, AfterRunsInDeadlineOrderAndNotEarly) {
 }
 
 TEST(MainQueue, RunUntilAnswersWhetherTheConditionHeldBeforeTheDeadline) {
-  std::atomic<bool> flag{false};
+  std::atomic<bool> waiting{false}, flag{false};
+  // The block comes once the loop is running, so it is the block that wakes it.
   std::thread setter([&] {
-    std::this_thread::sleep_for(20ms);
+    while (!waiting) std::this_thread::yield();
     dispatch_async(dispatch_get_main_queue(), [&] { flag = true; });
   });
   auto start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(dispatch::runMainUntil([&] { return flag.load(); }, 10s));
+  EXPECT_TRUE(dispatch::runMainUntil(
+      [&] {
+        waiting = true;
+        return flag.load();
+      },
+      10s));
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << "woke on the block, not the deadline";
   setter.join();
 
@@ -127,8 +133,9 @@ TEST(MainQueue, RunUntilAnswersWhetherTheConditionHeldBeforeTheDeadline) {
 TEST(MainQueue, DispatchMainReturnsOnStopFromAnyThread) {
   std::atomic<int> ran{0};
   dispatch_async(dispatch_get_main_queue(), [&] { ++ran; });
-  std::thread stopper([] {
-    std::this_thread::sleep_for(10ms);
+  // Stopped while it runs: the block has run, so the loop has started.
+  std::thread stopper([&] {
+    while (ran == 0) std::this_thread::yield();
     dispatch::stopMain();
   });
   dispatch_main();

@@ -73,7 +73,7 @@ TEST_F(Defaults, WholeDomainRoundTripsThroughABinaryFile) {
   EXPECT_EQ(stored->count(), 3u);
   EXPECT_EQ(stored->objectForKey("isHidePageDotsEnabled").get(), kCFBooleanFalse);
 
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(stat(file("com.tenvarix.corvalloprefs").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   std::ifstream in(file("com.tenvarix.corvalloprefs"), std::ios::binary);
@@ -115,8 +115,8 @@ TEST_F(Defaults, UnchangedFileIsNotParsedAgainButAChangeIsSeen) {
 }
 
 TEST_F(Defaults, RefusedNamesNeitherReadNorWriteAndAreLogged) {
-  const std::string bad[] = {"", "../evil", "a/b", "..", ".hidden", "com.x..y", "tab\tname", "sp ace",
-                             std::string(256, 'a'), "uni\xc3\xa9"};
+  const std::string bad[] = {
+      "", "../evil", "a/b", "..", ".hidden", "com.x..y", "tab\tname", "sp ace", std::string(256, 'a'), "uni\xc3\xa9"};
   foundation::LogCapture capture;
   for (const auto& name : bad) {
     auto n = NSString::make(name);
@@ -199,11 +199,20 @@ TEST_F(Defaults, TwoProcessesUpdatingDistinctKeysLoseNothing) {
 TEST_F(Defaults, AWriterKilledMidWriteLeavesADomainThatParses) {
   for (int round = 0; round < 5; ++round) {
     pid_t pid = spawn({"hammer", "com.tenvarix.corvalloprefs"});
-    // Let it get going, then kill it wherever it happens to be.
+    // Kill it wherever it happens to be, a few more replaced versions in
+    // each round. Every version has a later mtime than the one before.
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!fs::exists(file("com.tenvarix.corvalloprefs")) && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    std::this_thread::sleep_for(std::chrono::milliseconds(20 + 13 * round));
+    timespec seen{};
+    for (int versions = 0; versions < 2 + 3 * round && std::chrono::steady_clock::now() < deadline;) {
+      struct stat st {};
+      if (stat(file("com.tenvarix.corvalloprefs").c_str(), &st) == 0 &&
+          (st.st_mtim.tv_sec != seen.tv_sec || st.st_mtim.tv_nsec != seen.tv_nsec)) {
+        seen = st.st_mtim;
+        ++versions;
+      } else {
+        std::this_thread::yield();
+      }
+    }
     kill(pid, SIGKILL);
     EXPECT_TRUE(WIFSIGNALED(wait(pid)));
     NSUserDefaults::dropDomainCache();

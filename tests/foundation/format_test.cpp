@@ -30,7 +30,8 @@ TEST(Format, UnifiedLogQualifiersAreNoOps) {
 TEST(Format, PointersPrintLikeTheDevice) {
   auto obj = NSObject::make();
   char expected[64];
-  std::snprintf(expected, sizeof expected, "-[<SBIconListPageControl: %p> defaultHeight]", static_cast<void*>(obj.get()));
+  std::snprintf(expected, sizeof expected, "-[<SBIconListPageControl: %p> defaultHeight]",
+                static_cast<void*>(obj.get()));
   EXPECT_EQ(format("-[<SBIconListPageControl: %p> defaultHeight]", obj), expected);
   EXPECT_EQ(format("%p", nullptr), "0x0");
 }

@@ -19,7 +19,8 @@ TEST(Log, NSLogWritesOneLineWithTimeProcessAndPid) {
   auto records = capture.records();
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(records[0].message, "[DEBUG] rgbHexStringValue: #19c246");
-  std::regex line(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} SpringBoard\[(\d+):\d+\] \[DEBUG\] rgbHexStringValue: #19c246)");
+  std::regex line(
+      R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} SpringBoard\[(\d+):\d+\] \[DEBUG\] rgbHexStringValue: #19c246)");
   std::smatch m;
   ASSERT_TRUE(std::regex_match(records[0].line, m, line)) << records[0].line;
   EXPECT_EQ(std::stol(m[1]), static_cast<long>(getpid()));

@@ -39,7 +39,8 @@ TEST(PropertyList, RoundTripsEveryKindInBothFormats) {
     EXPECT_EQ(yes, kCFBooleanTrue);
     EXPECT_FALSE(objc_cast<NSNumber>(d->find("int"))->isBoolean());
     if (format == PlistFormat::Binary) {
-      EXPECT_TRUE(d->isEqual(sample())) << foundation::describe(d);
+      auto original = sample();
+      EXPECT_TRUE(d->isEqual(original)) << foundation::describe(d);
     } else {
       // XML keeps dates to the second.
       auto* date = objc_cast<NSDate>(d->find("date"));

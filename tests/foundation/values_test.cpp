@@ -16,10 +16,10 @@ TEST(Values, TextBoolValueFollowsThePlatformRule) {
     bool expected;
   };
   const Case cases[] = {
-      {"YES", true},   {"yes", true},   {"true", true},  {"T", true},     {"1", true},      {"9", true},
-      {"  \t\n y", true}, {"+0001", true}, {"-5", true},  {"007", true},   {"NO", false},    {"no", false},
-      {"false", false}, {"0", false},   {"000", false},  {"", false},     {"   ", false},   {"-0", false},
-      {"x", false},    {"+-1", false},  {"0.5", false},  {"N1", false},
+      {"YES", true},      {"yes", true},   {"true", true}, {"T", true},   {"1", true},    {"9", true},
+      {"  \t\n y", true}, {"+0001", true}, {"-5", true},   {"007", true}, {"NO", false},  {"no", false},
+      {"false", false},   {"0", false},    {"000", false}, {"", false},   {"   ", false}, {"-0", false},
+      {"x", false},       {"+-1", false},  {"0.5", false}, {"N1", false},
   };
   for (const auto& c : cases) EXPECT_EQ(NSString::make(c.text)->boolValue(), c.expected) << '"' << c.text << '"';
 }
@@ -67,22 +67,24 @@ TEST(Values, NumberConversionsNeverOverflow) {
   EXPECT_EQ(foundation::describe(NSNumber::numberWithDouble(0.1)), "0.1");
   EXPECT_EQ(foundation::describe(NSNumber::numberWithDouble(3.0)), "3");
   EXPECT_EQ(foundation::describe(NSNumber::numberWithInteger(-42)), "-42");
-  EXPECT_TRUE(NSNumber::numberWithDouble(2.0)->isEqual(NSNumber::numberWithInt(2)));
-  EXPECT_FALSE(NSNumber::numberWithDouble(2.5)->isEqual(NSNumber::numberWithInt(2)));
+  auto two = NSNumber::numberWithInt(2);
+  EXPECT_TRUE(NSNumber::numberWithDouble(2.0)->isEqual(two));
+  EXPECT_FALSE(NSNumber::numberWithDouble(2.5)->isEqual(two));
   // 2^53 + 1 is not a double: the integer and the nearest real must differ.
-  EXPECT_FALSE(NSNumber::numberWithLongLong(9007199254740993LL)->isEqual(NSNumber::numberWithDouble(9007199254740992.0)));
+  auto nearest = NSNumber::numberWithDouble(9007199254740992.0);
+  EXPECT_FALSE(NSNumber::numberWithLongLong(9007199254740993LL)->isEqual(nearest));
 }
 
 TEST(Values, BoolValueDispatchesPerClassAndIsHookable) {
   // A replaced boolValue on NSString is what every sender sees.
+  using Message = NSString::boolValueMessage;
   Class cls = NSString::cls();
-  SEL sel = sel_registerName("boolValue");
-  IMP original = class_getMethodImplementation(cls, sel);
-  IMP always = objc::method<&alwaysYes>();
-  class_replaceMethod(cls, sel, always, objc::typesFor<bool()>());
+  IMP original = class_getMethodImplementation(cls, Message::sel());
+  IMP always = objc::implementation<Message, &alwaysYes>();
+  class_replaceMethod(cls, Message::sel(), always, always.types);
   EXPECT_TRUE(NSString::make("NO")->boolValue());
   EXPECT_FALSE(kCFBooleanFalse->boolValue());
-  class_replaceMethod(cls, sel, original, objc::typesFor<bool()>());
+  class_replaceMethod(cls, Message::sel(), original, original.types);
   EXPECT_FALSE(NSString::make("NO")->boolValue());
 }
 
@@ -98,7 +100,8 @@ TEST(Values, StringOperations) {
   EXPECT_EQ(ref_cast<NSString>(parts->objectAtIndex(2))->utf8(), "c");
   EXPECT_EQ("héllo"_ns->length(), 5u);
   EXPECT_EQ("true"_ns->uppercaseString()->utf8(), "TRUE");
-  EXPECT_TRUE("abc"_ns->isEqual(NSMutableString::make("abc")));
+  auto mutableAbc = NSMutableString::make("abc");
+  EXPECT_TRUE("abc"_ns->isEqual(mutableAbc));
   EXPECT_EQ("abc"_ns->hash(), NSMutableString::make("abc")->hash());
 
   auto m = NSMutableString::string();
@@ -153,8 +156,8 @@ TEST(Values, MisuseRaisesInsteadOfCorrupting) {
   EXPECT_EQ(d->objectForKey(static_cast<NSObject*>(kCFBooleanTrue)).get(), nullptr);
   // A message to nothing answers the zero value.
   Ref<NSDictionary> none;
-  EXPECT_EQ((objc::send<Ref<NSObject>(id), "objectForKey:">(none, "k"_ns).get()), nullptr);
-  EXPECT_EQ((objc::send<unsigned long(), "count">(none)), 0u);
+  EXPECT_EQ(objc::send<NSDictionary::objectForKeyMessage>(none, "k"_ns).get(), nullptr);
+  EXPECT_EQ(objc::send<NSDictionary::countMessage>(none), 0u);
 }
 
 TEST(Values, DescriptionsUseTheOldPlistForm) {
@@ -190,7 +193,8 @@ TEST(Values, DatesCountFromTheReferenceDate) {
   EXPECT_DOUBLE_EQ(NSDate::date()->timeIntervalSinceReferenceDate(), 1000.0);
   foundation::setClock(nullptr);
   EXPECT_NEAR(NSDate::date()->timeIntervalSinceNow(), 0.0, 1.0);
-  EXPECT_TRUE(NSDate::make(5)->isEqual(NSDate::make(5)));
+  auto five = NSDate::make(5);
+  EXPECT_TRUE(NSDate::make(5)->isEqual(five));
   EXPECT_EQ(NSDate::make(4)->compare(NSDate::make(5)), -1);
 }
 

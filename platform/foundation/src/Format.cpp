@@ -28,12 +28,18 @@ struct Directive {
 
 const char* kindName(Kind k) {
   switch (k) {
-    case Kind::Signed: return "int";
-    case Kind::Unsigned: return "uint";
-    case Kind::Real: return "real";
-    case Kind::Text: return "text";
-    case Kind::Object: return "object";
-    case Kind::Pointer: return "pointer";
+    case Kind::Signed:
+      return "int";
+    case Kind::Unsigned:
+      return "uint";
+    case Kind::Real:
+      return "real";
+    case Kind::Text:
+      return "text";
+    case Kind::Object:
+      return "object";
+    case Kind::Pointer:
+      return "pointer";
   }
   return "?";
 }
@@ -52,12 +58,18 @@ std::string realText(double d) {
 
 std::string valueText(const FormatArg& a) {
   switch (a.kind) {
-    case Kind::Signed: return std::to_string(a.i);
-    case Kind::Unsigned: return std::to_string(a.u);
-    case Kind::Real: return realText(a.d);
-    case Kind::Text: return a.text.data ? std::string(a.text.data, a.text.size) : "(null)";
-    case Kind::Object: return describe(a.obj);
-    case Kind::Pointer: return pointerText(a.p);
+    case Kind::Signed:
+      return std::to_string(a.i);
+    case Kind::Unsigned:
+      return std::to_string(a.u);
+    case Kind::Real:
+      return realText(a.d);
+    case Kind::Text:
+      return a.text.data ? std::string(a.text.data, a.text.size) : "(null)";
+    case Kind::Object:
+      return describe(a.obj);
+    case Kind::Pointer:
+      return pointerText(a.p);
   }
   return {};
 }
@@ -149,9 +161,12 @@ void formatOne(std::string& out, const Directive& directive, const FormatArg* a)
       if (a->kind != Kind::Signed && a->kind != Kind::Unsigned) return mark(out, c, a);
       long long v = a->kind == Kind::Signed ? a->i : static_cast<long long>(a->u);
       // The same narrowing a C call would do for the declared width.
-      if (directive.length == "hh") v = static_cast<signed char>(v);
-      else if (directive.length == "h") v = static_cast<short>(v);
-      else if (!isLong(directive)) v = static_cast<int>(v);
+      if (directive.length == "hh")
+        v = static_cast<signed char>(v);
+      else if (directive.length == "h")
+        v = static_cast<short>(v);
+      else if (!isLong(directive))
+        v = static_cast<int>(v);
       return appendC(out, cDirective(directive, "ll", c), v);
     }
     case 'u':
@@ -160,9 +175,12 @@ void formatOne(std::string& out, const Directive& directive, const FormatArg* a)
     case 'o': {
       if (a->kind != Kind::Signed && a->kind != Kind::Unsigned) return mark(out, c, a);
       unsigned long long v = a->kind == Kind::Unsigned ? a->u : static_cast<unsigned long long>(a->i);
-      if (directive.length == "hh") v = static_cast<unsigned char>(v);
-      else if (directive.length == "h") v = static_cast<unsigned short>(v);
-      else if (!isLong(directive)) v = static_cast<unsigned>(v);
+      if (directive.length == "hh")
+        v = static_cast<unsigned char>(v);
+      else if (directive.length == "h")
+        v = static_cast<unsigned short>(v);
+      else if (!isLong(directive))
+        v = static_cast<unsigned>(v);
       return appendC(out, cDirective(directive, "ll", c), v);
     }
     case 'c':
@@ -201,10 +219,14 @@ void formatOne(std::string& out, const Directive& directive, const FormatArg* a)
     }
     case 'p': {
       const void* p;
-      if (a->kind == Kind::Pointer) p = a->p;
-      else if (a->kind == Kind::Object) p = a->obj;
-      else if (a->kind == Kind::Text) p = a->text.data;
-      else return mark(out, c, a);
+      if (a->kind == Kind::Pointer)
+        p = a->p;
+      else if (a->kind == Kind::Object)
+        p = a->obj;
+      else if (a->kind == Kind::Text)
+        p = a->text.data;
+      else
+        return mark(out, c, a);
       return pad(out, pointerText(p), directive);
     }
     default:
@@ -212,9 +234,7 @@ void formatOne(std::string& out, const Directive& directive, const FormatArg* a)
   }
 }
 
-bool isConversion(char c) {
-  return std::string_view("@diuxXocCsSpfFeEgGaAn").find(c) != std::string_view::npos;
-}
+bool isConversion(char c) { return std::string_view("@diuxXocCsSpfFeEgGaAn").find(c) != std::string_view::npos; }
 
 }  // namespace
 
@@ -272,7 +292,8 @@ std::string formatString(std::string_view fmt, std::span<const FormatArg> args) 
         i = j + 1;
       }
     }
-    while (i < fmt.size() && std::string_view("-+ #0'").find(fmt[i]) != std::string_view::npos) directive.flags += fmt[i++];
+    while (i < fmt.size() && std::string_view("-+ #0'").find(fmt[i]) != std::string_view::npos)
+      directive.flags += fmt[i++];
     if (i < fmt.size() && fmt[i] == '*') {
       ++i;
       bool ok;

@@ -10,9 +10,10 @@ class NSNumber;
 
 namespace foundation::detail {
 
+// An uninitialised instance of `cls`, which is T or a subclass of it.
 template <class T>
-Ref<T> allocAs(NSObject* classObject) {
-  return ref_cast<T>(objc::send<Ref<NSObject>(), "alloc">(classObject));
+Ref<T> allocAs(Class cls) {
+  return ref_cast<T>(objc::send<NSObject::allocMessage>(cls));
 }
 
 inline std::string_view textOf(NSString* s) { return s ? std::string_view(s->utf8()) : std::string_view(); }

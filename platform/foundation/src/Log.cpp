@@ -102,11 +102,16 @@ void deliver(LogRecord record) {
 
 const char* typeName(os_log_type_t type) {
   switch (type) {
-    case OS_LOG_TYPE_INFO: return "<Info>";
-    case OS_LOG_TYPE_DEBUG: return "<Debug>";
-    case OS_LOG_TYPE_ERROR: return "<Error>";
-    case OS_LOG_TYPE_FAULT: return "<Fault>";
-    default: return "<Notice>";
+    case OS_LOG_TYPE_INFO:
+      return "<Info>";
+    case OS_LOG_TYPE_DEBUG:
+      return "<Debug>";
+    case OS_LOG_TYPE_ERROR:
+      return "<Error>";
+    case OS_LOG_TYPE_FAULT:
+      return "<Fault>";
+    default:
+      return "<Notice>";
   }
 }
 
@@ -124,8 +129,8 @@ void emitNSLog(std::string message) {
 
 void emitOSLog(os_log_t log, os_log_type_t type, std::string message) {
   if (!log) log = OS_LOG_DEFAULT;
-  LogRecord r{LogRecord::Source::OSLog, type, log->subsystem ? log->subsystem : "",
-              log->category ? log->category : "", std::move(message), {}};
+  LogRecord r{LogRecord::Source::OSLog, type, log->subsystem ? log->subsystem : "", log->category ? log->category : "",
+              std::move(message),       {}};
   r.line = prefix(true) + typeName(type) + ' ';
   if (!r.subsystem.empty()) r.line += '[' + r.subsystem + ':' + r.category + "] ";
   r.line += r.message;

@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
+#include "Internal.h"
+#include "foundation/DevicePaths.h"
 #include "foundation/NSData.h"
 #include "foundation/NSDate.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSException.h"
 #include "foundation/NSNumber.h"
 #include "foundation/PropertyList.h"
-#include "foundation/DevicePaths.h"
-#include "Internal.h"
 
 using foundation::detail::allocAs;
 
@@ -20,8 +20,8 @@ namespace {
 bool needsQuotes(std::string_view s) {
   if (s.empty()) return true;
   for (char c : s) {
-    bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-                 c == '.' || c == '$' || c == '/' || c == ':' || c == '-';
+    bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.' ||
+                 c == '$' || c == '/' || c == ':' || c == '-';
     if (!plain) return true;
   }
   return false;
@@ -35,11 +35,20 @@ void appendQuoted(std::string& out, std::string_view s) {
   out += '"';
   for (char c : s) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      default: out += c;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        out += c;
     }
   }
   out += '"';
@@ -88,7 +97,9 @@ void appendPlistDescription(std::string& out, NSObject* obj, int level) {
 
 // ----------------------------------------------------------------- NSArray
 
-OBJC_IMPLEMENT_LEGACY(NSArray)
+OBJC_IMPLEMENT(NSArray, array, arrayWithArray, arrayWithObject, arrayWithContentsOfFile, count, objectAtIndex,
+               firstObject, lastObject, containsObject, indexOfObject, isEqualToArray, componentsJoinedByString, copy,
+               mutableCopy, description, isEqual, hash)
 
 namespace {
 
@@ -98,33 +109,29 @@ void requireObject(NSObject* obj, const char* where) {
 
 }  // namespace
 
-struct ArrayAccess {
-  static NSArray::Items& of(NSArray* a) { return a->items_; }
-};
-
-namespace {
-Ref<NSArray> makeIn(NSObject* cls, NSArray::Items items) {
+Ref<NSArray> NSArray::makeIn(Class cls, Items items) {
   for (const auto& item : items) requireObject(item.get(), "array");
   Ref<NSArray> a = allocAs<NSArray>(cls);
-  ArrayAccess::of(a.get()) = std::move(items);
+  a->items_ = std::move(items);
   return a;
 }
-Ref<NSArray> classArray(NSObject* c, SEL) { return allocAs<NSArray>(c); }
-Ref<NSArray> classWithArray(NSObject* c, SEL, NSArray* other) {
-  return makeIn(c, other ? other->items() : NSArray::Items{});
+
+// Sent to NSMutableArray, the factories make mutable arrays.
+Ref<NSArray> NSArray::arrayImpl(Class c) { return allocAs<NSArray>(c); }
+Ref<NSArray> NSArray::arrayWithArrayImpl(Class c, NSArray* other) {
+  return makeIn(c, other ? other->items() : Items{});
 }
-Ref<NSArray> classWithObject(NSObject* c, SEL, NSObject* obj) {
+Ref<NSArray> NSArray::arrayWithObjectImpl(Class c, NSObject* obj) {
   requireObject(obj, "+[NSArray arrayWithObject:]");
   return makeIn(c, {Ref<NSObject>(obj)});
 }
-Ref<NSArray> classWithContentsOfFile(NSObject* c, SEL, NSString* path) {
+Ref<NSArray> NSArray::arrayWithContentsOfFileImpl(Class c, NSString* path) {
   if (!path) return nullptr;
   auto value = foundation::plistFromFile(foundation::devicePath(path->utf8()));
   if (!value) return nullptr;
   auto* a = objc_cast<NSArray>(value->get());
   return a ? makeIn(c, a->items()) : nullptr;
 }
-}  // namespace
 
 Ref<NSArray> NSArray::make(Items items) { return makeIn(cls(), std::move(items)); }
 
@@ -176,29 +183,10 @@ bool NSArray::isEqualImpl(NSObject* other) {
 Ref<NSArray> NSArray::copyImpl() { return Ref<NSArray>(this); }
 Ref<NSMutableArray> NSArray::mutableCopyImpl() { return NSMutableArray::make(items_); }
 
-void NSArray::registerMethods(objc::ClassBuilder<NSArray>& b) {
-  b.classMethod<"array", &classArray>()
-      .classMethod<"arrayWithArray:", &classWithArray>()
-      .classMethod<"arrayWithObject:", &classWithObject>()
-      .classMethod<"arrayWithContentsOfFile:", &classWithContentsOfFile>()
-      .method<"count", &NSArray::countImpl>()
-      .method<"objectAtIndex:", &NSArray::objectAtIndexImpl>()
-      .method<"firstObject", &NSArray::firstObjectImpl>()
-      .method<"lastObject", &NSArray::lastObjectImpl>()
-      .method<"containsObject:", &NSArray::containsObjectImpl>()
-      .method<"indexOfObject:", &NSArray::indexOfObjectImpl>()
-      .method<"isEqualToArray:", &NSArray::isEqualToArrayImpl>()
-      .method<"componentsJoinedByString:", &NSArray::componentsJoinedByStringImpl>()
-      .method<"description", &NSArray::descriptionImpl>()
-      .method<"isEqual:", &NSArray::isEqualImpl>()
-      .method<"hash", &NSArray::hashImpl>()
-      .method<"copy", &NSArray::copyImpl>()
-      .method<"mutableCopy", &NSArray::mutableCopyImpl>();
-}
-
 // ---------------------------------------------------------- NSMutableArray
 
-OBJC_IMPLEMENT_LEGACY(NSMutableArray)
+OBJC_IMPLEMENT(NSMutableArray, addObject, addObjectsFromArray, insertObjectAtIndex, replaceObjectAtIndexWithObject,
+               removeObjectAtIndex, removeObject, removeLastObject, removeAllObjects, copy)
 
 Ref<NSMutableArray> NSMutableArray::make(Items items) {
   return ref_cast<NSMutableArray>(makeIn(cls(), std::move(items)));
@@ -218,20 +206,26 @@ void NSMutableArray::addObjectsFromArrayImpl(NSArray* other) {
 void NSMutableArray::insertObjectAtIndexImpl(NSObject* obj, unsigned long i) {
   requireObject(obj, "-[NSMutableArray insertObject:atIndex:]");
   if (i > items_.size())
-    NSException::raise(NSRangeException, foundation::format("*** -[NSMutableArray insertObject:atIndex:]: index %lu beyond bounds [0 .. %lu]", i, items_.size()));
+    NSException::raise(
+        NSRangeException,
+        foundation::format("*** -[NSMutableArray insertObject:atIndex:]: index %lu beyond bounds [0 .. %lu]", i,
+                           items_.size()));
   items_.insert(items_.begin() + static_cast<long>(i), Ref<NSObject>(obj));
 }
 
 void NSMutableArray::replaceObjectAtIndexWithObjectImpl(unsigned long i, NSObject* obj) {
   requireObject(obj, "-[NSMutableArray replaceObjectAtIndex:withObject:]");
   if (i >= items_.size())
-    NSException::raise(NSRangeException, foundation::format("*** -[NSMutableArray replaceObjectAtIndex:withObject:]: index %lu beyond bounds", i));
+    NSException::raise(
+        NSRangeException,
+        foundation::format("*** -[NSMutableArray replaceObjectAtIndex:withObject:]: index %lu beyond bounds", i));
   items_[i] = Ref<NSObject>(obj);
 }
 
 void NSMutableArray::removeObjectAtIndexImpl(unsigned long i) {
   if (i >= items_.size())
-    NSException::raise(NSRangeException, foundation::format("*** -[NSMutableArray removeObjectAtIndex:]: index %lu beyond bounds", i));
+    NSException::raise(NSRangeException,
+                       foundation::format("*** -[NSMutableArray removeObjectAtIndex:]: index %lu beyond bounds", i));
   items_.erase(items_.begin() + static_cast<long>(i));
 }
 
@@ -246,15 +240,3 @@ void NSMutableArray::removeLastObjectImpl() {
 }
 
 Ref<NSArray> NSMutableArray::copyImpl() { return NSArray::make(items_); }
-
-void NSMutableArray::registerMethods(objc::ClassBuilder<NSMutableArray>& b) {
-  b.method<"addObject:", &NSMutableArray::addObjectImpl>()
-      .method<"addObjectsFromArray:", &NSMutableArray::addObjectsFromArrayImpl>()
-      .method<"insertObject:atIndex:", &NSMutableArray::insertObjectAtIndexImpl>()
-      .method<"replaceObjectAtIndex:withObject:", &NSMutableArray::replaceObjectAtIndexWithObjectImpl>()
-      .method<"removeObjectAtIndex:", &NSMutableArray::removeObjectAtIndexImpl>()
-      .method<"removeObject:", &NSMutableArray::removeObjectImpl>()
-      .method<"removeLastObject", &NSMutableArray::removeLastObjectImpl>()
-      .method<"removeAllObjects", &NSMutableArray::removeAllObjectsImpl>()
-      .method<"copy", &NSMutableArray::copyImpl>();
-}

@@ -6,29 +6,23 @@
 
 #include "Internal.h"
 
-OBJC_IMPLEMENT_LEGACY(NSData)
+OBJC_IMPLEMENT(NSData, data, dataWithBytesLength, length, bytes, isEqualToData, copy, description, isEqual, hash)
 
-struct DataAccess {
-  static Ref<NSData> make(NSObject* cls, const void* bytes, unsigned long length) {
-    Ref<NSData> d = foundation::detail::allocAs<NSData>(cls);
-    if (bytes && length) {
-      auto* p = static_cast<const std::uint8_t*>(bytes);
-      d->bytes_.assign(p, p + length);
-    }
-    return d;
+Ref<NSData> NSData::makeIn(Class cls, const void* bytes, unsigned long length) {
+  Ref<NSData> d = foundation::detail::allocAs<NSData>(cls);
+  if (bytes && length) {
+    auto* p = static_cast<const std::uint8_t*>(bytes);
+    d->bytes_.assign(p, p + length);
   }
-};
-
-namespace {
-Ref<NSData> classData(NSObject* c, SEL) { return DataAccess::make(c, nullptr, 0); }
-Ref<NSData> classWithBytes(NSObject* c, SEL, const void* bytes, unsigned long length) {
-  return DataAccess::make(c, bytes, length);
+  return d;
 }
-}  // namespace
 
-Ref<NSData> NSData::make(std::span<const std::uint8_t> bytes) {
-  return DataAccess::make(cls(), bytes.data(), bytes.size());
+Ref<NSData> NSData::dataImpl(Class c) { return makeIn(c, nullptr, 0); }
+Ref<NSData> NSData::dataWithBytesLengthImpl(Class c, const void* bytes, unsigned long length) {
+  return makeIn(c, bytes, length);
 }
+
+Ref<NSData> NSData::make(std::span<const std::uint8_t> bytes) { return makeIn(cls(), bytes.data(), bytes.size()); }
 
 bool NSData::isEqualToDataImpl(NSData* other) { return other && other->bytes_ == bytes_; }
 
@@ -51,16 +45,4 @@ bool NSData::isEqualImpl(NSObject* other) {
 unsigned long NSData::hashImpl() {
   return std::hash<std::string_view>{}(
       std::string_view(reinterpret_cast<const char*>(bytes_.data()), std::min<std::size_t>(bytes_.size(), 80)));
-}
-
-void NSData::registerMethods(objc::ClassBuilder<NSData>& b) {
-  b.classMethod<"data", &classData>()
-      .classMethod<"dataWithBytes:length:", &classWithBytes>()
-      .method<"length", &NSData::lengthImpl>()
-      .method<"bytes", &NSData::bytesImpl>()
-      .method<"isEqualToData:", &NSData::isEqualToDataImpl>()
-      .method<"description", &NSData::descriptionImpl>()
-      .method<"isEqual:", &NSData::isEqualImpl>()
-      .method<"hash", &NSData::hashImpl>()
-      .method<"copy", &NSData::copyImpl>();
 }

@@ -22,29 +22,25 @@ void setClock(Clock clock) { clockFn.store(clock ? clock : &realClock, std::memo
 NSTimeInterval now() { return clockFn.load(std::memory_order_acquire)(); }
 }  // namespace foundation
 
-OBJC_IMPLEMENT_LEGACY(NSDate)
+OBJC_IMPLEMENT(NSDate, date, dateWithTimeIntervalSinceNow, dateWithTimeIntervalSinceReferenceDate,
+               dateWithTimeIntervalSince1970, timeIntervalSinceReferenceDate, timeIntervalSince1970,
+               timeIntervalSinceNow, timeIntervalSinceDate, dateByAddingTimeInterval, isEqualToDate, compare, copy,
+               description, isEqual, hash)
 
-namespace {
-Ref<NSDate> makeIn(NSObject* cls, double t);
+Ref<NSDate> NSDate::makeIn(Class cls, double t) {
+  Ref<NSDate> d = foundation::detail::allocAs<NSDate>(cls);
+  d->t_ = t;
+  return d;
 }
 
-struct DateAccess {
-  static Ref<NSDate> make(NSObject* cls, double t) {
-    Ref<NSDate> d = foundation::detail::allocAs<NSDate>(cls);
-    d->t_ = t;
-    return d;
-  }
-};
+Ref<NSDate> NSDate::dateImpl(Class c) { return makeIn(c, foundation::now()); }
+Ref<NSDate> NSDate::dateWithTimeIntervalSinceNowImpl(Class c, double t) { return makeIn(c, foundation::now() + t); }
+Ref<NSDate> NSDate::dateWithTimeIntervalSinceReferenceDateImpl(Class c, double t) { return makeIn(c, t); }
+Ref<NSDate> NSDate::dateWithTimeIntervalSince1970Impl(Class c, double t) {
+  return makeIn(c, t - NSTimeIntervalSince1970);
+}
 
-namespace {
-Ref<NSDate> makeIn(NSObject* cls, double t) { return DateAccess::make(cls, t); }
-Ref<NSDate> classDate(NSObject* c, SEL) { return makeIn(c, foundation::now()); }
-Ref<NSDate> classSinceNow(NSObject* c, SEL, double t) { return makeIn(c, foundation::now() + t); }
-Ref<NSDate> classSinceReference(NSObject* c, SEL, double t) { return makeIn(c, t); }
-Ref<NSDate> classSince1970(NSObject* c, SEL, double t) { return makeIn(c, t - NSTimeIntervalSince1970); }
-}  // namespace
-
-Ref<NSDate> NSDate::make(NSTimeInterval t) { return DateAccess::make(cls(), t); }
+Ref<NSDate> NSDate::make(NSTimeInterval t) { return makeIn(cls(), t); }
 
 double NSDate::timeIntervalSinceNowImpl() { return t_ - foundation::now(); }
 double NSDate::timeIntervalSinceDateImpl(NSDate* other) { return other ? t_ - other->t_ : t_; }
@@ -71,21 +67,3 @@ bool NSDate::isEqualImpl(NSObject* other) {
   return d && d->t_ == t_;
 }
 unsigned long NSDate::hashImpl() { return std::hash<std::uint64_t>{}(std::bit_cast<std::uint64_t>(t_)); }
-
-void NSDate::registerMethods(objc::ClassBuilder<NSDate>& b) {
-  b.classMethod<"date", &classDate>()
-      .classMethod<"dateWithTimeIntervalSinceNow:", &classSinceNow>()
-      .classMethod<"dateWithTimeIntervalSinceReferenceDate:", &classSinceReference>()
-      .classMethod<"dateWithTimeIntervalSince1970:", &classSince1970>()
-      .method<"timeIntervalSinceReferenceDate", &NSDate::timeIntervalSinceReferenceDateImpl>()
-      .method<"timeIntervalSince1970", &NSDate::timeIntervalSince1970Impl>()
-      .method<"timeIntervalSinceNow", &NSDate::timeIntervalSinceNowImpl>()
-      .method<"timeIntervalSinceDate:", &NSDate::timeIntervalSinceDateImpl>()
-      .method<"dateByAddingTimeInterval:", &NSDate::dateByAddingTimeIntervalImpl>()
-      .method<"isEqualToDate:", &NSDate::isEqualToDateImpl>()
-      .method<"compare:", &NSDate::compareImpl>()
-      .method<"description", &NSDate::descriptionImpl>()
-      .method<"isEqual:", &NSDate::isEqualImpl>()
-      .method<"hash", &NSDate::hashImpl>()
-      .method<"copy", &NSDate::copyImpl>();
-}

@@ -1,46 +1,42 @@
 #include "foundation/NSDictionary.h"
 
+#include "Internal.h"
 #include "foundation/DevicePaths.h"
 #include "foundation/NSException.h"
 #include "foundation/PropertyList.h"
-#include "Internal.h"
 
 using foundation::detail::allocAs;
 
-struct DictionaryAccess {
-  static NSDictionary::Entries& of(NSDictionary* d) { return d->entries_; }
-};
-
 namespace {
+NSString* textKey(NSObject* key) { return objc_cast<NSString>(key); }
+}  // namespace
 
-Ref<NSDictionary> makeIn(NSObject* cls, NSDictionary::Entries entries) {
+// ------------------------------------------------------------ NSDictionary
+
+OBJC_IMPLEMENT(NSDictionary, dictionary, dictionaryWithDictionary, dictionaryWithContentsOfFile, count, objectForKey,
+               allKeys, allValues, isEqualToDictionary, copy, mutableCopy, description, isEqual, hash)
+
+Ref<NSDictionary> NSDictionary::makeIn(Class cls, Entries entries) {
   for (const auto& [key, value] : entries)
     if (!value)
       NSException::raise(NSInvalidArgumentException, "*** dictionary: object cannot be nil (key: " + key + ")");
   Ref<NSDictionary> d = allocAs<NSDictionary>(cls);
-  DictionaryAccess::of(d.get()) = std::move(entries);
+  d->entries_ = std::move(entries);
   return d;
 }
 
-Ref<NSDictionary> classDictionary(NSObject* c, SEL) { return allocAs<NSDictionary>(c); }
-Ref<NSDictionary> classWithDictionary(NSObject* c, SEL, NSDictionary* other) {
-  return makeIn(c, other ? other->entries() : NSDictionary::Entries{});
+// Sent to NSMutableDictionary, the factories make mutable dictionaries.
+Ref<NSDictionary> NSDictionary::dictionaryImpl(Class c) { return allocAs<NSDictionary>(c); }
+Ref<NSDictionary> NSDictionary::dictionaryWithDictionaryImpl(Class c, NSDictionary* other) {
+  return makeIn(c, other ? other->entries() : Entries{});
 }
-Ref<NSDictionary> classWithContentsOfFile(NSObject* c, SEL, NSString* path) {
+Ref<NSDictionary> NSDictionary::dictionaryWithContentsOfFileImpl(Class c, NSString* path) {
   if (!path) return nullptr;
   auto value = foundation::plistFromFile(foundation::devicePath(path->utf8()));
   if (!value) return nullptr;
   auto* d = objc_cast<NSDictionary>(value->get());
   return d ? makeIn(c, d->entries()) : nullptr;
 }
-
-NSString* textKey(NSObject* key) { return objc_cast<NSString>(key); }
-
-}  // namespace
-
-// ------------------------------------------------------------ NSDictionary
-
-OBJC_IMPLEMENT_LEGACY(NSDictionary)
 
 Ref<NSDictionary> NSDictionary::make(Entries entries) { return makeIn(cls(), std::move(entries)); }
 
@@ -88,25 +84,10 @@ bool NSDictionary::isEqualImpl(NSObject* other) {
 Ref<NSDictionary> NSDictionary::copyImpl() { return Ref<NSDictionary>(this); }
 Ref<NSMutableDictionary> NSDictionary::mutableCopyImpl() { return NSMutableDictionary::make(entries_); }
 
-void NSDictionary::registerMethods(objc::ClassBuilder<NSDictionary>& b) {
-  b.classMethod<"dictionary", &classDictionary>()
-      .classMethod<"dictionaryWithDictionary:", &classWithDictionary>()
-      .classMethod<"dictionaryWithContentsOfFile:", &classWithContentsOfFile>()
-      .method<"count", &NSDictionary::countImpl>()
-      .method<"objectForKey:", &NSDictionary::objectForKeyImpl>()
-      .method<"allKeys", &NSDictionary::allKeysImpl>()
-      .method<"allValues", &NSDictionary::allValuesImpl>()
-      .method<"isEqualToDictionary:", &NSDictionary::isEqualToDictionaryImpl>()
-      .method<"description", &NSDictionary::descriptionImpl>()
-      .method<"isEqual:", &NSDictionary::isEqualImpl>()
-      .method<"hash", &NSDictionary::hashImpl>()
-      .method<"copy", &NSDictionary::copyImpl>()
-      .method<"mutableCopy", &NSDictionary::mutableCopyImpl>();
-}
-
 // ----------------------------------------------------- NSMutableDictionary
 
-OBJC_IMPLEMENT_LEGACY(NSMutableDictionary)
+OBJC_IMPLEMENT(NSMutableDictionary, setObjectForKey, removeObjectForKey, removeAllObjects, addEntriesFromDictionary,
+               copy)
 
 Ref<NSMutableDictionary> NSMutableDictionary::make(Entries entries) {
   return ref_cast<NSMutableDictionary>(makeIn(cls(), std::move(entries)));
@@ -114,7 +95,8 @@ Ref<NSMutableDictionary> NSMutableDictionary::make(Entries entries) {
 
 void NSMutableDictionary::setObjectForKeyImpl(NSObject* obj, NSObject* key) {
   NSString* k = textKey(key);
-  if (!k) NSException::raise(NSInvalidArgumentException, "*** -[NSMutableDictionary setObject:forKey:]: key is not text");
+  if (!k)
+    NSException::raise(NSInvalidArgumentException, "*** -[NSMutableDictionary setObject:forKey:]: key is not text");
   if (!obj)
     NSException::raise(NSInvalidArgumentException,
                        "*** -[NSMutableDictionary setObject:forKey:]: object cannot be nil (key: " + k->utf8() + ")");
@@ -141,11 +123,3 @@ void NSMutableDictionary::addEntriesFromDictionaryImpl(NSDictionary* other) {
 }
 
 Ref<NSDictionary> NSMutableDictionary::copyImpl() { return NSDictionary::make(entries_); }
-
-void NSMutableDictionary::registerMethods(objc::ClassBuilder<NSMutableDictionary>& b) {
-  b.method<"setObject:forKey:", &NSMutableDictionary::setObjectForKeyImpl>()
-      .method<"removeObjectForKey:", &NSMutableDictionary::removeObjectForKeyImpl>()
-      .method<"removeAllObjects", &NSMutableDictionary::removeAllObjectsImpl>()
-      .method<"addEntriesFromDictionary:", &NSMutableDictionary::addEntriesFromDictionaryImpl>()
-      .method<"copy", &NSMutableDictionary::copyImpl>();
-}

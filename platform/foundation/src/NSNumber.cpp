@@ -8,10 +8,12 @@
 
 #include "Internal.h"
 
-OBJC_IMPLEMENT_LEGACY(NSNumber)
+OBJC_IMPLEMENT(NSNumber, numberWithBool, numberWithInt, numberWithInteger, numberWithLongLong, numberWithDouble,
+               numberWithFloat, boolValue, intValue, integerValue, longLongValue, unsignedIntegerValue, doubleValue,
+               floatValue, stringValue, isEqualToNumber, compare, copy, description, isEqual, hash)
 
 struct NumberAccess {
-  static Ref<NSNumber> make(NSObject* cls, NSNumber::Kind kind, long long i, double d) {
+  static Ref<NSNumber> make(Class cls, NSNumber::Kind kind, long long i, double d) {
     Ref<NSNumber> n = foundation::detail::allocAs<NSNumber>(cls);
     n->kind_ = kind;
     n->i_ = i;
@@ -33,15 +35,18 @@ NSNumber* sharedBoolean(bool value) {
 NSNumber* const kCFBooleanTrue = foundation::detail::sharedBoolean(true);
 NSNumber* const kCFBooleanFalse = foundation::detail::sharedBoolean(false);
 
-namespace {
 using Kind = NSNumber::Kind;
 
-Ref<NSNumber> withBool(NSObject*, SEL, bool v) { return Ref<NSNumber>(foundation::detail::sharedBoolean(v)); }
-Ref<NSNumber> withInt(NSObject* c, SEL, int v) { return NumberAccess::make(c, Kind::Integer, v, 0); }
-Ref<NSNumber> withInteger(NSObject* c, SEL, long v) { return NumberAccess::make(c, Kind::Integer, v, 0); }
-Ref<NSNumber> withDouble(NSObject* c, SEL, double v) { return NumberAccess::make(c, Kind::Real, 0, v); }
-Ref<NSNumber> withFloat(NSObject* c, SEL, float v) { return NumberAccess::make(c, Kind::Real, 0, v); }
-}  // namespace
+Ref<NSNumber> NSNumber::numberWithBoolImpl(Class, bool v) {
+  return Ref<NSNumber>(foundation::detail::sharedBoolean(v));
+}
+Ref<NSNumber> NSNumber::numberWithIntImpl(Class c, int v) { return NumberAccess::make(c, Kind::Integer, v, 0); }
+Ref<NSNumber> NSNumber::numberWithIntegerImpl(Class c, long v) { return NumberAccess::make(c, Kind::Integer, v, 0); }
+Ref<NSNumber> NSNumber::numberWithLongLongImpl(Class c, long long v) {
+  return NumberAccess::make(c, Kind::Integer, v, 0);
+}
+Ref<NSNumber> NSNumber::numberWithDoubleImpl(Class c, double v) { return NumberAccess::make(c, Kind::Real, 0, v); }
+Ref<NSNumber> NSNumber::numberWithFloatImpl(Class c, float v) { return NumberAccess::make(c, Kind::Real, 0, v); }
 
 Ref<NSNumber> NSNumber::makeInteger(long long v) { return NumberAccess::make(cls(), Kind::Integer, v, 0); }
 Ref<NSNumber> NSNumber::makeReal(double v) { return NumberAccess::make(cls(), Kind::Real, 0, v); }
@@ -91,27 +96,4 @@ unsigned long NSNumber::hashImpl() {
   if (std::isfinite(d_) && d_ == std::trunc(d_) && std::fabs(d_) < 9.2e18)
     return std::hash<long long>{}(static_cast<long long>(d_));
   return std::hash<std::uint64_t>{}(std::bit_cast<std::uint64_t>(d_));
-}
-
-void NSNumber::registerMethods(objc::ClassBuilder<NSNumber>& b) {
-  b.classMethod<"numberWithBool:", &withBool>()
-      .classMethod<"numberWithInt:", &withInt>()
-      .classMethod<"numberWithInteger:", &withInteger>()
-      .classMethod<"numberWithLongLong:", &withInteger>()
-      .classMethod<"numberWithDouble:", &withDouble>()
-      .classMethod<"numberWithFloat:", &withFloat>()
-      .method<"boolValue", &NSNumber::boolValueImpl>()
-      .method<"intValue", &NSNumber::intValueImpl>()
-      .method<"integerValue", &NSNumber::integerValueImpl>()
-      .method<"longLongValue", &NSNumber::longLongValueImpl>()
-      .method<"unsignedIntegerValue", &NSNumber::unsignedIntegerValueImpl>()
-      .method<"doubleValue", &NSNumber::doubleValueImpl>()
-      .method<"floatValue", &NSNumber::floatValueImpl>()
-      .method<"stringValue", &NSNumber::stringValueImpl>()
-      .method<"description", &NSNumber::descriptionImpl>()
-      .method<"isEqualToNumber:", &NSNumber::isEqualToNumberImpl>()
-      .method<"compare:", &NSNumber::compareImpl>()
-      .method<"isEqual:", &NSNumber::isEqualImpl>()
-      .method<"hash", &NSNumber::hashImpl>()
-      .method<"copy", &NSNumber::copyImpl>();
 }

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <functional>
 
+#include "Internal.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSException.h"
-#include "Internal.h"
 
 namespace foundation {
 
@@ -78,52 +78,65 @@ int saturatingInt(long long v) {
 
 FormatText::FormatText(const NSString* s) : text(s ? std::string_view(s->utf8()) : std::string_view("(null)")) {}
 
-std::string describe(NSObject* obj) {
+std::string describe(objc::Borrowed<NSObject> borrowed) {
+  NSObject* obj = borrowed.get();
   if (!obj) return "(null)";
-  Ref<NSString> d = ref_cast<NSString>(objc::send<Ref<NSObject>(), "description">(obj));
+  Ref<NSObject> d = obj->description();
   // A description that is not text is a fault of its class; fall back to the default.
-  if (!d || !objc_opt_isKindOfClass(d.get(), NSString::cls())) return obj->defaultDescription();
-  return d->utf8();
+  auto* text = objc_cast<NSString>(d.get());
+  return text ? text->utf8() : obj->defaultDescription();
 }
 
 }  // namespace foundation
 
 // ------------------------------------------------- description on the root
 
+// Foundation gives every object and every class a description, as the
+// device's root class does. Instance and class method share the selector, so
+// they are two categories.
 namespace {
 
-Ref<NSString> rootDescription(NSObject* self, SEL) { return NSString::make(self->defaultDescription()); }
-Ref<NSString> rootClassDescription(NSObject* self, SEL) {
-  return NSString::make(class_getName(static_cast<Class>(self)));
-}
+struct NSObject_Description {
+  OBJC_CATEGORY(NSObject_Description, NSObject)
+  OBJC_CATEGORY_METHOD(description, "description", Ref<NSString>())
 
-// Foundation gives every object a description, as the device's root class does.
-[[maybe_unused]] const bool rootDescriptionAdded = [] {
-  Class root = NSObject::cls();
-  class_addMethod(object_getClass(root), objc::sel<"description">(), objc::method<&rootClassDescription>(),
-                  objc::typesFor<Ref<NSObject>()>());
-  class_addMethod(root, objc::sel<"description">(), objc::method<&rootDescription>(),
-                  objc::typesFor<Ref<NSObject>()>());
-  return true;
-}();
+ private:
+  static Ref<NSString> descriptionImpl(NSObject* self) { return NSString::make(self->defaultDescription()); }
+};
+
+struct NSObject_ClassDescription {
+  OBJC_CATEGORY(NSObject_ClassDescription, NSObject)
+  OBJC_CATEGORY_CLASS_METHOD(description, "description", Ref<NSString>())
+
+ private:
+  static Ref<NSString> descriptionImpl(Class self) { return NSString::make(class_getName(self)); }
+};
 
 }  // namespace
+
+OBJC_IMPLEMENT_CATEGORY(NSObject_Description, description)
+OBJC_IMPLEMENT_CATEGORY(NSObject_ClassDescription, description)
 
 using foundation::detail::allocAs;
 using foundation::detail::textOf;
 
 // ---------------------------------------------------------------- NSString
 
-OBJC_IMPLEMENT_LEGACY(NSString)
+OBJC_IMPLEMENT(NSString, string, stringWithUTF8String, stringWithString, UTF8String, length, isEqualToString, hasPrefix,
+               hasSuffix, containsString, stringByAppendingString, stringByAppendingPathComponent,
+               stringByReplacingOccurrencesOfStringWithString, componentsSeparatedByString, uppercaseString,
+               lowercaseString, boolValue, intValue, integerValue, longLongValue, doubleValue, floatValue, copy,
+               mutableCopy, description, isEqual, hash)
 
-Ref<NSString> NSString::stringClassImpl(NSObject* cls, SEL) { return allocAs<NSString>(cls); }
-Ref<NSString> NSString::stringWithUTF8StringImpl(NSObject* cls, SEL, const char* text) {
+// Sent to a subclass, the factories make an instance of that subclass.
+Ref<NSString> NSString::stringImpl(Class cls) { return allocAs<NSString>(cls); }
+Ref<NSString> NSString::stringWithUTF8StringImpl(Class cls, const char* text) {
   if (!text) return nullptr;
   Ref<NSString> s = allocAs<NSString>(cls);
   s->text_.assign(text);
   return s;
 }
-Ref<NSString> NSString::stringWithStringImpl(NSObject* cls, SEL, NSString* other) {
+Ref<NSString> NSString::stringWithStringImpl(Class cls, NSString* other) {
   Ref<NSString> s = allocAs<NSString>(cls);
   s->text_.assign(textOf(other));
   return s;
@@ -151,9 +164,7 @@ bool NSString::containsStringImpl(NSString* s) {
   return s && !s->text_.empty() && text_.find(s->text_) != std::string::npos;
 }
 
-Ref<NSString> NSString::stringByAppendingStringImpl(NSString* s) {
-  return make(text_ + std::string(textOf(s)));
-}
+Ref<NSString> NSString::stringByAppendingStringImpl(NSString* s) { return make(text_ + std::string(textOf(s))); }
 
 Ref<NSString> NSString::stringByAppendingPathComponentImpl(NSString* s) {
   std::string_view right = textOf(s);
@@ -225,39 +236,9 @@ unsigned long NSString::hashImpl() { return std::hash<std::string_view>{}(text_)
 Ref<NSString> NSString::copyImpl() { return Ref<NSString>(this); }
 Ref<NSMutableString> NSString::mutableCopyImpl() { return NSMutableString::make(text_); }
 
-void NSString::registerMethods(objc::ClassBuilder<NSString>& b) {
-  b.classMethod<"string", &NSString::stringClassImpl>()
-      .classMethod<"stringWithUTF8String:", &NSString::stringWithUTF8StringImpl>()
-      .classMethod<"stringWithString:", &NSString::stringWithStringImpl>()
-      .method<"UTF8String", &NSString::UTF8StringImpl>()
-      .method<"length", &NSString::lengthImpl>()
-      .method<"isEqualToString:", &NSString::isEqualToStringImpl>()
-      .method<"hasPrefix:", &NSString::hasPrefixImpl>()
-      .method<"hasSuffix:", &NSString::hasSuffixImpl>()
-      .method<"containsString:", &NSString::containsStringImpl>()
-      .method<"stringByAppendingString:", &NSString::stringByAppendingStringImpl>()
-      .method<"stringByAppendingPathComponent:", &NSString::stringByAppendingPathComponentImpl>()
-      .method<"stringByReplacingOccurrencesOfString:withString:",
-              &NSString::stringByReplacingOccurrencesOfStringWithStringImpl>()
-      .method<"componentsSeparatedByString:", &NSString::componentsSeparatedByStringImpl>()
-      .method<"uppercaseString", &NSString::uppercaseStringImpl>()
-      .method<"lowercaseString", &NSString::lowercaseStringImpl>()
-      .method<"boolValue", &NSString::boolValueImpl>()
-      .method<"intValue", &NSString::intValueImpl>()
-      .method<"integerValue", &NSString::integerValueImpl>()
-      .method<"longLongValue", &NSString::longLongValueImpl>()
-      .method<"doubleValue", &NSString::doubleValueImpl>()
-      .method<"floatValue", &NSString::floatValueImpl>()
-      .method<"description", &NSString::descriptionImpl>()
-      .method<"isEqual:", &NSString::isEqualImpl>()
-      .method<"hash", &NSString::hashImpl>()
-      .method<"copy", &NSString::copyImpl>()
-      .method<"mutableCopy", &NSString::mutableCopyImpl>();
-}
-
 // --------------------------------------------------------- NSMutableString
 
-OBJC_IMPLEMENT_LEGACY(NSMutableString)
+OBJC_IMPLEMENT(NSMutableString, appendString, setString, copy)
 
 Ref<NSMutableString> NSMutableString::make(std::string_view text) {
   Ref<NSMutableString> s = allocAs<NSMutableString>(cls());
@@ -271,9 +252,3 @@ void NSMutableString::setStringImpl(NSString* s) {
   text_.assign(v.begin(), v.end());
 }
 Ref<NSString> NSMutableString::copyImpl() { return NSString::make(text_); }
-
-void NSMutableString::registerMethods(objc::ClassBuilder<NSMutableString>& b) {
-  b.method<"appendString:", &NSMutableString::appendStringImpl>()
-      .method<"setString:", &NSMutableString::setStringImpl>()
-      .method<"copy", &NSMutableString::copyImpl>();
-}

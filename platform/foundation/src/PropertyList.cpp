@@ -18,6 +18,7 @@
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNumber.h"
 #include "foundation/Utf8.h"
+#include "foundation/UniqueFd.h"
 
 namespace foundation {
 
@@ -210,34 +211,28 @@ Result<Ref<NSObject>> plistFromBytes(std::string_view bytes) {
 }
 
 Result<Ref<NSObject>> plistFromFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Error{path + ": " + std::strerror(errno)};
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd) return Error{path + ": " + std::strerror(errno)};
   std::string bytes;
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+  if (::fstat(fd.get(), &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
   char buf[16384];
   for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
+    ssize_t n = ::read(fd.get(), buf, sizeof buf);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      int e = errno;
-      ::close(fd);
-      return Error{path + ": " + std::strerror(e)};
-    }
+    if (n < 0) return Error{path + ": " + std::strerror(errno)};
     if (n == 0) break;
     bytes.append(buf, static_cast<std::size_t>(n));
-    if (bytes.size() > UINT32_MAX) {
-      ::close(fd);
-      return Error{path + ": too large for a property list"};
-    }
+    if (bytes.size() > UINT32_MAX) return Error{path + ": too large for a property list"};
   }
-  ::close(fd);
+  fd.reset();
   auto value = plistFromBytes(bytes);
   if (!value) return Error{path + ": " + value.error()};
   return value;
 }
 
-Result<std::string> plistToBytes(NSObject* value, PlistFormat format) {
+Result<std::string> plistToBytes(objc::Borrowed<NSObject> borrowed, PlistFormat format) {
+  NSObject* value = borrowed.get();
   Encoder enc;
   plist_t root = enc.encode(value, 0);
   if (!root) return Error{enc.error};
@@ -258,26 +253,28 @@ Result<std::string> plistToBytes(NSObject* value, PlistFormat format) {
   return bytes;
 }
 
-Status writePlistFile(const std::string& path, NSObject* value, PlistFormat format) {
+Status writePlistFile(const std::string& path, objc::Borrowed<NSObject> borrowed, PlistFormat format) {
+  NSObject* value = borrowed.get();
   auto bytes = plistToBytes(value, format);
   if (!bytes) return Error{bytes.error()};
   std::string tmp = path + ".tmp-" + std::to_string(::getpid());
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
-  if (fd < 0) return Error{tmp + ": " + std::strerror(errno)};
+  UniqueFd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644));
+  if (!fd) return Error{tmp + ": " + std::strerror(errno)};
   const std::string& b = bytes.value();
   for (std::size_t done = 0; done < b.size();) {
-    ssize_t n = ::write(fd, b.data() + done, b.size() - done);
+    ssize_t n = ::write(fd.get(), b.data() + done, b.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       int e = errno;
-      ::close(fd);
+      fd.reset();
       ::unlink(tmp.c_str());
       return Error{tmp + ": " + std::strerror(e)};
     }
     done += static_cast<std::size_t>(n);
   }
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
+  if (::fsync(fd.get()) != 0 || fd.close() != 0) {
     int e = errno;
+    fd.reset();
     ::unlink(tmp.c_str());
     return Error{tmp + ": " + std::strerror(e)};
   }
@@ -289,7 +286,8 @@ Status writePlistFile(const std::string& path, NSObject* value, PlistFormat form
   return Done{};
 }
 
-bool isPropertyList(NSObject* value) {
+bool isPropertyList(objc::Borrowed<NSObject> borrowed) {
+  NSObject* value = borrowed.get();
   Encoder enc;
   plist_t root = enc.encode(value, 0);
   if (!root) return false;
@@ -297,7 +295,8 @@ bool isPropertyList(NSObject* value) {
   return true;
 }
 
-Ref<NSObject> immutableDeepCopy(NSObject* value) {
+Ref<NSObject> immutableDeepCopy(objc::Borrowed<NSObject> borrowed) {
+  NSObject* value = borrowed.get();
   if (auto* a = objc_cast<NSArray>(value)) {
     NSArray::Items items;
     items.reserve(a->items().size());

@@ -1,8 +1,8 @@
 #include <asio.hpp>
 
 #include <pthread.h>
-#include <sys/uio.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -59,12 +59,13 @@ class DarwinCenter {
            CFNotificationSuspensionBehavior behaviour) {
     std::lock_guard lock(mutex_);
     if (listenFd_ < 0) {
-      std::string error;
-      listenFd_ = notify::detail::openListener(listenPath_, error);
-      if (listenFd_ < 0) {
-        logLine("cannot observe %s: %s", name.c_str(), error.c_str());
+      auto listener = notify::detail::openListener();
+      if (!listener) {
+        logLine("cannot observe %s: %s", name.c_str(), listener.error().c_str());
         return;
       }
+      listenPath_ = std::move(listener->path);
+      listenFd_ = listener->fd.release();  // the main loop's descriptor owns it from here
       owner_ = ::getpid();
       // Posts that come before the main loop runs wait in the sockets.
       asio::post(dispatch::mainContext(), [this, fd = listenFd_] { startListening(fd); });
@@ -92,9 +93,8 @@ class DarwinCenter {
     // Callbacks run on the main thread only, so there the one that may be
     // running is the caller's own and waiting for it would never end.
     if (!dispatch::isMainThread()) {
-      idle_.wait(lock, [&] {
-        return std::all_of(removed.begin(), removed.end(), [](auto& r) { return r->inFlight == 0; });
-      });
+      idle_.wait(lock,
+                 [&] { return std::all_of(removed.begin(), removed.end(), [](auto& r) { return r->inFlight == 0; }); });
     }
   }
 
@@ -272,8 +272,8 @@ std::uint64_t notify::receivedPostCount() noexcept {
 }
 
 void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer,
-                                     CFNotificationCallback callback, CFNotificationName name,
-                                     const void*, CFNotificationSuspensionBehavior behaviour) noexcept {
+                                     CFNotificationCallback callback, CFNotificationName name, const void*,
+                                     CFNotificationSuspensionBehavior behaviour) noexcept {
   if (!isDarwin(center, "CFNotificationCenterAddObserver")) return;
   if (!notify::isValidName(name)) {
     logLine("CFNotificationCenterAddObserver: refused an invalid name");
@@ -296,8 +296,8 @@ void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void*
   }
 }
 
-void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const void* observer,
-                                        CFNotificationName name, const void*) noexcept {
+void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const void* observer, CFNotificationName name,
+                                        const void*) noexcept {
   if (!isDarwin(center, "CFNotificationCenterRemoveObserver")) return;
   try {
     DarwinCenter::current()->remove(observer, name ? std::optional<std::string_view>(name) : std::nullopt);
@@ -310,8 +310,8 @@ void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center, con
   CFNotificationCenterRemoveObserver(center, observer, nullptr, nullptr);
 }
 
-void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFNotificationName name,
-                                          const void*, CFDictionaryRef, bool) noexcept {
+void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFNotificationName name, const void*,
+                                          CFDictionaryRef, bool) noexcept {
   if (!isDarwin(center, "CFNotificationCenterPostNotification")) return;
   if (notify_post(name) == NOTIFY_STATUS_INVALID_NAME)
     logLine("CFNotificationCenterPostNotification: refused an invalid name");

@@ -1,5 +1,7 @@
 #include "transport.h"
 
+#include "foundation/Utf8.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -27,6 +29,7 @@ namespace notify::detail {
 
 namespace {
 
+using foundation::UniqueFd;
 using Clock = std::chrono::steady_clock;
 
 constexpr std::string_view kSuffix = ".sock";
@@ -41,8 +44,7 @@ bool isListenerName(std::string_view n) {
   if (dash == 0 || dash == std::string_view::npos || n.size() - dash - 1 != 16) return false;
   for (std::size_t i = 0; i < n.size(); ++i) {
     char c = n[i];
-    bool ok = i < dash ? (c >= '0' && c <= '9')
-                       : i == dash || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+    bool ok = i < dash ? (c >= '0' && c <= '9') : i == dash || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
     if (!ok) return false;
   }
   return true;
@@ -50,8 +52,7 @@ bool isListenerName(std::string_view n) {
 
 // A socket path longer than sun_path is reached through the folder's
 // descriptor instead, which keeps any device root usable.
-bool socketAddress(int dirFd, const std::string& folder, std::string_view entry, sockaddr_un& addr,
-                   socklen_t& len) {
+bool socketAddress(int dirFd, const std::string& folder, std::string_view entry, sockaddr_un& addr, socklen_t& len) {
   std::memset(&addr, 0, sizeof addr);
   addr.sun_family = AF_UNIX;
   std::string path = folder + "/" + std::string(entry);
@@ -67,35 +68,28 @@ bool socketAddress(int dirFd, const std::string& folder, std::string_view entry,
   return true;
 }
 
-bool makeFolders(const std::string& folder, std::string& error) {
+foundation::Status makeFolders(const std::string& folder) {
   for (std::size_t pos = 1; pos <= folder.size(); ++pos) {
     if (pos != folder.size() && folder[pos] != '/') continue;
     std::string part = folder.substr(0, pos);
     mode_t mode = pos == folder.size() ? 0700 : 0755;
-    if (::mkdir(part.c_str(), mode) != 0 && errno != EEXIST) {
-      error = "cannot create " + part + ": " + std::strerror(errno);
-      return false;
-    }
+    if (::mkdir(part.c_str(), mode) != 0 && errno != EEXIST)
+      return foundation::Error{"cannot create " + part + ": " + std::strerror(errno)};
   }
   struct stat st {};
-  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    error = folder + " is not a folder";
-    return false;
-  }
-  return true;
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return foundation::Error{folder + " is not a folder"};
+  return foundation::Done{};
 }
 
 const std::uint64_t* mapGeneration(const std::string& folder, bool create) {
   std::string path = folder + "/" + kGenerationFile;
-  int fd = create ? ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)
-                  : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+  UniqueFd fd(create ? ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)
+                     : ::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd) return nullptr;
   struct stat st {};
-  bool sized = ::fstat(fd, &st) == 0 &&
-               (st.st_size >= 8 || (create && ::ftruncate(fd, 8) == 0));
-  void* p = sized ? ::mmap(nullptr, 8, create ? PROT_READ | PROT_WRITE : PROT_READ, MAP_SHARED, fd, 0)
-                  : MAP_FAILED;
-  ::close(fd);
+  bool sized = ::fstat(fd.get(), &st) == 0 && (st.st_size >= 8 || (create && ::ftruncate(fd.get(), 8) == 0));
+  void* p =
+      sized ? ::mmap(nullptr, 8, create ? PROT_READ | PROT_WRITE : PROT_READ, MAP_SHARED, fd.get(), 0) : MAP_FAILED;
   return p == MAP_FAILED ? nullptr : static_cast<const std::uint64_t*>(p);
 }
 
@@ -134,7 +128,7 @@ class Poster {
     packet[0] = static_cast<char>(kWireVersion);
     std::memcpy(packet + 1, name.data(), name.size());
     for (std::size_t i = 0; i < peers_.size();) {
-      if (::send(peers_[i].fd, packet, 1 + name.size(), MSG_DONTWAIT | MSG_NOSIGNAL) >= 0) {
+      if (::send(peers_[i].fd.get(), packet, 1 + name.size(), MSG_DONTWAIT | MSG_NOSIGNAL) >= 0) {
         ++i;
         continue;
       }
@@ -149,7 +143,6 @@ class Poster {
         ::unlink((folder_ + "/" + peers_[i].entry).c_str());
       else
         logLine("cannot post to %s: %s", peers_[i].entry.c_str(), std::strerror(err));
-      ::close(peers_[i].fd);
       peers_.erase(peers_.begin() + static_cast<std::ptrdiff_t>(i));
     }
     return NOTIFY_STATUS_OK;
@@ -158,11 +151,10 @@ class Poster {
  private:
   struct Peer {
     std::string entry;
-    int fd;
+    UniqueFd fd;
   };
 
   void reset(const std::string& folder) {
-    for (auto& p : peers_) ::close(p.fd);
     peers_.clear();
     if (generation_) ::munmap(const_cast<std::uint64_t*>(generation_), 8);
     generation_ = nullptr;
@@ -186,34 +178,31 @@ class Poster {
       if (!isListenerName(e->d_name)) continue;
       auto known = std::find_if(peers_.begin(), peers_.end(), [&](const Peer& p) { return p.entry == e->d_name; });
       if (known != peers_.end()) {
-        kept.push_back(*known);
-        known->fd = -1;
+        kept.push_back({known->entry, std::move(known->fd)});
         continue;
       }
-      if (int fd = connectTo(dirFd, e->d_name); fd >= 0) kept.push_back({e->d_name, fd});
+      if (UniqueFd fd = connectTo(dirFd, e->d_name)) kept.push_back({e->d_name, std::move(fd)});
     }
     ::closedir(dir);
-    for (auto& p : peers_)
-      if (p.fd >= 0) ::close(p.fd);  // its listener is gone
-    peers_ = std::move(kept);
+    peers_ = std::move(kept);  // closes the connections whose listener is gone
     return NOTIFY_STATUS_OK;
   }
 
-  int connectTo(int dirFd, const char* entry) {
+  UniqueFd connectTo(int dirFd, const char* entry) {
     sockaddr_un addr;
     socklen_t len;
     if (!socketAddress(dirFd, folder_, entry, addr, len)) {
       logLine("cannot address %s in %s", entry, folder_.c_str());
-      return -1;
+      return {};
     }
-    int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
+    UniqueFd fd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!fd) {
       logLine("cannot open a socket to post: %s", std::strerror(errno));
-      return -1;
+      return {};
     }
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), len) == 0) return fd;
+    if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&addr), len) == 0) return fd;
     int err = errno;
-    ::close(fd);
+    fd.reset();
     if (err == ECONNREFUSED) {
       ::unlinkat(dirFd, entry, 0);  // its process is gone
     } else if (err == EAGAIN) {
@@ -222,7 +211,7 @@ class Poster {
     } else if (err != ENOENT) {
       logLine("cannot reach %s: %s", entry, std::strerror(err));
     }
-    return -1;
+    return {};
   }
 
   std::mutex mutex_;
@@ -245,100 +234,61 @@ void logLine(const char* format, ...) {
 }
 
 bool isValidName(std::string_view s) noexcept {
-  if (s.empty() || s.size() > kMaxNameLength) return false;
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  const auto* end = p + s.size();
-  while (p < end) {
-    unsigned c = *p++;
-    if (c < 0x80) {
-      if (c == 0) return false;
-      continue;
-    }
-    int more;
-    unsigned cp, min;
-    if ((c & 0xE0) == 0xC0) {
-      more = 1, cp = c & 0x1F, min = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-      more = 2, cp = c & 0x0F, min = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-      more = 3, cp = c & 0x07, min = 0x10000;
-    } else {
-      return false;
-    }
-    if (end - p < more) return false;
-    for (int i = 0; i < more; ++i) {
-      unsigned k = *p++;
-      if ((k & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (k & 0x3F);
-    }
-    // Overlong forms, UTF-16 surrogates and values past Unicode are not UTF-8.
-    if (cp < min || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return false;
-  }
-  return true;
+  if (s.empty() || s.size() > kMaxNameLength || s.find('\0') != std::string_view::npos) return false;
+  return foundation::isWellFormedUtf8(s);
 }
 
-bool notifyFolder(std::string& folder, std::string& error) {
+foundation::Result<std::string> notifyFolder() {
   std::string root;
   if (const char* env = std::getenv("CORVALLO_DEVICE_ROOT"); env && *env) {
     root = env;
   } else if (const char* home = std::getenv("HOME"); home && *home) {
     root = std::string(home) + "/.local/share/corvallo/device";
   } else {
-    error = "neither CORVALLO_DEVICE_ROOT nor HOME is set";
-    return false;
+    return foundation::Error{"neither CORVALLO_DEVICE_ROOT nor HOME is set"};
   }
-  if (root.front() != '/') {
-    error = "device root \"" + root + "\" is not an absolute path";
-    return false;
-  }
+  if (root.front() != '/') return foundation::Error{"device root \"" + root + "\" is not an absolute path"};
   while (root.size() > 1 && root.back() == '/') root.pop_back();
-  folder = root + "/var/run/notify";
-  return true;
+  return root + "/var/run/notify";
 }
 
 std::uint32_t broadcast(std::string_view name) noexcept {
   try {
-    std::string folder, error;
-    if (!notifyFolder(folder, error)) {
-      logLine("cannot post %.*s: %s", static_cast<int>(name.size()), name.data(), error.c_str());
+    auto folder = notifyFolder();
+    if (!folder) {
+      logLine("cannot post %.*s: %s", static_cast<int>(name.size()), name.data(), folder.error().c_str());
       return NOTIFY_STATUS_FAILED;
     }
     // Never destroyed: posts may come from threads still running at exit.
     static Poster* poster = new Poster();
-    return poster->post(folder, name);
+    return poster->post(folder.value(), name);
   } catch (const std::exception& e) {
     logLine("cannot post: %s", e.what());
     return NOTIFY_STATUS_FAILED;
   }
 }
 
-int openListener(std::string& path, std::string& error) {
-  std::string folder;
-  if (!notifyFolder(folder, error) || !makeFolders(folder, error)) return -1;
+foundation::Result<Listener> openListener() {
+  auto found = notifyFolder();
+  if (!found) return foundation::Error{found.error()};
+  const std::string& folder = found.value();
+  if (auto made = makeFolders(folder); !made) return foundation::Error{made.error()};
 
   std::random_device random;
   char entry[64];
-  std::snprintf(entry, sizeof entry, "%ld-%08x%08x.sock", static_cast<long>(::getpid()), random(),
-                random());
+  std::snprintf(entry, sizeof entry, "%ld-%08x%08x.sock", static_cast<long>(::getpid()), random(), random());
 
-  int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (fd < 0) {
-    error = std::string("cannot open a socket: ") + std::strerror(errno);
-    return -1;
-  }
-  int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  UniqueFd fd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+  if (!fd) return foundation::Error{std::string("cannot open a socket: ") + std::strerror(errno)};
+  UniqueFd dirFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   sockaddr_un addr;
   socklen_t len;
-  bool ok = socketAddress(dirFd, folder, entry, addr, len) &&
-            ::bind(fd, reinterpret_cast<const sockaddr*>(&addr), len) == 0 && ::listen(fd, SOMAXCONN) == 0;
+  bool ok = socketAddress(dirFd.get(), folder, entry, addr, len) &&
+            ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&addr), len) == 0 && ::listen(fd.get(), SOMAXCONN) == 0;
   int err = errno;
-  if (dirFd >= 0) ::close(dirFd);
-  if (!ok) {
-    ::close(fd);
-    error = "cannot listen on " + folder + "/" + entry + ": " + std::strerror(err);
-    return -1;
-  }
-  path = folder + "/" + entry;
+  dirFd.reset();
+  if (!ok) return foundation::Error{"cannot listen on " + folder + "/" + entry + ": " + std::strerror(err)};
+  std::string path = folder + "/" + entry;
 
   // Without the announcement, posters that already looked would not see it
   // until their next periodic look.
@@ -349,7 +299,7 @@ int openListener(std::string& path, std::string& error) {
     std::atomic_ref<std::uint64_t>(*const_cast<std::uint64_t*>(generation)).fetch_add(1, std::memory_order_acq_rel);
     ::munmap(const_cast<std::uint64_t*>(generation), 8);
   }
-  return fd;
+  return Listener{std::move(fd), std::move(path)};
 }
 
 }  // namespace notify::detail

@@ -9,6 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/Result.h"
+#include "foundation/UniqueFd.h"
+
 namespace notify::detail {
 
 void logLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -18,16 +21,19 @@ bool isValidName(std::string_view name) noexcept;
 // First byte of every message, so stray traffic is told apart.
 inline constexpr unsigned char kWireVersion = 1;
 
-// "<device root>/var/run/notify". False, with a reason, when the device root
-// cannot be determined.
-bool notifyFolder(std::string& folder, std::string& error);
+// "<device root>/var/run/notify", or why the device root cannot be determined.
+foundation::Result<std::string> notifyFolder();
 
 // Sends a post of `name` to every listener in the folder, without blocking;
 // listeners whose process has gone are removed.
 std::uint32_t broadcast(std::string_view name) noexcept;
 
-// Opens this process's listener (non-blocking) and announces it. Returns the
-// descriptor, or -1 with a reason.
-int openListener(std::string& path, std::string& error);
+struct Listener {
+  foundation::UniqueFd fd;  // non-blocking
+  std::string path;
+};
+
+// Opens this process's listener and announces it.
+foundation::Result<Listener> openListener();
 
 }  // namespace notify::detail

@@ -98,7 +98,7 @@ std::string format(std::string_view fmt, const A&... args) {
 }
 
 // What %@ prints: the object's `description`, "(null)" for nothing.
-std::string describe(NSObject* obj);
+std::string describe(objc::Borrowed<NSObject> obj);
 
 // A format given as a C string, a C++ string or an NSString.
 struct FormatText {
@@ -107,8 +107,8 @@ struct FormatText {
   FormatText(const std::string& s) : text(s) {}
   FormatText(const NSString* s);
   template <class T>
-    requires std::is_convertible_v<T*, const NSString*>
-  FormatText(const Ref<T>& s) : FormatText(static_cast<const NSString*>(s.get())) {}
+  requires std::is_convertible_v<T*, const NSString*> FormatText(const Ref<T>& s)
+      : FormatText(static_cast<const NSString*>(s.get())) {}
   std::string_view text;
 };
 

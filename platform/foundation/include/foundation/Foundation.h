@@ -14,3 +14,4 @@
 #include "foundation/NSUserDefaults.h"
 #include "foundation/PropertyList.h"
 #include "foundation/Result.h"
+#include "foundation/UniqueFd.h"

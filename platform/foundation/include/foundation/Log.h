@@ -59,7 +59,7 @@ void resetLogTypesFromEnvironment();
 struct LogRecord {
   enum class Source { NSLog, OSLog };
   Source source;
-  os_log_type_t type;  // OS_LOG_TYPE_DEFAULT for NSLog
+  os_log_type_t type;     // OS_LOG_TYPE_DEFAULT for NSLog
   std::string subsystem;  // empty for NSLog and the default log
   std::string category;
   std::string message;  // the formatted text alone
@@ -110,11 +110,11 @@ void NSLog(foundation::FormatText fmt, const A&... args) {
 }
 
 // As on the device, the arguments are not evaluated when the level is off.
-#define os_log_with_type(log, type, fmt, ...)                                               \
-  do {                                                                                      \
-    os_log_t corvallo_log_ = (log);                                                         \
-    os_log_type_t corvallo_type_ = (type);                                                  \
-    if (os_log_type_enabled(corvallo_log_, corvallo_type_))                                 \
+#define os_log_with_type(log, type, fmt, ...)                                                 \
+  do {                                                                                        \
+    os_log_t corvallo_log_ = (log);                                                           \
+    os_log_type_t corvallo_type_ = (type);                                                    \
+    if (os_log_type_enabled(corvallo_log_, corvallo_type_))                                   \
       ::foundation::osLogEmit(corvallo_log_, corvallo_type_, fmt __VA_OPT__(, ) __VA_ARGS__); \
   } while (0)
 #define os_log(log, fmt, ...) os_log_with_type(log, OS_LOG_TYPE_DEFAULT, fmt __VA_OPT__(, ) __VA_ARGS__)

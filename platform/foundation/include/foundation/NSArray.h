@@ -16,36 +16,32 @@ inline constexpr unsigned long NSNotFound = static_cast<unsigned long>(LONG_MAX)
 
 class NSArray : public NSObject {
   OBJC_CLASS(NSArray, NSObject)
+  OBJC_CLASS_METHOD(array, "array", Ref<NSArray>())
+  OBJC_CLASS_METHOD(arrayWithArray, "arrayWithArray:", Ref<NSArray>(NSArray*))
+  OBJC_CLASS_METHOD(arrayWithObject, "arrayWithObject:", Ref<NSArray>(NSObject*))
+  // Nothing (nil) if the file is missing or not an array property list.
+  OBJC_CLASS_METHOD(arrayWithContentsOfFile, "arrayWithContentsOfFile:", Ref<NSArray>(NSString*))
+  OBJC_METHOD(count, "count", unsigned long())
+  // Raises NSRangeException past the end.
+  OBJC_METHOD(objectAtIndex, "objectAtIndex:", Ref<NSObject>(unsigned long))
+  OBJC_METHOD(firstObject, "firstObject", Ref<NSObject>())
+  OBJC_METHOD(lastObject, "lastObject", Ref<NSObject>())
+  OBJC_METHOD(containsObject, "containsObject:", bool(NSObject*))
+  OBJC_METHOD(indexOfObject, "indexOfObject:", unsigned long(NSObject*))
+  OBJC_METHOD(isEqualToArray, "isEqualToArray:", bool(NSArray*))
+  OBJC_METHOD(componentsJoinedByString, "componentsJoinedByString:", Ref<NSString>(NSString*))
+  OBJC_METHOD(copy, "copy", Ref<NSArray>())
+  OBJC_METHOD(mutableCopy, "mutableCopy", Ref<NSMutableArray>())
+  OBJC_OVERRIDE(description)
+  OBJC_OVERRIDE(isEqual)
+  OBJC_OVERRIDE(hash)
+
  public:
   using Items = std::vector<Ref<NSObject>>;
 
-  static Ref<NSArray> array() { return ref_cast<NSArray>(objc::send<Ref<NSObject>(), "array">(cls())); }
-  static Ref<NSArray> arrayWithArray(NSArray* other) {
-    return ref_cast<NSArray>(objc::send<Ref<NSObject>(id), "arrayWithArray:">(cls(), other));
-  }
-  static Ref<NSArray> arrayWithObject(NSObject* obj) {
-    return ref_cast<NSArray>(objc::send<Ref<NSObject>(id), "arrayWithObject:">(cls(), obj));
-  }
-  // Nothing (nil) if the file is missing or not an array property list.
-  static Ref<NSArray> arrayWithContentsOfFile(NSString* path) {
-    return ref_cast<NSArray>(objc::send<Ref<NSObject>(id), "arrayWithContentsOfFile:">(cls(), path));
-  }
   // C++ conveniences, not messages. Raise on a null element.
   static Ref<NSArray> make(Items items);
   static Ref<NSArray> of(std::initializer_list<Ref<NSObject>> items) { return make(Items(items)); }
-
-  unsigned long count() { return objc::send<unsigned long(), "count">(this); }
-  // Raises NSRangeException past the end.
-  Ref<NSObject> objectAtIndex(unsigned long i) { return objc::send<Ref<NSObject>(unsigned long), "objectAtIndex:">(this, i); }
-  Ref<NSObject> firstObject() { return objc::send<Ref<NSObject>(), "firstObject">(this); }
-  Ref<NSObject> lastObject() { return objc::send<Ref<NSObject>(), "lastObject">(this); }
-  bool containsObject(NSObject* obj) { return objc::send<bool(id), "containsObject:">(this, obj); }
-  unsigned long indexOfObject(NSObject* obj) { return objc::send<unsigned long(id), "indexOfObject:">(this, obj); }
-  bool isEqualToArray(NSArray* other) { return objc::send<bool(id), "isEqualToArray:">(this, other); }
-  inline Ref<NSString> componentsJoinedByString(NSString* separator);
-  inline Ref<NSString> description();
-  Ref<NSArray> copy() { return ref_cast<NSArray>(objc::send<Ref<NSObject>(), "copy">(this)); }
-  inline Ref<NSMutableArray> mutableCopy();
 
   // Fast enumeration: reads the elements directly, without a message each.
   const Items& items() const noexcept { return items_; }
@@ -53,10 +49,15 @@ class NSArray : public NSObject {
   Items::const_iterator end() const noexcept { return items_.end(); }
 
  protected:
-  friend struct ArrayAccess;
+  // An instance of `cls` (NSArray or a subclass) holding `items`.
+  static Ref<NSArray> makeIn(Class cls, Items items);
   Items items_;
 
  private:
+  static Ref<NSArray> arrayImpl(Class self);
+  static Ref<NSArray> arrayWithArrayImpl(Class self, NSArray* other);
+  static Ref<NSArray> arrayWithObjectImpl(Class self, NSObject* obj);
+  static Ref<NSArray> arrayWithContentsOfFileImpl(Class self, NSString* path);
   unsigned long countImpl() { return items_.size(); }
   Ref<NSObject> objectAtIndexImpl(unsigned long i);
   Ref<NSObject> firstObjectImpl() { return items_.empty() ? nullptr : items_.front(); }
@@ -74,33 +75,22 @@ class NSArray : public NSObject {
 
 class NSMutableArray : public NSArray {
   OBJC_CLASS(NSMutableArray, NSArray)
- public:
-  static Ref<NSMutableArray> array() {
-    return ref_cast<NSMutableArray>(objc::send<Ref<NSObject>(), "array">(cls()));
-  }
-  static Ref<NSMutableArray> arrayWithArray(NSArray* other) {
-    return ref_cast<NSMutableArray>(objc::send<Ref<NSObject>(id), "arrayWithArray:">(cls(), other));
-  }
-  static Ref<NSMutableArray> arrayWithObject(NSObject* obj) {
-    return ref_cast<NSMutableArray>(objc::send<Ref<NSObject>(id), "arrayWithObject:">(cls(), obj));
-  }
-  static Ref<NSMutableArray> arrayWithContentsOfFile(NSString* path) {
-    return ref_cast<NSMutableArray>(objc::send<Ref<NSObject>(id), "arrayWithContentsOfFile:">(cls(), path));
-  }
-  static Ref<NSMutableArray> make(Items items);
+  OBJC_INHERITED_CLASS_METHOD(array)
+  OBJC_INHERITED_CLASS_METHOD(arrayWithArray)
+  OBJC_INHERITED_CLASS_METHOD(arrayWithObject)
+  OBJC_INHERITED_CLASS_METHOD(arrayWithContentsOfFile)
+  OBJC_METHOD(addObject, "addObject:", void(NSObject*))
+  OBJC_METHOD(addObjectsFromArray, "addObjectsFromArray:", void(NSArray*))
+  OBJC_METHOD(insertObjectAtIndex, "insertObject:atIndex:", void(NSObject*, unsigned long))
+  OBJC_METHOD(replaceObjectAtIndexWithObject, "replaceObjectAtIndex:withObject:", void(unsigned long, NSObject*))
+  OBJC_METHOD(removeObjectAtIndex, "removeObjectAtIndex:", void(unsigned long))
+  OBJC_METHOD(removeObject, "removeObject:", void(NSObject*))
+  OBJC_METHOD(removeLastObject, "removeLastObject", void())
+  OBJC_METHOD(removeAllObjects, "removeAllObjects", void())
+  OBJC_OVERRIDE(copy)
 
-  void addObject(NSObject* obj) { objc::send<void(id), "addObject:">(this, obj); }
-  void addObjectsFromArray(NSArray* other) { objc::send<void(id), "addObjectsFromArray:">(this, other); }
-  void insertObjectAtIndex(NSObject* obj, unsigned long i) {
-    objc::send<void(id, unsigned long), "insertObject:atIndex:">(this, obj, i);
-  }
-  void replaceObjectAtIndexWithObject(unsigned long i, NSObject* obj) {
-    objc::send<void(unsigned long, id), "replaceObjectAtIndex:withObject:">(this, i, obj);
-  }
-  void removeObjectAtIndex(unsigned long i) { objc::send<void(unsigned long), "removeObjectAtIndex:">(this, i); }
-  void removeObject(NSObject* obj) { objc::send<void(id), "removeObject:">(this, obj); }
-  void removeLastObject() { objc::send<void(), "removeLastObject">(this); }
-  void removeAllObjects() { objc::send<void(), "removeAllObjects">(this); }
+ public:
+  static Ref<NSMutableArray> make(Items items);
 
  private:
   void addObjectImpl(NSObject* obj);
@@ -115,13 +105,3 @@ class NSMutableArray : public NSArray {
 };
 
 #include "foundation/NSString.h"
-
-inline Ref<NSString> NSArray::componentsJoinedByString(NSString* separator) {
-  return ref_cast<NSString>(objc::send<Ref<NSObject>(id), "componentsJoinedByString:">(this, separator));
-}
-inline Ref<NSString> NSArray::description() {
-  return ref_cast<NSString>(objc::send<Ref<NSObject>(), "description">(this));
-}
-inline Ref<NSMutableArray> NSArray::mutableCopy() {
-  return ref_cast<NSMutableArray>(objc::send<Ref<NSObject>(), "mutableCopy">(this));
-}

@@ -10,23 +10,26 @@
 
 class NSData : public NSObject {
   OBJC_CLASS(NSData, NSObject)
- public:
-  static Ref<NSData> data() { return ref_cast<NSData>(objc::send<Ref<NSObject>(), "data">(cls())); }
-  static Ref<NSData> dataWithBytesLength(const void* bytes, unsigned long length) {
-    return ref_cast<NSData>(objc::send<Ref<NSObject>(const void*, unsigned long), "dataWithBytes:length:">(
-        cls(), bytes, length));
-  }
-  static Ref<NSData> make(std::span<const std::uint8_t> bytes);
-
-  unsigned long length() { return objc::send<unsigned long(), "length">(this); }
-  const void* bytes() { return objc::send<const void*(), "bytes">(this); }
-  bool isEqualToData(NSData* other) { return objc::send<bool(id), "isEqualToData:">(this, other); }
+  OBJC_CLASS_METHOD(data, "data", Ref<NSData>())
+  OBJC_CLASS_METHOD(dataWithBytesLength, "dataWithBytes:length:", Ref<NSData>(const void*, unsigned long))
+  OBJC_METHOD(length, "length", unsigned long())
+  OBJC_METHOD(bytes, "bytes", const void*())
+  OBJC_METHOD(isEqualToData, "isEqualToData:", bool(NSData*))
+  OBJC_METHOD(copy, "copy", Ref<NSData>())
   // "<0a0b0c0d 0e>", the old-style property-list form.
-  Ref<NSString> description() { return ref_cast<NSString>(objc::send<Ref<NSObject>(), "description">(this)); }
+  OBJC_OVERRIDE(description)
+  OBJC_OVERRIDE(isEqual)
+  OBJC_OVERRIDE(hash)
+
+ public:
+  // A C++ convenience, not a message.
+  static Ref<NSData> make(std::span<const std::uint8_t> bytes);
 
   std::span<const std::uint8_t> span() const noexcept { return bytes_; }
 
  private:
+  static Ref<NSData> dataImpl(Class self);
+  static Ref<NSData> dataWithBytesLengthImpl(Class self, const void* bytes, unsigned long length);
   unsigned long lengthImpl() { return bytes_.size(); }
   const void* bytesImpl() { return bytes_.data(); }
   bool isEqualToDataImpl(NSData* other);
@@ -35,6 +38,6 @@ class NSData : public NSObject {
   unsigned long hashImpl();
   Ref<NSData> copyImpl() { return Ref<NSData>(this); }
 
-  friend struct DataAccess;
+  static Ref<NSData> makeIn(Class cls, const void* bytes, unsigned long length);
   std::vector<std::uint8_t> bytes_;
 };

@@ -9,38 +9,34 @@ inline constexpr NSTimeInterval NSTimeIntervalSince1970 = 978307200.0;
 
 class NSDate : public NSObject {
   OBJC_CLASS(NSDate, NSObject)
- public:
-  static Ref<NSDate> date() { return ref_cast<NSDate>(objc::send<Ref<NSObject>(), "date">(cls())); }
-  static Ref<NSDate> dateWithTimeIntervalSinceNow(NSTimeInterval t) {
-    return ref_cast<NSDate>(objc::send<Ref<NSObject>(double), "dateWithTimeIntervalSinceNow:">(cls(), t));
-  }
-  static Ref<NSDate> dateWithTimeIntervalSinceReferenceDate(NSTimeInterval t) {
-    return ref_cast<NSDate>(objc::send<Ref<NSObject>(double), "dateWithTimeIntervalSinceReferenceDate:">(cls(), t));
-  }
-  static Ref<NSDate> dateWithTimeIntervalSince1970(NSTimeInterval t) {
-    return ref_cast<NSDate>(objc::send<Ref<NSObject>(double), "dateWithTimeIntervalSince1970:">(cls(), t));
-  }
-
-  NSTimeInterval timeIntervalSinceReferenceDate() {
-    return objc::send<double(), "timeIntervalSinceReferenceDate">(this);
-  }
-  NSTimeInterval timeIntervalSince1970() { return objc::send<double(), "timeIntervalSince1970">(this); }
-  NSTimeInterval timeIntervalSinceNow() { return objc::send<double(), "timeIntervalSinceNow">(this); }
-  NSTimeInterval timeIntervalSinceDate(NSDate* other) {
-    return objc::send<double(id), "timeIntervalSinceDate:">(this, other);
-  }
-  Ref<NSDate> dateByAddingTimeInterval(NSTimeInterval t) {
-    return ref_cast<NSDate>(objc::send<Ref<NSObject>(double), "dateByAddingTimeInterval:">(this, t));
-  }
-  bool isEqualToDate(NSDate* other) { return objc::send<bool(id), "isEqualToDate:">(this, other); }
-  long compare(NSDate* other) { return objc::send<long(id), "compare:">(this, other); }
+  OBJC_CLASS_METHOD(date, "date", Ref<NSDate>())
+  OBJC_CLASS_METHOD(dateWithTimeIntervalSinceNow, "dateWithTimeIntervalSinceNow:", Ref<NSDate>(double))
+  OBJC_CLASS_METHOD(dateWithTimeIntervalSinceReferenceDate,
+                    "dateWithTimeIntervalSinceReferenceDate:", Ref<NSDate>(double))
+  OBJC_CLASS_METHOD(dateWithTimeIntervalSince1970, "dateWithTimeIntervalSince1970:", Ref<NSDate>(double))
+  OBJC_METHOD(timeIntervalSinceReferenceDate, "timeIntervalSinceReferenceDate", double())
+  OBJC_METHOD(timeIntervalSince1970, "timeIntervalSince1970", double())
+  OBJC_METHOD(timeIntervalSinceNow, "timeIntervalSinceNow", double())
+  OBJC_METHOD(timeIntervalSinceDate, "timeIntervalSinceDate:", double(NSDate*))
+  OBJC_METHOD(dateByAddingTimeInterval, "dateByAddingTimeInterval:", Ref<NSDate>(double))
+  OBJC_METHOD(isEqualToDate, "isEqualToDate:", bool(NSDate*))
+  OBJC_METHOD(compare, "compare:", long(NSDate*))
+  OBJC_METHOD(copy, "copy", Ref<NSDate>())
   // "2026-12-09 03:27:06 +0000"
-  Ref<NSString> description() { return ref_cast<NSString>(objc::send<Ref<NSObject>(), "description">(this)); }
+  OBJC_OVERRIDE(description)
+  OBJC_OVERRIDE(isEqual)
+  OBJC_OVERRIDE(hash)
 
+ public:
+  // A C++ convenience, not a message.
   static Ref<NSDate> make(NSTimeInterval sinceReferenceDate);
   NSTimeInterval storage() const noexcept { return t_; }
 
  private:
+  static Ref<NSDate> dateImpl(Class self);
+  static Ref<NSDate> dateWithTimeIntervalSinceNowImpl(Class self, double t);
+  static Ref<NSDate> dateWithTimeIntervalSinceReferenceDateImpl(Class self, double t);
+  static Ref<NSDate> dateWithTimeIntervalSince1970Impl(Class self, double t);
   double timeIntervalSinceReferenceDateImpl() { return t_; }
   double timeIntervalSince1970Impl() { return t_ + NSTimeIntervalSince1970; }
   double timeIntervalSinceNowImpl();
@@ -53,8 +49,8 @@ class NSDate : public NSObject {
   unsigned long hashImpl();
   Ref<NSDate> copyImpl() { return Ref<NSDate>(this); }
 
-  friend struct DateAccess;
-  double t_;
+  static Ref<NSDate> makeIn(Class cls, double t);
+  double t_ = 0.0;
 };
 
 namespace foundation {

@@ -16,37 +16,35 @@ class NSMutableDictionary;
 
 class NSDictionary : public NSObject {
   OBJC_CLASS(NSDictionary, NSObject)
+  OBJC_CLASS_METHOD(dictionary, "dictionary", Ref<NSDictionary>())
+  OBJC_CLASS_METHOD(dictionaryWithDictionary, "dictionaryWithDictionary:", Ref<NSDictionary>(NSDictionary*))
+  // Nothing (nil) if the file is missing or not a dictionary property list.
+  OBJC_CLASS_METHOD(dictionaryWithContentsOfFile, "dictionaryWithContentsOfFile:", Ref<NSDictionary>(NSString*))
+  OBJC_METHOD(count, "count", unsigned long())
+  // Nothing for a missing key or a key that is not text.
+  OBJC_METHOD(objectForKey, "objectForKey:", Ref<NSObject>(NSObject*))
+  OBJC_METHOD(allKeys, "allKeys", Ref<NSArray>())
+  OBJC_METHOD(allValues, "allValues", Ref<NSArray>())
+  OBJC_METHOD(isEqualToDictionary, "isEqualToDictionary:", bool(NSDictionary*))
+  OBJC_METHOD(copy, "copy", Ref<NSDictionary>())
+  OBJC_METHOD(mutableCopy, "mutableCopy", Ref<NSMutableDictionary>())
+  OBJC_OVERRIDE(description)
+  OBJC_OVERRIDE(isEqual)
+  OBJC_OVERRIDE(hash)
+
  public:
   using Entries = std::map<std::string, Ref<NSObject>, std::less<>>;
 
-  static Ref<NSDictionary> dictionary() {
-    return ref_cast<NSDictionary>(objc::send<Ref<NSObject>(), "dictionary">(cls()));
-  }
-  static Ref<NSDictionary> dictionaryWithDictionary(NSDictionary* other) {
-    return ref_cast<NSDictionary>(objc::send<Ref<NSObject>(id), "dictionaryWithDictionary:">(cls(), other));
-  }
-  // Nothing (nil) if the file is missing or not a dictionary property list.
-  static Ref<NSDictionary> dictionaryWithContentsOfFile(NSString* path) {
-    return ref_cast<NSDictionary>(objc::send<Ref<NSObject>(id), "dictionaryWithContentsOfFile:">(cls(), path));
-  }
   // C++ conveniences, not messages. Raise on a null value.
   static Ref<NSDictionary> make(Entries entries);
   static Ref<NSDictionary> of(std::initializer_list<std::pair<const std::string, Ref<NSObject>>> entries) {
     return make(Entries(entries));
   }
-
-  unsigned long count() { return objc::send<unsigned long(), "count">(this); }
-  // Nothing for a missing key or a key that is not text.
-  Ref<NSObject> objectForKey(NSObject* key) { return objc::send<Ref<NSObject>(id), "objectForKey:">(this, key); }
-  Ref<NSObject> objectForKey(std::string_view key) { return objectForKey(NSString::make(key)); }
-  Ref<NSArray> allKeys() { return ref_cast<NSArray>(objc::send<Ref<NSObject>(), "allKeys">(this)); }
-  Ref<NSArray> allValues() { return ref_cast<NSArray>(objc::send<Ref<NSObject>(), "allValues">(this)); }
-  bool isEqualToDictionary(NSDictionary* other) {
-    return objc::send<bool(id), "isEqualToDictionary:">(this, other);
+  // objectForKey: with a C++ text key.
+  template <foundation::TextLike K>
+  Ref<NSObject> objectForKey(K&& key) {
+    return objectForKey(NSString::make(std::string_view(key)));
   }
-  Ref<NSString> description() { return ref_cast<NSString>(objc::send<Ref<NSObject>(), "description">(this)); }
-  Ref<NSDictionary> copy() { return ref_cast<NSDictionary>(objc::send<Ref<NSObject>(), "copy">(this)); }
-  inline Ref<NSMutableDictionary> mutableCopy();
 
   // Direct reads, without a message: for enumeration and the plist writer.
   const Entries& entries() const noexcept { return entries_; }
@@ -56,10 +54,14 @@ class NSDictionary : public NSObject {
   }
 
  protected:
-  friend struct DictionaryAccess;
+  // An instance of `cls` (NSDictionary or a subclass) holding `entries`.
+  static Ref<NSDictionary> makeIn(Class cls, Entries entries);
   Entries entries_;
 
  private:
+  static Ref<NSDictionary> dictionaryImpl(Class self);
+  static Ref<NSDictionary> dictionaryWithDictionaryImpl(Class self, NSDictionary* other);
+  static Ref<NSDictionary> dictionaryWithContentsOfFileImpl(Class self, NSString* path);
   unsigned long countImpl() { return entries_.size(); }
   Ref<NSObject> objectForKeyImpl(NSObject* key);
   Ref<NSArray> allKeysImpl();
@@ -74,26 +76,27 @@ class NSDictionary : public NSObject {
 
 class NSMutableDictionary : public NSDictionary {
   OBJC_CLASS(NSMutableDictionary, NSDictionary)
+  OBJC_INHERITED_CLASS_METHOD(dictionary)
+  OBJC_INHERITED_CLASS_METHOD(dictionaryWithDictionary)
+  OBJC_INHERITED_CLASS_METHOD(dictionaryWithContentsOfFile)
+  // Raises NSInvalidArgumentException for a null value or a key that is not text.
+  OBJC_METHOD(setObjectForKey, "setObject:forKey:", void(NSObject*, NSObject*))
+  OBJC_METHOD(removeObjectForKey, "removeObjectForKey:", void(NSObject*))
+  OBJC_METHOD(removeAllObjects, "removeAllObjects", void())
+  OBJC_METHOD(addEntriesFromDictionary, "addEntriesFromDictionary:", void(NSDictionary*))
+  OBJC_OVERRIDE(copy)
+
  public:
-  static Ref<NSMutableDictionary> dictionary() {
-    return ref_cast<NSMutableDictionary>(objc::send<Ref<NSObject>(), "dictionary">(cls()));
-  }
-  static Ref<NSMutableDictionary> dictionaryWithDictionary(NSDictionary* other) {
-    return ref_cast<NSMutableDictionary>(objc::send<Ref<NSObject>(id), "dictionaryWithDictionary:">(cls(), other));
-  }
-  static Ref<NSMutableDictionary> dictionaryWithContentsOfFile(NSString* path) {
-    return ref_cast<NSMutableDictionary>(objc::send<Ref<NSObject>(id), "dictionaryWithContentsOfFile:">(cls(), path));
-  }
   static Ref<NSMutableDictionary> make(Entries entries);
 
-  // Raises NSInvalidArgumentException for a null value or a key that is not text.
-  void setObjectForKey(NSObject* obj, NSObject* key) { objc::send<void(id, id), "setObject:forKey:">(this, obj, key); }
-  void setObjectForKey(NSObject* obj, std::string_view key) { setObjectForKey(obj, NSString::make(key)); }
-  void removeObjectForKey(NSObject* key) { objc::send<void(id), "removeObjectForKey:">(this, key); }
-  void removeObjectForKey(std::string_view key) { removeObjectForKey(NSString::make(key)); }
-  void removeAllObjects() { objc::send<void(), "removeAllObjects">(this); }
-  void addEntriesFromDictionary(NSDictionary* other) {
-    objc::send<void(id), "addEntriesFromDictionary:">(this, other);
+  // The messages with a C++ text key.
+  template <class V, foundation::TextLike K>
+  void setObjectForKey(V&& obj, K&& key) {
+    setObjectForKey(std::forward<V>(obj), NSString::make(std::string_view(key)));
+  }
+  template <foundation::TextLike K>
+  void removeObjectForKey(K&& key) {
+    removeObjectForKey(NSString::make(std::string_view(key)));
   }
 
  private:
@@ -103,7 +106,3 @@ class NSMutableDictionary : public NSDictionary {
   void addEntriesFromDictionaryImpl(NSDictionary* other);
   Ref<NSDictionary> copyImpl();
 };
-
-inline Ref<NSMutableDictionary> NSDictionary::mutableCopy() {
-  return ref_cast<NSMutableDictionary>(objc::send<Ref<NSObject>(), "mutableCopy">(this));
-}

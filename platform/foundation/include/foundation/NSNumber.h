@@ -9,42 +9,32 @@
 
 class NSNumber : public NSObject {
   OBJC_CLASS(NSNumber, NSObject)
+  // Booleans are the two shared objects kCFBooleanTrue and kCFBooleanFalse.
+  OBJC_CLASS_METHOD(numberWithBool, "numberWithBool:", Ref<NSNumber>(bool))
+  OBJC_CLASS_METHOD(numberWithInt, "numberWithInt:", Ref<NSNumber>(int))
+  OBJC_CLASS_METHOD(numberWithInteger, "numberWithInteger:", Ref<NSNumber>(long))
+  OBJC_CLASS_METHOD(numberWithLongLong, "numberWithLongLong:", Ref<NSNumber>(long long))
+  OBJC_CLASS_METHOD(numberWithDouble, "numberWithDouble:", Ref<NSNumber>(double))
+  OBJC_CLASS_METHOD(numberWithFloat, "numberWithFloat:", Ref<NSNumber>(float))
+  OBJC_METHOD(boolValue, "boolValue", bool())
+  // Reals are truncated toward zero and saturate at the type's limits.
+  OBJC_METHOD(intValue, "intValue", int())
+  OBJC_METHOD(integerValue, "integerValue", long())
+  OBJC_METHOD(longLongValue, "longLongValue", long long())
+  OBJC_METHOD(unsignedIntegerValue, "unsignedIntegerValue", unsigned long())
+  OBJC_METHOD(doubleValue, "doubleValue", double())
+  OBJC_METHOD(floatValue, "floatValue", float())
+  OBJC_METHOD(stringValue, "stringValue", Ref<NSString>())
+  OBJC_METHOD(isEqualToNumber, "isEqualToNumber:", bool(NSNumber*))
+  // -1, 0 or 1 (NSOrderedAscending, NSOrderedSame, NSOrderedDescending).
+  OBJC_METHOD(compare, "compare:", long(NSNumber*))
+  OBJC_METHOD(copy, "copy", Ref<NSNumber>())
+  OBJC_OVERRIDE(description)
+  OBJC_OVERRIDE(isEqual)
+  OBJC_OVERRIDE(hash)
+
  public:
   enum class Kind : unsigned char { Integer, Real, Boolean };
-
-  // Booleans are the two shared objects kCFBooleanTrue and kCFBooleanFalse.
-  static Ref<NSNumber> numberWithBool(bool v) {
-    return ref_cast<NSNumber>(objc::send<Ref<NSObject>(bool), "numberWithBool:">(cls(), v));
-  }
-  static Ref<NSNumber> numberWithInt(int v) {
-    return ref_cast<NSNumber>(objc::send<Ref<NSObject>(int), "numberWithInt:">(cls(), v));
-  }
-  static Ref<NSNumber> numberWithInteger(long v) {
-    return ref_cast<NSNumber>(objc::send<Ref<NSObject>(long), "numberWithInteger:">(cls(), v));
-  }
-  static Ref<NSNumber> numberWithLongLong(long long v) {
-    return ref_cast<NSNumber>(objc::send<Ref<NSObject>(long long), "numberWithLongLong:">(cls(), v));
-  }
-  static Ref<NSNumber> numberWithDouble(double v) {
-    return ref_cast<NSNumber>(objc::send<Ref<NSObject>(double), "numberWithDouble:">(cls(), v));
-  }
-  static Ref<NSNumber> numberWithFloat(float v) {
-    return ref_cast<NSNumber>(objc::send<Ref<NSObject>(float), "numberWithFloat:">(cls(), v));
-  }
-
-  bool boolValue() { return objc::send<bool(), "boolValue">(this); }
-  // Reals are truncated toward zero and saturate at the type's limits.
-  int intValue() { return objc::send<int(), "intValue">(this); }
-  long integerValue() { return objc::send<long(), "integerValue">(this); }
-  long long longLongValue() { return objc::send<long long(), "longLongValue">(this); }
-  unsigned long unsignedIntegerValue() { return objc::send<unsigned long(), "unsignedIntegerValue">(this); }
-  double doubleValue() { return objc::send<double(), "doubleValue">(this); }
-  float floatValue() { return objc::send<float(), "floatValue">(this); }
-  Ref<NSString> stringValue() { return ref_cast<NSString>(objc::send<Ref<NSObject>(), "stringValue">(this)); }
-  Ref<NSString> description() { return ref_cast<NSString>(objc::send<Ref<NSObject>(), "description">(this)); }
-  bool isEqualToNumber(NSNumber* other) { return objc::send<bool(id), "isEqualToNumber:">(this, other); }
-  // -1, 0 or 1 (NSOrderedAscending, NSOrderedSame, NSOrderedDescending).
-  long compare(NSNumber* other) { return objc::send<long(id), "compare:">(this, other); }
 
   // Direct reads for writers that must keep the kind (the plist writer).
   Kind kind() const noexcept { return kind_; }
@@ -58,6 +48,12 @@ class NSNumber : public NSObject {
 
  private:
   friend struct NumberAccess;
+  static Ref<NSNumber> numberWithBoolImpl(Class self, bool v);
+  static Ref<NSNumber> numberWithIntImpl(Class self, int v);
+  static Ref<NSNumber> numberWithIntegerImpl(Class self, long v);
+  static Ref<NSNumber> numberWithLongLongImpl(Class self, long long v);
+  static Ref<NSNumber> numberWithDoubleImpl(Class self, double v);
+  static Ref<NSNumber> numberWithFloatImpl(Class self, float v);
   bool boolValueImpl();
   int intValueImpl();
   long integerValueImpl();
@@ -73,9 +69,9 @@ class NSNumber : public NSObject {
   unsigned long hashImpl();
   Ref<NSNumber> copyImpl() { return Ref<NSNumber>(this); }
 
-  Kind kind_;
-  long long i_;  // Integer and Boolean
-  double d_;     // Real
+  Kind kind_ = Kind::Integer;
+  long long i_ = 0;  // Integer and Boolean
+  double d_ = 0.0;   // Real
 };
 
 // The platform's boolean constants: two shared numbers of the boolean kind,

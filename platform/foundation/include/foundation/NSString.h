@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "foundation/Format.h"
 #include "objc/define.h"
@@ -10,19 +11,51 @@
 class NSArray;
 class NSMutableString;
 
+namespace foundation {
+// A C++ text argument for the conveniences that take a key or text where the
+// message takes an NSString; nothing (nullptr) goes to the message.
+template <class T>
+concept TextLike =
+    std::is_convertible_v<T, std::string_view> && !std::is_same_v<std::remove_cvref_t<T>, std::nullptr_t>;
+}  // namespace foundation
+
 class NSString : public NSObject {
   OBJC_CLASS(NSString, NSObject)
+  OBJC_CLASS_METHOD(string, "string", Ref<NSString>())
+  OBJC_CLASS_METHOD(stringWithUTF8String, "stringWithUTF8String:", Ref<NSString>(const char*))
+  OBJC_CLASS_METHOD(stringWithString, "stringWithString:", Ref<NSString>(NSString*))
+  OBJC_METHOD(UTF8String, "UTF8String", const char*())
+  // In UTF-16 code units, as on the device.
+  OBJC_METHOD(length, "length", unsigned long())
+  OBJC_METHOD(isEqualToString, "isEqualToString:", bool(NSString*))
+  OBJC_METHOD(hasPrefix, "hasPrefix:", bool(NSString*))
+  OBJC_METHOD(hasSuffix, "hasSuffix:", bool(NSString*))
+  OBJC_METHOD(containsString, "containsString:", bool(NSString*))
+  OBJC_METHOD(stringByAppendingString, "stringByAppendingString:", Ref<NSString>(NSString*))
+  // Joins with exactly one slash between the parts.
+  OBJC_METHOD(stringByAppendingPathComponent, "stringByAppendingPathComponent:", Ref<NSString>(NSString*))
+  OBJC_METHOD(stringByReplacingOccurrencesOfStringWithString,
+              "stringByReplacingOccurrencesOfString:withString:", Ref<NSString>(NSString*, NSString*))
+  OBJC_METHOD(componentsSeparatedByString, "componentsSeparatedByString:", Ref<NSArray>(NSString*))
+  OBJC_METHOD(uppercaseString, "uppercaseString", Ref<NSString>())
+  OBJC_METHOD(lowercaseString, "lowercaseString", Ref<NSString>())
+  // Number reading as on the device: leading white space, a sign, then the
+  // longest number; 0 when there is none.
+  OBJC_METHOD(boolValue, "boolValue", bool())
+  OBJC_METHOD(intValue, "intValue", int())
+  OBJC_METHOD(integerValue, "integerValue", long())
+  OBJC_METHOD(longLongValue, "longLongValue", long long())
+  OBJC_METHOD(doubleValue, "doubleValue", double())
+  OBJC_METHOD(floatValue, "floatValue", float())
+  OBJC_METHOD(copy, "copy", Ref<NSString>())
+  OBJC_METHOD(mutableCopy, "mutableCopy", Ref<NSMutableString>())
+  OBJC_OVERRIDE(description)
+  OBJC_OVERRIDE(isEqual)
+  OBJC_OVERRIDE(hash)
+
  public:
   // C++ conveniences: an object of this class holding `text`. Not a message.
   static Ref<NSString> make(std::string_view text);
-
-  static Ref<NSString> string() { return ref_cast<NSString>(objc::send<Ref<NSObject>(), "string">(cls())); }
-  static Ref<NSString> stringWithUTF8String(const char* text) {
-    return ref_cast<NSString>(objc::send<Ref<NSObject>(const char*), "stringWithUTF8String:">(cls(), text));
-  }
-  static Ref<NSString> stringWithString(NSString* other) {
-    return ref_cast<NSString>(objc::send<Ref<NSObject>(id), "stringWithString:">(cls(), other));
-  }
   // Variadic, so a C++ function rather than a message; see foundation/Format.h.
   template <class... A>
   static Ref<NSString> stringWithFormat(foundation::FormatText fmt, const A&... args) {
@@ -32,48 +65,13 @@ class NSString : public NSObject {
   // The stored text, read directly: the C++ face of UTF8String.
   const std::string& utf8() const noexcept { return text_; }
 
-  const char* UTF8String() { return objc::send<const char*(), "UTF8String">(this); }
-  // In UTF-16 code units, as on the device.
-  unsigned long length() { return objc::send<unsigned long(), "length">(this); }
-  bool isEqualToString(NSString* other) { return objc::send<bool(id), "isEqualToString:">(this, other); }
-  bool hasPrefix(NSString* s) { return objc::send<bool(id), "hasPrefix:">(this, s); }
-  bool hasSuffix(NSString* s) { return objc::send<bool(id), "hasSuffix:">(this, s); }
-  bool containsString(NSString* s) { return objc::send<bool(id), "containsString:">(this, s); }
-  Ref<NSString> stringByAppendingString(NSString* s) {
-    return ref_cast<NSString>(objc::send<Ref<NSObject>(id), "stringByAppendingString:">(this, s));
-  }
-  // Joins with exactly one slash between the parts.
-  Ref<NSString> stringByAppendingPathComponent(NSString* s) {
-    return ref_cast<NSString>(objc::send<Ref<NSObject>(id), "stringByAppendingPathComponent:">(this, s));
-  }
-  Ref<NSString> stringByReplacingOccurrencesOfStringWithString(NSString* target, NSString* replacement) {
-    return ref_cast<NSString>(objc::send<Ref<NSObject>(id, id), "stringByReplacingOccurrencesOfString:withString:">(
-        this, target, replacement));
-  }
-  inline Ref<NSArray> componentsSeparatedByString(NSString* separator);
-  Ref<NSString> uppercaseString() { return ref_cast<NSString>(objc::send<Ref<NSObject>(), "uppercaseString">(this)); }
-  Ref<NSString> lowercaseString() { return ref_cast<NSString>(objc::send<Ref<NSObject>(), "lowercaseString">(this)); }
-
-  // Number reading as on the device: leading white space, a sign, then the
-  // longest number; 0 when there is none.
-  bool boolValue() { return objc::send<bool(), "boolValue">(this); }
-  int intValue() { return objc::send<int(), "intValue">(this); }
-  long integerValue() { return objc::send<long(), "integerValue">(this); }
-  long long longLongValue() { return objc::send<long long(), "longLongValue">(this); }
-  double doubleValue() { return objc::send<double(), "doubleValue">(this); }
-  float floatValue() { return objc::send<float(), "floatValue">(this); }
-
-  Ref<NSString> description() { return ref_cast<NSString>(objc::send<Ref<NSObject>(), "description">(this)); }
-  Ref<NSString> copy() { return ref_cast<NSString>(objc::send<Ref<NSObject>(), "copy">(this)); }
-  inline Ref<NSMutableString> mutableCopy();
-
  protected:
   std::string text_;
 
  private:
-  static Ref<NSString> stringClassImpl(NSObject* cls, SEL);
-  static Ref<NSString> stringWithUTF8StringImpl(NSObject* cls, SEL, const char* text);
-  static Ref<NSString> stringWithStringImpl(NSObject* cls, SEL, NSString* other);
+  static Ref<NSString> stringImpl(Class self);
+  static Ref<NSString> stringWithUTF8StringImpl(Class self, const char* text);
+  static Ref<NSString> stringWithStringImpl(Class self, NSString* other);
   const char* UTF8StringImpl() { return text_.c_str(); }
   unsigned long lengthImpl();
   bool isEqualToStringImpl(NSString* other);
@@ -101,20 +99,16 @@ class NSString : public NSObject {
 
 class NSMutableString : public NSString {
   OBJC_CLASS(NSMutableString, NSString)
+  OBJC_INHERITED_CLASS_METHOD(string)
+  OBJC_INHERITED_CLASS_METHOD(stringWithUTF8String)
+  OBJC_INHERITED_CLASS_METHOD(stringWithString)
+  OBJC_METHOD(appendString, "appendString:", void(NSString*))
+  OBJC_METHOD(setString, "setString:", void(NSString*))
+  OBJC_OVERRIDE(copy)
+
  public:
-  static Ref<NSMutableString> string() {
-    return ref_cast<NSMutableString>(objc::send<Ref<NSObject>(), "string">(cls()));
-  }
-  static Ref<NSMutableString> stringWithUTF8String(const char* text) {
-    return ref_cast<NSMutableString>(objc::send<Ref<NSObject>(const char*), "stringWithUTF8String:">(cls(), text));
-  }
-  static Ref<NSMutableString> stringWithString(NSString* other) {
-    return ref_cast<NSMutableString>(objc::send<Ref<NSObject>(id), "stringWithString:">(cls(), other));
-  }
   static Ref<NSMutableString> make(std::string_view text);
 
-  void appendString(NSString* s) { objc::send<void(id), "appendString:">(this, s); }
-  void setString(NSString* s) { objc::send<void(id), "setString:">(this, s); }
   template <class... A>
   void appendFormat(foundation::FormatText fmt, const A&... args) {
     appendString(NSString::make(foundation::format(fmt.text, args...)));
@@ -143,10 +137,3 @@ int saturatingInt(long long v);
 }  // namespace foundation
 
 #include "foundation/NSArray.h"
-
-inline Ref<NSArray> NSString::componentsSeparatedByString(NSString* separator) {
-  return ref_cast<NSArray>(objc::send<Ref<NSObject>(id), "componentsSeparatedByString:">(this, separator));
-}
-inline Ref<NSMutableString> NSString::mutableCopy() {
-  return ref_cast<NSMutableString>(objc::send<Ref<NSObject>(), "mutableCopy">(this));
-}

@@ -27,33 +27,24 @@
 
 class NSUserDefaults : public NSObject {
   OBJC_CLASS(NSUserDefaults, NSObject)
- public:
-  static Ref<NSUserDefaults> standardUserDefaults() {
-    return ref_cast<NSUserDefaults>(objc::send<Ref<NSObject>(), "standardUserDefaults">(cls()));
-  }
-
+  OBJC_CLASS_METHOD(standardUserDefaults, "standardUserDefaults", Ref<NSUserDefaults>())
   // The whole domain, immutable, or nothing when it is absent or unreadable.
-  Ref<NSDictionary> persistentDomainForName(NSString* name) {
-    return ref_cast<NSDictionary>(objc::send<Ref<NSObject>(id), "persistentDomainForName:">(this, name));
-  }
+  OBJC_METHOD(persistentDomainForName, "persistentDomainForName:", Ref<NSDictionary>(NSString*))
   // Replaces the whole domain. Nothing is written when the dictionary holds a
   // value a property list cannot (logged).
-  void setPersistentDomainForName(NSDictionary* domain, NSString* name) {
-    objc::send<void(id, id), "setPersistentDomain:forName:">(this, domain, name);
-  }
-  void removePersistentDomainForName(NSString* name) {
-    objc::send<void(id), "removePersistentDomainForName:">(this, name);
-  }
+  OBJC_METHOD(setPersistentDomainForName, "setPersistentDomain:forName:", void(NSDictionary*, NSString*))
+  OBJC_METHOD(removePersistentDomainForName, "removePersistentDomainForName:", void(NSString*))
   // Every write is already on disk when it returns; kept for callers that ask.
-  bool synchronize() { return objc::send<bool(), "synchronize">(this); }
+  OBJC_METHOD(synchronize, "synchronize", bool())
 
+ public:
   // One read-modify-write of a domain under its cross-process lock: `change`
   // gets a mutable copy of the domain (empty when absent) and the result is
   // stored as the whole domain. If `change` returns false, nothing is stored.
   // Returns whether a new domain was stored. Not a message: C++ callers only.
   template <class F>
-  bool updatePersistentDomainForName(NSString* name, F&& change) {
-    return updateDomain(name, [&](NSMutableDictionary* d) -> bool {
+  bool updatePersistentDomainForName(objc::Borrowed<NSString> name, F&& change) {
+    return updateDomain(name.get(), [&](NSMutableDictionary* d) -> bool {
       if constexpr (std::is_void_v<std::invoke_result_t<F&, NSMutableDictionary*>>) {
         change(d);
         return true;
@@ -72,7 +63,7 @@ class NSUserDefaults : public NSObject {
  private:
   bool updateDomain(NSString* name, const std::function<bool(NSMutableDictionary*)>& change);
 
-  static Ref<NSUserDefaults> standardUserDefaultsImpl(NSObject* cls, SEL);
+  static Ref<NSUserDefaults> standardUserDefaultsImpl(Class self);
   Ref<NSDictionary> persistentDomainForNameImpl(NSString* name);
   void setPersistentDomainForNameImpl(NSDictionary* domain, NSString* name);
   void removePersistentDomainForNameImpl(NSString* name);

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "foundation/Result.h"
-#include "objc/NSObject.h"
+#include "objc/message.h"
 
 namespace foundation {
 
@@ -22,17 +22,19 @@ Result<Ref<NSObject>> plistFromBytes(std::string_view bytes);
 // A host path (not a device path; see DevicePaths.h).
 Result<Ref<NSObject>> plistFromFile(const std::string& path);
 
+// Values are borrowed for the call: a pointer, a Ref or a temporary one.
+//
 // Fails for a value that a property list cannot hold (another class, text
 // with a NUL byte, nesting deeper than 512 levels or a collection that
 // contains itself).
-Result<std::string> plistToBytes(NSObject* value, PlistFormat format);
+Result<std::string> plistToBytes(objc::Borrowed<NSObject> value, PlistFormat format);
 // Writes to a temporary file beside `path` and renames it into place.
-Status writePlistFile(const std::string& path, NSObject* value, PlistFormat format);
+Status writePlistFile(const std::string& path, objc::Borrowed<NSObject> value, PlistFormat format);
 
 // Whether value is made only of property-list kinds.
-bool isPropertyList(NSObject* value);
+bool isPropertyList(objc::Borrowed<NSObject> value);
 // The same value with every mutable collection or text replaced by an
 // immutable copy; immutable parts are shared.
-Ref<NSObject> immutableDeepCopy(NSObject* value);
+Ref<NSObject> immutableDeepCopy(objc::Borrowed<NSObject> value);
 
 }  // namespace foundation

@@ -1,5 +1,13 @@
 // A value or the reason there is none, for operations whose failure the
 // caller must look at (a file that does not parse, a write that failed).
+//
+// How foundation and notify report failure:
+// - what can fail returns a Result (or Status), never an out-parameter;
+// - where the platform's own API returns nothing (setPersistentDomain:forName:,
+//   notify_post's callers, CFNotificationCenterAddObserver), the failure is
+//   one log line and the call does nothing;
+// - exceptions only for misuse of the runtime and for NSException (a nil
+//   element, an index past the end), as on the device.
 #pragma once
 
 #include <optional>
@@ -13,7 +21,7 @@ struct Error {
 };
 
 template <class T>
-class Result {
+class [[nodiscard]] Result {
  public:
   Result(T value) : value_(std::move(value)) {}
   Result(Error error) : error_(std::move(error.message)) {}

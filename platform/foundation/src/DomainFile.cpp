@@ -1,0 +1,270 @@
+#include "DomainFile.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+#include "foundation/DevicePaths.h"
+#include "foundation/PropertyList.h"
+
+namespace foundation::detail {
+
+os_log_t storeLog() {
+  static const os_log_t log = os_log_create("com.corvallo.foundation", "defaults");
+  return log;
+}
+
+namespace {
+
+FileKey keyOf(const struct stat& st) { return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim}; }
+
+struct CacheEntry {
+  FileKey key;
+  Ref<NSDictionary> dict;  // nothing when the file is corrupt
+};
+
+std::mutex cacheMutex;
+std::unordered_map<std::string, CacheEntry>& cache() {
+  static auto* c = new std::unordered_map<std::string, CacheEntry>;  // outlives every static reader
+  return *c;
+}
+std::atomic<std::uint64_t> parseCount{0};
+
+std::string folderPath() { return devicePath(kPreferencesFolder); }
+
+bool readAll(int fd, std::string& out) {
+  char buf[16384];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    out.append(buf, static_cast<std::size_t>(n));
+  }
+}
+
+// The preference folder held open, so the check of an unchanged file walks
+// one path component instead of the whole device path.
+struct FolderHandle {
+  FolderHandle(std::string p, UniqueFd f) : path(std::move(p)), fd(std::move(f)) {}
+  std::string path;
+  UniqueFd fd;
+};
+std::mutex folderMutex;
+std::shared_ptr<FolderHandle> openFolder;
+
+std::shared_ptr<FolderHandle> folderHandle(const std::string& folder, bool reopen) {
+  std::lock_guard g(folderMutex);
+  if (!reopen && openFolder && openFolder->path == folder) return openFolder;
+  UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  openFolder = fd ? std::make_shared<FolderHandle>(folder, std::move(fd)) : nullptr;
+  return openFolder;
+}
+
+// stat of the domain file through the held folder. A folder removed since it
+// was opened answers ENOENT for every name, so that answer is checked afresh.
+bool statDomain(const std::string& path, struct stat& st) {
+  std::size_t slash = path.rfind('/');
+  std::string folder = path.substr(0, slash);
+  const char* leaf = path.c_str() + slash + 1;
+  for (bool reopen : {false, true}) {
+    auto handle = folderHandle(folder, reopen);
+    if (!handle) return false;
+    if (::fstatat(handle->fd.get(), leaf, &st, 0) == 0) return true;
+    if (errno != ENOENT) return false;
+  }
+  return false;
+}
+
+timespec nextMtime(const Snapshot& before) {
+  timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  if (before.state == FileState::Absent) return now;
+  const timespec& old = before.key.mtime;
+  if (now.tv_sec > old.tv_sec || (now.tv_sec == old.tv_sec && now.tv_nsec > old.tv_nsec)) return now;
+  timespec next = old;
+  if (++next.tv_nsec == 1000000000L) {
+    next.tv_nsec = 0;
+    ++next.tv_sec;
+  }
+  return next;
+}
+
+}  // namespace
+
+DomainPaths domainPaths(std::string_view name) {
+  DomainPaths p;
+  p.folder = folderPath();
+  std::string n(name);
+  p.file = p.folder + "/" + n + ".plist";
+  p.tmp = p.folder + "/." + n + ".plist.tmp";
+  p.lock = p.folder + "/." + n + ".lock";
+  return p;
+}
+
+std::string domainFilePath(std::string_view name) {
+  std::string path = folderPath();
+  path.reserve(path.size() + name.size() + 8);
+  path += '/';
+  path += name;
+  path += ".plist";
+  return path;
+}
+
+void forgetDomain(const std::string& path) {
+  std::lock_guard g(cacheMutex);
+  cache().erase(path);
+}
+
+void dropDomainCache() {
+  std::lock_guard g(cacheMutex);
+  cache().clear();
+}
+
+std::uint64_t domainParseCount() { return parseCount.load(std::memory_order_relaxed); }
+
+Snapshot readDomain(const std::string& path, std::string_view name) {
+  struct stat st {};
+  if (!statDomain(path, st)) {
+    forgetDomain(path);
+    return {};
+  }
+  FileKey key = keyOf(st);
+  {
+    std::lock_guard g(cacheMutex);
+    auto it = cache().find(path);
+    if (it != cache().end() && it->second.key == key)
+      return {it->second.dict ? FileState::Present : FileState::Corrupt, it->second.dict, key};
+  }
+
+  // Parse outside the cache lock; key and bytes both come from the one open file.
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd) {
+    forgetDomain(path);
+    return {};
+  }
+  std::string bytes, error;
+  bool read = ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && readAll(fd.get(), bytes);
+  fd.reset();
+  key = keyOf(st);
+  parseCount.fetch_add(1, std::memory_order_relaxed);
+  Ref<NSDictionary> dict;
+  if (!read) {
+    error = "not a readable file";
+  } else if (auto value = plistFromBytes(bytes); !value) {
+    error = value.error();
+  } else if (!(dict = Ref<NSDictionary>(objc_cast<NSDictionary>(value->get())))) {
+    error = "not a dictionary";
+  }
+
+  bool report;
+  {
+    std::lock_guard g(cacheMutex);
+    CacheEntry& slot = cache()[path];
+    report = !dict && !(slot.key == key && !slot.dict);
+    slot = {key, dict};
+  }
+  if (report)
+    os_log_error(storeLog(),
+                 "domain %s: %s does not parse (%s); it reads as absent and is kept aside before the next write",
+                 std::string(name), path, error);
+  return {dict ? FileState::Present : FileState::Corrupt, dict, key};
+}
+
+DomainLock::DomainLock(const std::string& path)
+    : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600)) {
+  if (!fd_) return;
+  while (::flock(fd_.get(), LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      int e = errno;
+      fd_.reset();
+      errno = e;  // for the caller's report
+      return;
+    }
+  }
+}
+
+Status ensureFolder(const std::string& folder) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (ec) return Error{"cannot create " + folder + ": " + ec.message()};
+  return Done{};
+}
+
+void syncFolder(const std::string& folder) {
+  UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd) ::fsync(fd.get());
+}
+
+void moveAside(const std::string& path) {
+  std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  gmtime_r(&now, &tm);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &tm);
+  std::string base = path + ".corrupt-" + stamp;
+  for (int n = 1; n < 1000; ++n) {
+    std::string target = n == 1 ? base : base + "-" + std::to_string(n);
+    if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return;
+    if (errno != EEXIST) break;
+  }
+  os_log_error(storeLog(), "cannot keep %s aside: %s", path, std::strerror(errno));
+}
+
+Status writeDomain(const DomainPaths& p, NSDictionary* domain, const Snapshot& before) {
+  auto bytes = plistToBytes(domain, PlistFormat::Binary);
+  if (!bytes) return Error{bytes.error()};
+  auto fail = [&](const char* what) -> Status {
+    std::string message = std::string(what) + " " + p.tmp + ": " + std::strerror(errno);
+    ::unlink(p.tmp.c_str());
+    return Error{std::move(message)};
+  };
+  UniqueFd fd(::open(p.tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
+  if (!fd) return fail("cannot create");
+  ::fchmod(fd.get(), 0600);
+  const std::string& b = bytes.value();
+  for (std::size_t done = 0; done < b.size();) {
+    ssize_t n = ::write(fd.get(), b.data() + done, b.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      int e = errno;
+      fd.reset();
+      errno = e;
+      return fail("cannot write");
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  timespec times[2] = {{0, UTIME_OMIT}, nextMtime(before)};
+  if (::futimens(fd.get(), times) != 0 || ::fsync(fd.get()) != 0) {
+    int e = errno;
+    fd.reset();
+    errno = e;
+    return fail("cannot flush");
+  }
+  if (fd.close() != 0) return fail("cannot close");
+  if (before.state == FileState::Corrupt) moveAside(p.file);
+  if (::rename(p.tmp.c_str(), p.file.c_str()) != 0) return fail("cannot rename");
+  syncFolder(p.folder);
+
+  // The lock is still held, so what is at the path now is what we wrote.
+  struct stat st {};
+  if (::stat(p.file.c_str(), &st) == 0) {
+    Ref<NSDictionary> stored = ref_cast<NSDictionary>(immutableDeepCopy(domain));
+    std::lock_guard g(cacheMutex);
+    cache()[p.file] = {keyOf(st), std::move(stored)};
+  } else {
+    forgetDomain(p.file);
+  }
+  return Done{};
+}
+
+}  // namespace foundation::detail
