@@ -377,16 +377,12 @@ concept Makeable = requires {
     b.template implementClass<name##Message, &Self_::name##Impl>();                                     \
   }
 
-// Defines `install()`, which adds the listed methods once; call it where the
-// methods must appear (a tweak's constructor).
-#define OBJC_DEFINE_CATEGORY(Name, ...)                                            \
-  void Name::install() {                                                           \
-    static const bool once = [] {                                                  \
-      [[maybe_unused]] objc::CategoryBuilder<Name> b(Name::Target_::cls(), #Name); \
-      OBJC_FOR_EACH(OBJC_REGISTER_ONE, __VA_ARGS__)                                \
-      return true;                                                                 \
-    }();                                                                           \
-    (void)once;                                                                    \
+// Defines `install()`, which adds the listed methods; call it once, where the
+// methods must appear (a tweak's constructor). A second call is loud.
+#define OBJC_DEFINE_CATEGORY(Name, ...)                                          \
+  void Name::install() {                                                         \
+    [[maybe_unused]] objc::CategoryBuilder<Name> b(Name::Target_::cls(), #Name); \
+    OBJC_FOR_EACH(OBJC_REGISTER_ONE, __VA_ARGS__)                                \
   }
 
 // The same, installed when the library loads.
