@@ -118,7 +118,9 @@ TEST_F(Appearance, AppliesOnlyInsideItsContainersAndOwnColoursWin) {
   // The proxy colours only what the class answers through it.
   auto slider = UISlider::make();
   row->addSubview(slider);
-  EXPECT_EQ(slider->tintColor()->rgba(), UIColor::systemBlueColor()->rgba());
+  Ref<UIColor> inherited = slider->tintColor();
+  ASSERT_TRUE(inherited);
+  EXPECT_EQ(inherited->rgba(), UIColor::systemBlueColor()->rgba());
 
   inside->setOnTintColor(green);
   EXPECT_EQ(inside->onTintColor().get(), green.get());

@@ -176,7 +176,10 @@ TEST(TintColor, InheritedFromTheNearestAncestorAndSystemBlueAtTheTop) {
   auto leaf = CountingView::make(CGRectMake(0, 0, 1, 1));
   root->addSubview(mid);
   mid->addSubview(leaf);
-  EXPECT_EQ(leaf->tintColor()->rgba(), UIColor::systemBlueColor()->rgba());
+  const RGBA systemBlue = UIColor::systemBlueColor()->rgba();
+  Ref<UIColor> top = leaf->tintColor();
+  ASSERT_TRUE(top);
+  EXPECT_EQ(top->rgba(), systemBlue);
 
   auto red = UIColor::systemRedColor();
   root->setTintColor(red);
@@ -188,7 +191,9 @@ TEST(TintColor, InheritedFromTheNearestAncestorAndSystemBlueAtTheTop) {
 
   // Moved out of the tree, it shows the system blue again.
   leaf->removeFromSuperview();
-  EXPECT_EQ(leaf->tintColor()->rgba(), UIColor::systemBlueColor()->rgba());
+  top = leaf->tintColor();
+  ASSERT_TRUE(top);
+  EXPECT_EQ(top->rgba(), systemBlue);
 
   // Its own colour wins, and setting one tells the view.
   leaf->setTintColor(red);
