@@ -309,7 +309,7 @@ long CVLOBaseListController::numberOfHiddenFootersInTableViewImpl(UITableView* t
 
 namespace {
 Ref<UIView> clearView() {
-  auto v = UIView::alloc()->init();
+  auto v = UIView::make();
   v->setBackgroundColor(UIColor::clearColor());
   return v;
 }

@@ -100,7 +100,7 @@ json Host::open(const json& req) {
   failure_.reset();
   return guarded("opening", [&] {
     auto page = ref_cast<UIViewController>(objc::send<Ref<NSObject>(), "alloc">(cls));
-    page = page->init();
+    page = ref_cast<UIViewController>(page->init());
     auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(NSString::make(entry->label), nullptr,
                                                                                nullptr, nullptr, cls, PSLinkCell, nullptr);
     if (auto* list = listOf(page)) list->setSpecifier(item);

@@ -378,7 +378,7 @@ void PSListController::tableViewDidSelectRowAtIndexPathImpl(UITableView*, NSInde
   auto* detail = static_cast<Class>(item->detailControllerClass().get());
   if (!detail) return;
   auto page = ref_cast<UIViewController>(objc::send<Ref<NSObject>(), "alloc">(detail));
-  page = page->init();
+  page = ref_cast<UIViewController>(page->init());
   if (!page) return;
   if (auto* list = objc_cast<PSListController>(page.get())) list->setSpecifier(item);
   if (!page->title()) page->setTitle(item->name());

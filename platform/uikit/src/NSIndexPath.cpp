@@ -1,6 +1,6 @@
 #include "uikit/NSIndexPath.h"
 
-Ref<NSIndexPath> NSIndexPath::indexPathForRowInSectionImpl(NSObject*, SEL, long row, long section) {
+Ref<NSIndexPath> NSIndexPath::indexPathForRowInSectionImpl(Class, long row, long section) {
   auto p = NSIndexPath::make();
   p->row_ = row;
   p->section_ = section;
@@ -12,11 +12,4 @@ bool NSIndexPath::isEqualImpl(NSObject* other) {
   return o && o->row_ == row_ && o->section_ == section_;
 }
 
-OBJC_IMPLEMENT_LEGACY(NSIndexPath)
-void NSIndexPath::registerMethods(objc::ClassBuilder<NSIndexPath>& b) {
-  b.classMethod<"indexPathForRow:inSection:", &NSIndexPath::indexPathForRowInSectionImpl>()
-      .method<"row", &NSIndexPath::rowImpl>()
-      .method<"section", &NSIndexPath::sectionImpl>()
-      .method<"isEqual:", &NSIndexPath::isEqualImpl>()
-      .method<"hash", &NSIndexPath::hashImpl>();
-}
+OBJC_IMPLEMENT(NSIndexPath, indexPathForRowInSection, row, section, isEqual, hash)

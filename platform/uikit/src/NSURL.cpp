@@ -2,11 +2,11 @@
 
 #include <cctype>
 
-Ref<NSURL> NSURL::URLWithStringImpl(NSObject*, SEL, NSString* text) {
+Ref<NSURL> NSURL::URLWithStringImpl(Class, NSString* text) {
   if (!text || text->utf8().empty()) return nullptr;
   for (unsigned char c : text->utf8())
-    if (c <= 0x20 || c >= 0x7f || c == '"' || c == '<' || c == '>' || c == '\\' || c == '^' || c == '`' ||
-        c == '{' || c == '|' || c == '}')
+    if (c <= 0x20 || c >= 0x7f || c == '"' || c == '<' || c == '>' || c == '\\' || c == '^' || c == '`' || c == '{' ||
+        c == '|' || c == '}')
       return nullptr;
   auto u = NSURL::make();
   u->text_ = text;
@@ -20,9 +20,4 @@ Ref<NSString> NSURL::schemeImpl() {
   return NSString::make(t.substr(0, colon));
 }
 
-OBJC_IMPLEMENT_LEGACY(NSURL)
-void NSURL::registerMethods(objc::ClassBuilder<NSURL>& b) {
-  b.classMethod<"URLWithString:", &NSURL::URLWithStringImpl>()
-      .method<"absoluteString", &NSURL::absoluteStringImpl>()
-      .method<"scheme", &NSURL::schemeImpl>();
-}
+OBJC_IMPLEMENT(NSURL, URLWithString, absoluteString, scheme)

@@ -1,6 +1,6 @@
 #include "uikit/UIAlertController.h"
 
-Ref<UIAlertAction> UIAlertAction::actionWithTitleStyleHandlerImpl(NSObject*, SEL, NSString* title, long style,
+Ref<UIAlertAction> UIAlertAction::actionWithTitleStyleHandlerImpl(Class, NSString* title, long style,
                                                                   _UIBlock* handler) {
   auto a = UIAlertAction::make();
   a->title_ = title;
@@ -9,14 +9,11 @@ Ref<UIAlertAction> UIAlertAction::actionWithTitleStyleHandlerImpl(NSObject*, SEL
   return a;
 }
 
-OBJC_IMPLEMENT_LEGACY(UIAlertAction)
-void UIAlertAction::registerMethods(objc::ClassBuilder<UIAlertAction>& b) {
-  b.classMethod<"actionWithTitle:style:handler:", &UIAlertAction::actionWithTitleStyleHandlerImpl>()
-      .method<"title", &UIAlertAction::titleImpl>()
-      .method<"style", &UIAlertAction::styleImpl>();
-}
+OBJC_IMPLEMENT(UIAlertAction, actionWithTitleStyleHandler, title, style)
 
-Ref<UIAlertController> UIAlertController::makeImpl(NSObject*, SEL, NSString* title, NSString* message, long style) {
+Ref<UIAlertController> UIAlertController::alertControllerWithTitleMessagePreferredStyleImpl(Class, NSString* title,
+                                                                                            NSString* message,
+                                                                                            long style) {
   auto a = UIAlertController::make();
   a->setTitle(title);
   a->message_ = message;
@@ -36,11 +33,5 @@ void UIAlertController::chooseAction(UIAlertAction* a) {
   if (auto h = action->handler()) h->call(action);
 }
 
-OBJC_IMPLEMENT_LEGACY(UIAlertController)
-void UIAlertController::registerMethods(objc::ClassBuilder<UIAlertController>& b) {
-  b.classMethod<"alertControllerWithTitle:message:preferredStyle:", &UIAlertController::makeImpl>()
-      .method<"message", &UIAlertController::messageImpl>()
-      .method<"preferredStyle", &UIAlertController::preferredStyleImpl>()
-      .method<"addAction:", &UIAlertController::addActionImpl>()
-      .method<"actions", &UIAlertController::actionsImpl>();
-}
+OBJC_IMPLEMENT(UIAlertController, alertControllerWithTitleMessagePreferredStyle, message, preferredStyle, addAction,
+               actions)

@@ -18,23 +18,6 @@ std::vector<_UIAppearance*>& registry() {
 }
 
 const int kOwningControllerKey = 0;
-
-Ref<NSObject> appearanceWhenContained(NSObject* cls, SEL, NSArray* containers) {
-  std::vector<Class> list;
-  if (containers)
-    for (const auto& c : containers->items())
-      if (c && class_isMetaClass(object_getClass(c.get()))) list.push_back(static_cast<Class>(c.get()));
-  return _UIAppearance::proxyFor(static_cast<Class>(cls), list);
-}
-
-// Adds the class method to every view class without touching UIView's own table.
-[[maybe_unused]] const bool installed = [] {
-  class_addMethod(object_getClass(UIView::cls()), sel_registerName("appearanceWhenContainedInInstancesOfClasses:"),
-                  objc::method<&appearanceWhenContained>(),
-                  objc::typesFor<Ref<NSObject>(NSArray*)>());
-  return true;
-}();
-
 }  // namespace
 
 struct AppearanceAccess {
@@ -44,6 +27,16 @@ struct AppearanceAccess {
   static Class target(_UIAppearance* p) { return p->target_; }
   static const std::vector<Class>& containers(_UIAppearance* p) { return p->containers_; }
 };
+
+Ref<_UIAppearance> UIView_Appearance::appearanceWhenContainedInInstancesOfClassesImpl(Class self, NSArray* containers) {
+  std::vector<Class> list;
+  if (containers)
+    for (const auto& c : containers->items())
+      if (c && class_isMetaClass(object_getClass(c.get()))) list.push_back(static_cast<Class>(c.get()));
+  return _UIAppearance::proxyFor(self, list);
+}
+
+OBJC_IMPLEMENT_CATEGORY(UIView_Appearance, appearanceWhenContainedInInstancesOfClasses)
 
 Ref<_UIAppearance> _UIAppearance::proxyFor(Class target, const std::vector<Class>& containers) {
   std::lock_guard g(registryMutex());
@@ -74,13 +67,7 @@ void _UIAppearance::setOnTintColorImpl(UIColor* c) {
   onTintColor_ = c;
 }
 
-OBJC_IMPLEMENT_LEGACY(_UIAppearance)
-void _UIAppearance::registerMethods(objc::ClassBuilder<_UIAppearance>& b) {
-  b.method<"tintColor", &_UIAppearance::tintColorImpl>()
-      .method<"setTintColor:", &_UIAppearance::setTintColorImpl>()
-      .method<"onTintColor", &_UIAppearance::onTintColorImpl>()
-      .method<"setOnTintColor:", &_UIAppearance::setOnTintColorImpl>();
-}
+OBJC_IMPLEMENT(_UIAppearance, tintColor, setTintColor, onTintColor, setOnTintColor)
 
 namespace uikit {
 

@@ -6,5 +6,4 @@ Ref<_UIBlock> _UIBlock::make(Fn fn) {
   return b;
 }
 
-OBJC_IMPLEMENT_LEGACY(_UIBlock)
-void _UIBlock::registerMethods(objc::ClassBuilder<_UIBlock>&) {}
+OBJC_IMPLEMENT(_UIBlock)

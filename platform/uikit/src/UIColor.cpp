@@ -5,23 +5,30 @@
 #include <cstdio>
 
 namespace {
-
 double clamp01(double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); }
-
-Ref<NSObject> colorWithRGBA(NSObject* cls, SEL, double r, double g, double b, double a) {
-  auto c = ref_cast<UIColor>(objc::send<Ref<NSObject>(), "alloc">(cls));
-  return c->initWithRedGreenBlueAlpha(r, g, b, a);
-}
-Ref<NSObject> colorWithWhite(NSObject* cls, SEL, double w, double a) { return colorWithRGBA(cls, nullptr, w, w, w, a); }
-Ref<NSObject> white(NSObject* cls, SEL) { return colorWithRGBA(cls, nullptr, 1, 1, 1, 1); }
-Ref<NSObject> black(NSObject* cls, SEL) { return colorWithRGBA(cls, nullptr, 0, 0, 0, 1); }
-Ref<NSObject> clear(NSObject* cls, SEL) { return colorWithRGBA(cls, nullptr, 0, 0, 0, 0); }
-Ref<NSObject> label(NSObject* cls, SEL) { return colorWithRGBA(cls, nullptr, 0, 0, 0, 1); }
-Ref<NSObject> systemRed(NSObject* cls, SEL) { return colorWithRGBA(cls, nullptr, 1, 59 / 255.0, 48 / 255.0, 1); }
-Ref<NSObject> systemGreen(NSObject* cls, SEL) { return colorWithRGBA(cls, nullptr, 52 / 255.0, 199 / 255.0, 89 / 255.0, 1); }
-Ref<NSObject> systemBlue(NSObject* cls, SEL) { return colorWithRGBA(cls, nullptr, 0, 122 / 255.0, 1, 1); }
-
 }  // namespace
+
+// Sent to a subclass, the factories make an instance of that subclass.
+Ref<UIColor> UIColor::colorWithRedGreenBlueAlphaImpl(Class self, double r, double g, double b, double a) {
+  Ref<NSObject> fresh = objc::send<allocMessage>(self);
+  return objc::send<initWithRedGreenBlueAlphaMessage>(fresh, r, g, b, a);
+}
+Ref<UIColor> UIColor::colorWithWhiteAlphaImpl(Class self, double w, double a) {
+  return colorWithRedGreenBlueAlphaImpl(self, w, w, w, a);
+}
+Ref<UIColor> UIColor::whiteColorImpl(Class self) { return colorWithRedGreenBlueAlphaImpl(self, 1, 1, 1, 1); }
+Ref<UIColor> UIColor::blackColorImpl(Class self) { return colorWithRedGreenBlueAlphaImpl(self, 0, 0, 0, 1); }
+Ref<UIColor> UIColor::clearColorImpl(Class self) { return colorWithRedGreenBlueAlphaImpl(self, 0, 0, 0, 0); }
+Ref<UIColor> UIColor::labelColorImpl(Class self) { return colorWithRedGreenBlueAlphaImpl(self, 0, 0, 0, 1); }
+Ref<UIColor> UIColor::systemRedColorImpl(Class self) {
+  return colorWithRedGreenBlueAlphaImpl(self, 1, 59 / 255.0, 48 / 255.0, 1);
+}
+Ref<UIColor> UIColor::systemGreenColorImpl(Class self) {
+  return colorWithRedGreenBlueAlphaImpl(self, 52 / 255.0, 199 / 255.0, 89 / 255.0, 1);
+}
+Ref<UIColor> UIColor::systemBlueColorImpl(Class self) {
+  return colorWithRedGreenBlueAlphaImpl(self, 0, 122 / 255.0, 1, 1);
+}
 
 Ref<UIColor> UIColor::initWithRedGreenBlueAlphaImpl(double r, double g, double b, double a) {
   red_ = clamp01(r);
@@ -57,18 +64,6 @@ std::string UIColor::hexString() const {
 
 std::string colorReport(const UIColor* color) { return color ? color->hexString() : "nil"; }
 
-OBJC_IMPLEMENT_LEGACY(UIColor)
-void UIColor::registerMethods(objc::ClassBuilder<UIColor>& b) {
-  b.classMethod<"colorWithRed:green:blue:alpha:", &colorWithRGBA>()
-      .classMethod<"colorWithWhite:alpha:", &colorWithWhite>()
-      .classMethod<"whiteColor", &white>()
-      .classMethod<"blackColor", &black>()
-      .classMethod<"clearColor", &clear>()
-      .classMethod<"labelColor", &label>()
-      .classMethod<"systemBlueColor", &systemBlue>()
-      .classMethod<"systemRedColor", &systemRed>()
-      .classMethod<"systemGreenColor", &systemGreen>()
-      .method<"initWithRed:green:blue:alpha:", &UIColor::initWithRedGreenBlueAlphaImpl>()
-      .method<"colorWithAlphaComponent:", &UIColor::colorWithAlphaComponentImpl>()
-      .method<"getRed:green:blue:alpha:", &UIColor::getRedGreenBlueAlphaImpl>();
-}
+OBJC_IMPLEMENT(UIColor, colorWithRedGreenBlueAlpha, colorWithWhiteAlpha, whiteColor, blackColor, clearColor, labelColor,
+               systemRedColor, systemGreenColor, systemBlueColor, initWithRedGreenBlueAlpha, colorWithAlphaComponent,
+               getRedGreenBlueAlpha)

@@ -1,11 +1,5 @@
 #include "uikit/UIControl.h"
 
-#include <algorithm>
-
-Ref<UIView> UIControl::initWithFrameImpl(CGRect f) {
-  return objc::sendSuper<Ref<UIView>(CGRect), "initWithFrame:">(UIControl::cls(), this, f);
-}
-
 void UIControl::addTargetActionForControlEventsImpl(NSObject* target, SEL action, unsigned long events) {
   actions_.push_back({target, action, events});
 }
@@ -19,15 +13,5 @@ void UIControl::sendActionsForControlEventsImpl(unsigned long events) {
   }
 }
 
-OBJC_IMPLEMENT_LEGACY(UIControl)
-void UIControl::registerMethods(objc::ClassBuilder<UIControl>& b) {
-  b.method<"initWithFrame:", &UIControl::initWithFrameImpl>()
-      .method<"isEnabled", &UIControl::isEnabledImpl>()
-      .method<"setEnabled:", &UIControl::setEnabledImpl>()
-      .method<"isSelected", &UIControl::isSelectedImpl>()
-      .method<"setSelected:", &UIControl::setSelectedImpl>()
-      .method<"isHighlighted", &UIControl::isHighlightedImpl>()
-      .method<"setHighlighted:", &UIControl::setHighlightedImpl>()
-      .method<"addTarget:action:forControlEvents:", &UIControl::addTargetActionForControlEventsImpl>()
-      .method<"sendActionsForControlEvents:", &UIControl::sendActionsForControlEventsImpl>();
-}
+OBJC_IMPLEMENT(UIControl, isEnabled, setEnabled, isSelected, setSelected, isHighlighted, setHighlighted,
+               addTargetActionForControlEvents, sendActionsForControlEvents)

@@ -8,29 +8,15 @@ Ref<UIColor> UISwitch::onTintColorImpl() {
   return uikit::appearanceColor(this, uikit::AppearanceProperty::OnTintColor);
 }
 
-void UISwitch::toggleImpl() {
+void UISwitch::_toggleImpl() {
   if (!isEnabled()) return;
   setOnAnimated(!isOn(), true);
   sendActionsForControlEvents(UIControlEventValueChanged);
 }
 
-OBJC_IMPLEMENT_LEGACY(UISwitch)
-void UISwitch::registerMethods(objc::ClassBuilder<UISwitch>& b) {
-  b.method<"isOn", &UISwitch::isOnImpl>()
-      .method<"setOn:", &UISwitch::setOnImpl>()
-      .method<"setOn:animated:", &UISwitch::setOnAnimatedImpl>()
-      .method<"onTintColor", &UISwitch::onTintColorImpl>()
-      .method<"setOnTintColor:", &UISwitch::setOnTintColorImpl>()
-      .method<"_toggle", &UISwitch::toggleImpl>();
-}
+OBJC_IMPLEMENT(UISwitch, isOn, setOn, setOnAnimated, onTintColor, setOnTintColor, _toggle)
 
 // ------------------------------------------------------------------ slider
-
-Ref<UIView> UISlider::initWithFrameImpl(CGRect f) {
-  auto self = objc::sendSuper<Ref<UIView>(CGRect), "initWithFrame:">(UISlider::cls(), this, f);
-  max_ = 1.0f;
-  return self;
-}
 
 void UISlider::setValueImpl(float v) {
   if (std::isnan(v)) v = min_;
@@ -51,34 +37,17 @@ void UISlider::setMaximumValueImpl(float v) {
 Ref<UIColor> UISlider::tintColorImpl() {
   if (ownTint_) return ownTint_;
   if (auto c = uikit::appearanceColor(this, uikit::AppearanceProperty::TintColor)) return c;
-  return objc::sendSuper<Ref<UIColor>(), "tintColor">(UISlider::cls(), this);
+  return sendSuper<tintColorMessage>();
 }
 void UISlider::setTintColorImpl(UIColor* c) {
   ownTint_ = c;
-  objc::sendSuper<void(UIColor*), "setTintColor:">(UISlider::cls(), this, c);
+  sendSuper<setTintColorMessage>(c);
 }
 
-OBJC_IMPLEMENT_LEGACY(UISlider)
-void UISlider::registerMethods(objc::ClassBuilder<UISlider>& b) {
-  b.method<"initWithFrame:", &UISlider::initWithFrameImpl>()
-      .method<"value", &UISlider::valueImpl>()
-      .method<"setValue:", &UISlider::setValueImpl>()
-      .method<"setValue:animated:", &UISlider::setValueAnimatedImpl>()
-      .method<"minimumValue", &UISlider::minimumValueImpl>()
-      .method<"setMinimumValue:", &UISlider::setMinimumValueImpl>()
-      .method<"maximumValue", &UISlider::maximumValueImpl>()
-      .method<"setMaximumValue:", &UISlider::setMaximumValueImpl>()
-      .method<"tintColor", &UISlider::tintColorImpl>()
-      .method<"setTintColor:", &UISlider::setTintColorImpl>();
-}
+OBJC_IMPLEMENT(UISlider, value, setValue, setValueAnimated, minimumValue, setMinimumValue, maximumValue,
+               setMaximumValue, tintColor, setTintColor)
 
 // ------------------------------------------------------- segmented control
-
-Ref<UIView> UISegmentedControl::initWithFrameImpl(CGRect f) {
-  auto self = objc::sendSuper<Ref<UIView>(CGRect), "initWithFrame:">(UISegmentedControl::cls(), this, f);
-  selected_ = -1;
-  return self;
-}
 
 void UISegmentedControl::insertSegmentWithTitleAtIndexAnimatedImpl(NSString* title, unsigned long i, bool) {
   i = std::min<unsigned long>(i, titles_.size());
@@ -88,36 +57,22 @@ void UISegmentedControl::insertSegmentWithTitleAtIndexAnimatedImpl(NSString* tit
 Ref<UIColor> UISegmentedControl::tintColorImpl() {
   if (ownTint_) return ownTint_;
   if (auto c = uikit::appearanceColor(this, uikit::AppearanceProperty::TintColor)) return c;
-  return objc::sendSuper<Ref<UIColor>(), "tintColor">(UISegmentedControl::cls(), this);
+  return sendSuper<tintColorMessage>();
 }
 void UISegmentedControl::setTintColorImpl(UIColor* c) {
   ownTint_ = c;
-  objc::sendSuper<void(UIColor*), "setTintColor:">(UISegmentedControl::cls(), this, c);
+  sendSuper<setTintColorMessage>(c);
 }
 
-OBJC_IMPLEMENT_LEGACY(UISegmentedControl)
-void UISegmentedControl::registerMethods(objc::ClassBuilder<UISegmentedControl>& b) {
-  b.method<"initWithFrame:", &UISegmentedControl::initWithFrameImpl>()
-      .method<"selectedSegmentIndex", &UISegmentedControl::selectedSegmentIndexImpl>()
-      .method<"setSelectedSegmentIndex:", &UISegmentedControl::setSelectedSegmentIndexImpl>()
-      .method<"numberOfSegments", &UISegmentedControl::numberOfSegmentsImpl>()
-      .method<"insertSegmentWithTitle:atIndex:animated:", &UISegmentedControl::insertSegmentWithTitleAtIndexAnimatedImpl>()
-      .method<"tintColor", &UISegmentedControl::tintColorImpl>()
-      .method<"setTintColor:", &UISegmentedControl::setTintColorImpl>();
-}
+OBJC_IMPLEMENT(UISegmentedControl, selectedSegmentIndex, setSelectedSegmentIndex, numberOfSegments,
+               insertSegmentWithTitleAtIndexAnimated, tintColor, setTintColor)
 
 // ------------------------------------------------------------------ button
 
-namespace {
-Ref<NSObject> makeButton(NSObject* cls, SEL, long) {
-  auto b = ref_cast<UIButton>(objc::send<Ref<NSObject>(), "alloc">(cls));
-  return b->initWithFrame(CGRectZero);
+// Every type is the system button here; a subclass gets an instance of itself.
+Ref<UIButton> UIButton::buttonWithTypeImpl(Class self, long) {
+  Ref<NSObject> fresh = objc::send<allocMessage>(self);
+  return ref_cast<UIButton>(objc::send<initWithFrameMessage>(fresh, CGRectZero));
 }
-}  // namespace
 
-OBJC_IMPLEMENT_LEGACY(UIButton)
-void UIButton::registerMethods(objc::ClassBuilder<UIButton>& b) {
-  b.classMethod<"buttonWithType:", &makeButton>()
-      .method<"titleForState:", &UIButton::titleForStateImpl>()
-      .method<"setTitle:forState:", &UIButton::setTitleForStateImpl>();
-}
+OBJC_IMPLEMENT(UIButton, buttonWithType, titleForState, setTitleForState)

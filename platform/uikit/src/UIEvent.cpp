@@ -1,9 +1,5 @@
 #include "uikit/UIEvent.h"
 
-OBJC_IMPLEMENT_LEGACY(UIEvent)
-void UIEvent::registerMethods(objc::ClassBuilder<UIEvent>& b) { b.method<"timestamp", &UIEvent::timestampImpl>(); }
+OBJC_IMPLEMENT(UIEvent, timestamp)
 
-OBJC_IMPLEMENT_LEGACY(UITouch)
-void UITouch::registerMethods(objc::ClassBuilder<UITouch>& b) {
-  b.method<"initWithLocation:", &UITouch::initWithLocationImpl>().method<"location", &UITouch::locationImpl>();
-}
+OBJC_IMPLEMENT(UITouch, initWithLocation, location)

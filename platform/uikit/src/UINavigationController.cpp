@@ -1,25 +1,20 @@
 #include "uikit/UINavigationController.h"
 
-OBJC_IMPLEMENT_LEGACY(UINavigationItem)
-void UINavigationItem::registerMethods(objc::ClassBuilder<UINavigationItem>& b) {
-  b.method<"title", &UINavigationItem::titleImpl>()
-      .method<"setTitle:", &UINavigationItem::setTitleImpl>()
-      .method<"titleView", &UINavigationItem::titleViewImpl>()
-      .method<"setTitleView:", &UINavigationItem::setTitleViewImpl>();
-}
+OBJC_IMPLEMENT(UINavigationItem, title, titleView)
 
-OBJC_IMPLEMENT_LEGACY(UINavigationBar)
-void UINavigationBar::registerMethods(objc::ClassBuilder<UINavigationBar>&) {}
+OBJC_IMPLEMENT(UINavigationBar)
 
 Ref<UINavigationController> UINavigationController::initWithRootViewControllerImpl(UIViewController* root) {
-  auto self = ref_cast<UINavigationController>(init());
-  if (self && root) self->addChildViewController(root);
-  return self;
+  Ref<NSObject> self = init();  // a subclass's init runs first
+  if (!self) return nullptr;
+  auto nav = ref_cast<UINavigationController>(std::move(self));
+  if (root) nav->addChildViewController(root);
+  return nav;
 }
 
 Ref<UINavigationBar> UINavigationController::navigationBarImpl() {
   if (!bar_) {
-    bar_ = ref_cast<UINavigationBar>(UINavigationBar::alloc()->initWithFrame(CGRectMake(0, 0, 375, 44)));
+    bar_ = UINavigationBar::make(CGRectMake(0, 0, kUIScreenWidth, kUINavigationBarHeight));
     view()->addSubview(bar_);
   }
   return bar_;
@@ -70,7 +65,7 @@ void UINavigationController::forwardAppearance(bool appearing) {
 }
 
 void UINavigationController::viewWillAppearImpl(bool a) {
-  objc::sendSuper<void(bool), "viewWillAppear:">(UINavigationController::cls(), this, a);
+  sendSuper<viewWillAppearMessage>(a);
   visible_ = true;
   if (auto top = topViewController()) {
     top->view();
@@ -78,29 +73,19 @@ void UINavigationController::viewWillAppearImpl(bool a) {
   }
 }
 void UINavigationController::viewDidAppearImpl(bool a) {
-  objc::sendSuper<void(bool), "viewDidAppear:">(UINavigationController::cls(), this, a);
+  sendSuper<viewDidAppearMessage>(a);
   if (auto top = topViewController()) top->viewDidAppear(a);
 }
 void UINavigationController::viewWillDisappearImpl(bool a) {
-  objc::sendSuper<void(bool), "viewWillDisappear:">(UINavigationController::cls(), this, a);
+  sendSuper<viewWillDisappearMessage>(a);
   if (auto top = topViewController()) top->viewWillDisappear(a);
 }
 void UINavigationController::viewDidDisappearImpl(bool a) {
-  objc::sendSuper<void(bool), "viewDidDisappear:">(UINavigationController::cls(), this, a);
+  sendSuper<viewDidDisappearMessage>(a);
   visible_ = false;
   if (auto top = topViewController()) top->viewDidDisappear(a);
 }
 
-OBJC_IMPLEMENT_LEGACY(UINavigationController)
-void UINavigationController::registerMethods(objc::ClassBuilder<UINavigationController>& b) {
-  b.method<"initWithRootViewController:", &UINavigationController::initWithRootViewControllerImpl>()
-      .method<"navigationBar", &UINavigationController::navigationBarImpl>()
-      .method<"viewControllers", &UINavigationController::viewControllersImpl>()
-      .method<"topViewController", &UINavigationController::topViewControllerImpl>()
-      .method<"pushViewController:animated:", &UINavigationController::pushViewControllerAnimatedImpl>()
-      .method<"popViewControllerAnimated:", &UINavigationController::popViewControllerAnimatedImpl>()
-      .method<"viewWillAppear:", &UINavigationController::viewWillAppearImpl>()
-      .method<"viewDidAppear:", &UINavigationController::viewDidAppearImpl>()
-      .method<"viewWillDisappear:", &UINavigationController::viewWillDisappearImpl>()
-      .method<"viewDidDisappear:", &UINavigationController::viewDidDisappearImpl>();
-}
+OBJC_IMPLEMENT(UINavigationController, initWithRootViewController, navigationBar, viewControllers, topViewController,
+               pushViewControllerAnimated, popViewControllerAnimated, viewWillAppear, viewDidAppear, viewWillDisappear,
+               viewDidDisappear)

@@ -4,19 +4,26 @@
 
 namespace {
 
-template <objc::SelName S>
+template <objc::MessageType M>
 bool answers(NSObject* o) {
-  return o && class_respondsToSelector(o->isa(), objc::sel<S>());
+  return o && class_respondsToSelector(o->isa(), M::sel());
 }
+
+using DataSource = UITableViewDataSource;
+using Delegate = UITableViewDelegate;
+
+// A row whose height is unset, or answered negative, gets the table's own.
+double defaultRowHeight(double tableRowHeight) { return tableRowHeight > 0 ? tableRowHeight : kUITableRowHeight; }
 
 }  // namespace
 
 Ref<UITableView> UITableView::initWithFrameStyleImpl(CGRect f, long style) {
-  auto self = ref_cast<UITableView>(initWithFrame(f));
+  Ref<UIView> self = initWithFrame(f);
   if (!self) return nullptr;
-  self->style_ = style;
-  self->rowHeight_ = 44.0;
-  return self;
+  auto table = ref_cast<UITableView>(std::move(self));
+  table->style_ = style;
+  table->rowHeight_ = kUITableRowHeight;
+  return table;
 }
 
 long UITableView::numberOfSectionsImpl() { return static_cast<long>(sections_.size()); }
@@ -28,16 +35,16 @@ long UITableView::numberOfRowsInSectionImpl(long s) {
 
 // One layout pass: the counts from the data source, then every header,
 // row height and footer from the delegate, top to bottom.
-void UITableView::measureImpl() {
+void UITableView::_measureImpl() {
   Ref<NSObject> ds = dataSource_.lock();
   Ref<NSObject> dl = delegate_.lock();
   long nsec = 1;
-  if (answers<"numberOfSectionsInTableView:">(ds))
-    nsec = std::max(0L, objc::send<long(UITableView*), "numberOfSectionsInTableView:">(ds, this));
+  if (answers<DataSource::numberOfSectionsInTableViewMessage>(ds))
+    nsec = std::max(0L, objc::send<DataSource::numberOfSectionsInTableViewMessage>(ds, this));
   if (!ds) nsec = 0;
   sections_.resize(static_cast<std::size_t>(nsec));
   for (long s = 0; s < nsec; ++s) {
-    long rows = std::max(0L, objc::send<long(UITableView*, long), "tableView:numberOfRowsInSection:">(ds, this, s));
+    long rows = std::max(0L, objc::send<DataSource::tableViewNumberOfRowsInSectionMessage>(ds, this, s));
     sections_[static_cast<std::size_t>(s)].rowHeights.assign(static_cast<std::size_t>(rows), 0.0);
     sections_[static_cast<std::size_t>(s)].rowOrigins.assign(static_cast<std::size_t>(rows), 0.0);
   }
@@ -45,31 +52,31 @@ void UITableView::measureImpl() {
   double y = tableHeaderView_ ? tableHeaderView_->frame().size.height : 0.0;
   for (long s = 0; s < nsec; ++s) {
     auto& sec = sections_[static_cast<std::size_t>(s)];
-    sec.headerView = answers<"tableView:viewForHeaderInSection:">(dl)
-                         ? objc::send<Ref<UIView>(UITableView*, long), "tableView:viewForHeaderInSection:">(dl, this, s)
+    sec.headerView = answers<Delegate::tableViewViewForHeaderInSectionMessage>(dl)
+                         ? objc::send<Delegate::tableViewViewForHeaderInSectionMessage>(dl, this, s)
                          : nullptr;
-    sec.headerHeight = answers<"tableView:heightForHeaderInSection:">(dl)
-                           ? objc::send<double(UITableView*, long), "tableView:heightForHeaderInSection:">(dl, this, s)
-                           : (grouped ? 17.5 : 0.0);
+    sec.headerHeight = answers<Delegate::tableViewHeightForHeaderInSectionMessage>(dl)
+                           ? objc::send<Delegate::tableViewHeightForHeaderInSectionMessage>(dl, this, s)
+                           : (grouped ? kUIGroupedSectionSpacing : 0.0);
     y += std::max(0.0, sec.headerHeight);
-    bool askRows = answers<"tableView:heightForRowAtIndexPath:">(dl);
+    bool askRows = answers<Delegate::tableViewHeightForRowAtIndexPathMessage>(dl);
     for (std::size_t r = 0; r < sec.rowHeights.size(); ++r) {
-      double h = rowHeight_ > 0 ? rowHeight_ : 44.0;
+      double h = defaultRowHeight(rowHeight_);
       if (askRows) {
         auto path = NSIndexPath::indexPathForRowInSection(static_cast<long>(r), s);
-        h = objc::send<double(UITableView*, NSIndexPath*), "tableView:heightForRowAtIndexPath:">(dl, this, path);
+        h = objc::send<Delegate::tableViewHeightForRowAtIndexPathMessage>(dl, this, path);
       }
-      if (h < 0) h = rowHeight_ > 0 ? rowHeight_ : 44.0;
+      if (h < 0) h = defaultRowHeight(rowHeight_);
       sec.rowOrigins[r] = y;
       sec.rowHeights[r] = h;
       y += h;
     }
-    sec.footerView = answers<"tableView:viewForFooterInSection:">(dl)
-                         ? objc::send<Ref<UIView>(UITableView*, long), "tableView:viewForFooterInSection:">(dl, this, s)
+    sec.footerView = answers<Delegate::tableViewViewForFooterInSectionMessage>(dl)
+                         ? objc::send<Delegate::tableViewViewForFooterInSectionMessage>(dl, this, s)
                          : nullptr;
-    sec.footerHeight = answers<"tableView:heightForFooterInSection:">(dl)
-                           ? objc::send<double(UITableView*, long), "tableView:heightForFooterInSection:">(dl, this, s)
-                           : (grouped ? 17.5 : 0.0);
+    sec.footerHeight = answers<Delegate::tableViewHeightForFooterInSectionMessage>(dl)
+                           ? objc::send<Delegate::tableViewHeightForFooterInSectionMessage>(dl, this, s)
+                           : (grouped ? kUIGroupedSectionSpacing : 0.0);
     y += std::max(0.0, sec.footerHeight);
   }
   contentSize_ = CGSize{frame().size.width, y};
@@ -85,8 +92,7 @@ void UITableView::reloadDataImpl() {
   for (std::size_t s = 0; s < sections_.size(); ++s) {
     for (std::size_t r = 0; r < sections_[s].rowHeights.size(); ++r) {
       auto path = NSIndexPath::indexPathForRowInSection(static_cast<long>(r), static_cast<long>(s));
-      cells[s].push_back(objc::send<Ref<UITableViewCell>(UITableView*, NSIndexPath*), "tableView:cellForRowAtIndexPath:">(
-          ds, this, path));
+      cells[s].push_back(objc::send<DataSource::tableViewCellForRowAtIndexPathMessage>(ds, this, path));
     }
   }
   for (auto& sec : cells_)
@@ -131,39 +137,19 @@ CGRect UITableView::rectForRowAtIndexPathImpl(NSIndexPath* p) {
   return CGRectMake(0, sections_[s].rowOrigins[r], frame().size.width, sections_[s].rowHeights[r]);
 }
 
-void UITableView::selectRowAtIndexPathImpl(NSIndexPath* p) {
+void UITableView::_selectRowAtIndexPathImpl(NSIndexPath* p) {
   Ref<NSObject> dl = delegate_.lock();
-  if (answers<"tableView:didSelectRowAtIndexPath:">(dl))
-    objc::send<void(UITableView*, NSIndexPath*), "tableView:didSelectRowAtIndexPath:">(dl, this, p);
+  if (answers<Delegate::tableViewDidSelectRowAtIndexPathMessage>(dl))
+    objc::send<Delegate::tableViewDidSelectRowAtIndexPathMessage>(dl, this, p);
 }
 
 void UITableView::setContentOffsetImpl(CGPoint p) {
   contentOffset_ = p;
   Ref<NSObject> dl = delegate_.lock();
-  if (answers<"scrollViewDidScroll:">(dl)) objc::send<void(UIView*), "scrollViewDidScroll:">(dl, this);
+  if (answers<Delegate::scrollViewDidScrollMessage>(dl)) objc::send<Delegate::scrollViewDidScrollMessage>(dl, this);
 }
 
-OBJC_IMPLEMENT_LEGACY(UITableView)
-void UITableView::registerMethods(objc::ClassBuilder<UITableView>& b) {
-  b.method<"initWithFrame:style:", &UITableView::initWithFrameStyleImpl>()
-      .method<"dataSource", &UITableView::dataSourceImpl>()
-      .method<"setDataSource:", &UITableView::setDataSourceImpl>()
-      .method<"delegate", &UITableView::delegateImpl>()
-      .method<"setDelegate:", &UITableView::setDelegateImpl>()
-      .method<"style", &UITableView::styleImpl>()
-      .method<"reloadData", &UITableView::reloadDataImpl>()
-      .method<"numberOfSections", &UITableView::numberOfSectionsImpl>()
-      .method<"numberOfRowsInSection:", &UITableView::numberOfRowsInSectionImpl>()
-      .method<"cellForRowAtIndexPath:", &UITableView::cellForRowAtIndexPathImpl>()
-      .method<"rectForRowAtIndexPath:", &UITableView::rectForRowAtIndexPathImpl>()
-      .method<"_selectRowAtIndexPath:", &UITableView::selectRowAtIndexPathImpl>()
-      .method<"tableHeaderView", &UITableView::tableHeaderViewImpl>()
-      .method<"setTableHeaderView:", &UITableView::setTableHeaderViewImpl>()
-      .method<"contentOffset", &UITableView::contentOffsetImpl>()
-      .method<"setContentOffset:", &UITableView::setContentOffsetImpl>()
-      .method<"contentSize", &UITableView::contentSizeImpl>()
-      .method<"rowHeight", &UITableView::rowHeightImpl>()
-      .method<"setRowHeight:", &UITableView::setRowHeightImpl>()
-      .method<"layoutSubviews", &UITableView::layoutSubviewsImpl>()
-      .method<"_measure", &UITableView::measureImpl>();
-}
+OBJC_IMPLEMENT(UITableView, initWithFrameStyle, dataSource, setDataSource, delegate, setDelegate, style, reloadData,
+               numberOfSections, numberOfRowsInSection, cellForRowAtIndexPath, rectForRowAtIndexPath,
+               _selectRowAtIndexPath, tableHeaderView, contentOffset, setContentOffset, contentSize, rowHeight,
+               setRowHeight, layoutSubviews, _measure)

@@ -1,29 +1,28 @@
 #include "uikit/UITableViewCell.h"
 
-OBJC_IMPLEMENT_LEGACY(_UITableViewCellSeparatorView)
-void _UITableViewCellSeparatorView::registerMethods(objc::ClassBuilder<_UITableViewCellSeparatorView>&) {}
+OBJC_IMPLEMENT(_UITableViewCellSeparatorView)
 
 Ref<UIView> UITableViewCell::initWithFrameImpl(CGRect f) {
-  auto self = objc::sendSuper<Ref<UIView>(CGRect), "initWithFrame:">(UITableViewCell::cls(), this, f);
-  contentView_ = UIView::alloc()->initWithFrame(CGRect{{0, 0}, f.size});
+  auto self = sendSuper<initWithFrameMessage>(f);
+  const CGFloat half = f.size.width / 2;
+  contentView_ = UIView::make(CGRect{{0, 0}, f.size});
   addSubview(contentView_);
-  textLabel_ = ref_cast<UILabel>(UILabel::alloc()->initWithFrame(CGRectMake(16, 0, f.size.width / 2, f.size.height)));
-  detailTextLabel_ =
-      ref_cast<UILabel>(UILabel::alloc()->initWithFrame(CGRectMake(f.size.width / 2, 0, f.size.width / 2 - 16, f.size.height)));
+  textLabel_ = UILabel::make(CGRectMake(kUICellContentInset, 0, half, f.size.height));
+  detailTextLabel_ = UILabel::make(CGRectMake(half, 0, half - kUICellContentInset, f.size.height));
   contentView_->addSubview(textLabel_);
   contentView_->addSubview(detailTextLabel_);
-  auto separator = Ref<UIView>(_UITableViewCellSeparatorView::alloc())
-                       ->initWithFrame(CGRectMake(16, f.size.height - 0.5, f.size.width - 16, 0.5));
-  addSubview(separator);
+  addSubview(_UITableViewCellSeparatorView::make(CGRectMake(kUICellContentInset, f.size.height - kUIHairlineWidth,
+                                                            f.size.width - kUICellContentInset, kUIHairlineWidth)));
   return self;
 }
 
 Ref<UITableViewCell> UITableViewCell::initWithStyleReuseIdentifierImpl(long style, NSString* reuseIdentifier) {
-  auto self = ref_cast<UITableViewCell>(initWithFrame(CGRectMake(0, 0, 375, 44)));
+  Ref<UIView> self = initWithFrame(CGRectMake(0, 0, kUIScreenWidth, kUITableRowHeight));
   if (!self) return nullptr;
-  self->style_ = style;
-  self->reuseIdentifier_ = reuseIdentifier;
-  return self;
+  auto cell = ref_cast<UITableViewCell>(std::move(self));
+  cell->style_ = style;
+  cell->reuseIdentifier_ = reuseIdentifier;
+  return cell;
 }
 
 void UITableViewCell::setAccessoryViewImpl(UIView* v) {
@@ -32,17 +31,5 @@ void UITableViewCell::setAccessoryViewImpl(UIView* v) {
   if (v) addSubview(v);
 }
 
-OBJC_IMPLEMENT_LEGACY(UITableViewCell)
-void UITableViewCell::registerMethods(objc::ClassBuilder<UITableViewCell>& b) {
-  b.method<"initWithFrame:", &UITableViewCell::initWithFrameImpl>()
-      .method<"initWithStyle:reuseIdentifier:", &UITableViewCell::initWithStyleReuseIdentifierImpl>()
-      .method<"textLabel", &UITableViewCell::textLabelImpl>()
-      .method<"detailTextLabel", &UITableViewCell::detailTextLabelImpl>()
-      .method<"contentView", &UITableViewCell::contentViewImpl>()
-      .method<"accessoryView", &UITableViewCell::accessoryViewImpl>()
-      .method<"setAccessoryView:", &UITableViewCell::setAccessoryViewImpl>()
-      .method<"accessoryType", &UITableViewCell::accessoryTypeImpl>()
-      .method<"setAccessoryType:", &UITableViewCell::setAccessoryTypeImpl>()
-      .method<"reuseIdentifier", &UITableViewCell::reuseIdentifierImpl>()
-      .method<"style", &UITableViewCell::styleImpl>();
-}
+OBJC_IMPLEMENT(UITableViewCell, initWithFrame, initWithStyleReuseIdentifier, textLabel, detailTextLabel, contentView,
+               accessoryView, setAccessoryView, accessoryType, reuseIdentifier, style)

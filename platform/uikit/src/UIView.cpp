@@ -13,7 +13,7 @@ Ref<UIView> UIView::initWithFrameImpl(CGRect f) {
 
 void UIView::deallocImpl() {
   for (auto& v : subviews_) v->superview_ = nullptr;
-  objc::sendSuper<void(), "dealloc">(UIView::cls(), this);
+  sendSuper<deallocMessage>();
 }
 
 // A view without a tint of its own shows its superview's, and the system
@@ -50,9 +50,7 @@ void UIView::removeFromSuperviewImpl() {
   UIView* parent = superview_;
   if (!parent) return;
   Ref<UIView> keep(this);
-  auto& list = parent->subviews_;
-  list.erase(std::remove_if(list.begin(), list.end(), [&](const Ref<UIView>& r) { return r.get() == this; }),
-             list.end());
+  std::erase_if(parent->subviews_, [&](const Ref<UIView>& r) { return r.get() == this; });
   superview_ = nullptr;
   didMoveToSuperview();
 }
@@ -66,51 +64,19 @@ void UIView::layoutIfNeededImpl() {
 bool UIView::pointInsideWithEventImpl(CGPoint p, UIEvent*) { return CGRectContainsPoint(bounds(), p); }
 
 Ref<UIView> UIView::hitTestWithEventImpl(CGPoint p, UIEvent* e) {
-  if (isHidden() || !isUserInteractionEnabled() || alpha() < 0.01) return nullptr;
+  if (isHidden() || !isUserInteractionEnabled() || alpha() < kUIMinimumHitTestAlpha) return nullptr;
   if (!pointInsideWithEvent(p, e)) return nullptr;
-  for (auto it = subviews_.rbegin(); it != subviews_.rend(); ++it) {
-    Ref<UIView> child = *it;  // a hit test may change the tree
-    CGRect f = child->frame();
-    if (auto hit = child->hitTestWithEvent(CGPoint{p.x - f.origin.x, p.y - f.origin.y}, e)) return hit;
+  // A child's hit test may add or remove views; walk the children as they were.
+  const std::vector<Ref<UIView>> children = subviews_;
+  for (auto it = children.rbegin(); it != children.rend(); ++it) {
+    CGRect f = (*it)->frame();
+    if (auto hit = (*it)->hitTestWithEvent(CGPoint{p.x - f.origin.x, p.y - f.origin.y}, e)) return hit;
   }
   return Ref<UIView>(this);
 }
 
-OBJC_IMPLEMENT_LEGACY(UIView)
-void UIView::registerMethods(objc::ClassBuilder<UIView>& b) {
-  b.method<"init", &UIView::initImpl>()
-      .method<"initWithFrame:", &UIView::initWithFrameImpl>()
-      .method<"dealloc", &UIView::deallocImpl>()
-      .method<"frame", &UIView::frameImpl>()
-      .method<"setFrame:", &UIView::setFrameImpl>()
-      .method<"bounds", &UIView::boundsImpl>()
-      .method<"isHidden", &UIView::isHiddenImpl>()
-      .method<"setHidden:", &UIView::setHiddenImpl>()
-      .method<"alpha", &UIView::alphaImpl>()
-      .method<"setAlpha:", &UIView::setAlphaImpl>()
-      .method<"backgroundColor", &UIView::backgroundColorImpl>()
-      .method<"setBackgroundColor:", &UIView::setBackgroundColorImpl>()
-      .method<"tintColor", &UIView::tintColorImpl>()
-      .method<"setTintColor:", &UIView::setTintColorImpl>()
-      .method<"isUserInteractionEnabled", &UIView::isUserInteractionEnabledImpl>()
-      .method<"setUserInteractionEnabled:", &UIView::setUserInteractionEnabledImpl>()
-      .method<"clipsToBounds", &UIView::clipsToBoundsImpl>()
-      .method<"setClipsToBounds:", &UIView::setClipsToBoundsImpl>()
-      .method<"tag", &UIView::tagImpl>()
-      .method<"setTag:", &UIView::setTagImpl>()
-      .method<"autoresizingMask", &UIView::autoresizingMaskImpl>()
-      .method<"setAutoresizingMask:", &UIView::setAutoresizingMaskImpl>()
-      .method<"layer", &UIView::layerImpl>()
-      .method<"superview", &UIView::superviewImpl>()
-      .method<"addSubview:", &UIView::addSubviewImpl>()
-      .method<"insertSubview:atIndex:", &UIView::insertSubviewAtIndexImpl>()
-      .method<"removeFromSuperview", &UIView::removeFromSuperviewImpl>()
-      .method<"layoutSubviews", &UIView::layoutSubviewsImpl>()
-      .method<"setNeedsLayout", &UIView::setNeedsLayoutImpl>()
-      .method<"layoutIfNeeded", &UIView::layoutIfNeededImpl>()
-      .method<"didMoveToSuperview", &UIView::didMoveToSuperviewImpl>()
-      .method<"didMoveToWindow", &UIView::didMoveToWindowImpl>()
-      .method<"tintColorDidChange", &UIView::tintColorDidChangeImpl>()
-      .method<"hitTest:withEvent:", &UIView::hitTestWithEventImpl>()
-      .method<"pointInside:withEvent:", &UIView::pointInsideWithEventImpl>();
-}
+OBJC_IMPLEMENT(UIView, init, initWithFrame, dealloc, frame, bounds, isHidden, setHidden, alpha, backgroundColor,
+               tintColor, setTintColor, isUserInteractionEnabled, setUserInteractionEnabled, clipsToBounds, tag,
+               autoresizingMask, layer, superview, addSubview, insertSubviewAtIndex, removeFromSuperview,
+               layoutSubviews, setNeedsLayout, layoutIfNeeded, didMoveToSuperview, didMoveToWindow, tintColorDidChange,
+               hitTestWithEvent, pointInsideWithEvent)

@@ -4,19 +4,17 @@
 #include "uikit/UINavigationController.h"
 #include "uikit/UIWindow.h"
 
-Ref<UIViewController> UIViewController::initImpl() { return Ref<UIViewController>(this); }
-
 void UIViewController::deallocImpl() {
   if (view_) uikit::setViewControllerOwning(view_, nullptr);
   for (auto& c : children_) c->parent_ = nullptr;
   if (presented_) presented_->presenting_ = nullptr;
-  objc::sendSuper<void(), "dealloc">(UIViewController::cls(), this);
+  sendSuper<deallocMessage>();
 }
 
 Ref<UIView> UIViewController::viewImpl() {
   if (!view_) {
     loadView();
-    if (!view_) setView(UIView::alloc()->initWithFrame(CGRectMake(0, 0, 375, 812)));
+    if (!view_) setView(UIView::make(kUIScreenBounds));
     viewDidLoad();
   }
   return view_;
@@ -28,9 +26,7 @@ void UIViewController::setViewImpl(UIView* v) {
   if (v) uikit::setViewControllerOwning(v, this);
 }
 
-void UIViewController::loadViewImpl() {
-  setView(UIView::alloc()->initWithFrame(CGRectMake(0, 0, 375, 812)));
-}
+void UIViewController::loadViewImpl() { setView(UIView::make(kUIScreenBounds)); }
 
 Ref<UINavigationItem> UIViewController::navigationItemImpl() {
   if (!navigationItem_) {
@@ -84,7 +80,7 @@ void UIViewController::propagateTraitChange(UITraitCollection* previous) {
 }
 
 void UIViewController::presentViewControllerAnimatedCompletionImpl(UIViewController* vc, bool animated,
-                                                                  _UIBlock* completion) {
+                                                                   _UIBlock* completion) {
   if (!vc || presented_) return;  // one presentation at a time, as on the device
   presented_ = vc;
   vc->presenting_ = this;
@@ -106,33 +102,8 @@ void UIViewController::dismissViewControllerAnimatedCompletionImpl(bool animated
   if (completion) completion->call(nullptr);
 }
 
-OBJC_IMPLEMENT_LEGACY(UIViewController)
-void UIViewController::registerMethods(objc::ClassBuilder<UIViewController>& b) {
-  b.method<"init", &UIViewController::initImpl>()
-      .method<"dealloc", &UIViewController::deallocImpl>()
-      .method<"view", &UIViewController::viewImpl>()
-      .method<"setView:", &UIViewController::setViewImpl>()
-      .method<"isViewLoaded", &UIViewController::isViewLoadedImpl>()
-      .method<"loadView", &UIViewController::loadViewImpl>()
-      .method<"viewDidLoad", &UIViewController::viewDidLoadImpl>()
-      .method<"viewWillAppear:", &UIViewController::viewWillAppearImpl>()
-      .method<"viewDidAppear:", &UIViewController::viewDidAppearImpl>()
-      .method<"viewWillDisappear:", &UIViewController::viewWillDisappearImpl>()
-      .method<"viewDidDisappear:", &UIViewController::viewDidDisappearImpl>()
-      .method<"title", &UIViewController::titleImpl>()
-      .method<"setTitle:", &UIViewController::setTitleImpl>()
-      .method<"navigationItem", &UIViewController::navigationItemImpl>()
-      .method<"navigationController", &UIViewController::navigationControllerImpl>()
-      .method<"parentViewController", &UIViewController::parentViewControllerImpl>()
-      .method<"childViewControllers", &UIViewController::childViewControllersImpl>()
-      .method<"addChildViewController:", &UIViewController::addChildViewControllerImpl>()
-      .method<"removeFromParentViewController", &UIViewController::removeFromParentViewControllerImpl>()
-      .method<"traitCollection", &UIViewController::traitCollectionImpl>()
-      .method<"traitCollectionDidChange:", &UIViewController::traitCollectionDidChangeImpl>()
-      .method<"presentViewController:animated:completion:",
-              &UIViewController::presentViewControllerAnimatedCompletionImpl>()
-      .method<"presentedViewController", &UIViewController::presentedViewControllerImpl>()
-      .method<"presentingViewController", &UIViewController::presentingViewControllerImpl>()
-      .method<"dismissViewControllerAnimated:completion:",
-              &UIViewController::dismissViewControllerAnimatedCompletionImpl>();
-}
+OBJC_IMPLEMENT(UIViewController, dealloc, view, setView, isViewLoaded, loadView, viewDidLoad, viewWillAppear,
+               viewDidAppear, viewWillDisappear, viewDidDisappear, title, navigationItem, navigationController,
+               parentViewController, childViewControllers, addChildViewController, removeFromParentViewController,
+               traitCollection, traitCollectionDidChange, presentViewControllerAnimatedCompletion,
+               presentedViewController, presentingViewController, dismissViewControllerAnimatedCompletion)

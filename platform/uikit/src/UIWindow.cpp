@@ -33,33 +33,20 @@ Ref<UITraitCollection> UIWindow::traitCollectionImpl() {
   return UITraitCollection::make(style, UIUserInterfaceSizeClassCompact);
 }
 
-OBJC_IMPLEMENT_LEGACY(UIWindow)
-void UIWindow::registerMethods(objc::ClassBuilder<UIWindow>& b) {
-  b.method<"rootViewController", &UIWindow::rootViewControllerImpl>()
-      .method<"setRootViewController:", &UIWindow::setRootViewControllerImpl>()
-      .method<"makeKeyAndVisible", &UIWindow::makeKeyAndVisibleImpl>()
-      .method<"overrideUserInterfaceStyle", &UIWindow::overrideUserInterfaceStyleImpl>()
-      .method<"setOverrideUserInterfaceStyle:", &UIWindow::setOverrideUserInterfaceStyleImpl>()
-      .method<"traitCollection", &UIWindow::traitCollectionImpl>();
-}
+OBJC_IMPLEMENT(UIWindow, rootViewController, setRootViewController, makeKeyAndVisible, overrideUserInterfaceStyle,
+               setOverrideUserInterfaceStyle, traitCollection)
 
 // ------------------------------------------------------------- application
 
-namespace {
-Ref<NSObject> theApplication(NSObject*, SEL) {
-  static UIApplication* const app = [] { return UIApplication::make().leak(); }();
-  return Ref<NSObject>(app);
+// One for the process, never released.
+Ref<UIApplication> UIApplication::sharedApplicationImpl(Class) {
+  static UIApplication* const app = UIApplication::make().leak();
+  return Ref<UIApplication>(app);
 }
-}  // namespace
 
 void UIApplication::openURLOptionsCompletionHandlerImpl(NSURL* url, NSDictionary*, _UIBlock* completion) {
   if (url) opened_.push_back(url->absoluteString()->utf8());
   if (completion) completion->call(nullptr);
 }
 
-OBJC_IMPLEMENT_LEGACY(UIApplication)
-void UIApplication::registerMethods(objc::ClassBuilder<UIApplication>& b) {
-  b.classMethod<"sharedApplication", &theApplication>()
-      .method<"keyWindow", &UIApplication::keyWindowImpl>()
-      .method<"openURL:options:completionHandler:", &UIApplication::openURLOptionsCompletionHandlerImpl>();
-}
+OBJC_IMPLEMENT(UIApplication, sharedApplication, keyWindow, openURLOptionsCompletionHandler)

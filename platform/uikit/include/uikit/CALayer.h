@@ -11,32 +11,18 @@ enum CACornerMask : unsigned long {
   kCALayerMinXMaxYCorner = 4,  // bottom left
   kCALayerMaxXMaxYCorner = 8,  // bottom right
 };
+inline constexpr unsigned long kCALayerTopCorners = kCALayerMinXMinYCorner | kCALayerMaxXMinYCorner;
+inline constexpr unsigned long kCALayerBottomCorners = kCALayerMinXMaxYCorner | kCALayerMaxXMaxYCorner;
+inline constexpr unsigned long kCALayerAllCorners = kCALayerTopCorners | kCALayerBottomCorners;
 
 class CALayer : public NSObject {
   OBJC_CLASS(CALayer, NSObject)
- public:
-  CGFloat cornerRadius() { return objc::send<double(), "cornerRadius">(this); }
-  void setCornerRadius(CGFloat r) { objc::send<void(double), "setCornerRadius:">(this, r); }
-  unsigned long maskedCorners() { return objc::send<unsigned long(), "maskedCorners">(this); }
-  void setMaskedCorners(unsigned long m) { objc::send<void(unsigned long), "setMaskedCorners:">(this, m); }
-  bool masksToBounds() { return objc::send<bool(), "masksToBounds">(this); }
-  void setMasksToBounds(bool m) { objc::send<void(bool), "setMasksToBounds:">(this, m); }
-  float opacity() { return objc::send<float(), "opacity">(this); }
-  void setOpacity(float o) { objc::send<void(float), "setOpacity:">(this, o); }
+  OBJC_OVERRIDE(init)
+  OBJC_PROPERTY(cornerRadius, setCornerRadius, double)
+  OBJC_PROPERTY(maskedCorners, setMaskedCorners, unsigned long)
+  OBJC_PROPERTY(masksToBounds, setMasksToBounds, bool)
+  OBJC_PROPERTY(opacity, setOpacity, float)
 
  private:
   Ref<CALayer> initImpl();
-  double cornerRadiusImpl() { return cornerRadius_; }
-  void setCornerRadiusImpl(double r) { cornerRadius_ = r; }
-  unsigned long maskedCornersImpl() { return maskedCorners_; }
-  void setMaskedCornersImpl(unsigned long m) { maskedCorners_ = m; }
-  bool masksToBoundsImpl() { return masksToBounds_; }
-  void setMasksToBoundsImpl(bool m) { masksToBounds_ = m; }
-  float opacityImpl() { return opacity_; }
-  void setOpacityImpl(float o) { opacity_ = o; }
-
-  double cornerRadius_;
-  unsigned long maskedCorners_;
-  bool masksToBounds_;
-  float opacity_;
 };

@@ -5,23 +5,25 @@
 
 class NSIndexPath : public NSObject {
   OBJC_CLASS(NSIndexPath, NSObject)
- public:
-  static Ref<NSIndexPath> indexPathForRowInSection(long row, long section) {
-    return ref_cast<NSIndexPath>(objc::send<Ref<NSObject>(long, long), "indexPathForRow:inSection:">(cls(), row, section));
-  }
-  long row() { return objc::send<long(), "row">(this); }
-  long section() { return objc::send<long(), "section">(this); }
+  OBJC_CLASS_METHOD(indexPathForRowInSection, "indexPathForRow:inSection:", Ref<NSIndexPath>(long, long))
+  OBJC_METHOD(row, "row", long())
+  OBJC_METHOD(section, "section", long())
+  OBJC_OVERRIDE(isEqual)
+  OBJC_OVERRIDE(hash)
 
+ public:
   // Direct reads for loops that must not pay a message each.
   long rowValue() const noexcept { return row_; }
   long sectionValue() const noexcept { return section_; }
 
  private:
-  static Ref<NSIndexPath> indexPathForRowInSectionImpl(NSObject* cls, SEL, long row, long section);
+  static Ref<NSIndexPath> indexPathForRowInSectionImpl(Class self, long row, long section);
   long rowImpl() { return row_; }
   long sectionImpl() { return section_; }
   bool isEqualImpl(NSObject* other);
-  unsigned long hashImpl() { return static_cast<unsigned long>(section_) * 1000003u + static_cast<unsigned long>(row_); }
-  long row_;
-  long section_;
+  unsigned long hashImpl() {
+    return static_cast<unsigned long>(section_) * 1000003u + static_cast<unsigned long>(row_);
+  }
+  long row_ = 0;
+  long section_ = 0;
 };

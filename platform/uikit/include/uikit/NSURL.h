@@ -5,16 +5,13 @@
 
 class NSURL : public NSObject {
   OBJC_CLASS(NSURL, NSObject)
- public:
   // Nothing for an absent or empty text, or one with characters a URL cannot hold.
-  static Ref<NSURL> URLWithString(NSString* text) {
-    return ref_cast<NSURL>(objc::send<Ref<NSObject>(NSString*), "URLWithString:">(cls(), text));
-  }
-  Ref<NSString> absoluteString() { return objc::send<Ref<NSString>(), "absoluteString">(this); }
-  Ref<NSString> scheme() { return objc::send<Ref<NSString>(), "scheme">(this); }
+  OBJC_CLASS_METHOD(URLWithString, "URLWithString:", Ref<NSURL>(NSString*))
+  OBJC_METHOD(absoluteString, "absoluteString", Ref<NSString>())
+  OBJC_METHOD(scheme, "scheme", Ref<NSString>())
 
  private:
-  static Ref<NSURL> URLWithStringImpl(NSObject* cls, SEL, NSString* text);
+  static Ref<NSURL> URLWithStringImpl(Class self, NSString* text);
   Ref<NSString> absoluteStringImpl() { return text_; }
   Ref<NSString> schemeImpl();
   Ref<NSString> text_;

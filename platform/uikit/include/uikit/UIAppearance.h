@@ -12,12 +12,12 @@
 
 class _UIAppearance : public NSObject {
   OBJC_CLASS(_UIAppearance, NSObject)
- public:
-  Ref<UIColor> tintColor() { return objc::send<Ref<UIColor>(), "tintColor">(this); }
-  void setTintColor(UIColor* c) { objc::send<void(UIColor*), "setTintColor:">(this, c); }
-  Ref<UIColor> onTintColor() { return objc::send<Ref<UIColor>(), "onTintColor">(this); }
-  void setOnTintColor(UIColor* c) { objc::send<void(UIColor*), "setOnTintColor:">(this, c); }
+  OBJC_METHOD(tintColor, "tintColor", Ref<UIColor>())
+  OBJC_METHOD(setTintColor, "setTintColor:", void(UIColor*))
+  OBJC_METHOD(onTintColor, "onTintColor", Ref<UIColor>())
+  OBJC_METHOD(setOnTintColor, "setOnTintColor:", void(UIColor*))
 
+ public:
   // The proxy for instances of `target` inside all of `containers`, made on
   // first use; the same object every time after.
   static Ref<_UIAppearance> proxyFor(Class target, const std::vector<Class>& containers);
@@ -29,10 +29,21 @@ class _UIAppearance : public NSObject {
   Ref<UIColor> onTintColorImpl();
   void setOnTintColorImpl(UIColor* c);
 
-  Class target_;
+  Class target_ = nullptr;
   std::vector<Class> containers_;
   Ref<UIColor> tintColor_;
   Ref<UIColor> onTintColor_;
+};
+
+// The class method every view class answers, as
+// [UISwitch appearanceWhenContainedInInstancesOfClasses:@[ cls ]]; elements
+// of the array that are not classes are left out.
+struct UIView_Appearance {
+  OBJC_CATEGORY(UIView_Appearance, UIView)
+  OBJC_CATEGORY_CLASS_METHOD(appearanceWhenContainedInInstancesOfClasses,
+                             "appearanceWhenContainedInInstancesOfClasses:", Ref<_UIAppearance>(NSArray*))
+ private:
+  static Ref<_UIAppearance> appearanceWhenContainedInInstancesOfClassesImpl(Class self, NSArray* containers);
 };
 
 namespace uikit {
@@ -49,10 +60,8 @@ void setViewControllerOwning(UIView* view, NSObject* controller);
 
 }  // namespace uikit
 
-// The class method every view class answers, as
-// [UISwitch appearanceWhenContainedInInstancesOfClasses:@[ cls ]].
+// The same message sent to the view class V.
 template <class V>
-Ref<_UIAppearance> appearanceWhenContainedInInstancesOfClasses(NSArray* containers) {
-  return ref_cast<_UIAppearance>(
-      objc::send<Ref<NSObject>(NSArray*), "appearanceWhenContainedInInstancesOfClasses:">(V::cls(), containers));
+Ref<_UIAppearance> appearanceWhenContainedInInstancesOfClasses(objc::ParamT<NSArray*> containers) {
+  return objc::send<UIView_Appearance::appearanceWhenContainedInInstancesOfClassesMessage>(V::cls(), containers);
 }

@@ -10,6 +10,7 @@ class _UIBlock : public NSObject {
   OBJC_CLASS(_UIBlock, NSObject)
  public:
   using Fn = std::function<void(NSObject*)>;
+  // Not a message: a C++ function has no encoding to travel as.
   static Ref<_UIBlock> make(Fn fn);
   void call(NSObject* argument) {
     if (fn_) fn_(argument);

@@ -14,49 +14,41 @@ struct RGBA {
 
 class UIColor : public NSObject {
   OBJC_CLASS(UIColor, NSObject)
+  OBJC_CLASS_METHOD(colorWithRedGreenBlueAlpha,
+                    "colorWithRed:green:blue:alpha:", Ref<UIColor>(double, double, double, double))
+  OBJC_CLASS_METHOD(colorWithWhiteAlpha, "colorWithWhite:alpha:", Ref<UIColor>(double, double))
+  OBJC_CLASS_METHOD(whiteColor, "whiteColor", Ref<UIColor>())
+  OBJC_CLASS_METHOD(blackColor, "blackColor", Ref<UIColor>())
+  OBJC_CLASS_METHOD(clearColor, "clearColor", Ref<UIColor>())
+  OBJC_CLASS_METHOD(labelColor, "labelColor", Ref<UIColor>())
+  OBJC_CLASS_METHOD(systemRedColor, "systemRedColor", Ref<UIColor>())
+  OBJC_CLASS_METHOD(systemGreenColor, "systemGreenColor", Ref<UIColor>())
+  OBJC_CLASS_METHOD(systemBlueColor, "systemBlueColor", Ref<UIColor>())
+  OBJC_INIT(initWithRedGreenBlueAlpha, "initWithRed:green:blue:alpha:", Ref<UIColor>(double, double, double, double))
+  OBJC_METHOD(colorWithAlphaComponent, "colorWithAlphaComponent:", Ref<UIColor>(double))
+  // Each pointer may be nothing; the others are still filled.
+  OBJC_METHOD(getRedGreenBlueAlpha, "getRed:green:blue:alpha:", bool(void*, void*, void*, void*))
+
  public:
-  static Ref<UIColor> colorWithRedGreenBlueAlpha(CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
-    return ref_cast<UIColor>(
-        objc::send<Ref<NSObject>(double, double, double, double), "colorWithRed:green:blue:alpha:">(cls(), r, g, b,
-                                                                                                    a));
-  }
-  static Ref<UIColor> colorWithWhiteAlpha(CGFloat w, CGFloat a) {
-    return ref_cast<UIColor>(objc::send<Ref<NSObject>(double, double), "colorWithWhite:alpha:">(cls(), w, a));
-  }
-  static Ref<UIColor> whiteColor() { return ref_cast<UIColor>(objc::send<Ref<NSObject>(), "whiteColor">(cls())); }
-  static Ref<UIColor> blackColor() { return ref_cast<UIColor>(objc::send<Ref<NSObject>(), "blackColor">(cls())); }
-  static Ref<UIColor> clearColor() { return ref_cast<UIColor>(objc::send<Ref<NSObject>(), "clearColor">(cls())); }
-  static Ref<UIColor> labelColor() { return ref_cast<UIColor>(objc::send<Ref<NSObject>(), "labelColor">(cls())); }
-  static Ref<UIColor> systemRedColor() {
-    return ref_cast<UIColor>(objc::send<Ref<NSObject>(), "systemRedColor">(cls()));
-  }
-  static Ref<UIColor> systemGreenColor() {
-    return ref_cast<UIColor>(objc::send<Ref<NSObject>(), "systemGreenColor">(cls()));
-  }
-  static Ref<UIColor> systemBlueColor() {
-    return ref_cast<UIColor>(objc::send<Ref<NSObject>(), "systemBlueColor">(cls()));
-  }
-
-  Ref<UIColor> initWithRedGreenBlueAlpha(CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
-    return objc::send<Ref<UIColor>(double, double, double, double), "initWithRed:green:blue:alpha:">(this, r, g, b, a);
-  }
-  Ref<UIColor> colorWithAlphaComponent(CGFloat a) {
-    return objc::send<Ref<UIColor>(double), "colorWithAlphaComponent:">(this, a);
-  }
-  bool getRedGreenBlueAlpha(CGFloat* r, CGFloat* g, CGFloat* b, CGFloat* a) {
-    return objc::send<bool(void*, void*, void*, void*), "getRed:green:blue:alpha:">(this, r, g, b, a);
-  }
-
   // C++ conveniences for the hosts' reports; not messages.
   RGBA rgba() const { return {red_, green_, blue_, alpha_}; }
   // "#RRGGBB" followed by ":alpha" when not opaque, e.g. "#FFFFFF:0.45".
   std::string hexString() const;
 
  private:
+  static Ref<UIColor> colorWithRedGreenBlueAlphaImpl(Class self, double r, double g, double b, double a);
+  static Ref<UIColor> colorWithWhiteAlphaImpl(Class self, double w, double a);
+  static Ref<UIColor> whiteColorImpl(Class self);
+  static Ref<UIColor> blackColorImpl(Class self);
+  static Ref<UIColor> clearColorImpl(Class self);
+  static Ref<UIColor> labelColorImpl(Class self);
+  static Ref<UIColor> systemRedColorImpl(Class self);
+  static Ref<UIColor> systemGreenColorImpl(Class self);
+  static Ref<UIColor> systemBlueColorImpl(Class self);
   Ref<UIColor> initWithRedGreenBlueAlphaImpl(double r, double g, double b, double a);
   Ref<UIColor> colorWithAlphaComponentImpl(double a);
   bool getRedGreenBlueAlphaImpl(void* r, void* g, void* b, void* a);
-  double red_, green_, blue_, alpha_;
+  double red_ = 0, green_ = 0, blue_ = 0, alpha_ = 0;
 };
 
 // The same colour as a text, or "nil" for no colour: what the hosts report.

@@ -14,25 +14,19 @@ enum UIControlEvents : unsigned long {
 
 class UIControl : public UIView {
   OBJC_CLASS(UIControl, UIView)
- public:
-  bool isEnabled() { return objc::send<bool(), "isEnabled">(this); }
-  void setEnabled(bool e) { objc::send<void(bool), "setEnabled:">(this, e); }
-  bool isSelected() { return objc::send<bool(), "isSelected">(this); }
-  void setSelected(bool s) { objc::send<void(bool), "setSelected:">(this, s); }
-  bool isHighlighted() { return objc::send<bool(), "isHighlighted">(this); }
-  void setHighlighted(bool h) { objc::send<void(bool), "setHighlighted:">(this, h); }
-  void addTargetActionForControlEvents(NSObject* target, SEL action, unsigned long events) {
-    objc::send<void(NSObject*, SEL, unsigned long), "addTarget:action:forControlEvents:">(this, target, action,
-                                                                                        events);
-  }
-  void sendActionsForControlEvents(unsigned long events) {
-    objc::send<void(unsigned long), "sendActionsForControlEvents:">(this, events);
-  }
+  OBJC_METHOD(isEnabled, "isEnabled", bool())
+  OBJC_METHOD(setEnabled, "setEnabled:", void(bool))
+  OBJC_METHOD(isSelected, "isSelected", bool())
+  OBJC_METHOD(setSelected, "setSelected:", void(bool))
+  OBJC_METHOD(isHighlighted, "isHighlighted", bool())
+  OBJC_METHOD(setHighlighted, "setHighlighted:", void(bool))
+  OBJC_METHOD(addTargetActionForControlEvents,
+              "addTarget:action:forControlEvents:", void(NSObject*, SEL, unsigned long))
+  OBJC_METHOD(sendActionsForControlEvents, "sendActionsForControlEvents:", void(unsigned long))
 
  private:
-  Ref<UIView> initWithFrameImpl(CGRect f);
-  bool isEnabledImpl() { return !disabled_; }
-  void setEnabledImpl(bool e) { disabled_ = !e; }
+  bool isEnabledImpl() { return enabled_; }
+  void setEnabledImpl(bool e) { enabled_ = e; }
   bool isSelectedImpl() { return selected_; }
   void setSelectedImpl(bool s) { selected_ = s; }
   bool isHighlightedImpl() { return highlighted_; }
@@ -41,12 +35,12 @@ class UIControl : public UIView {
   void sendActionsForControlEventsImpl(unsigned long events);
 
   struct Action {
-    NSObject* target;  // not retained, as on the device
-    SEL action;
-    unsigned long events;
+    NSObject* target = nullptr;  // not retained, as on the device
+    SEL action = nullptr;
+    unsigned long events = 0;
   };
-  bool disabled_;
-  bool selected_;
-  bool highlighted_;
+  bool enabled_ = true;
+  bool selected_ = false;
+  bool highlighted_ = false;
   std::vector<Action> actions_;
 };

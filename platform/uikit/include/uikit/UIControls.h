@@ -9,41 +9,40 @@
 
 class UISwitch : public UIControl {
   OBJC_CLASS(UISwitch, UIControl)
- public:
-  bool isOn() { return objc::send<bool(), "isOn">(this); }
-  void setOn(bool on) { objc::send<void(bool), "setOn:">(this, on); }
-  void setOnAnimated(bool on, bool animated) { objc::send<void(bool, bool), "setOn:animated:">(this, on, animated); }
+  OBJC_METHOD(isOn, "isOn", bool())
+  OBJC_METHOD(setOn, "setOn:", void(bool))
+  OBJC_METHOD(setOnAnimated, "setOn:animated:", void(bool, bool))
   // Its own colour, else the appearance proxy's, else nothing (the system green).
-  Ref<UIColor> onTintColor() { return objc::send<Ref<UIColor>(), "onTintColor">(this); }
-  void setOnTintColor(UIColor* c) { objc::send<void(UIColor*), "setOnTintColor:">(this, c); }
+  OBJC_METHOD(onTintColor, "onTintColor", Ref<UIColor>())
+  OBJC_METHOD(setOnTintColor, "setOnTintColor:", void(UIColor*))
   // What a tap does: flips the switch and sends the value-changed actions.
-  void _toggle() { objc::send<void(), "_toggle">(this); }
+  OBJC_METHOD(_toggle, "_toggle", void())
 
  private:
-  void setOnImpl(bool on) { on_ = on; }
   bool isOnImpl() { return on_; }
+  void setOnImpl(bool on) { on_ = on; }
   void setOnAnimatedImpl(bool on, bool) { setOn(on); }
   Ref<UIColor> onTintColorImpl();
   void setOnTintColorImpl(UIColor* c) { onTintColor_ = c; }
-  void toggleImpl();
-  bool on_;
+  void _toggleImpl();
+  bool on_ = false;
   Ref<UIColor> onTintColor_;
 };
 
 class UISlider : public UIControl {
   OBJC_CLASS(UISlider, UIControl)
- public:
-  float value() { return objc::send<float(), "value">(this); }
+  OBJC_METHOD(value, "value", float())
   // Clamped to the range.
-  void setValue(float v) { objc::send<void(float), "setValue:">(this, v); }
-  void setValueAnimated(float v, bool a) { objc::send<void(float, bool), "setValue:animated:">(this, v, a); }
-  float minimumValue() { return objc::send<float(), "minimumValue">(this); }
-  void setMinimumValue(float v) { objc::send<void(float), "setMinimumValue:">(this, v); }
-  float maximumValue() { return objc::send<float(), "maximumValue">(this); }
-  void setMaximumValue(float v) { objc::send<void(float), "setMaximumValue:">(this, v); }
+  OBJC_METHOD(setValue, "setValue:", void(float))
+  OBJC_METHOD(setValueAnimated, "setValue:animated:", void(float, bool))
+  OBJC_METHOD(minimumValue, "minimumValue", float())
+  OBJC_METHOD(setMinimumValue, "setMinimumValue:", void(float))
+  OBJC_METHOD(maximumValue, "maximumValue", float())
+  OBJC_METHOD(setMaximumValue, "setMaximumValue:", void(float))
+  OBJC_OVERRIDE(tintColor)
+  OBJC_OVERRIDE(setTintColor)
 
  private:
-  Ref<UIView> initWithFrameImpl(CGRect f);
   float valueImpl() { return value_; }
   void setValueImpl(float v);
   void setValueAnimatedImpl(float v, bool) { setValue(v); }
@@ -53,47 +52,40 @@ class UISlider : public UIControl {
   void setMaximumValueImpl(float v);
   Ref<UIColor> tintColorImpl();
   void setTintColorImpl(UIColor* c);
-  float value_, min_, max_;
+  float value_ = 0, min_ = 0, max_ = 1;
   Ref<UIColor> ownTint_;
 };
 
 class UISegmentedControl : public UIControl {
   OBJC_CLASS(UISegmentedControl, UIControl)
- public:
-  long selectedSegmentIndex() { return objc::send<long(), "selectedSegmentIndex">(this); }
-  void setSelectedSegmentIndex(long i) { objc::send<void(long), "setSelectedSegmentIndex:">(this, i); }
-  long numberOfSegments() { return objc::send<long(), "numberOfSegments">(this); }
-  void insertSegmentWithTitleAtIndexAnimated(NSString* title, unsigned long i, bool a) {
-    objc::send<void(NSString*, unsigned long, bool), "insertSegmentWithTitle:atIndex:animated:">(this, title, i, a);
-  }
+  OBJC_METHOD(selectedSegmentIndex, "selectedSegmentIndex", long())
+  OBJC_METHOD(setSelectedSegmentIndex, "setSelectedSegmentIndex:", void(long))
+  OBJC_METHOD(numberOfSegments, "numberOfSegments", long())
+  OBJC_METHOD(insertSegmentWithTitleAtIndexAnimated,
+              "insertSegmentWithTitle:atIndex:animated:", void(NSString*, unsigned long, bool))
+  OBJC_OVERRIDE(tintColor)
+  OBJC_OVERRIDE(setTintColor)
 
  private:
-  Ref<UIView> initWithFrameImpl(CGRect f);
   long selectedSegmentIndexImpl() { return selected_; }
   void setSelectedSegmentIndexImpl(long i) { selected_ = i; }
   long numberOfSegmentsImpl() { return static_cast<long>(titles_.size()); }
   void insertSegmentWithTitleAtIndexAnimatedImpl(NSString* title, unsigned long i, bool);
   Ref<UIColor> tintColorImpl();
   void setTintColorImpl(UIColor* c);
-  long selected_;
+  long selected_ = -1;  // none
   std::vector<Ref<NSString>> titles_;
   Ref<UIColor> ownTint_;
 };
 
 class UIButton : public UIControl {
   OBJC_CLASS(UIButton, UIControl)
- public:
-  static Ref<UIButton> buttonWithType(long type) {
-    return ref_cast<UIButton>(objc::send<Ref<NSObject>(long), "buttonWithType:">(cls(), type));
-  }
-  Ref<NSString> titleForState(unsigned long state) {
-    return objc::send<Ref<NSString>(unsigned long), "titleForState:">(this, state);
-  }
-  void setTitleForState(NSString* t, unsigned long state) {
-    objc::send<void(NSString*, unsigned long), "setTitle:forState:">(this, t, state);
-  }
+  OBJC_CLASS_METHOD(buttonWithType, "buttonWithType:", Ref<UIButton>(long))
+  OBJC_METHOD(titleForState, "titleForState:", Ref<NSString>(unsigned long))
+  OBJC_METHOD(setTitleForState, "setTitle:forState:", void(NSString*, unsigned long))
 
  private:
+  static Ref<UIButton> buttonWithTypeImpl(Class self, long type);
   Ref<NSString> titleForStateImpl(unsigned long) { return title_; }
   void setTitleForStateImpl(NSString* t, unsigned long) { title_ = t; }
   Ref<NSString> title_;

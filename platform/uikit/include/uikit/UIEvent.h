@@ -6,19 +6,17 @@
 
 class UIEvent : public NSObject {
   OBJC_CLASS(UIEvent, NSObject)
- public:
-  double timestamp() { return objc::send<double(), "timestamp">(this); }
+  OBJC_METHOD(timestamp, "timestamp", double())
 
  private:
   double timestampImpl() { return timestamp_; }
-  double timestamp_;
+  double timestamp_ = 0;
 };
 
 class UITouch : public NSObject {
   OBJC_CLASS(UITouch, NSObject)
- public:
-  Ref<UITouch> initWithLocation(CGPoint p) { return objc::send<Ref<UITouch>(CGPoint), "initWithLocation:">(this, p); }
-  CGPoint location() { return objc::send<CGPoint(), "location">(this); }
+  OBJC_INIT(initWithLocation, "initWithLocation:", Ref<UITouch>(CGPoint))
+  OBJC_METHOD(location, "location", CGPoint())
 
  private:
   Ref<UITouch> initWithLocationImpl(CGPoint p) {

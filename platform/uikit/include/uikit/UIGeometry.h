@@ -27,6 +27,20 @@ struct UIEdgeInsets {
 
 inline constexpr CGRect CGRectZero{};
 
+// The one screen this platform draws: what a controller's view and a window
+// fill, and what rows and bars are as wide as.
+inline constexpr CGFloat kUIScreenWidth = 375;
+inline constexpr CGFloat kUIScreenHeight = 812;
+inline constexpr CGRect kUIScreenBounds{{0, 0}, {kUIScreenWidth, kUIScreenHeight}};
+
+inline constexpr CGFloat kUINavigationBarHeight = 44;
+inline constexpr CGFloat kUITableRowHeight = 44;           // a row's height when nobody says otherwise
+inline constexpr CGFloat kUIGroupedSectionSpacing = 17.5;  // a grouped table's default header and footer
+inline constexpr CGFloat kUICellContentInset = 16;         // the labels' and separator's leading margin
+inline constexpr CGFloat kUIHairlineWidth = 0.5;
+// Views fainter than this are not touched, as on the device.
+inline constexpr CGFloat kUIMinimumHitTestAlpha = 0.01;
+
 inline CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat w, CGFloat h) { return CGRect{{x, y}, {w, h}}; }
 inline CGPoint CGPointMake(CGFloat x, CGFloat y) { return CGPoint{x, y}; }
 inline CGSize CGSizeMake(CGFloat w, CGFloat h) { return CGSize{w, h}; }

@@ -10,24 +10,20 @@ class UINavigationBar : public UIView {
 
 class UINavigationController : public UIViewController {
   OBJC_CLASS(UINavigationController, UIViewController)
- public:
-  Ref<UINavigationController> initWithRootViewController(UIViewController* root) {
-    return objc::send<Ref<UINavigationController>(UIViewController*), "initWithRootViewController:">(this, root);
-  }
-  Ref<UINavigationBar> navigationBar() { return objc::send<Ref<UINavigationBar>(), "navigationBar">(this); }
-  Ref<NSArray> viewControllers() { return objc::send<Ref<NSArray>(), "viewControllers">(this); }
-  Ref<UIViewController> topViewController() {
-    return objc::send<Ref<UIViewController>(), "topViewController">(this);
-  }
+  OBJC_INIT(initWithRootViewController, "initWithRootViewController:", Ref<UINavigationController>(UIViewController*))
+  OBJC_METHOD(navigationBar, "navigationBar", Ref<UINavigationBar>())
+  OBJC_METHOD(viewControllers, "viewControllers", Ref<NSArray>())
+  OBJC_METHOD(topViewController, "topViewController", Ref<UIViewController>())
   // Synchronous: the covered controller disappears and the new one appears
   // before this returns, whatever `animated` says.
-  void pushViewControllerAnimated(UIViewController* vc, bool animated) {
-    objc::send<void(UIViewController*, bool), "pushViewController:animated:">(this, vc, animated);
-  }
-  Ref<UIViewController> popViewControllerAnimated(bool animated) {
-    return objc::send<Ref<UIViewController>(bool), "popViewControllerAnimated:">(this, animated);
-  }
+  OBJC_METHOD(pushViewControllerAnimated, "pushViewController:animated:", void(UIViewController*, bool))
+  OBJC_METHOD(popViewControllerAnimated, "popViewControllerAnimated:", Ref<UIViewController>(bool))
+  OBJC_OVERRIDE(viewWillAppear)
+  OBJC_OVERRIDE(viewDidAppear)
+  OBJC_OVERRIDE(viewWillDisappear)
+  OBJC_OVERRIDE(viewDidDisappear)
 
+ public:
   // Sends the appearance messages of the top controller, as a container that
   // shows or hides this controller does (not a message).
   void forwardAppearance(bool appearing);
@@ -45,9 +41,5 @@ class UINavigationController : public UIViewController {
   void viewDidDisappearImpl(bool a);
 
   Ref<UINavigationBar> bar_;
-  bool visible_;
+  bool visible_ = false;
 };
-
-inline Ref<UINavigationController> UIViewController::navigationController() {
-  return objc::send<Ref<UINavigationController>(), "navigationController">(this);
-}

@@ -6,37 +6,22 @@
 
 class UIPageControl : public UIControl {
   OBJC_CLASS(UIPageControl, UIControl)
- public:
-  long numberOfPages() { return objc::send<long(), "numberOfPages">(this); }
-  void setNumberOfPages(long n) { objc::send<void(long), "setNumberOfPages:">(this, n); }
-  long currentPage() { return objc::send<long(), "currentPage">(this); }
-  void setCurrentPage(long p) { objc::send<void(long), "setCurrentPage:">(this, p); }
-  bool hidesForSinglePage() { return objc::send<bool(), "hidesForSinglePage">(this); }
-  void setHidesForSinglePage(bool h) { objc::send<void(bool), "setHidesForSinglePage:">(this, h); }
-  Ref<UIColor> currentPageIndicatorTintColor() {
-    return objc::send<Ref<UIColor>(), "currentPageIndicatorTintColor">(this);
-  }
-  void setCurrentPageIndicatorTintColor(UIColor* c) {
-    objc::send<void(UIColor*), "setCurrentPageIndicatorTintColor:">(this, c);
-  }
-  Ref<UIColor> pageIndicatorTintColor() { return objc::send<Ref<UIColor>(), "pageIndicatorTintColor">(this); }
-  void setPageIndicatorTintColor(UIColor* c) { objc::send<void(UIColor*), "setPageIndicatorTintColor:">(this, c); }
+  // Never negative; the current page follows it down.
+  OBJC_METHOD(numberOfPages, "numberOfPages", long())
+  OBJC_METHOD(setNumberOfPages, "setNumberOfPages:", void(long))
+  // Clamped to the pages there are.
+  OBJC_METHOD(currentPage, "currentPage", long())
+  OBJC_METHOD(setCurrentPage, "setCurrentPage:", void(long))
+  OBJC_PROPERTY(hidesForSinglePage, setHidesForSinglePage, bool)
+  OBJC_PROPERTY(currentPageIndicatorTintColor, setCurrentPageIndicatorTintColor, Ref<UIColor>)
+  OBJC_PROPERTY(pageIndicatorTintColor, setPageIndicatorTintColor, Ref<UIColor>)
 
  private:
   long numberOfPagesImpl() { return numberOfPages_; }
   void setNumberOfPagesImpl(long n);
   long currentPageImpl() { return currentPage_; }
   void setCurrentPageImpl(long p);
-  bool hidesForSinglePageImpl() { return hidesForSinglePage_; }
-  void setHidesForSinglePageImpl(bool h) { hidesForSinglePage_ = h; }
-  Ref<UIColor> currentPageIndicatorTintColorImpl() { return currentColor_; }
-  void setCurrentPageIndicatorTintColorImpl(UIColor* c) { currentColor_ = c; }
-  Ref<UIColor> pageIndicatorTintColorImpl() { return otherColor_; }
-  void setPageIndicatorTintColorImpl(UIColor* c) { otherColor_ = c; }
 
-  long numberOfPages_;
-  long currentPage_;
-  bool hidesForSinglePage_;
-  Ref<UIColor> currentColor_;
-  Ref<UIColor> otherColor_;
+  long numberOfPages_ = 0;
+  long currentPage_ = 0;
 };

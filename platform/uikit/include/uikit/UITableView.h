@@ -19,39 +19,69 @@ enum UITableViewStyle : long {
 
 inline constexpr CGFloat UITableViewAutomaticDimension = -1.0;
 
+class UITableView;
+
+// What a table asks its data source; only the row count and the cells must
+// be answered.
+struct UITableViewDataSource {
+  using numberOfSectionsInTableViewMessage = objc::Message<"numberOfSectionsInTableView:", long(UITableView*)>;
+  using tableViewNumberOfRowsInSectionMessage =
+      objc::Message<"tableView:numberOfRowsInSection:", long(UITableView*, long)>;
+  using tableViewCellForRowAtIndexPathMessage =
+      objc::Message<"tableView:cellForRowAtIndexPath:", Ref<UITableViewCell>(UITableView*, NSIndexPath*)>;
+};
+
+// What a table asks and tells its delegate; every one is optional.
+struct UITableViewDelegate {
+  using tableViewHeightForRowAtIndexPathMessage =
+      objc::Message<"tableView:heightForRowAtIndexPath:", double(UITableView*, NSIndexPath*)>;
+  using tableViewViewForHeaderInSectionMessage =
+      objc::Message<"tableView:viewForHeaderInSection:", Ref<UIView>(UITableView*, long)>;
+  using tableViewHeightForHeaderInSectionMessage =
+      objc::Message<"tableView:heightForHeaderInSection:", double(UITableView*, long)>;
+  using tableViewViewForFooterInSectionMessage =
+      objc::Message<"tableView:viewForFooterInSection:", Ref<UIView>(UITableView*, long)>;
+  using tableViewHeightForFooterInSectionMessage =
+      objc::Message<"tableView:heightForFooterInSection:", double(UITableView*, long)>;
+  using tableViewDidSelectRowAtIndexPathMessage =
+      objc::Message<"tableView:didSelectRowAtIndexPath:", void(UITableView*, NSIndexPath*)>;
+  using scrollViewDidScrollMessage = objc::Message<"scrollViewDidScroll:", void(UIView*)>;
+};
+
 class UITableView : public UIView {
   OBJC_CLASS(UITableView, UIView)
- public:
-  Ref<UITableView> initWithFrameStyle(CGRect f, long style) {
-    return objc::send<Ref<UITableView>(CGRect, long), "initWithFrame:style:">(this, f, style);
-  }
-  Ref<NSObject> dataSource() { return objc::send<Ref<NSObject>(), "dataSource">(this); }
-  void setDataSource(NSObject* d) { objc::send<void(NSObject*), "setDataSource:">(this, d); }
-  Ref<NSObject> delegate() { return objc::send<Ref<NSObject>(), "delegate">(this); }
-  void setDelegate(NSObject* d) { objc::send<void(NSObject*), "setDelegate:">(this, d); }
-  long style() { return objc::send<long(), "style">(this); }
+  OBJC_INIT(initWithFrameStyle, "initWithFrame:style:", Ref<UITableView>(CGRect, long))
+  OBJC_METHOD(dataSource, "dataSource", Ref<NSObject>())
+  OBJC_METHOD(setDataSource, "setDataSource:", void(NSObject*))
+  OBJC_METHOD(delegate, "delegate", Ref<NSObject>())
+  OBJC_METHOD(setDelegate, "setDelegate:", void(NSObject*))
+  OBJC_METHOD(style, "style", long())
 
   // Asks the data source and the delegate afresh and lays the rows out.
-  void reloadData() { objc::send<void(), "reloadData">(this); }
-  long numberOfSections() { return objc::send<long(), "numberOfSections">(this); }
-  long numberOfRowsInSection(long s) { return objc::send<long(long), "numberOfRowsInSection:">(this, s); }
+  OBJC_METHOD(reloadData, "reloadData", void())
+  OBJC_METHOD(numberOfSections, "numberOfSections", long())
+  OBJC_METHOD(numberOfRowsInSection, "numberOfRowsInSection:", long(long))
   // The cell the table holds for the row, or nothing before it was made.
-  Ref<UITableViewCell> cellForRowAtIndexPath(NSIndexPath* p) {
-    return objc::send<Ref<UITableViewCell>(NSIndexPath*), "cellForRowAtIndexPath:">(this, p);
-  }
-  CGRect rectForRowAtIndexPath(NSIndexPath* p) {
-    return objc::send<CGRect(NSIndexPath*), "rectForRowAtIndexPath:">(this, p);
-  }
-  void selectRowAtIndexPath(NSIndexPath* p) { objc::send<void(NSIndexPath*), "_selectRowAtIndexPath:">(this, p); }
+  OBJC_METHOD(cellForRowAtIndexPath, "cellForRowAtIndexPath:", Ref<UITableViewCell>(NSIndexPath*))
+  OBJC_METHOD(rectForRowAtIndexPath, "rectForRowAtIndexPath:", CGRect(NSIndexPath*))
+  // What a tap on the row does: tells the delegate.
+  OBJC_METHOD(_selectRowAtIndexPath, "_selectRowAtIndexPath:", void(NSIndexPath*))
 
-  Ref<UIView> tableHeaderView() { return objc::send<Ref<UIView>(), "tableHeaderView">(this); }
-  void setTableHeaderView(UIView* v) { objc::send<void(UIView*), "setTableHeaderView:">(this, v); }
-  CGPoint contentOffset() { return objc::send<CGPoint(), "contentOffset">(this); }
-  // Tells the delegate with scrollViewDidScroll:.
-  void setContentOffset(CGPoint p) { objc::send<void(CGPoint), "setContentOffset:">(this, p); }
-  CGSize contentSize() { return objc::send<CGSize(), "contentSize">(this); }
-  CGFloat rowHeight() { return objc::send<double(), "rowHeight">(this); }
-  void setRowHeight(CGFloat h) { objc::send<void(double), "setRowHeight:">(this, h); }
+  OBJC_PROPERTY(tableHeaderView, setTableHeaderView, Ref<UIView>)
+  // Setting it tells the delegate with scrollViewDidScroll:.
+  OBJC_METHOD(contentOffset, "contentOffset", CGPoint())
+  OBJC_METHOD(setContentOffset, "setContentOffset:", void(CGPoint))
+  OBJC_METHOD(contentSize, "contentSize", CGSize())
+  OBJC_METHOD(rowHeight, "rowHeight", double())
+  OBJC_METHOD(setRowHeight, "setRowHeight:", void(double))
+  OBJC_OVERRIDE(layoutSubviews)
+  // Measures every row, header and footer once, as a layout pass does.
+  OBJC_METHOD(_measure, "_measure", void())
+
+ public:
+  // The names hosts call the private messages by.
+  void selectRowAtIndexPath(objc::ParamT<NSIndexPath*> p) { _selectRowAtIndexPath(p); }
+  void measure() { _measure(); }
 
   // The last layout, for hosts and tests (not messages).
   struct SectionLayout {
@@ -62,8 +92,6 @@ class UITableView : public UIView {
   };
   const std::vector<SectionLayout>& sectionLayout() const { return sections_; }
   unsigned long reloadCount() const { return reloads_; }
-  // Measures every row, header and footer once, as a layout pass does.
-  void measure() { objc::send<void(), "_measure">(this); }
 
  private:
   Ref<UITableView> initWithFrameStyleImpl(CGRect f, long style);
@@ -77,25 +105,22 @@ class UITableView : public UIView {
   long numberOfRowsInSectionImpl(long s);
   Ref<UITableViewCell> cellForRowAtIndexPathImpl(NSIndexPath* p);
   CGRect rectForRowAtIndexPathImpl(NSIndexPath* p);
-  void selectRowAtIndexPathImpl(NSIndexPath* p);
-  Ref<UIView> tableHeaderViewImpl() { return tableHeaderView_; }
-  void setTableHeaderViewImpl(UIView* v) { tableHeaderView_ = v; }
+  void _selectRowAtIndexPathImpl(NSIndexPath* p);
   CGPoint contentOffsetImpl() { return contentOffset_; }
   void setContentOffsetImpl(CGPoint p);
   CGSize contentSizeImpl() { return contentSize_; }
   double rowHeightImpl() { return rowHeight_; }
   void setRowHeightImpl(double h) { rowHeight_ = h; }
   void layoutSubviewsImpl();
-  void measureImpl();
+  void _measureImpl();
 
-  long style_;
+  long style_ = UITableViewStylePlain;
   Weak<NSObject> dataSource_;
   Weak<NSObject> delegate_;
-  Ref<UIView> tableHeaderView_;
   CGPoint contentOffset_;
   CGSize contentSize_;
-  double rowHeight_;
-  unsigned long reloads_;
+  double rowHeight_ = 0;
+  unsigned long reloads_ = 0;
   std::vector<SectionLayout> sections_;
   std::vector<std::vector<Ref<UITableViewCell>>> cells_;
 };

@@ -26,20 +26,16 @@ class _UITableViewCellSeparatorView : public UIView {
 
 class UITableViewCell : public UIView {
   OBJC_CLASS(UITableViewCell, UIView)
- public:
-  Ref<UITableViewCell> initWithStyleReuseIdentifier(long style, NSString* reuseIdentifier) {
-    return objc::send<Ref<UITableViewCell>(long, NSString*), "initWithStyle:reuseIdentifier:">(this, style,
-                                                                                            reuseIdentifier);
-  }
-  Ref<UILabel> textLabel() { return objc::send<Ref<UILabel>(), "textLabel">(this); }
-  Ref<UILabel> detailTextLabel() { return objc::send<Ref<UILabel>(), "detailTextLabel">(this); }
-  Ref<UIView> contentView() { return objc::send<Ref<UIView>(), "contentView">(this); }
-  Ref<UIView> accessoryView() { return objc::send<Ref<UIView>(), "accessoryView">(this); }
-  void setAccessoryView(UIView* v) { objc::send<void(UIView*), "setAccessoryView:">(this, v); }
-  long accessoryType() { return objc::send<long(), "accessoryType">(this); }
-  void setAccessoryType(long t) { objc::send<void(long), "setAccessoryType:">(this, t); }
-  Ref<NSString> reuseIdentifier() { return objc::send<Ref<NSString>(), "reuseIdentifier">(this); }
-  long style() { return objc::send<long(), "style">(this); }
+  OBJC_OVERRIDE(initWithFrame)
+  OBJC_INIT(initWithStyleReuseIdentifier, "initWithStyle:reuseIdentifier:", Ref<UITableViewCell>(long, NSString*))
+  OBJC_METHOD(textLabel, "textLabel", Ref<UILabel>())
+  OBJC_METHOD(detailTextLabel, "detailTextLabel", Ref<UILabel>())
+  OBJC_METHOD(contentView, "contentView", Ref<UIView>())
+  OBJC_METHOD(accessoryView, "accessoryView", Ref<UIView>())
+  OBJC_METHOD(setAccessoryView, "setAccessoryView:", void(UIView*))
+  OBJC_PROPERTY(accessoryType, setAccessoryType, long)
+  OBJC_METHOD(reuseIdentifier, "reuseIdentifier", Ref<NSString>())
+  OBJC_METHOD(style, "style", long())
 
  private:
   Ref<UIView> initWithFrameImpl(CGRect f);
@@ -49,13 +45,10 @@ class UITableViewCell : public UIView {
   Ref<UIView> contentViewImpl() { return contentView_; }
   Ref<UIView> accessoryViewImpl() { return accessoryView_; }
   void setAccessoryViewImpl(UIView* v);
-  long accessoryTypeImpl() { return accessoryType_; }
-  void setAccessoryTypeImpl(long t) { accessoryType_ = t; }
   Ref<NSString> reuseIdentifierImpl() { return reuseIdentifier_; }
   long styleImpl() { return style_; }
 
-  long style_;
-  long accessoryType_;
+  long style_ = UITableViewCellStyleDefault;
   Ref<NSString> reuseIdentifier_;
   Ref<UIView> contentView_;
   Ref<UILabel> textLabel_;

@@ -18,20 +18,19 @@ enum UIUserInterfaceSizeClass : long {
 
 class UITraitCollection : public NSObject {
   OBJC_CLASS(UITraitCollection, NSObject)
- public:
-  static Ref<UITraitCollection> traitCollectionWithUserInterfaceStyle(long style) {
-    return ref_cast<UITraitCollection>(
-        objc::send<Ref<NSObject>(long), "traitCollectionWithUserInterfaceStyle:">(cls(), style));
-  }
-  // Not a message: a collection with both traits set.
-  static Ref<UITraitCollection> make(long style, long horizontalSizeClass);
-
-  long userInterfaceStyle() { return objc::send<long(), "userInterfaceStyle">(this); }
-  long horizontalSizeClass() { return objc::send<long(), "horizontalSizeClass">(this); }
+  OBJC_CLASS_METHOD(traitCollectionWithUserInterfaceStyle,
+                    "traitCollectionWithUserInterfaceStyle:", Ref<UITraitCollection>(long))
+  // A collection with both traits set: `make(style, horizontalSizeClass)`.
+  OBJC_INIT(initWithUserInterfaceStyleHorizontalSizeClass,
+            "initWithUserInterfaceStyle:horizontalSizeClass:", Ref<UITraitCollection>(long, long))
+  OBJC_METHOD(userInterfaceStyle, "userInterfaceStyle", long())
+  OBJC_METHOD(horizontalSizeClass, "horizontalSizeClass", long())
 
  private:
+  static Ref<UITraitCollection> traitCollectionWithUserInterfaceStyleImpl(Class self, long style);
+  Ref<UITraitCollection> initWithUserInterfaceStyleHorizontalSizeClassImpl(long style, long horizontalSizeClass);
   long userInterfaceStyleImpl() { return style_; }
   long horizontalSizeClassImpl() { return sizeClass_; }
-  long style_;
-  long sizeClass_;
+  long style_ = UIUserInterfaceStyleUnspecified;
+  long sizeClass_ = UIUserInterfaceSizeClassUnspecified;
 };

@@ -22,51 +22,39 @@ enum UIViewAutoresizing : unsigned long {
 
 class UIView : public NSObject {
   OBJC_CLASS(UIView, NSObject)
+  OBJC_OVERRIDE(init)
+  OBJC_INIT(initWithFrame, "initWithFrame:", Ref<UIView>(CGRect))
+  OBJC_OVERRIDE(dealloc)
+  OBJC_PROPERTY(frame, setFrame, CGRect)
+  OBJC_METHOD(bounds, "bounds", CGRect())
+  OBJC_METHOD(isHidden, "isHidden", bool())
+  OBJC_METHOD(setHidden, "setHidden:", void(bool))
+  OBJC_PROPERTY(alpha, setAlpha, double)
+  OBJC_PROPERTY(backgroundColor, setBackgroundColor, Ref<UIColor>)
+  OBJC_METHOD(tintColor, "tintColor", Ref<UIColor>())
+  OBJC_METHOD(setTintColor, "setTintColor:", void(UIColor*))
+  OBJC_METHOD(isUserInteractionEnabled, "isUserInteractionEnabled", bool())
+  OBJC_METHOD(setUserInteractionEnabled, "setUserInteractionEnabled:", void(bool))
+  OBJC_PROPERTY(clipsToBounds, setClipsToBounds, bool)
+  OBJC_PROPERTY(tag, setTag, long)
+  OBJC_PROPERTY(autoresizingMask, setAutoresizingMask, unsigned long)
+  OBJC_METHOD(layer, "layer", Ref<CALayer>())
+
+  OBJC_METHOD(superview, "superview", Ref<UIView>())
+  OBJC_METHOD(addSubview, "addSubview:", void(UIView*))
+  OBJC_METHOD(insertSubviewAtIndex, "insertSubview:atIndex:", void(UIView*, long))
+  OBJC_METHOD(removeFromSuperview, "removeFromSuperview", void())
+  OBJC_METHOD(layoutSubviews, "layoutSubviews", void())
+  OBJC_METHOD(setNeedsLayout, "setNeedsLayout", void())
+  OBJC_METHOD(layoutIfNeeded, "layoutIfNeeded", void())
+  OBJC_METHOD(didMoveToSuperview, "didMoveToSuperview", void())
+  OBJC_METHOD(didMoveToWindow, "didMoveToWindow", void())
+  OBJC_METHOD(tintColorDidChange, "tintColorDidChange", void())
+
+  OBJC_METHOD(hitTestWithEvent, "hitTest:withEvent:", Ref<UIView>(CGPoint, UIEvent*))
+  OBJC_METHOD(pointInsideWithEvent, "pointInside:withEvent:", bool(CGPoint, UIEvent*))
+
  public:
-  Ref<UIView> init() { return objc::send<Ref<UIView>(), "init">(this); }
-  Ref<UIView> initWithFrame(CGRect f) { return objc::send<Ref<UIView>(CGRect), "initWithFrame:">(this, f); }
-
-  CGRect frame() { return objc::send<CGRect(), "frame">(this); }
-  void setFrame(CGRect f) { objc::send<void(CGRect), "setFrame:">(this, f); }
-  CGRect bounds() { return objc::send<CGRect(), "bounds">(this); }
-  bool isHidden() { return objc::send<bool(), "isHidden">(this); }
-  void setHidden(bool h) { objc::send<void(bool), "setHidden:">(this, h); }
-  CGFloat alpha() { return objc::send<double(), "alpha">(this); }
-  void setAlpha(CGFloat a) { objc::send<void(double), "setAlpha:">(this, a); }
-  Ref<UIColor> backgroundColor() { return objc::send<Ref<UIColor>(), "backgroundColor">(this); }
-  void setBackgroundColor(UIColor* c) { objc::send<void(UIColor*), "setBackgroundColor:">(this, c); }
-  Ref<UIColor> tintColor() { return objc::send<Ref<UIColor>(), "tintColor">(this); }
-  void setTintColor(UIColor* c) { objc::send<void(UIColor*), "setTintColor:">(this, c); }
-  bool isUserInteractionEnabled() { return objc::send<bool(), "isUserInteractionEnabled">(this); }
-  void setUserInteractionEnabled(bool e) { objc::send<void(bool), "setUserInteractionEnabled:">(this, e); }
-  bool clipsToBounds() { return objc::send<bool(), "clipsToBounds">(this); }
-  void setClipsToBounds(bool c) { objc::send<void(bool), "setClipsToBounds:">(this, c); }
-  long tag() { return objc::send<long(), "tag">(this); }
-  void setTag(long t) { objc::send<void(long), "setTag:">(this, t); }
-  unsigned long autoresizingMask() { return objc::send<unsigned long(), "autoresizingMask">(this); }
-  void setAutoresizingMask(unsigned long m) { objc::send<void(unsigned long), "setAutoresizingMask:">(this, m); }
-  Ref<CALayer> layer() { return objc::send<Ref<CALayer>(), "layer">(this); }
-
-  Ref<UIView> superview() { return objc::send<Ref<UIView>(), "superview">(this); }
-  void addSubview(UIView* v) { objc::send<void(UIView*), "addSubview:">(this, v); }
-  void insertSubviewAtIndex(UIView* v, long i) {
-    objc::send<void(UIView*, long), "insertSubview:atIndex:">(this, v, i);
-  }
-  void removeFromSuperview() { objc::send<void(), "removeFromSuperview">(this); }
-  void layoutSubviews() { objc::send<void(), "layoutSubviews">(this); }
-  void setNeedsLayout() { objc::send<void(), "setNeedsLayout">(this); }
-  void layoutIfNeeded() { objc::send<void(), "layoutIfNeeded">(this); }
-  void didMoveToSuperview() { objc::send<void(), "didMoveToSuperview">(this); }
-  void didMoveToWindow() { objc::send<void(), "didMoveToWindow">(this); }
-  void tintColorDidChange() { objc::send<void(), "tintColorDidChange">(this); }
-
-  Ref<UIView> hitTestWithEvent(CGPoint p, UIEvent* e) {
-    return objc::send<Ref<UIView>(CGPoint, UIEvent*), "hitTest:withEvent:">(this, p, e);
-  }
-  bool pointInsideWithEvent(CGPoint p, UIEvent* e) {
-    return objc::send<bool(CGPoint, UIEvent*), "pointInside:withEvent:">(this, p, e);
-  }
-
   // The children in back-to-front order; a C++ view of the tree for hosts and tests.
   const std::vector<Ref<UIView>>& subviewList() const { return subviews_; }
 
@@ -74,25 +62,13 @@ class UIView : public NSObject {
   Ref<UIView> initImpl();
   Ref<UIView> initWithFrameImpl(CGRect f);
   void deallocImpl();
-  CGRect frameImpl() { return frame_; }
-  void setFrameImpl(CGRect f) { frame_ = f; }
   CGRect boundsImpl() { return CGRect{{0, 0}, frame_.size}; }
   bool isHiddenImpl() { return hidden_; }
   void setHiddenImpl(bool h) { hidden_ = h; }
-  double alphaImpl() { return alpha_; }
-  void setAlphaImpl(double a) { alpha_ = a; }
-  Ref<UIColor> backgroundColorImpl() { return backgroundColor_; }
-  void setBackgroundColorImpl(UIColor* c) { backgroundColor_ = c; }
   Ref<UIColor> tintColorImpl();
   void setTintColorImpl(UIColor* c);
-  bool isUserInteractionEnabledImpl() { return !interactionDisabled_; }
-  void setUserInteractionEnabledImpl(bool e) { interactionDisabled_ = !e; }
-  bool clipsToBoundsImpl() { return clipsToBounds_; }
-  void setClipsToBoundsImpl(bool c) { clipsToBounds_ = c; }
-  long tagImpl() { return tag_; }
-  void setTagImpl(long t) { tag_ = t; }
-  unsigned long autoresizingMaskImpl() { return autoresizingMask_; }
-  void setAutoresizingMaskImpl(unsigned long m) { autoresizingMask_ = m; }
+  bool isUserInteractionEnabledImpl() { return userInteractionEnabled_; }
+  void setUserInteractionEnabledImpl(bool e) { userInteractionEnabled_ = e; }
   Ref<CALayer> layerImpl();
   Ref<UIView> superviewImpl() { return Ref<UIView>(superview_); }
   void addSubviewImpl(UIView* v);
@@ -107,17 +83,11 @@ class UIView : public NSObject {
   Ref<UIView> hitTestWithEventImpl(CGPoint p, UIEvent* e);
   bool pointInsideWithEventImpl(CGPoint p, UIEvent* e);
 
-  CGRect frame_;
-  bool hidden_;
-  bool interactionDisabled_;
-  bool clipsToBounds_;
-  bool needsLayout_;
-  double alpha_;
-  long tag_;
-  unsigned long autoresizingMask_;
-  Ref<UIColor> backgroundColor_;
+  bool hidden_ = false;
+  bool userInteractionEnabled_ = true;
+  bool needsLayout_ = false;
   Ref<UIColor> tintColor_;
   Ref<CALayer> layer_;
   std::vector<Ref<UIView>> subviews_;
-  UIView* superview_;  // not retained: the superview owns its subviews
+  UIView* superview_ = nullptr;  // not retained: the superview owns its subviews
 };

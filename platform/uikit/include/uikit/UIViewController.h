@@ -15,75 +15,46 @@ class UIWindow;
 
 class UINavigationItem : public NSObject {
   OBJC_CLASS(UINavigationItem, NSObject)
- public:
-  Ref<NSString> title() { return objc::send<Ref<NSString>(), "title">(this); }
-  void setTitle(NSString* t) { objc::send<void(NSString*), "setTitle:">(this, t); }
-  Ref<UIView> titleView() { return objc::send<Ref<UIView>(), "titleView">(this); }
-  void setTitleView(UIView* v) { objc::send<void(UIView*), "setTitleView:">(this, v); }
-
- private:
-  Ref<NSString> titleImpl() { return title_; }
-  void setTitleImpl(NSString* t) { title_ = t; }
-  Ref<UIView> titleViewImpl() { return titleView_; }
-  void setTitleViewImpl(UIView* v) { titleView_ = v; }
-  Ref<NSString> title_;
-  Ref<UIView> titleView_;
+  OBJC_PROPERTY(title, setTitle, Ref<NSString>)
+  OBJC_PROPERTY(titleView, setTitleView, Ref<UIView>)
 };
-
 
 class UIViewController : public NSObject {
   OBJC_CLASS(UIViewController, NSObject)
- public:
-  Ref<UIViewController> init() { return objc::send<Ref<UIViewController>(), "init">(this); }
-
+  OBJC_OVERRIDE(dealloc)
   // Loads the view on first use: loadView, then viewDidLoad.
-  Ref<UIView> view() { return objc::send<Ref<UIView>(), "view">(this); }
-  void setView(UIView* v) { objc::send<void(UIView*), "setView:">(this, v); }
-  bool isViewLoaded() { return objc::send<bool(), "isViewLoaded">(this); }
-  void loadView() { objc::send<void(), "loadView">(this); }
-  void viewDidLoad() { objc::send<void(), "viewDidLoad">(this); }
-  void viewWillAppear(bool a) { objc::send<void(bool), "viewWillAppear:">(this, a); }
-  void viewDidAppear(bool a) { objc::send<void(bool), "viewDidAppear:">(this, a); }
-  void viewWillDisappear(bool a) { objc::send<void(bool), "viewWillDisappear:">(this, a); }
-  void viewDidDisappear(bool a) { objc::send<void(bool), "viewDidDisappear:">(this, a); }
+  OBJC_METHOD(view, "view", Ref<UIView>())
+  OBJC_METHOD(setView, "setView:", void(UIView*))
+  OBJC_METHOD(isViewLoaded, "isViewLoaded", bool())
+  OBJC_METHOD(loadView, "loadView", void())
+  OBJC_METHOD(viewDidLoad, "viewDidLoad", void())
+  OBJC_METHOD(viewWillAppear, "viewWillAppear:", void(bool))
+  OBJC_METHOD(viewDidAppear, "viewDidAppear:", void(bool))
+  OBJC_METHOD(viewWillDisappear, "viewWillDisappear:", void(bool))
+  OBJC_METHOD(viewDidDisappear, "viewDidDisappear:", void(bool))
 
-  Ref<NSString> title() { return objc::send<Ref<NSString>(), "title">(this); }
-  void setTitle(NSString* t) { objc::send<void(NSString*), "setTitle:">(this, t); }
-  Ref<UINavigationItem> navigationItem() { return objc::send<Ref<UINavigationItem>(), "navigationItem">(this); }
+  OBJC_PROPERTY(title, setTitle, Ref<NSString>)
+  OBJC_METHOD(navigationItem, "navigationItem", Ref<UINavigationItem>())
   // The nearest enclosing navigation controller, or nothing.
-  inline Ref<UINavigationController> navigationController();
-  Ref<UIViewController> parentViewController() {
-    return objc::send<Ref<UIViewController>(), "parentViewController">(this);
-  }
-  Ref<NSArray> childViewControllers() { return objc::send<Ref<NSArray>(), "childViewControllers">(this); }
-  void addChildViewController(UIViewController* c) {
-    objc::send<void(UIViewController*), "addChildViewController:">(this, c);
-  }
-  void removeFromParentViewController() { objc::send<void(), "removeFromParentViewController">(this); }
+  OBJC_METHOD(navigationController, "navigationController", Ref<UINavigationController>())
+  OBJC_METHOD(parentViewController, "parentViewController", Ref<UIViewController>())
+  OBJC_METHOD(childViewControllers, "childViewControllers", Ref<NSArray>())
+  OBJC_METHOD(addChildViewController, "addChildViewController:", void(UIViewController*))
+  OBJC_METHOD(removeFromParentViewController, "removeFromParentViewController", void())
 
   // The override a host or a test set, else the parent's (or the presenter's)
   // traits, else the window's; light appearance when there is none of them.
-  Ref<UITraitCollection> traitCollection() {
-    return objc::send<Ref<UITraitCollection>(), "traitCollection">(this);
-  }
-  void traitCollectionDidChange(UITraitCollection* previous) {
-    objc::send<void(UITraitCollection*), "traitCollectionDidChange:">(this, previous);
-  }
+  OBJC_METHOD(traitCollection, "traitCollection", Ref<UITraitCollection>())
+  OBJC_METHOD(traitCollectionDidChange, "traitCollectionDidChange:", void(UITraitCollection*))
 
-  void presentViewControllerAnimatedCompletion(UIViewController* vc, bool animated, _UIBlock* completion) {
-    objc::send<void(UIViewController*, bool, _UIBlock*), "presentViewController:animated:completion:">(
-        this, vc, animated, completion);
-  }
-  Ref<UIViewController> presentedViewController() {
-    return objc::send<Ref<UIViewController>(), "presentedViewController">(this);
-  }
-  Ref<UIViewController> presentingViewController() {
-    return objc::send<Ref<UIViewController>(), "presentingViewController">(this);
-  }
-  void dismissViewControllerAnimatedCompletion(bool animated, _UIBlock* completion) {
-    objc::send<void(bool, _UIBlock*), "dismissViewControllerAnimated:completion:">(this, animated, completion);
-  }
+  OBJC_METHOD(presentViewControllerAnimatedCompletion,
+              "presentViewController:animated:completion:", void(UIViewController*, bool, _UIBlock*))
+  OBJC_METHOD(presentedViewController, "presentedViewController", Ref<UIViewController>())
+  OBJC_METHOD(presentingViewController, "presentingViewController", Ref<UIViewController>())
+  OBJC_METHOD(dismissViewControllerAnimatedCompletion,
+              "dismissViewControllerAnimated:completion:", void(bool, _UIBlock*))
 
+ public:
   // C++ helpers for hosts and tests (not messages).
   void setOverrideTraitCollection(UITraitCollection* t) { overrideTraits_ = t; }
   void setWindow(UIWindow* w) { window_ = w; }
@@ -96,7 +67,6 @@ class UIViewController : public NSObject {
   std::vector<Ref<UIViewController>> children_;
 
  private:
-  Ref<UIViewController> initImpl();
   void deallocImpl();
   Ref<UIView> viewImpl();
   void setViewImpl(UIView* v);
@@ -107,8 +77,6 @@ class UIViewController : public NSObject {
   void viewDidAppearImpl(bool) {}
   void viewWillDisappearImpl(bool) {}
   void viewDidDisappearImpl(bool) {}
-  Ref<NSString> titleImpl() { return title_; }
-  void setTitleImpl(NSString* t) { title_ = t; }
   Ref<UINavigationItem> navigationItemImpl();
   Ref<UINavigationController> navigationControllerImpl();
   Ref<UIViewController> parentViewControllerImpl() { return Ref<UIViewController>(parent_); }
@@ -123,13 +91,12 @@ class UIViewController : public NSObject {
   void dismissViewControllerAnimatedCompletionImpl(bool animated, _UIBlock* completion);
 
   Ref<UIView> view_;
-  Ref<NSString> title_;
   Ref<UINavigationItem> navigationItem_;
   Ref<UITraitCollection> overrideTraits_;
   Ref<UIViewController> presented_;
-  UIViewController* presenting_;  // not retained: the presenter owns what it presents
-  UIViewController* parent_;      // not retained: the parent owns its children
-  UIWindow* window_;              // not retained
+  UIViewController* presenting_ = nullptr;  // not retained: the presenter owns what it presents
+  UIViewController* parent_ = nullptr;      // not retained: the parent owns its children
+  UIWindow* window_ = nullptr;              // not retained
 };
 
 #include "uikit/UINavigationController.h"

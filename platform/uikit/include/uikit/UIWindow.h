@@ -10,20 +10,13 @@
 
 class UIWindow : public UIView {
   OBJC_CLASS(UIWindow, UIView)
- public:
-  Ref<UIViewController> rootViewController() {
-    return objc::send<Ref<UIViewController>(), "rootViewController">(this);
-  }
-  void setRootViewController(UIViewController* vc) {
-    objc::send<void(UIViewController*), "setRootViewController:">(this, vc);
-  }
-  void makeKeyAndVisible() { objc::send<void(), "makeKeyAndVisible">(this); }
+  OBJC_METHOD(rootViewController, "rootViewController", Ref<UIViewController>())
+  OBJC_METHOD(setRootViewController, "setRootViewController:", void(UIViewController*))
+  OBJC_METHOD(makeKeyAndVisible, "makeKeyAndVisible", void())
   // The window's appearance; changing it tells every controller in it.
-  long overrideUserInterfaceStyle() { return objc::send<long(), "overrideUserInterfaceStyle">(this); }
-  void setOverrideUserInterfaceStyle(long s) { objc::send<void(long), "setOverrideUserInterfaceStyle:">(this, s); }
-  Ref<UITraitCollection> traitCollection() {
-    return objc::send<Ref<UITraitCollection>(), "traitCollection">(this);
-  }
+  OBJC_METHOD(overrideUserInterfaceStyle, "overrideUserInterfaceStyle", long())
+  OBJC_METHOD(setOverrideUserInterfaceStyle, "setOverrideUserInterfaceStyle:", void(long))
+  OBJC_METHOD(traitCollection, "traitCollection", Ref<UITraitCollection>())
 
  private:
   Ref<UIViewController> rootViewControllerImpl() { return root_; }
@@ -34,28 +27,25 @@ class UIWindow : public UIView {
   Ref<UITraitCollection> traitCollectionImpl();
 
   Ref<UIViewController> root_;
-  long style_;
+  long style_ = UIUserInterfaceStyleUnspecified;
 };
 
 class UIApplication : public NSObject {
   OBJC_CLASS(UIApplication, NSObject)
- public:
-  static Ref<UIApplication> sharedApplication() {
-    return ref_cast<UIApplication>(objc::send<Ref<NSObject>(), "sharedApplication">(cls()));
-  }
-  Ref<UIWindow> keyWindow() { return objc::send<Ref<UIWindow>(), "keyWindow">(this); }
+  OBJC_CLASS_METHOD(sharedApplication, "sharedApplication", Ref<UIApplication>())
+  OBJC_METHOD(keyWindow, "keyWindow", Ref<UIWindow>())
   // Records the address; nothing is opened on this platform.
-  void openURLOptionsCompletionHandler(NSURL* url, NSDictionary* options, _UIBlock* completion) {
-    objc::send<void(NSURL*, NSDictionary*, _UIBlock*), "openURL:options:completionHandler:">(this, url, options,
-                                                                                          completion);
-  }
+  OBJC_METHOD(openURLOptionsCompletionHandler,
+              "openURL:options:completionHandler:", void(NSURL*, NSDictionary*, _UIBlock*))
 
+ public:
   // C++ face for hosts and tests.
   void setKeyWindow(UIWindow* w) { keyWindow_ = w; }
   const std::vector<std::string>& openedURLs() const { return opened_; }
   void clearOpenedURLs() { opened_.clear(); }
 
  private:
+  static Ref<UIApplication> sharedApplicationImpl(Class self);
   Ref<UIWindow> keyWindowImpl() { return keyWindow_; }
   void openURLOptionsCompletionHandlerImpl(NSURL* url, NSDictionary* options, _UIBlock* completion);
   Ref<UIWindow> keyWindow_;
