@@ -206,7 +206,8 @@ bool CVLOBaseListController::shouldHideSpecifierImpl(PSSpecifier* s) {
   for (const cvlo::Condition& condition : cvlo::parseRule(depends->utf8())) {
     if (!condition.wellFormed()) continue;  // refused when the rules were collected
     Ref<PSSpecifier> controlling = specifierForKey(NSString::make(condition.key));
-    hidden = cvlo::hiddenAfter(hidden, condition, readPreferenceValue(controlling));
+    Ref<NSObject> value = readPreferenceValue(controlling);
+    hidden = cvlo::hiddenAfter(hidden, condition, value);
   }
   return hidden;
 }
@@ -426,7 +427,10 @@ void CVLOBaseListController::tint(UIColor* color) {
   appearanceWhenContainedInInstancesOfClasses<UISegmentedControl>(containers)->setTintColor(color);
 }
 
-void CVLOBaseListController::doTintingImpl() { tint(themeTintColor()); }
+void CVLOBaseListController::doTintingImpl() {
+  Ref<UIColor> theme = themeTintColor();
+  tint(theme);
+}
 void CVLOBaseListController::reverseTintingImpl() { tint(nullptr); }
 
 void CVLOBaseListController::loadViewImpl() {

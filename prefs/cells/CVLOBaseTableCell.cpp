@@ -6,7 +6,7 @@ namespace {
 // Row titles may shrink to half their size before they are cut.
 constexpr double kMinimumTitleScale = 0.5;
 
-void fitOnOneLine(UILabel* label) {
+void fitOnOneLine(const Ref<UILabel>& label) {
   if (!label) return;
   label->setNumberOfLines(1);
   label->setMinimumScaleFactor(kMinimumTitleScale);
@@ -38,7 +38,8 @@ void CVLOTintedButton::layoutSubviewsImpl() {
     setInteractionTintColor(tint);
     titleLabel()->setHighlightedTextColor(tint);
   } else {
-    setThemeTintColor(rowTint(specifier()));
+    Ref<PSSpecifier> row = specifier();
+    setThemeTintColor(rowTint(row));
   }
 }
 

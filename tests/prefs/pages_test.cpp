@@ -46,7 +46,8 @@ Ref<PSListController> pageWithLists(const char* dark, const char* light, long st
 
 template <class V>
 Ref<UIColor> proxyColour(PSListController* page, bool onTint = false) {
-  auto proxy = appearanceWhenContainedInInstancesOfClasses<V>(NSArray::of({Ref<NSObject>(page->isa())}));
+  Ref<NSArray> containers = NSArray::of({Ref<NSObject>(page->isa())});
+  auto proxy = appearanceWhenContainedInInstancesOfClasses<V>(containers);
   return onTint ? proxy->onTintColor() : proxy->tintColor();
 }
 

@@ -20,7 +20,7 @@ using testing::EndsWith;
 
 namespace {
 
-Ref<NSObject> readValue(PSListController* page, PSSpecifier* s) { return page->readPreferenceValue(s); }
+Ref<NSObject> readValue(PSListController* page, const Ref<PSSpecifier>& s) { return page->readPreferenceValue(s); }
 
 std::string raisedReason(const std::function<void()>& f) {
   try {

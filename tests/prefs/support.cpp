@@ -93,9 +93,9 @@ Ref<PSListController> basePage(const std::string& list) {
   return page;
 }
 
-Ref<NSArray> load(PSListController* page) { return page->specifiers(); }
+Ref<NSArray> load(const Ref<PSListController>& page) { return page->specifiers(); }
 
-void store(const std::string& key, NSObject* value) {
+void store(const std::string& key, const Ref<NSObject>& value) {
   NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(
       NSString::make(kDomain), [&](NSMutableDictionary* d) { d->setObjectForKey(value, key); });
 }

@@ -44,9 +44,9 @@ Ref<PSTableCell> newCell(const char* className, PSSpecifier* item);
 // A new CVLOBaseListController reading `list` in both appearances.
 Ref<PSListController> basePage(const std::string& list);
 // Its rows, loaded.
-Ref<NSArray> load(PSListController* page);
+Ref<NSArray> load(const Ref<PSListController>& page);
 
-void store(const std::string& key, NSObject* value);
+void store(const std::string& key, const Ref<NSObject>& value);
 void clearDomain();
 Ref<PSSpecifier> rowWithKey(PSListController* page, const std::string& key);
 // The loaded row with that title; a test failure when there is none.
