@@ -1,8 +1,5 @@
 #include "CVLOBaseListController.h"
 
-#include <climits>
-#include <cstdlib>
-
 #include "cells/UIColor+RGBHex.h"
 #include "cells/UIView+Rounding.h"
 #include "dispatch/dispatch.h"
@@ -12,6 +9,7 @@
 #include "foundation/NSUserDefaults.h"
 #include "notify/notify.h"
 #include "preferences/CoreFoundation.h"
+#include "rules/DependencyRule.h"
 #include "uikit/NSURL.h"
 #include "uikit/UIAlertController.h"
 #include "uikit/UIControls.h"
@@ -22,28 +20,22 @@ namespace {
 
 constexpr const char* kDependsKey = "depends";
 
-NSString* textOf(PSSpecifier* s, std::string_view key) { return s ? objc_cast<NSString>(s->findProperty(key)) : nullptr; }
+// The theme colour, one colour in the two spellings the pages were written
+// with (the parser logs which one it read).
+constexpr const char* kThemeHexDark = "#19c246";
+constexpr const char* kThemeHexLight = "0x19c246";
 
-// The compare text as a number: TRUE/YES 1, FALSE/NO 0, else the leading
-// signed decimal integer, clamped to 32 bits.
-long long compareNumber(const std::string& text) {
-  std::string upper;
-  for (char c : text) upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-  if (upper == "TRUE" || upper == "YES") return 1;
-  if (upper == "FALSE" || upper == "NO") return 0;
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  long long v = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    v = v * 10 + (text[i] - '0');
-    if (v > static_cast<long long>(INT_MAX) + 1) v = static_cast<long long>(INT_MAX) + 1;
-  }
-  v = negative ? -v : v;
-  if (v > INT_MAX) v = INT_MAX;
-  if (v < INT_MIN) v = INT_MIN;
-  return v;
+// A hidden section keeps a header just too thin to see (zero would give the
+// host's default) and the hidden sections share one inset of footer space.
+constexpr float kCollapsedHeaderHeight = 0.01f;
+constexpr float kCollapsedFooterSpace = 7.5f;
+constexpr double kRowCornerRadius = 10.0;
+
+constexpr const char* kResetNotification = "com.tenvarix.corvallo/Reset";
+constexpr const char* kRespringNotification = "com.tenvarix.corvallo/Respring";
+
+NSString* textOf(PSSpecifier* s, std::string_view key) {
+  return s ? objc_cast<NSString>(s->findProperty(key)) : nullptr;
 }
 
 Class separatorClass() {
@@ -74,8 +66,10 @@ void CVLOBaseListController::stampAndStrip() {
     item->setPropertyForKey(themeTintColor_, "tintColor");
     auto dev = item->propertyForKey("developmentOnly");
     bool devOnly = false;
-    if (auto* n = objc_cast<NSNumber>(dev.get())) devOnly = n->boolValue();
-    else if (auto* s = objc_cast<NSString>(dev.get())) devOnly = s->boolValue();
+    if (auto* n = objc_cast<NSNumber>(dev.get()))
+      devOnly = n->boolValue();
+    else if (auto* s = objc_cast<NSString>(dev.get()))
+      devOnly = s->boolValue();
     if (devOnly)
       rows->removeObjectAtIndex(i);
     else
@@ -88,7 +82,7 @@ Ref<NSArray> CVLOBaseListController::specifiersImpl() {
     bool dark = isDarkModeEnabled();
     Ref<NSString> list = dark ? getDarkModePlist() : getLightModePlist();
     _specifiers = loadSpecifiersFromPlistNameTarget(list, this);
-    setThemeTintColor(UIColor_RGBHex::colorFromHexString(NSString::make(dark ? "#19c246" : "0x19c246")));
+    setThemeTintColor(UIColor_RGBHex::colorFromHexString(NSString::make(dark ? kThemeHexDark : kThemeHexLight)));
     setPreferenceBundle(NSBundle::bundleForClass(isa()));
     collectSpecifiersWithDependenciesFromArray(_specifiers);
     stampAndStrip();
@@ -98,7 +92,7 @@ Ref<NSArray> CVLOBaseListController::specifiersImpl() {
 }
 
 void CVLOBaseListController::traitCollectionDidChangeImpl(UITraitCollection* previous) {
-  objc::sendSuper<void(UITraitCollection*), "traitCollectionDidChange:">(CVLOBaseListController::cls(), this, previous);
+  sendSuper<traitCollectionDidChangeMessage>(previous);
   Ref<NSString> list = isDarkModeEnabled() ? getDarkModePlist() : getLightModePlist();
   _specifiers = loadSpecifiersFromPlistNameTarget(list, this);
   collectSpecifiersWithDependenciesFromArray(_specifiers);
@@ -128,8 +122,8 @@ Ref<NSString> CVLOBaseListController::getLightModePlistImpl() {
 }
 
 Ref<NSString> CVLOBaseListController::localizedStringForKeyImpl(NSString* key) {
-  return objc::send<Ref<NSString>(NSString*, NSString*, NSString*), "localizedStringForKey:value:table:">(
-      preferenceBundle(), key, ""_ns, nullptr);
+  Ref<NSBundle> b = preferenceBundle();
+  return b ? b->localizedStringForKeyValueTable(key, ""_ns, nullptr) : nullptr;
 }
 
 Ref<NSString> CVLOBaseListController::pathOfResourceWithNameTypeImpl(NSString* name, NSString* type) {
@@ -141,37 +135,54 @@ Ref<NSString> CVLOBaseListController::pathOfResourceWithNameTypeImpl(NSString* n
 // ------------------------------------------------------------------- rules
 
 void CVLOBaseListController::collectSpecifiersWithDependenciesFromArrayImpl(NSArray* rows) {
-  std::lock_guard g(dependenciesMutex_);
-  if (dependencies_)
-    dependencies_->removeAllObjects();
-  else
-    setSpecifiersWithDependencies(NSMutableDictionary::dictionary());
-  Ref<NSString> comma = ", "_ns;
-  Ref<NSString> space = " "_ns;
+  Ref<NSMutableDictionary> map = specifiersWithDependencies();
+  if (map) {
+    map->removeAllObjects();
+  } else {
+    map = NSMutableDictionary::dictionary();
+    setSpecifiersWithDependencies(map);
+  }
   if (rows) {
     for (const auto& object : rows->items()) {
       auto* item = objc_cast<PSSpecifier>(object.get());
       NSString* depends = textOf(item, kDependsKey);
       if (!depends || depends->utf8().empty()) continue;
-      Ref<NSArray> conditions = depends->componentsSeparatedByString(comma);
-      for (const auto& c : conditions->items()) {
-        auto parts = static_cast<NSString*>(c.get())->componentsSeparatedByString(space);
-        if (parts->count() != 3) {
+      for (const cvlo::Condition& condition : cvlo::parseRule(depends->utf8())) {
+        if (!condition.wellFormed()) {
+          // What was collected so far stays, and so does the flag.
+          publishReloadingKeys();
           Ref<NSObject> title = item->propertyForKey(PSTitleKey);
           NSException::raise(NSInternalInconsistencyException,
                              foundation::format("depends key requires three components (Specifier Key, Comparator, "
                                                 "Value To Compare To). You have %ld of 3 (%@) for specifier '%@'.",
-                                                static_cast<long>(parts->count()), depends, title));
+                                                static_cast<long>(condition.words), depends, title));
         }
-        Ref<NSObject> key = parts->objectAtIndex(0);
-        auto* listed = objc_cast<NSArray>(dependencies_->objectForKey(key).get());
+        Ref<NSString> key = NSString::make(condition.key);
+        auto* listed = objc_cast<NSArray>(map->objectForKey(key).get());
         NSArray::Items now = listed ? listed->items() : NSArray::Items{};
         now.push_back(Ref<NSObject>(item));
-        dependencies_->setObjectForKey(NSArray::make(std::move(now)), key);
+        map->setObjectForKey(NSArray::make(std::move(now)), key);
       }
     }
   }
-  setHasSpecifiersWithDependencies(dependencies_->count() > 0);
+  setHasSpecifiersWithDependencies(map->count() > 0);
+  publishReloadingKeys();
+}
+
+void CVLOBaseListController::publishReloadingKeys() {
+  std::set<std::string, std::less<>> keys;
+  Ref<NSMutableDictionary> map = specifiersWithDependencies();
+  if (hasSpecifiersWithDependencies() && map)
+    for (const auto& [key, rows] : map->entries()) keys.insert(key);
+  std::lock_guard g(dependenciesMutex_);
+  reloadingKeys_.swap(keys);
+}
+
+bool CVLOBaseListController::reloadsOnWriteTo(NSString* key) {
+  if (!key) return false;
+  const std::string& text = key->utf8();
+  std::lock_guard g(dependenciesMutex_);
+  return reloadingKeys_.find(text) != reloadingKeys_.end();
 }
 
 Ref<PSSpecifier> CVLOBaseListController::specifierForKeyImpl(NSString* key) {
@@ -185,66 +196,24 @@ Ref<PSSpecifier> CVLOBaseListController::specifierForKeyImpl(NSString* key) {
 }
 
 long CVLOBaseListController::operatorTypeForStringImpl(NSString* s) {
-  static constexpr std::pair<std::string_view, long> kTable[] = {
-      {"==", 0}, {"!=", 1}, {">", 2}, {"<", 3}, {">=", 4}, {"<=", 5}, {"", 6}};
-  if (!s) return 0;
-  for (const auto& [text, type] : kTable)
-    if (s->utf8() == text) return type;
-  return 0;
+  return static_cast<long>(s ? cvlo::comparatorFor(s->utf8()) : cvlo::Comparator::Equal);
 }
-
-namespace {
-// Splits as componentsSeparatedByString: does, without making the pieces.
-template <class F>
-void eachPiece(std::string_view text, std::string_view separator, F&& f) {
-  for (std::size_t from = 0;;) {
-    std::size_t at = text.find(separator, from);
-    f(text.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from));
-    if (at == std::string_view::npos) return;
-    from = at + separator.size();
-  }
-}
-}  // namespace
 
 bool CVLOBaseListController::shouldHideSpecifierImpl(PSSpecifier* s) {
-  if (!s) return false;
   NSString* depends = textOf(s, kDependsKey);
   if (!depends || depends->utf8().empty()) return false;
   bool hidden = false;
-  eachPiece(depends->utf8(), ", ", [&](std::string_view condition) {
-    std::string_view parts[3];
-    int n = 0;
-    eachPiece(condition, " ", [&](std::string_view p) {
-      if (n < 3) parts[n] = p;
-      ++n;
-    });
-    if (n != 3) return;  // refused when the rules were collected
-    Ref<PSSpecifier> controlling = specifierForKey(NSString::make(parts[0]));
-    Ref<NSObject> value = objc::send<Ref<NSObject>(PSSpecifier*), "readPreferenceValue:">(this, controlling.get());
-    if (auto* number = objc_cast<NSNumber>(value.get())) {
-      long type = operatorTypeForString(NSString::make(parts[1]));
-      long long want = compareNumber(std::string(parts[2]));
-      long long have = number->intValue();
-      switch (type) {
-        case 0: hidden = hidden || have != want; break;
-        case 1: hidden = hidden || have == want; break;
-        case 2: hidden = hidden || have < want; break;
-        case 3: hidden = hidden || have > want; break;
-        case 4: hidden = hidden || have <= want; break;
-        case 5: hidden = hidden || have >= want; break;
-        default: hidden = false; break;
-      }
-    } else if (auto* text = objc_cast<NSString>(value.get())) {
-      if (text->utf8() != parts[2]) hidden = true;
-    } else if (auto* list = objc_cast<NSArray>(value.get())) {
-      if (!list->containsObject(NSString::make(parts[2]))) hidden = true;
-    }
-  });
+  for (const cvlo::Condition& condition : cvlo::parseRule(depends->utf8())) {
+    if (!condition.wellFormed()) continue;  // refused when the rules were collected
+    Ref<PSSpecifier> controlling = specifierForKey(NSString::make(condition.key));
+    Ref<NSObject> value = readPreferenceValue(controlling);
+    hidden = cvlo::hiddenAfter(hidden, condition, value);
+  }
   return hidden;
 }
 
 void CVLOBaseListController::reloadSpecifiersImpl() {
-  objc::sendSuper<void(), "reloadSpecifiers">(CVLOBaseListController::cls(), this);
+  sendSuper<reloadSpecifiersMessage>();
   collectSpecifiersWithDependenciesFromArray(specifiers());
 }
 
@@ -309,7 +278,7 @@ long CVLOBaseListController::numberOfHiddenFootersInTableViewImpl(UITableView* t
 
 namespace {
 Ref<UIView> clearView() {
-  auto v = UIView::make();
+  Ref<UIView> v = UIView::make();
   v->setBackgroundColor(UIColor::clearColor());
   return v;
 }
@@ -317,36 +286,29 @@ Ref<UIView> clearView() {
 
 Ref<UIView> CVLOBaseListController::tableViewViewForHeaderInSectionImpl(UITableView* t, long s) {
   if (tableViewShouldHideSection(t, s)) return clearView();
-  return objc::sendSuper<Ref<UIView>(UITableView*, long), "tableView:viewForHeaderInSection:">(
-      CVLOBaseListController::cls(), this, t, s);
+  return sendSuper<tableViewViewForHeaderInSectionMessage>(t, s);
 }
 
 Ref<UIView> CVLOBaseListController::tableViewViewForFooterInSectionImpl(UITableView* t, long s) {
   if (tableViewShouldHideSection(t, s)) return clearView();
-  return objc::sendSuper<Ref<UIView>(UITableView*, long), "tableView:viewForFooterInSection:">(
-      CVLOBaseListController::cls(), this, t, s);
+  return sendSuper<tableViewViewForFooterInSectionMessage>(t, s);
 }
 
 double CVLOBaseListController::tableViewHeightForHeaderInSectionImpl(UITableView* t, long s) {
-  if (tableViewShouldHideSection(t, s)) return static_cast<double>(0.01f);
-  return objc::sendSuper<double(UITableView*, long), "tableView:heightForHeaderInSection:">(
-      CVLOBaseListController::cls(), this, t, s);
+  if (tableViewShouldHideSection(t, s)) return static_cast<double>(kCollapsedHeaderHeight);
+  return sendSuper<tableViewHeightForHeaderInSectionMessage>(t, s);
 }
 
 double CVLOBaseListController::tableViewHeightForFooterInSectionImpl(UITableView* t, long s) {
   if (tableViewShouldHideSection(t, s)) {
     long n = numberOfHiddenSectionsInTableView(t);
-    return static_cast<double>(n == 0 ? 7.5f : 7.5f / static_cast<float>(n));
+    return static_cast<double>(n == 0 ? kCollapsedFooterSpace : kCollapsedFooterSpace / static_cast<float>(n));
   }
-  return objc::sendSuper<double(UITableView*, long), "tableView:heightForFooterInSection:">(
-      CVLOBaseListController::cls(), this, t, s);
+  return sendSuper<tableViewHeightForFooterInSectionMessage>(t, s);
 }
 
 double CVLOBaseListController::tableViewHeightForRowAtIndexPathImpl(UITableView* t, NSIndexPath* p) {
-  auto superHeight = [&] {
-    return objc::sendSuper<double(UITableView*, NSIndexPath*), "tableView:heightForRowAtIndexPath:">(
-        CVLOBaseListController::cls(), this, t, p);
-  };
+  auto superHeight = [&] { return sendSuper<tableViewHeightForRowAtIndexPathMessage>(t, p); };
   Ref<PSSpecifier> item = p ? specifierAtIndexPath(p) : nullptr;
   if (hasSpecifiersWithDependencies() && item) {
     Ref<NSMutableDictionary> map = specifiersWithDependencies();
@@ -377,16 +339,16 @@ double CVLOBaseListController::tableViewHeightForRowAtIndexPathImpl(UITableView*
   auto* cell = item ? objc_cast<UIView>(item->findProperty(PSTableCellKey)) : nullptr;
   auto round = [&](unsigned long mask) {
     if (!cell) return;
-    UIView_Rounding::roundCornersRadius(cell, mask, 10.0);
+    UIView_Rounding::roundCornersRadius(cell, mask, kRowCornerRadius);
     setSeparatorsHidden(cell, true);
   };
   long measured = p->row();
   if (hidden == r - 1) {
-    if (measured == last) round(15);
+    if (measured == last) round(UIView_Rounding::kAllCorners);
   } else if (measured == first) {
-    round(first == last ? 15 : 3);
+    round(first == last ? UIView_Rounding::kAllCorners : UIView_Rounding::kTopCorners);
   } else if (measured == last) {
-    round(12);
+    round(UIView_Rounding::kBottomCorners);
   }
   return superHeight();
 }
@@ -394,20 +356,11 @@ double CVLOBaseListController::tableViewHeightForRowAtIndexPathImpl(UITableView*
 // ----------------------------------------------------------------- binding
 
 void CVLOBaseListController::setPreferenceValueSpecifierImpl(NSObject* value, PSSpecifier* s) {
-  objc::sendSuper<void(NSObject*, PSSpecifier*), "setPreferenceValue:specifier:">(CVLOBaseListController::cls(), this,
-                                                                                value, s);
+  sendSuper<setPreferenceValueSpecifierMessage>(value, s);
   Ref<CVLOBaseListController> page(this);
   Ref<PSSpecifier> row(s);
   dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_HIGH, 0), [page, row] {
-    bool reload = false;
-    {
-      std::lock_guard g(page->dependenciesMutex_);
-      if (!page->hasDependencies_ || !page->dependencies_ || !row) return;
-      auto* key = objc_cast<NSString>(row->findProperty(PSKeyNameKey));
-      for (const auto& [k, rows] : page->dependencies_->entries())
-        if (key && k == key->utf8()) reload = true;
-    }
-    if (reload) page->reloadTable();
+    if (row && page->reloadsOnWriteTo(objc_cast<NSString>(row->findProperty(PSKeyNameKey)))) page->reloadTable();
   });
 }
 
@@ -416,13 +369,13 @@ void CVLOBaseListController::confirm(const char* titleKey, const char* messageKe
       localizedStringForKey(NSString::make(titleKey)), localizedStringForKey(NSString::make(messageKey)),
       UIAlertControllerStyleActionSheet);
   auto handler = _UIBlock::make([reset](NSObject*) {
-    if (reset) notify_post("com.tenvarix.corvallo/Reset");
-    notify_post("com.tenvarix.corvallo/Respring");
+    if (reset) notify_post(kResetNotification);
+    notify_post(kRespringNotification);
   });
   auto confirmAction = UIAlertAction::actionWithTitleStyleHandler(localizedStringForKey(NSString::make(actionKey)),
                                                                   UIAlertActionStyleDestructive, handler);
-  auto cancel = UIAlertAction::actionWithTitleStyleHandler(localizedStringForKey("CANCEL"_ns), UIAlertActionStyleCancel,
-                                                           nullptr);
+  auto cancel =
+      UIAlertAction::actionWithTitleStyleHandler(localizedStringForKey("CANCEL"_ns), UIAlertActionStyleCancel, nullptr);
   sheet->addAction(cancel);
   sheet->addAction(confirmAction);
   presentViewControllerAnimatedCompletion(sheet, true, nullptr);
@@ -440,13 +393,16 @@ void openLink(const char* text) {
 
 void CVLOBaseListController::twitterImpl() { openLink("https://twitter.com/tenvarix"); }
 void CVLOBaseListController::paypalImpl() {
-  openLink("https://www.paypal.com/donate/?cmd=_donations&business=donate%40tenvarix.com&item_name=iOS%20Tweak%20Development");
+  openLink(
+      "https://www.paypal.com/donate/"
+      "?cmd=_donations&business=donate%40tenvarix.com&item_name=iOS%20Tweak%20Development");
 }
 void CVLOBaseListController::githubImpl() { openLink("https://github.com/tenvarix"); }
 void CVLOBaseListController::discordImpl() { openLink("https://discord.com/users/583920175640297472"); }
 void CVLOBaseListController::bugReportImpl() {
   openLink(
-      "mailto:support@tenvarix.com?subject=%5BiOS%20Tweak%20Support%5D%20Bug%20Report&body=Tweak%20name%3A%20Corvallo%0D%"
+      "mailto:support@tenvarix.com?subject=%5BiOS%20Tweak%20Support%5D%20Bug%20Report&body=Tweak%20name%3A%20Corvallo%"
+      "0D%"
       "0AMessage%3A%20I%20found%20a%20bug%20while%20using%20the%20Corvallo%20tweak.%20The%20following%20explains%20how%"
       "20to%20reproduce%20the%20bug%20and%20includes%20any%20additional%20information%20I%20may%20have%20regarding%"
       "20the%20issue.%0D%0A%0D%0A");
@@ -471,89 +427,41 @@ void CVLOBaseListController::tint(UIColor* color) {
   appearanceWhenContainedInInstancesOfClasses<UISegmentedControl>(containers)->setTintColor(color);
 }
 
-void CVLOBaseListController::doTintingImpl() { tint(themeTintColor()); }
+void CVLOBaseListController::doTintingImpl() {
+  Ref<UIColor> theme = themeTintColor();
+  tint(theme);
+}
 void CVLOBaseListController::reverseTintingImpl() { tint(nullptr); }
 
 void CVLOBaseListController::loadViewImpl() {
-  objc::sendSuper<void(), "loadView">(CVLOBaseListController::cls(), this);
+  sendSuper<loadViewMessage>();
   doTinting();
 }
 void CVLOBaseListController::viewDidLoadImpl() {
-  objc::sendSuper<void(), "viewDidLoad">(CVLOBaseListController::cls(), this);
+  sendSuper<viewDidLoadMessage>();
   doTinting();
 }
 void CVLOBaseListController::viewWillAppearImpl(bool animated) {
-  objc::sendSuper<void(bool), "viewWillAppear:">(CVLOBaseListController::cls(), this, animated);
+  sendSuper<viewWillAppearMessage>(animated);
   doTinting();
 }
 void CVLOBaseListController::viewDidAppearImpl(bool animated) {
-  objc::sendSuper<void(bool), "viewDidAppear:">(CVLOBaseListController::cls(), this, animated);
+  sendSuper<viewDidAppearMessage>(animated);
   doTinting();
 }
 void CVLOBaseListController::viewWillDisappearImpl(bool animated) {
-  objc::sendSuper<void(bool), "viewWillDisappear:">(CVLOBaseListController::cls(), this, animated);
+  sendSuper<viewWillDisappearMessage>(animated);
   reverseTinting();
 }
 
-OBJC_IMPLEMENT_LEGACY(CVLOBaseListController)
-void CVLOBaseListController::registerMethods(objc::ClassBuilder<CVLOBaseListController>& b) {
-  using C = CVLOBaseListController;
-  b.method<"preferenceBundle", &C::preferenceBundleImpl>()
-      .method<"setPreferenceBundle:", &C::setPreferenceBundleImpl>()
-      .method<"themeTintColor", &C::themeTintColorImpl>()
-      .method<"setThemeTintColor:", &C::setThemeTintColorImpl>()
-      .method<"darkModePlist", &C::darkModePlistImpl>()
-      .method<"setDarkModePlist:", &C::setDarkModePlistImpl>()
-      .method<"lightModePlist", &C::lightModePlistImpl>()
-      .method<"setLightModePlist:", &C::setLightModePlistImpl>()
-      .method<"hasSpecifiersWithDependencies", &C::hasSpecifiersWithDependenciesImpl>()
-      .method<"setHasSpecifiersWithDependencies:", &C::setHasSpecifiersWithDependenciesImpl>()
-      .method<"specifiersWithDependencies", &C::specifiersWithDependenciesImpl>()
-      .method<"setSpecifiersWithDependencies:", &C::setSpecifiersWithDependenciesImpl>()
-      .property("preferenceBundle", {{"T", "@\"NSBundle\""}, {"&", ""}, {"N", ""}})
-      .property("themeTintColor", {{"T", "@\"UIColor\""}, {"&", ""}, {"N", ""}})
-      .property("darkModePlist", {{"T", "@\"NSString\""}, {"&", ""}, {"N", ""}})
-      .property("lightModePlist", {{"T", "@\"NSString\""}, {"&", ""}, {"N", ""}})
-      .property("hasSpecifiersWithDependencies", {{"T", "B"}, {"N", ""}})
-      .property("specifiersWithDependencies", {{"T", "@\"NSMutableDictionary\""}, {"&", ""}, {"N", ""}})
-      .method<"specifiers", &C::specifiersImpl>()
-      .method<"traitCollectionDidChange:", &C::traitCollectionDidChangeImpl>()
-      .method<"isDarkModeEnabled", &C::isDarkModeEnabledImpl>()
-      .method<"setDarkModePlist:lightModePlist:", &C::setDarkModePlistLightModePlistImpl>()
-      .method<"getDarkModePlist", &C::getDarkModePlistImpl>()
-      .method<"getLightModePlist", &C::getLightModePlistImpl>()
-      .method<"localizedStringForKey:", &C::localizedStringForKeyImpl>()
-      .method<"pathOfResourceWithName:type:", &C::pathOfResourceWithNameTypeImpl>()
-      .method<"collectSpecifiersWithDependenciesFromArray:", &C::collectSpecifiersWithDependenciesFromArrayImpl>()
-      .method<"shouldHideSpecifier:", &C::shouldHideSpecifierImpl>()
-      .method<"specifierForKey:", &C::specifierForKeyImpl>()
-      .method<"operatorTypeForString:", &C::operatorTypeForStringImpl>()
-      .method<"reloadSpecifiers", &C::reloadSpecifiersImpl>()
-      .method<"reloadTable", &C::reloadTableImpl>()
-      .method<"readPreferenceValue:", &C::readPreferenceValueImpl>()
-      .method<"tableView:shouldHideSection:", &C::tableViewShouldHideSectionImpl>()
-      .method<"numberOfHiddenSectionsInTableView:", &C::numberOfHiddenSectionsInTableViewImpl>()
-      .method<"numberOfHiddenHeadersInTableView:", &C::numberOfHiddenHeadersInTableViewImpl>()
-      .method<"numberOfHiddenFootersInTableView:", &C::numberOfHiddenFootersInTableViewImpl>()
-      .method<"tableView:viewForHeaderInSection:", &C::tableViewViewForHeaderInSectionImpl>()
-      .method<"tableView:viewForFooterInSection:", &C::tableViewViewForFooterInSectionImpl>()
-      .method<"tableView:heightForHeaderInSection:", &C::tableViewHeightForHeaderInSectionImpl>()
-      .method<"tableView:heightForFooterInSection:", &C::tableViewHeightForFooterInSectionImpl>()
-      .method<"tableView:heightForRowAtIndexPath:", &C::tableViewHeightForRowAtIndexPathImpl>()
-      .method<"setPreferenceValue:specifier:", &C::setPreferenceValueSpecifierImpl>()
-      .method<"reset", &C::resetImpl>()
-      .method<"respring", &C::respringImpl>()
-      .method<"twitter", &C::twitterImpl>()
-      .method<"paypal", &C::paypalImpl>()
-      .method<"github", &C::githubImpl>()
-      .method<"discord", &C::discordImpl>()
-      .method<"bugReport", &C::bugReportImpl>()
-      .method<"featureRequest", &C::featureRequestImpl>()
-      .method<"doTinting", &C::doTintingImpl>()
-      .method<"reverseTinting", &C::reverseTintingImpl>()
-      .method<"loadView", &C::loadViewImpl>()
-      .method<"viewDidLoad", &C::viewDidLoadImpl>()
-      .method<"viewWillAppear:", &C::viewWillAppearImpl>()
-      .method<"viewDidAppear:", &C::viewDidAppearImpl>()
-      .method<"viewWillDisappear:", &C::viewWillDisappearImpl>();
-}
+OBJC_IMPLEMENT(CVLOBaseListController, preferenceBundle, themeTintColor, darkModePlist, lightModePlist,
+               hasSpecifiersWithDependencies, specifiersWithDependencies, specifiers, traitCollectionDidChange,
+               isDarkModeEnabled, setDarkModePlistLightModePlist, getDarkModePlist, getLightModePlist,
+               localizedStringForKey, pathOfResourceWithNameType, collectSpecifiersWithDependenciesFromArray,
+               shouldHideSpecifier, specifierForKey, operatorTypeForString, reloadSpecifiers, reloadTable,
+               readPreferenceValue, tableViewShouldHideSection, numberOfHiddenSectionsInTableView,
+               numberOfHiddenHeadersInTableView, numberOfHiddenFootersInTableView, tableViewViewForHeaderInSection,
+               tableViewViewForFooterInSection, tableViewHeightForHeaderInSection, tableViewHeightForFooterInSection,
+               tableViewHeightForRowAtIndexPath, setPreferenceValueSpecifier, reset, respring, twitter, paypal, github,
+               discord, bugReport, featureRequest, doTinting, reverseTinting, loadView, viewDidLoad, viewWillAppear,
+               viewDidAppear, viewWillDisappear)

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <mutex>
+#include <set>
+#include <string>
 
 #include "foundation/NSDictionary.h"
 #include "preferences/PSListController.h"
@@ -11,77 +13,89 @@
 
 class CVLOBaseListController : public PSListController {
   OBJC_CLASS(CVLOBaseListController, PSListController)
+
  public:
-  Ref<NSBundle> preferenceBundle() { return objc::send<Ref<NSBundle>(), "preferenceBundle">(this); }
-  void setPreferenceBundle(NSBundle* b) { objc::send<void(NSBundle*), "setPreferenceBundle:">(this, b); }
-  Ref<UIColor> themeTintColor() { return objc::send<Ref<UIColor>(), "themeTintColor">(this); }
-  void setThemeTintColor(UIColor* c) { objc::send<void(UIColor*), "setThemeTintColor:">(this, c); }
-  Ref<NSString> darkModePlist() { return objc::send<Ref<NSString>(), "darkModePlist">(this); }
-  Ref<NSString> lightModePlist() { return objc::send<Ref<NSString>(), "lightModePlist">(this); }
-  bool hasSpecifiersWithDependencies() { return objc::send<bool(), "hasSpecifiersWithDependencies">(this); }
-  void setHasSpecifiersWithDependencies(bool b) { objc::send<void(bool), "setHasSpecifiersWithDependencies:">(this, b); }
-  Ref<NSMutableDictionary> specifiersWithDependencies() {
-    return objc::send<Ref<NSMutableDictionary>(), "specifiersWithDependencies">(this);
-  }
-  void setSpecifiersWithDependencies(NSMutableDictionary* d) {
-    objc::send<void(NSMutableDictionary*), "setSpecifiersWithDependencies:">(this, d);
-  }
+  // The host page's messages this page answers.
+  using specifiersMessage = objc::Message<"specifiers", Ref<NSArray>()>;
+  using reloadSpecifiersMessage = objc::Message<"reloadSpecifiers", void()>;
+  using readPreferenceValueMessage = objc::Message<"readPreferenceValue:", Ref<NSObject>(PSSpecifier*)>;
+  using setPreferenceValueSpecifierMessage =
+      objc::Message<"setPreferenceValue:specifier:", void(NSObject*, PSSpecifier*)>;
+  using traitCollectionDidChangeMessage = objc::Message<"traitCollectionDidChange:", void(UITraitCollection*)>;
+  using loadViewMessage = objc::Message<"loadView", void()>;
+  using viewDidLoadMessage = objc::Message<"viewDidLoad", void()>;
+  using viewWillAppearMessage = objc::Message<"viewWillAppear:", void(bool)>;
+  using viewDidAppearMessage = objc::Message<"viewDidAppear:", void(bool)>;
+  using viewWillDisappearMessage = objc::Message<"viewWillDisappear:", void(bool)>;
+  using tableViewViewForHeaderInSectionMessage =
+      objc::Message<"tableView:viewForHeaderInSection:", Ref<UIView>(UITableView*, long)>;
+  using tableViewViewForFooterInSectionMessage =
+      objc::Message<"tableView:viewForFooterInSection:", Ref<UIView>(UITableView*, long)>;
+  using tableViewHeightForHeaderInSectionMessage =
+      objc::Message<"tableView:heightForHeaderInSection:", double(UITableView*, long)>;
+  using tableViewHeightForFooterInSectionMessage =
+      objc::Message<"tableView:heightForFooterInSection:", double(UITableView*, long)>;
+  using tableViewHeightForRowAtIndexPathMessage =
+      objc::Message<"tableView:heightForRowAtIndexPath:", double(UITableView*, NSIndexPath*)>;
 
-  bool isDarkModeEnabled() { return objc::send<bool(), "isDarkModeEnabled">(this); }
-  void setDarkModePlistLightModePlist(NSString* dark, NSString* light) {
-    objc::send<void(NSString*, NSString*), "setDarkModePlist:lightModePlist:">(this, dark, light);
-  }
-  Ref<NSString> getDarkModePlist() { return objc::send<Ref<NSString>(), "getDarkModePlist">(this); }
-  Ref<NSString> getLightModePlist() { return objc::send<Ref<NSString>(), "getLightModePlist">(this); }
-  Ref<NSString> localizedStringForKey(NSString* key) {
-    return objc::send<Ref<NSString>(NSString*), "localizedStringForKey:">(this, key);
-  }
-  Ref<NSString> pathOfResourceWithNameType(NSString* name, NSString* type) {
-    return objc::send<Ref<NSString>(NSString*, NSString*), "pathOfResourceWithName:type:">(this, name, type);
-  }
+  OBJC_PROPERTY(preferenceBundle, setPreferenceBundle, Ref<NSBundle>)
+  OBJC_PROPERTY(themeTintColor, setThemeTintColor, Ref<UIColor>)
+  OBJC_PROPERTY(darkModePlist, setDarkModePlist, Ref<NSString>)
+  OBJC_PROPERTY(lightModePlist, setLightModePlist, Ref<NSString>)
+  OBJC_PROPERTY(hasSpecifiersWithDependencies, setHasSpecifiersWithDependencies, bool)
+  OBJC_PROPERTY(specifiersWithDependencies, setSpecifiersWithDependencies, Ref<NSMutableDictionary>)
 
-  void collectSpecifiersWithDependenciesFromArray(NSArray* rows) {
-    objc::send<void(NSArray*), "collectSpecifiersWithDependenciesFromArray:">(this, rows);
-  }
-  bool shouldHideSpecifier(PSSpecifier* s) { return objc::send<bool(PSSpecifier*), "shouldHideSpecifier:">(this, s); }
-  Ref<PSSpecifier> specifierForKey(NSString* key) {
-    return objc::send<Ref<PSSpecifier>(NSString*), "specifierForKey:">(this, key);
-  }
-  long operatorTypeForString(NSString* s) { return objc::send<long(NSString*), "operatorTypeForString:">(this, s); }
-  void reloadTable() { objc::send<void(), "reloadTable">(this); }
+  // Page lists and resources.
+  OBJC_OVERRIDE(specifiers)
+  OBJC_OVERRIDE(traitCollectionDidChange)
+  OBJC_METHOD(isDarkModeEnabled, "isDarkModeEnabled", bool())
+  OBJC_METHOD(setDarkModePlistLightModePlist, "setDarkModePlist:lightModePlist:", void(NSString*, NSString*))
+  OBJC_METHOD(getDarkModePlist, "getDarkModePlist", Ref<NSString>())
+  OBJC_METHOD(getLightModePlist, "getLightModePlist", Ref<NSString>())
+  OBJC_METHOD(localizedStringForKey, "localizedStringForKey:", Ref<NSString>(NSString*))
+  OBJC_METHOD(pathOfResourceWithNameType, "pathOfResourceWithName:type:", Ref<NSString>(NSString*, NSString*))
 
-  bool tableViewShouldHideSection(UITableView* t, long s) {
-    return objc::send<bool(UITableView*, long), "tableView:shouldHideSection:">(this, t, s);
-  }
-  long numberOfHiddenSectionsInTableView(UITableView* t) {
-    return objc::send<long(UITableView*), "numberOfHiddenSectionsInTableView:">(this, t);
-  }
-  long numberOfHiddenHeadersInTableView(UITableView* t) {
-    return objc::send<long(UITableView*), "numberOfHiddenHeadersInTableView:">(this, t);
-  }
-  long numberOfHiddenFootersInTableView(UITableView* t) {
-    return objc::send<long(UITableView*), "numberOfHiddenFootersInTableView:">(this, t);
-  }
+  // Visibility rules.
+  OBJC_METHOD(collectSpecifiersWithDependenciesFromArray, "collectSpecifiersWithDependenciesFromArray:", void(NSArray*))
+  OBJC_METHOD(shouldHideSpecifier, "shouldHideSpecifier:", bool(PSSpecifier*))
+  OBJC_METHOD(specifierForKey, "specifierForKey:", Ref<PSSpecifier>(NSString*))
+  OBJC_METHOD(operatorTypeForString, "operatorTypeForString:", long(NSString*))
+  OBJC_OVERRIDE(reloadSpecifiers)
+  OBJC_METHOD(reloadTable, "reloadTable", void())
+  OBJC_OVERRIDE(readPreferenceValue)
 
-  void reset() { objc::send<void(), "reset">(this); }
-  void respring() { objc::send<void(), "respring">(this); }
-  void doTinting() { objc::send<void(), "doTinting">(this); }
-  void reverseTinting() { objc::send<void(), "reverseTinting">(this); }
+  // Geometry of hidden rows and sections.
+  OBJC_METHOD(tableViewShouldHideSection, "tableView:shouldHideSection:", bool(UITableView*, long))
+  OBJC_METHOD(numberOfHiddenSectionsInTableView, "numberOfHiddenSectionsInTableView:", long(UITableView*))
+  OBJC_METHOD(numberOfHiddenHeadersInTableView, "numberOfHiddenHeadersInTableView:", long(UITableView*))
+  OBJC_METHOD(numberOfHiddenFootersInTableView, "numberOfHiddenFootersInTableView:", long(UITableView*))
+  OBJC_OVERRIDE(tableViewViewForHeaderInSection)
+  OBJC_OVERRIDE(tableViewViewForFooterInSection)
+  OBJC_OVERRIDE(tableViewHeightForHeaderInSection)
+  OBJC_OVERRIDE(tableViewHeightForFooterInSection)
+  OBJC_OVERRIDE(tableViewHeightForRowAtIndexPath)
+
+  // Binding, sheets and links.
+  OBJC_OVERRIDE(setPreferenceValueSpecifier)
+  OBJC_METHOD(reset, "reset", void())
+  OBJC_METHOD(respring, "respring", void())
+  OBJC_METHOD(twitter, "twitter", void())
+  OBJC_METHOD(paypal, "paypal", void())
+  OBJC_METHOD(github, "github", void())
+  OBJC_METHOD(discord, "discord", void())
+  OBJC_METHOD(bugReport, "bugReport", void())
+  OBJC_METHOD(featureRequest, "featureRequest", void())
+
+  // Tinting.
+  OBJC_METHOD(doTinting, "doTinting", void())
+  OBJC_METHOD(reverseTinting, "reverseTinting", void())
+  OBJC_OVERRIDE(loadView)
+  OBJC_OVERRIDE(viewDidLoad)
+  OBJC_OVERRIDE(viewWillAppear)
+  OBJC_OVERRIDE(viewDidAppear)
+  OBJC_OVERRIDE(viewWillDisappear)
 
  private:
-  Ref<NSBundle> preferenceBundleImpl() { return preferenceBundle_; }
-  void setPreferenceBundleImpl(NSBundle* b) { preferenceBundle_ = b; }
-  Ref<UIColor> themeTintColorImpl() { return themeTintColor_; }
-  void setThemeTintColorImpl(UIColor* c) { themeTintColor_ = c; }
-  Ref<NSString> darkModePlistImpl() { return darkModePlist_; }
-  void setDarkModePlistImpl(NSString* s) { darkModePlist_ = s; }
-  Ref<NSString> lightModePlistImpl() { return lightModePlist_; }
-  void setLightModePlistImpl(NSString* s) { lightModePlist_ = s; }
-  bool hasSpecifiersWithDependenciesImpl() { return hasDependencies_; }
-  void setHasSpecifiersWithDependenciesImpl(bool b) { hasDependencies_ = b; }
-  Ref<NSMutableDictionary> specifiersWithDependenciesImpl() { return dependencies_; }
-  void setSpecifiersWithDependenciesImpl(NSMutableDictionary* d) { dependencies_ = d; }
-
   Ref<NSArray> specifiersImpl();
   void traitCollectionDidChangeImpl(UITraitCollection* previous);
   bool isDarkModeEnabledImpl();
@@ -93,6 +107,8 @@ class CVLOBaseListController : public PSListController {
   void stampAndStrip();
 
   void collectSpecifiersWithDependenciesFromArrayImpl(NSArray* rows);
+  void publishReloadingKeys();
+  bool reloadsOnWriteTo(NSString* key);
   bool shouldHideSpecifierImpl(PSSpecifier* s);
   Ref<PSSpecifier> specifierForKeyImpl(NSString* key);
   long operatorTypeForStringImpl(NSString* s);
@@ -131,13 +147,10 @@ class CVLOBaseListController : public PSListController {
   void viewDidAppearImpl(bool animated);
   void viewWillDisappearImpl(bool animated);
 
-  Ref<NSBundle> preferenceBundle_;
-  Ref<UIColor> themeTintColor_;
-  Ref<NSString> darkModePlist_;
-  Ref<NSString> lightModePlist_;
-  bool hasDependencies_;
-  Ref<NSMutableDictionary> dependencies_;
-  // The write check reads the map on a background queue while the main
-  // thread may rebuild it; both hold this lock.
+  // The write check runs on a background queue while the main thread may
+  // collect the rules again. It reads only this copy of the keys whose writes
+  // reload (none while the page has no rules), made on the main thread after
+  // each collection; the lock guards the copy and nothing is sent under it.
   std::mutex dependenciesMutex_;
+  std::set<std::string, std::less<>> reloadingKeys_{};
 };

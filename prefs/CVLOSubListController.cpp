@@ -4,7 +4,7 @@
 
 void CVLOSubListController::setSpecifierImpl(PSSpecifier* s) {
   loadFromSpecifier(s);
-  objc::sendSuper<void(PSSpecifier*), "setSpecifier:">(CVLOSubListController::cls(), this, s);
+  sendSuper<setSpecifierMessage>(s);
 }
 
 void CVLOSubListController::loadFromSpecifierImpl(PSSpecifier* s) {
@@ -19,15 +19,7 @@ void CVLOSubListController::loadFromSpecifierImpl(PSSpecifier* s) {
   _specifiers = loadSpecifiersFromPlistNameTarget(name, this);
 }
 
-void CVLOSubListController::viewDidLoadImpl() {
-  objc::sendSuper<void(), "viewDidLoad">(CVLOSubListController::cls(), this);
-}
+void CVLOSubListController::viewDidLoadImpl() { sendSuper<viewDidLoadMessage>(); }
 
-OBJC_IMPLEMENT_LEGACY(CVLOSubListController)
-void CVLOSubListController::registerMethods(objc::ClassBuilder<CVLOSubListController>& b) {
-  b.method<"setSpecifier:", &CVLOSubListController::setSpecifierImpl>()
-      .method<"loadFromSpecifier:", &CVLOSubListController::loadFromSpecifierImpl>()
-      .method<"specifiers", &CVLOSubListController::specifiersImpl>()
-      .method<"viewDidLoad", &CVLOSubListController::viewDidLoadImpl>()
-      .method<"shouldReloadSpecifiersOnResume", &CVLOSubListController::shouldReloadSpecifiersOnResumeImpl>();
-}
+OBJC_IMPLEMENT(CVLOSubListController, loadFromSpecifier, setSpecifier, specifiers, viewDidLoad,
+               shouldReloadSpecifiersOnResume)

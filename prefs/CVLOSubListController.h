@@ -6,8 +6,19 @@
 
 class CVLOSubListController : public PSListController {
   OBJC_CLASS(CVLOSubListController, PSListController)
+
  public:
-  void loadFromSpecifier(PSSpecifier* s) { objc::send<void(PSSpecifier*), "loadFromSpecifier:">(this, s); }
+  // The host page's messages this page answers.
+  using setSpecifierMessage = objc::Message<"setSpecifier:", void(PSSpecifier*)>;
+  using specifiersMessage = objc::Message<"specifiers", Ref<NSArray>()>;
+  using viewDidLoadMessage = objc::Message<"viewDidLoad", void()>;
+  using shouldReloadSpecifiersOnResumeMessage = objc::Message<"shouldReloadSpecifiersOnResume", bool()>;
+
+  OBJC_METHOD(loadFromSpecifier, "loadFromSpecifier:", void(PSSpecifier*))
+  OBJC_OVERRIDE(setSpecifier)
+  OBJC_OVERRIDE(specifiers)
+  OBJC_OVERRIDE(viewDidLoad)
+  OBJC_OVERRIDE(shouldReloadSpecifiersOnResume)
 
  private:
   void setSpecifierImpl(PSSpecifier* s);

@@ -1,10 +1,15 @@
 #include "cells/CVLOBaseTableCell.h"
 
+#include <string>
+
 namespace {
-void fitOnOneLine(UILabel* label) {
+// Row titles may shrink to half their size before they are cut.
+constexpr double kMinimumTitleScale = 0.5;
+
+void fitOnOneLine(const Ref<UILabel>& label) {
   if (!label) return;
   label->setNumberOfLines(1);
-  label->setMinimumScaleFactor(0.5);
+  label->setMinimumScaleFactor(kMinimumTitleScale);
   label->setAdjustsFontSizeToFitWidth(true);
 }
 Ref<UIColor> rowTint(PSSpecifier* item) {
@@ -14,8 +19,7 @@ Ref<UIColor> rowTint(PSSpecifier* item) {
 
 Ref<PSTableCell> CVLOBaseTableCell::initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier,
                                                                               PSSpecifier* item) {
-  auto self = objc::sendSuper<Ref<PSTableCell>(long, NSString*, PSSpecifier*), "initWithStyle:reuseIdentifier:specifier:">(
-      CVLOBaseTableCell::cls(), this, style, reuseIdentifier, item);
+  Ref<PSTableCell> self = sendSuper<initWithStyleReuseIdentifierSpecifierMessage>(style, reuseIdentifier, item);
   if (!self) return nullptr;
   fitOnOneLine(self->textLabel());
   fitOnOneLine(self->detailTextLabel());
@@ -23,46 +27,36 @@ Ref<PSTableCell> CVLOBaseTableCell::initWithStyleReuseIdentifierSpecifierImpl(lo
   return self;
 }
 
-OBJC_IMPLEMENT_LEGACY(CVLOBaseTableCell)
-void CVLOBaseTableCell::registerMethods(objc::ClassBuilder<CVLOBaseTableCell>& b) {
-  b.method<"initWithStyle:reuseIdentifier:specifier:", &CVLOBaseTableCell::initWithStyleReuseIdentifierSpecifierImpl>()
-      .method<"themeTintColor", &CVLOBaseTableCell::themeTintColorImpl>()
-      .method<"setThemeTintColor:", &CVLOBaseTableCell::setThemeTintColorImpl>()
-      .method<"interactionTintColor", &CVLOBaseTableCell::interactionTintColorImpl>()
-      .method<"setInteractionTintColor:", &CVLOBaseTableCell::setInteractionTintColorImpl>()
-      .property("themeTintColor", {{"T", "@\"UIColor\""}, {"&", ""}, {"N", ""}})
-      .property("interactionTintColor", {{"T", "@\"UIColor\""}, {"&", ""}, {"N", ""}});
-}
+OBJC_IMPLEMENT(CVLOBaseTableCell, initWithStyleReuseIdentifierSpecifier, themeTintColor, interactionTintColor)
 
 // A row without a colour yet takes it now and shows it from the next pass.
 void CVLOTintedButton::layoutSubviewsImpl() {
-  objc::sendSuper<void(), "layoutSubviews">(CVLOTintedButton::cls(), this);
+  sendSuper<layoutSubviewsMessage>();
   Ref<UIColor> tint = themeTintColor();
   if (tint) {
     textLabel()->setTextColor(tint);
     setInteractionTintColor(tint);
     titleLabel()->setHighlightedTextColor(tint);
   } else {
-    setThemeTintColor(rowTint(specifier()));
+    Ref<PSSpecifier> row = specifier();
+    setThemeTintColor(rowTint(row));
   }
 }
 
-OBJC_IMPLEMENT_LEGACY(CVLOTintedButton)
-void CVLOTintedButton::registerMethods(objc::ClassBuilder<CVLOTintedButton>& b) {
-  b.method<"layoutSubviews", &CVLOTintedButton::layoutSubviewsImpl>()
-      .property("interactionTintColor", {{"T", "@\"UIColor\""}, {"&", ""}, {"N", ""}, {"D", ""}})
-      .property("themeTintColor", {{"T", "@\"UIColor\""}, {"&", ""}, {"N", ""}, {"D", ""}});
+void CVLOTintedButton::objcRegister_dynamicTintColors(objc::ClassBuilder<CVLOTintedButton>& b) {
+  static const std::string type = objc::PropertyTraits<Ref<UIColor>>::type();
+  const objc_property_attribute_t attrs[] = {{"T", type.c_str()}, {"&", ""}, {"N", ""}, {"D", ""}};
+  for (const char* name : {"interactionTintColor", "themeTintColor"}) class_addProperty(b.cls(), name, attrs, 4);
 }
 
+OBJC_IMPLEMENT(CVLOTintedButton, layoutSubviews, dynamicTintColors)
+
 void CVLODangerButton::layoutSubviewsImpl() {
-  objc::sendSuper<void(), "layoutSubviews">(CVLODangerButton::cls(), this);
+  sendSuper<layoutSubviewsMessage>();
   Ref<UIColor> red = UIColor::systemRedColor();
   textLabel()->setTextColor(red);
   setInteractionTintColor(red);
   titleLabel()->setHighlightedTextColor(red);
 }
 
-OBJC_IMPLEMENT_LEGACY(CVLODangerButton)
-void CVLODangerButton::registerMethods(objc::ClassBuilder<CVLODangerButton>& b) {
-  b.method<"layoutSubviews", &CVLODangerButton::layoutSubviewsImpl>();
-}
+OBJC_IMPLEMENT(CVLODangerButton, layoutSubviews)

@@ -6,30 +6,36 @@
 
 class CVLOBaseTableCell : public PSTableCell {
   OBJC_CLASS(CVLOBaseTableCell, PSTableCell)
+
  public:
-  Ref<UIColor> themeTintColor() { return objc::send<Ref<UIColor>(), "themeTintColor">(this); }
-  void setThemeTintColor(UIColor* c) { objc::send<void(UIColor*), "setThemeTintColor:">(this, c); }
-  Ref<UIColor> interactionTintColor() { return objc::send<Ref<UIColor>(), "interactionTintColor">(this); }
-  void setInteractionTintColor(UIColor* c) { objc::send<void(UIColor*), "setInteractionTintColor:">(this, c); }
+  // The host cell's messages these cells answer.
+  using initWithStyleReuseIdentifierSpecifierMessage =
+      objc::Message<"initWithStyle:reuseIdentifier:specifier:", Ref<PSTableCell>(long, NSString*, PSSpecifier*)>;
+  using layoutSubviewsMessage = objc::Message<"layoutSubviews", void()>;
+
+  OBJC_OVERRIDE(initWithStyleReuseIdentifierSpecifier)
+  OBJC_PROPERTY(themeTintColor, setThemeTintColor, Ref<UIColor>)
+  OBJC_PROPERTY(interactionTintColor, setInteractionTintColor, Ref<UIColor>)
 
  private:
   Ref<PSTableCell> initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier, PSSpecifier* item);
-  Ref<UIColor> themeTintColorImpl() { return themeTintColor_; }
-  void setThemeTintColorImpl(UIColor* c) { themeTintColor_ = c; }
-  Ref<UIColor> interactionTintColorImpl() { return interactionTintColor_; }
-  void setInteractionTintColorImpl(UIColor* c) { interactionTintColor_ = c; }
-  Ref<UIColor> themeTintColor_;
-  Ref<UIColor> interactionTintColor_;
 };
 
 class CVLOTintedButton : public CVLOBaseTableCell {
   OBJC_CLASS(CVLOTintedButton, CVLOBaseTableCell)
+  OBJC_OVERRIDE(layoutSubviews)
+
  private:
   void layoutSubviewsImpl();
+  // Re-declares the base cell's two colours as dynamic (D): the accessors
+  // stay the base's, readers of the attributes see this class's.
+  static void objcRegister_dynamicTintColors(objc::ClassBuilder<CVLOTintedButton>& b);
 };
 
 class CVLODangerButton : public CVLOBaseTableCell {
   OBJC_CLASS(CVLODangerButton, CVLOBaseTableCell)
+  OBJC_OVERRIDE(layoutSubviews)
+
  private:
   void layoutSubviewsImpl();
 };

@@ -18,7 +18,10 @@ std::uint32_t scanHexInt(std::string_view s) {
   bool overflow = false;
   for (; i < s.size(); ++i) {
     char c = s[i];
-    int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    int d = c >= '0' && c <= '9'   ? c - '0'
+            : c >= 'a' && c <= 'f' ? c - 'a' + 10
+            : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                   : -1;
     if (d < 0) break;
     if (!overflow) {
       value = value * 16 + static_cast<std::uint64_t>(d);
@@ -35,7 +38,9 @@ Ref<UIColor> colorOf(std::uint64_t v) {
   return UIColor::colorWithRedGreenBlueAlpha(r, g, b, 1.0);
 }
 
-Ref<NSObject> colorFromHexString(NSObject*, SEL, NSString* text) {
+}  // namespace
+
+Ref<UIColor> UIColor_RGBHex::colorFromHexStringImpl(Class, NSString* text) {
   NSLog("[DEBUG] rgbHexStringValue: %@", text);
   std::uint32_t value = 0;
   const char* marker = nullptr;
@@ -54,15 +59,6 @@ Ref<NSObject> colorFromHexString(NSObject*, SEL, NSString* text) {
   return colorOf(value);
 }
 
-Ref<NSObject> colorFromHex(NSObject*, SEL, long value) { return colorOf(static_cast<std::uint64_t>(value)); }
+Ref<UIColor> UIColor_RGBHex::colorFromHexImpl(Class, long value) { return colorOf(static_cast<std::uint64_t>(value)); }
 
-[[maybe_unused]] const bool installed = [] {
-  Class meta = object_getClass(UIColor::cls());
-  class_addMethod(meta, sel_registerName("colorFromHexString:"), objc::method<&colorFromHexString>(),
-                  objc::typesFor<Ref<NSObject>(NSString*)>());
-  class_addMethod(meta, sel_registerName("colorFromHex:"), objc::method<&colorFromHex>(),
-                  objc::typesFor<Ref<NSObject>(long)>());
-  return true;
-}();
-
-}  // namespace
+OBJC_IMPLEMENT_CATEGORY(UIColor_RGBHex, colorFromHexString, colorFromHex)

@@ -6,10 +6,11 @@
 #include "uikit/UIColor.h"
 
 struct UIColor_RGBHex {
-  static Ref<UIColor> colorFromHexString(NSString* text) {
-    return ref_cast<UIColor>(objc::send<Ref<NSObject>(NSString*), "colorFromHexString:">(UIColor::cls(), text));
-  }
-  static Ref<UIColor> colorFromHex(long long value) {
-    return ref_cast<UIColor>(objc::send<Ref<NSObject>(long long), "colorFromHex:">(UIColor::cls(), value));
-  }
+  OBJC_CATEGORY(UIColor_RGBHex, UIColor)
+  OBJC_CATEGORY_CLASS_METHOD(colorFromHexString, "colorFromHexString:", Ref<UIColor>(NSString*))
+  OBJC_CATEGORY_CLASS_METHOD(colorFromHex, "colorFromHex:", Ref<UIColor>(long))
+
+ private:
+  static Ref<UIColor> colorFromHexStringImpl(Class self, NSString* text);
+  static Ref<UIColor> colorFromHexImpl(Class self, long value);
 };

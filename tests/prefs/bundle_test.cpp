@@ -19,11 +19,7 @@ using testing::ElementsAre;
 
 namespace {
 
-RGBA hex(const char* text) {
-  auto c = ref_cast<UIColor>(objc::send<Ref<NSObject>(NSString*), "colorFromHexString:">(
-      UIColor::cls(), text ? NSString::make(text).get() : nullptr));
-  return c->rgba();
-}
+RGBA hex(const char* text) { return UIColor_RGBHex::colorFromHexString(text ? NSString::make(text) : nullptr)->rgba(); }
 
 class BundlePage : public testing::Test {
  protected:
@@ -50,8 +46,9 @@ TEST(RGBHex, ReadsBothFormsAndLogsEachStep) {
   EXPECT_EQ(hex("19c246"), black);
   EXPECT_EQ(hex("0X19c246"), black);
   EXPECT_EQ(hex(nullptr), black);
-  EXPECT_THAT(logs.nslogMessages(), ElementsAre("[DEBUG] rgbHexStringValue: 19c246", "[DEBUG] rgbHexStringValue: 0X19c246",
-                                                "[DEBUG] rgbHexStringValue: (null)"));
+  EXPECT_THAT(logs.nslogMessages(),
+              ElementsAre("[DEBUG] rgbHexStringValue: 19c246", "[DEBUG] rgbHexStringValue: 0X19c246",
+                          "[DEBUG] rgbHexStringValue: (null)"));
   EXPECT_EQ(hex("#FFFFFF:0.45"), white);
   EXPECT_EQ(hex("#fff"), (RGBA{0, 15 / 255.0, 1, 1}));
   EXPECT_EQ(hex("#19c246ff"), (RGBA{0xc2 / 255.0, 0x46 / 255.0, 1, 1}));
@@ -59,51 +56,9 @@ TEST(RGBHex, ReadsBothFormsAndLogsEachStep) {
   EXPECT_EQ(hex("# 19c246"), theme);
   EXPECT_EQ(hex("#0x19c246"), theme);
   EXPECT_EQ(hex("#12#34"), (RGBA{0, 0x12 / 255.0, 0x34 / 255.0, 1}));
-  auto fromInt = [](long long v) {
-    return ref_cast<UIColor>(objc::send<Ref<NSObject>(long long), "colorFromHex:">(UIColor::cls(), v))->rgba();
-  };
+  auto fromInt = [](long v) { return UIColor_RGBHex::colorFromHex(v)->rgba(); };
   EXPECT_EQ(fromInt(0x19c246), theme);
   EXPECT_EQ(fromInt(-1), white);
-}
-
-TEST_F(BundlePage, NumberRulesFollowTheComparatorTable) {
-  writeList("NumberRules", row("PSSliderCell", "Level", "level") + row("PSSwitchCell", "Switch", "isOn") +
-                               row("PSStaticTextCell", "gt", "", "level > 3") +
-                               row("PSStaticTextCell", "ge", "", "level >= 3") +
-                               row("PSStaticTextCell", "lt", "", "level < 3") +
-                               row("PSStaticTextCell", "le", "", "level <= 3") +
-                               row("PSStaticTextCell", "ne", "", "level != 3") +
-                               row("PSStaticTextCell", "eq2", "", "level == 2") +
-                               row("PSStaticTextCell", "eqFraction", "", "level == 2.5") +
-                               row("PSStaticTextCell", "eqWord", "", "level == abc") +
-                               row("PSStaticTextCell", "odd", "", "isOn =~ 1") +
-                               row("PSStaticTextCell", "yes", "", "isOn == yes") +
-                               row("PSStaticTextCell", "no", "", "isOn == NO") +
-                               row("PSStaticTextCell", "reset", "", "isOn == 0, level  3"));
-  auto page = basePage("NumberRules");
-  load(page);
-  store("level", NSNumber::numberWithInt(3));
-  store("isOn", NSNumberYES());
-  EXPECT_FALSE(hides(page, "gt"));
-  EXPECT_TRUE(hides(page, "ge"));
-  EXPECT_FALSE(hides(page, "lt"));
-  EXPECT_TRUE(hides(page, "le"));
-  EXPECT_TRUE(hides(page, "ne"));
-  EXPECT_FALSE(hides(page, "odd"));
-  EXPECT_FALSE(hides(page, "yes"));
-  EXPECT_TRUE(hides(page, "no"));
-  EXPECT_FALSE(hides(page, "reset"));  // the empty comparator undoes the failing condition before it
-  store("level", NSNumber::numberWithInt(4));
-  EXPECT_FALSE(hides(page, "gt"));
-  EXPECT_FALSE(hides(page, "ge"));
-  store("level", NSNumber::numberWithDouble(2.9));
-  EXPECT_FALSE(hides(page, "eq2"));
-  EXPECT_FALSE(hides(page, "eqFraction"));
-  store("level", NSNumber::numberWithInt(0));
-  EXPECT_FALSE(hides(page, "eqWord"));
-  store("isOn", NSNumberNO());
-  EXPECT_TRUE(hides(page, "odd"));
-  EXPECT_FALSE(hides(page, "no"));
 }
 
 TEST_F(BundlePage, TextArrayAndAbsentValuesIgnoreTheComparator) {
@@ -111,7 +66,8 @@ TEST_F(BundlePage, TextArrayAndAbsentValuesIgnoreTheComparator) {
             row("PSEditTextCell", "Mode", "mode") + row("PSStaticTextCell", "List", "list") +
                 row("PSStaticTextCell", "Loose", "") +  // no defaults: reads as absent
                 row("PSStaticTextCell", "notDark", "", "mode != dark") +
-                row("PSStaticTextCell", "inList", "", "list == b") + row("PSStaticTextCell", "ghost", "", "missing == 1") +
+                row("PSStaticTextCell", "inList", "", "list == b") +
+                row("PSStaticTextCell", "ghost", "", "missing == 1") +
                 row("PSStaticTextCell", "both", "", "mode == dark, list == b") +
                 "<dict><key>cell</key><string>PSSwitchCell</string><key>label</key><string>Free</string><key>key</key>"
                 "<string>free</string><key>default</key><true/></dict>" +
@@ -133,7 +89,8 @@ TEST_F(BundlePage, TextArrayAndAbsentValuesIgnoreTheComparator) {
 }
 
 TEST_F(BundlePage, MalformedRuleRaisesWithTheExactReason) {
-  writeList("BadRule", row("PSSwitchCell", "Switch", "isEnabled") + row("PSStaticTextCell", "Colour", "", "isEnabled 1"));
+  writeList("BadRule",
+            row("PSSwitchCell", "Switch", "isEnabled") + row("PSStaticTextCell", "Colour", "", "isEnabled 1"));
   auto page = basePage("BadRule");
   try {
     load(page);
@@ -162,17 +119,16 @@ TEST_F(BundlePage, LoadStampsThemeColourDropsDevelopmentRowsAndMapsRules) {
   auto page = basePage("Stamped");
   Ref<NSArray> rows = load(page);
   ASSERT_EQ(rows->count(), 3u);
-  auto theme = objc::send<Ref<UIColor>(), "themeTintColor">(page);
+  auto theme = objc::send<Base::themeTintColorMessage>(page);
   for (const auto& r : rows->items())
     EXPECT_EQ(static_cast<PSSpecifier*>(r.get())->propertyForKey("tintColor").get(), theme.get());
-  auto map = objc::send<Ref<NSMutableDictionary>(), "specifiersWithDependencies">(page);
+  auto map = objc::send<Base::specifiersWithDependenciesMessage>(page);
   auto listed = ref_cast<NSArray>(map->objectForKey("a"));
   ASSERT_TRUE(listed);
   EXPECT_EQ(listed->count(), 3u);  // the dropped row's rule was collected too; Twice is listed twice
-  EXPECT_TRUE((objc::send<bool(), "hasSpecifiersWithDependencies">(page)));
+  EXPECT_TRUE(objc::send<Base::hasSpecifiersWithDependenciesMessage>(page));
   // Before the first load the page has no bundle and answers an empty path.
-  auto empty = objc::send<Ref<NSString>(NSString*, NSString*), "pathOfResourceWithName:type:">(basePage("x"), "Info"_ns,
-                                                                                              "plist"_ns);
+  auto empty = objc::send<Base::pathOfResourceWithNameTypeMessage>(basePage("x"), "Info"_ns, "plist"_ns);
   EXPECT_EQ(empty->utf8(), "");
 }
 
@@ -181,21 +137,22 @@ namespace {
 struct Layout {
   Ref<PSListController> page;
   Ref<UITableView> table;
-  explicit Layout(Ref<PSListController> p) : page(std::move(p)), table(page->table()) {
-    table->reloadData();
-  }
+  explicit Layout(Ref<PSListController> p) : page(std::move(p)), table(page->table()) { table->reloadData(); }
   PSTableCell* cell(long s, long r) {
     auto item = page->specifierAtIndexPath(NSIndexPath::indexPathForRowInSection(r, s));
     return objc_cast<PSTableCell>(item->findProperty(PSTableCellKey));
   }
-  double height(long s, long r) { return table->sectionLayout()[static_cast<std::size_t>(s)].rowHeights[static_cast<std::size_t>(r)]; }
+  double height(long s, long r) {
+    return table->sectionLayout()[static_cast<std::size_t>(s)].rowHeights[static_cast<std::size_t>(r)];
+  }
   unsigned long mask(long s, long r) {
     auto* c = cell(s, r);
     return c->layer()->cornerRadius() == 10.0 ? c->layer()->maskedCorners() : 0;
   }
   bool separators(long s, long r) {
     for (const auto& v : cell(s, r)->subviewList())
-      if (objc_opt_isKindOfClass(v.get(), NSClassFromString("_UITableViewCellSeparatorView")) && v->isHidden()) return false;
+      if (objc_opt_isKindOfClass(v.get(), NSClassFromString("_UITableViewCellSeparatorView")) && v->isHidden())
+        return false;
     return true;
   }
 };
@@ -206,7 +163,8 @@ TEST_F(BundlePage, PartlyHiddenSectionsRoundTheirOuterRows) {
                             row("PSStaticTextCell", "Middle", "", "m == 1") + row("PSStaticTextCell", "Last", "") +
                             group("Tail") + row("PSStaticTextCell", "T1", "", "m == 1") +
                             row("PSStaticTextCell", "T2", "", "m == 1") + row("PSStaticTextCell", "T3", "") +
-                            group("Pair") + row("PSStaticTextCell", "P1", "") + row("PSStaticTextCell", "P2", "", "m == 1"));
+                            group("Pair") + row("PSStaticTextCell", "P1", "") +
+                            row("PSStaticTextCell", "P2", "", "m == 1"));
   store("m", NSNumberNO());
   Layout l(basePage("Geometry"));
   EXPECT_EQ(l.height(1, 1), 0.0);
@@ -215,7 +173,9 @@ TEST_F(BundlePage, PartlyHiddenSectionsRoundTheirOuterRows) {
   EXPECT_EQ(l.mask(1, 2), 12u);
   // Each measurement shows the section's separators again and hides only the
   // measured row's: after the last row, the first row's are back.
-  auto measure = [&](long r) { l.page->tableViewHeightForRowAtIndexPath(l.table, NSIndexPath::indexPathForRowInSection(r, 1)); };
+  auto measure = [&](long r) {
+    l.page->tableViewHeightForRowAtIndexPath(l.table, NSIndexPath::indexPathForRowInSection(r, 1));
+  };
   measure(0);
   EXPECT_FALSE(l.separators(1, 0));
   EXPECT_TRUE(l.separators(1, 2));
@@ -255,20 +215,22 @@ TEST_F(BundlePage, FullyHiddenSectionsShareSevenAndAHalfPoints) {
   }
   EXPECT_EQ(secs[4].headerHeight, 38.0);  // a section without rows is never hidden
   EXPECT_FALSE(secs[4].headerView);
-  long headers = objc::send<long(UITableView*), "numberOfHiddenHeadersInTableView:">(l.page, l.table.get());
-  long footers = objc::send<long(UITableView*), "numberOfHiddenFootersInTableView:">(l.page, l.table.get());
+  long headers = objc::send<Base::numberOfHiddenHeadersInTableViewMessage>(l.page, l.table);
+  long footers = objc::send<Base::numberOfHiddenFootersInTableViewMessage>(l.page, l.table);
   EXPECT_EQ(headers, 3);
   EXPECT_EQ(footers, 3);
 }
 
 TEST_F(BundlePage, AWriteReloadsOnceAndOnlyForControllingKeys) {
-  writeList("Binding", row("PSSwitchCell", "Master", "m", "", "<key>PostNotification</key><string>com.tenvarix.prefstest/Changed</string>") +
-                           row("PSSwitchCell", "Other", "o") + row("PSStaticTextCell", "Dependent", "", "m == 1, m != 5"));
+  writeList("Binding", row("PSSwitchCell", "Master", "m", "",
+                           "<key>PostNotification</key><string>com.tenvarix.prefstest/Changed</string>") +
+                           row("PSSwitchCell", "Other", "o") +
+                           row("PSStaticTextCell", "Dependent", "", "m == 1, m != 5"));
   Layout l(basePage("Binding"));
-  settle();
+  drainQueues();
   unsigned long before = l.table->reloadCount();
   l.page->setPreferenceValueSpecifier(NSNumberYES(), rowWithKey(l.page, "o"));
-  settle();
+  drainQueues();
   EXPECT_EQ(l.table->reloadCount(), before);
   auto stored = NSUserDefaults::standardUserDefaults()->persistentDomainForName(NSString::make(kDomain));
   EXPECT_TRUE(static_cast<NSNumber*>(stored->find("o"))->boolValue());
@@ -276,30 +238,35 @@ TEST_F(BundlePage, AWriteReloadsOnceAndOnlyForControllingKeys) {
   // Not reloaded on the spot: the reload is always deferred to the main queue.
   l.page->setPreferenceValueSpecifier(NSNumberNO(), rowWithKey(l.page, "m"));
   EXPECT_EQ(l.table->reloadCount(), before);
-  settle();
+  drainQueues();
   EXPECT_EQ(l.table->reloadCount(), before + 1);
   EXPECT_EQ(l.height(0, 2), 0.0);
 }
 
 namespace {
-std::atomic<int> resets{0}, resprings{0};
-std::atomic<int> order{0}, resetAt{0}, respringAt{0};
-void observe(CFNotificationCenterRef, void*, CFNotificationName name, const void*, CFDictionaryRef) {
+// What the sheets posted, counted by an observer that lives as long as the test.
+struct Posted {
+  std::atomic<int> resets{0}, resprings{0};
+  std::atomic<int> order{0}, resetAt{0}, respringAt{0};
+};
+void observe(CFNotificationCenterRef, void* observer, CFNotificationName name, const void*, CFDictionaryRef) {
+  auto* posted = static_cast<Posted*>(observer);
   if (std::string(name) == "com.tenvarix.corvallo/Reset") {
-    ++resets;
-    resetAt = ++order;
+    ++posted->resets;
+    posted->resetAt = ++posted->order;
   } else {
-    ++resprings;
-    respringAt = ++order;
+    ++posted->resprings;
+    posted->respringAt = ++posted->order;
   }
 }
 }  // namespace
 
 TEST_F(BundlePage, SheetsPostTheTweaksNotificationsOnlyWhenConfirmed) {
+  Posted posted;
   auto center = CFNotificationCenterGetDarwinNotifyCenter();
-  CFNotificationCenterAddObserver(center, nullptr, observe, "com.tenvarix.corvallo/Reset", nullptr,
+  CFNotificationCenterAddObserver(center, &posted, observe, "com.tenvarix.corvallo/Reset", nullptr,
                                   CFNotificationSuspensionBehaviorDeliverImmediately);
-  CFNotificationCenterAddObserver(center, nullptr, observe, "com.tenvarix.corvallo/Respring", nullptr,
+  CFNotificationCenterAddObserver(center, &posted, observe, "com.tenvarix.corvallo/Respring", nullptr,
                                   CFNotificationSuspensionBehaviorDeliverImmediately);
   auto page = basePage("Root-Light");
   load(page);
@@ -314,42 +281,43 @@ TEST_F(BundlePage, SheetsPostTheTweaksNotificationsOnlyWhenConfirmed) {
       }
     FAIL() << "no action " << action;
   };
-  objc::send<void(), "reset">(page);
+  objc::send<Base::resetMessage>(page);
   auto* sheet = objc_cast<UIAlertController>(page->presentedViewController().get());
   ASSERT_TRUE(sheet);
   EXPECT_EQ(sheet->title()->utf8(), "Reset Settings");
   EXPECT_EQ(sheet->preferredStyle(), UIAlertControllerStyleActionSheet);
   EXPECT_EQ(static_cast<UIAlertAction*>(sheet->actions()->items()[0].get())->style(), UIAlertActionStyleCancel);
   choose("Cancel");
-  settle();
-  EXPECT_EQ(resets + resprings, 0);
-  objc::send<void(), "reset">(page);
+  drainQueues();
+  EXPECT_EQ(posted.resets + posted.resprings, 0);
+  objc::send<Base::resetMessage>(page);
   choose("Reset");
-  dispatch::runMainUntil([] { return resprings == 1; }, std::chrono::seconds(3));
-  EXPECT_EQ(resets, 1);
-  EXPECT_LT(resetAt, respringAt);
-  objc::send<void(), "respring">(page);
+  EXPECT_TRUE(dispatch::runMainUntil([&] { return posted.resprings == 1; }, std::chrono::seconds(3)));
+  EXPECT_EQ(posted.resets, 1);
+  EXPECT_LT(posted.resetAt, posted.respringAt);
+  objc::send<Base::respringMessage>(page);
   choose("Respring");
-  dispatch::runMainUntil([] { return resprings == 2; }, std::chrono::seconds(3));
-  settle();
-  EXPECT_EQ(resets, 1);
-  EXPECT_EQ(resprings, 2);
-  CFNotificationCenterRemoveEveryObserver(center, nullptr);
+  EXPECT_TRUE(dispatch::runMainUntil([&] { return posted.resprings == 2; }, std::chrono::seconds(3)));
+  drainQueues();
+  EXPECT_EQ(posted.resets, 1);
+  EXPECT_EQ(posted.resprings, 2);
+  CFNotificationCenterRemoveEveryObserver(center, &posted);
 }
 
 TEST_F(BundlePage, TintingFollowsThePageOnScreen) {
   writeList("Tinted", row("PSSwitchCell", "S", "s"));
   auto page = basePage("Tinted");
   auto inner = UINavigationController::alloc()->initWithRootViewController(page);
-  auto home = ref_cast<PSListController>(PSListController::alloc()->init());
+  auto home = PSListController::make();
   auto outer = UINavigationController::alloc()->initWithRootViewController(home);
   outer->forwardAppearance(true);
   outer->pushViewControllerAnimated(inner, false);
-  Ref<UIColor> theme = objc::send<Ref<UIColor>(), "themeTintColor">(page);
+  Ref<UIColor> theme = objc::send<Base::themeTintColorMessage>(page);
   ASSERT_TRUE(theme);
   EXPECT_EQ(outer->navigationBar()->tintColor().get(), theme.get());
   EXPECT_EQ(page->view()->tintColor().get(), theme.get());
-  auto* sw = objc_cast<UISwitch>(objc_cast<PSTableCell>(rowWithKey(page, "s")->findProperty(PSTableCellKey))->accessoryView().get());
+  auto* sw = objc_cast<UISwitch>(
+      objc_cast<PSTableCell>(rowWithKey(page, "s")->findProperty(PSTableCellKey))->accessoryView().get());
   EXPECT_EQ(sw->onTintColor().get(), theme.get());
   // A switch on another page keeps the system colour.
   auto other = ref_cast<UISwitch>(UISwitch::alloc()->initWithFrame(CGRectZero));
@@ -357,7 +325,7 @@ TEST_F(BundlePage, TintingFollowsThePageOnScreen) {
   EXPECT_FALSE(other->onTintColor());
 
   // Covered by a pushed page it gives the tint back, and takes it again on return.
-  auto sub = ref_cast<PSListController>(PSListController::alloc()->init());
+  auto sub = PSListController::make();
   inner->pushViewControllerAnimated(sub, false);
   EXPECT_NE(outer->navigationBar()->tintColor().get(), theme.get());
   EXPECT_FALSE(sw->onTintColor());
@@ -378,7 +346,7 @@ TEST_F(BundlePage, TintedAndDangerButtonsColourTheirText) {
   auto cellOf = [&](const char* id) {
     return objc_cast<PSTableCell>(page->specifierForID(NSString::make(id))->findProperty(PSTableCellKey));
   };
-  Ref<UIColor> theme = objc::send<Ref<UIColor>(), "themeTintColor">(page);
+  Ref<UIColor> theme = objc::send<Base::themeTintColorMessage>(page);
   EXPECT_EQ(cellOf("respring")->textLabel()->textColor().get(), theme.get());
   EXPECT_EQ(cellOf("reset")->textLabel()->textColor()->rgba(), UIColor::systemRedColor()->rgba());
   EXPECT_EQ(cellOf("reset")->textLabel()->numberOfLines(), 1);
@@ -387,8 +355,7 @@ TEST_F(BundlePage, TintedAndDangerButtonsColourTheirText) {
   // A tinted button made before its row had a colour takes it in one pass and shows it from the next.
   auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit("Late"_ns, nullptr, nullptr, nullptr,
                                                                               nullptr, PSButtonCell, nullptr);
-  auto cell = ref_cast<PSTableCell>(objc::send<Ref<NSObject>(), "alloc">(objc_getClass("CVLOTintedButton")));
-  cell = cell->initWithStyleReuseIdentifierSpecifier(0, nullptr, item);
+  auto cell = newCell("CVLOTintedButton", item);
   Ref<UIColor> before = cell->textLabel()->textColor();
   item->setPropertyForKey(theme, "tintColor");
   cell->layoutSubviews();

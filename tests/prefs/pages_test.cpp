@@ -29,7 +29,7 @@ std::vector<std::string> titles(PSListController* page) {
   return out;
 }
 
-Ref<UIColor> themeOf(PSListController* page) { return objc::send<Ref<UIColor>(), "themeTintColor">(page); }
+Ref<UIColor> themeOf(PSListController* page) { return objc::send<Base::themeTintColorMessage>(page); }
 
 void setStyle(PSListController* page, long style) {
   Ref<UITraitCollection> previous = page->traitCollection();
@@ -39,20 +39,15 @@ void setStyle(PSListController* page, long style) {
 
 Ref<PSListController> pageWithLists(const char* dark, const char* light, long style) {
   auto page = basePage("unused");
-  objc::send<void(NSString*, NSString*), "setDarkModePlist:lightModePlist:">(page, NSString::make(dark),
-                                                                              NSString::make(light));
+  objc::send<Base::setDarkModePlistLightModePlistMessage>(page, NSString::make(dark), NSString::make(light));
   page->setOverrideTraitCollection(UITraitCollection::make(style, 0));
   return page;
 }
 
-Ref<PSListController> newPage(const char* className) {
-  auto page = ref_cast<PSListController>(objc::send<Ref<NSObject>(), "alloc">(objc_getClass(className)));
-  return ref_cast<PSListController>(page->init());
-}
-
 template <class V>
 Ref<UIColor> proxyColour(PSListController* page, bool onTint = false) {
-  auto proxy = appearanceWhenContainedInInstancesOfClasses<V>(NSArray::of({Ref<NSObject>(page->isa())}));
+  Ref<NSArray> containers = NSArray::of({Ref<NSObject>(page->isa())});
+  auto proxy = appearanceWhenContainedInInstancesOfClasses<V>(containers);
   return onTint ? proxy->onTintColor() : proxy->tintColor();
 }
 
@@ -80,20 +75,20 @@ TEST_F(Pages, TheAppearanceChoosesTheListAndATraitChangeLoadsAgain) {
   Ref<UIColor> theme = themeOf(page);
   ASSERT_TRUE(theme);
   EXPECT_EQ(theme->rgba(), kTheme);
-  EXPECT_FALSE((objc::send<bool(), "hasSpecifiersWithDependencies">(page)));
+  EXPECT_FALSE(objc::send<Base::hasSpecifiersWithDependenciesMessage>(page));
 
   Ref<UITableView> table = page->table();
   table->reloadData();
-  settle();
+  drainQueues();
   unsigned long reloads = table->reloadCount();
   setStyle(page, UIUserInterfaceStyleDark);
   EXPECT_THAT(titles(page), ElementsAre("Dark", "DarkToo"));
   EXPECT_EQ(themeOf(page).get(), theme.get());  // kept from the first load
   for (const auto& r : page->_specifiers->items())
     EXPECT_EQ(static_cast<PSSpecifier*>(r.get())->propertyForKey("tintColor").get(), theme.get());
-  EXPECT_TRUE((objc::send<bool(), "hasSpecifiersWithDependencies">(page)));
+  EXPECT_TRUE(objc::send<Base::hasSpecifiersWithDependenciesMessage>(page));
   EXPECT_EQ(table->reloadCount(), reloads);  // deferred
-  settle();
+  drainQueues();
   EXPECT_EQ(table->reloadCount(), reloads + 1);
 
   // A trait change that keeps the appearance still reads the list again.
@@ -102,7 +97,7 @@ TEST_F(Pages, TheAppearanceChoosesTheListAndATraitChangeLoadsAgain) {
   setStyle(page, UIUserInterfaceStyleDark);
   EXPECT_THAT(titles(page), ElementsAre("Dark", "DarkToo"));
   EXPECT_NE(page->_specifiers->items()[0].get(), before);
-  settle();
+  drainQueues();
 
   // Loaded in dark appearance from the start, the theme comes from the "#" form.
   logs.clear();
@@ -115,8 +110,8 @@ TEST_F(Pages, TheAppearanceChoosesTheListAndATraitChangeLoadsAgain) {
 
 TEST_F(Pages, WithoutNamesThePagesReadRootDarkAndRootLight) {
   auto page = newPage("CVLOBaseListController");
-  EXPECT_EQ((objc::send<Ref<NSString>(), "getDarkModePlist">(page))->utf8(), "Root-Dark");
-  EXPECT_EQ((objc::send<Ref<NSString>(), "getLightModePlist">(page))->utf8(), "Root-Light");
+  EXPECT_EQ(objc::send<Base::getDarkModePlistMessage>(page)->utf8(), "Root-Dark");
+  EXPECT_EQ(objc::send<Base::getLightModePlistMessage>(page)->utf8(), "Root-Light");
   auto footer = [](PSListController* p) {
     for (const auto& o : p->_specifiers->items())
       if (auto text = static_cast<PSSpecifier*>(o.get())->propertyForKey("footerText");
@@ -129,18 +124,15 @@ TEST_F(Pages, WithoutNamesThePagesReadRootDarkAndRootLight) {
   EXPECT_EQ(footer(page), "FOOTER_DARK");
   setStyle(page, UIUserInterfaceStyleLight);
   EXPECT_EQ(footer(page), "FOOTER_LIGHT");
-  settle();
+  drainQueues();
   // The shipped pages keep their development-only row out of sight.
   for (const auto& t : titles(page)) EXPECT_NE(t, "Development Build");
-  EXPECT_EQ((objc::send<Ref<NSString>(NSString*), "localizedStringForKey:">(page, "RESET_TITLE"_ns))->utf8(),
-            "Reset Settings");
-  EXPECT_EQ((objc::send<Ref<NSString>(NSString*), "localizedStringForKey:">(page, "NOT_A_KEY"_ns))->utf8(), "NOT_A_KEY");
-  auto path = objc::send<Ref<NSString>(NSString*, NSString*), "pathOfResourceWithName:type:">(page, "Root-Dark"_ns,
-                                                                                             "plist"_ns);
+  EXPECT_EQ(objc::send<Base::localizedStringForKeyMessage>(page, "RESET_TITLE"_ns)->utf8(), "Reset Settings");
+  EXPECT_EQ(objc::send<Base::localizedStringForKeyMessage>(page, "NOT_A_KEY"_ns)->utf8(), "NOT_A_KEY");
+  auto path = objc::send<Base::pathOfResourceWithNameTypeMessage>(page, "Root-Dark"_ns, "plist"_ns);
   ASSERT_TRUE(path);
   EXPECT_EQ(path->utf8(), std::string(kBundle) + "/Root-Dark.plist");
-  EXPECT_FALSE((objc::send<Ref<NSString>(NSString*, NSString*), "pathOfResourceWithName:type:">(page, "Nope"_ns,
-                                                                                                "plist"_ns)));
+  EXPECT_FALSE(objc::send<Base::pathOfResourceWithNameTypeMessage>(page, "Nope"_ns, "plist"_ns));
 }
 
 TEST_F(Pages, EmptyAndAllDevelopmentListsGiveNoRows) {
@@ -176,8 +168,8 @@ TEST_F(Pages, TintingReachesTheOuterBarOnlyAndLeavesNothingBehind) {
   // Only the page's own class: a plain settings page gets nothing.
   EXPECT_FALSE((proxyColour<UISwitch>(home, true)));
 
-  objc::send<void(), "doTinting">(page);
-  objc::send<void(), "doTinting">(page);
+  objc::send<Base::doTintingMessage>(page);
+  objc::send<Base::doTintingMessage>(page);
   EXPECT_EQ(outer->navigationBar()->tintColor().get(), theme.get());
   EXPECT_EQ(page->view()->tintColor().get(), theme.get());
 
@@ -232,7 +224,8 @@ TEST_F(Pages, LinksOpenTheirAddresses) {
   std::vector<std::string> tapped;
   for (const char* id : {"twitter", "paypal", "github", "discord", "bugReport", "featureRequest"}) {
     UIApplication::sharedApplication()->clearOpenedURLs();
-    page->tableViewDidSelectRowAtIndexPath(table, page->indexPathForSpecifier(page->specifierForID(NSString::make(id))));
+    page->tableViewDidSelectRowAtIndexPath(table,
+                                           page->indexPathForSpecifier(page->specifierForID(NSString::make(id))));
     ASSERT_EQ(UIApplication::sharedApplication()->openedURLs().size(), 1u) << id;
     tapped.push_back(UIApplication::sharedApplication()->openedURLs()[0]);
   }
@@ -245,7 +238,7 @@ TEST_F(Pages, LinksOpenTheirAddresses) {
 TEST_F(Pages, TheRespringSheetIsLocalisedAndCancelComesFirst) {
   auto page = basePage("Root-Light");
   load(page);
-  objc::send<void(), "respring">(page);
+  objc::send<Base::respringMessage>(page);
   Ref<UIAlertController> sheet(objc_cast<UIAlertController>(page->presentedViewController().get()));
   ASSERT_TRUE(sheet);
   EXPECT_EQ(sheet->title()->utf8(), "Respring");
@@ -261,7 +254,7 @@ TEST_F(Pages, TheRespringSheetIsLocalisedAndCancelComesFirst) {
   EXPECT_EQ(confirm->style(), UIAlertActionStyleDestructive);
   sheet->chooseAction(cancel);
   EXPECT_FALSE(page->presentedViewController());
-  objc::send<void(), "reset">(page);
+  objc::send<Base::resetMessage>(page);
   sheet = Ref<UIAlertController>(objc_cast<UIAlertController>(page->presentedViewController().get()));
   ASSERT_TRUE(sheet);
   EXPECT_EQ(sheet->message()->utf8(), "All Corvallo settings go back to their defaults and SpringBoard restarts.");
@@ -287,7 +280,7 @@ TEST_F(Pages, SubPagesShowTheirListAsWrittenAndRefuseWhatIsNotAName) {
   // No rules and no theme here: every row keeps the host's height and no tint is stamped.
   EXPECT_EQ(table->sectionLayout().at(0).rowHeights, (std::vector<CGFloat>{44.0, 44.0, 44.0}));
   EXPECT_FALSE(static_cast<PSSpecifier*>(sub->_specifiers->items()[0].get())->propertyForKey("tintColor"));
-  EXPECT_FALSE(class_respondsToSelector(sub->isa(), sel_registerName("shouldHideSpecifier:")));
+  EXPECT_FALSE(class_respondsToSelector(sub->isa(), Base::shouldHideSpecifierMessage::sel()));
   Ref<NSArray> first = sub->specifiers();
   sub->traitCollectionDidChange(nullptr);
   EXPECT_EQ(sub->specifiers().get(), first.get());  // the same rows in either appearance
@@ -299,8 +292,8 @@ TEST_F(Pages, SubPagesShowTheirListAsWrittenAndRefuseWhatIsNotAName) {
   EXPECT_THAT(titles(sub), ElementsAre("Other"));
 
   for (Ref<NSObject> bad : {Ref<NSObject>("NoSuchList"_ns), Ref<NSObject>(NSNumber::numberWithInt(3))}) {
-    auto broken = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit("Broken"_ns, nullptr, nullptr, nullptr,
-                                                                                  nullptr, PSLinkCell, nullptr);
+    auto broken = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(
+        "Broken"_ns, nullptr, nullptr, nullptr, nullptr, PSLinkCell, nullptr);
     broken->setPropertyForKey(bad, "CVLOSub");
     foundation::LogCapture logs;
     auto page = newPage("CVLOSubListController");
@@ -330,11 +323,11 @@ TEST_F(Pages, TheAboutRowOpensASubPageFromTheBundle) {
 
 TEST_F(Pages, ButtonsAndRoundingColourAndClipAsAsked) {
   auto view = UIView::alloc()->initWithFrame(CGRectMake(0, 0, 100, 44));
-  objc::send<void(unsigned long, double), "roundCorners:radius:">(view, 3ul, 10.0);
+  UIView_Rounding::roundCornersRadius(view, 3ul, 10.0);
   EXPECT_TRUE(view->clipsToBounds());
   EXPECT_EQ(view->layer()->cornerRadius(), 10.0);
   EXPECT_EQ(view->layer()->maskedCorners(), 3u);
-  objc::send<void(unsigned long, double), "roundCorners:radius:">(view, 12ul, 4.0);
+  UIView_Rounding::roundCornersRadius(view, 12ul, 4.0);
   EXPECT_EQ(view->layer()->maskedCorners(), 12u);
   EXPECT_EQ(view->layer()->cornerRadius(), 4.0);
 
@@ -344,13 +337,12 @@ TEST_F(Pages, ButtonsAndRoundingColourAndClipAsAsked) {
         "A title far too long to fit on one line of a settings row"_ns, nullptr, nullptr, nullptr, nullptr,
         PSButtonCell, nullptr);
     if (tint) item->setPropertyForKey(tint, "tintColor");
-    auto cell = ref_cast<PSTableCell>(objc::send<Ref<NSObject>(), "alloc">(objc_getClass(cls)));
-    return cell->initWithStyleReuseIdentifierSpecifier(0, nullptr, item);
+    return newCell(cls, item);
   };
-  auto interaction = [](PSTableCell* c) { return objc::send<Ref<UIColor>(), "interactionTintColor">(c); };
+  auto interaction = [](PSTableCell* c) { return objc::send<CVLOBaseTableCell::interactionTintColorMessage>(c); };
 
   auto tinted = make("CVLOTintedButton", theme);
-  EXPECT_EQ((objc::send<Ref<UIColor>(), "themeTintColor">(tinted)).get(), theme.get());
+  EXPECT_EQ(objc::send<CVLOBaseTableCell::themeTintColorMessage>(tinted).get(), theme.get());
   EXPECT_EQ(tinted->textLabel()->numberOfLines(), 1);
   EXPECT_TRUE(tinted->textLabel()->adjustsFontSizeToFitWidth());
   EXPECT_EQ(tinted->detailTextLabel()->minimumScaleFactor(), 0.5);
@@ -383,10 +375,7 @@ TEST_F(Pages, ButtonsAndRoundingColourAndClipAsAsked) {
 
 TEST_F(Pages, HexColoursAreNewEachTimeAndLogTheTextWithoutItsMarkers) {
   foundation::LogCapture logs;
-  auto parse = [](const char* text) {
-    return ref_cast<UIColor>(
-        objc::send<Ref<NSObject>(NSString*), "colorFromHexString:">(UIColor::cls(), NSString::make(text).get()));
-  };
+  auto parse = [](const char* text) { return UIColor_RGBHex::colorFromHexString(NSString::make(text)); };
   auto a = parse("0x12340x56");
   auto b = parse("0x12340x56");
   EXPECT_NE(a.get(), b.get());
@@ -397,4 +386,23 @@ TEST_F(Pages, HexColoursAreNewEachTimeAndLogTheTextWithoutItsMarkers) {
   EXPECT_EQ(parse("#")->rgba(), (RGBA{0, 0, 0, 1}));
   EXPECT_THAT(logs.nslogMessages(), ElementsAre("[DEBUG] rgbHexStringValue: ", "[DEBUG] rgbHexStringValue: #",
                                                 "[DEBUG] is in format #AAAAAA", "[DEBUG] plainRGBHexStringValue: "));
+}
+
+TEST_F(Pages, DeclaredPropertiesReadAsTheHostExpects) {
+  const std::pair<const char*, const char*> page[] = {
+      {"preferenceBundle", "T@\"NSBundle\",&,N"}, {"themeTintColor", "T@\"UIColor\",&,N"},
+      {"darkModePlist", "T@\"NSString\",&,N"},    {"lightModePlist", "T@\"NSString\",&,N"},
+      {"hasSpecifiersWithDependencies", "TB,N"},  {"specifiersWithDependencies", "T@\"NSMutableDictionary\",&,N"}};
+  for (const auto& [name, attributes] : page)
+    EXPECT_EQ(property_getAttributes(class_getProperty(objc_getClass("CVLOBaseListController"), name)), attributes)
+        << name;
+  // The tinted button re-declares the base cell's colours as dynamic; the danger button inherits them.
+  for (const char* name : {"themeTintColor", "interactionTintColor"}) {
+    EXPECT_EQ(property_getAttributes(class_getProperty(objc_getClass("CVLOBaseTableCell"), name)), "T@\"UIColor\",&,N")
+        << name;
+    EXPECT_EQ(property_getAttributes(class_getProperty(objc_getClass("CVLOTintedButton"), name)), "T@\"UIColor\",&,N,D")
+        << name;
+    EXPECT_EQ(property_getAttributes(class_getProperty(objc_getClass("CVLODangerButton"), name)), "T@\"UIColor\",&,N")
+        << name;
+  }
 }

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "dispatch/main_loop.h"
 #include "foundation/Log.h"
@@ -17,9 +20,7 @@ using testing::EndsWith;
 
 namespace {
 
-Ref<NSObject> readValue(PSListController* page, PSSpecifier* s) {
-  return objc::send<Ref<NSObject>(PSSpecifier*), "readPreferenceValue:">(page, s);
-}
+Ref<NSObject> readValue(PSListController* page, const Ref<PSSpecifier>& s) { return page->readPreferenceValue(s); }
 
 std::string raisedReason(const std::function<void()>& f) {
   try {
@@ -33,9 +34,12 @@ std::string raisedReason(const std::function<void()>& f) {
 }
 
 Ref<NSMutableDictionary> dependencyMap(PSListController* page) {
-  return objc::send<Ref<NSMutableDictionary>(), "specifiersWithDependencies">(page);
+  return objc::send<Base::specifiersWithDependenciesMessage>(page);
 }
-bool hasDependencies(PSListController* page) { return objc::send<bool(), "hasSpecifiersWithDependencies">(page); }
+bool hasDependencies(PSListController* page) { return objc::send<Base::hasSpecifiersWithDependenciesMessage>(page); }
+void collect(PSListController* page, std::initializer_list<Ref<NSObject>> rows) {
+  objc::send<Base::collectSpecifiersWithDependenciesFromArrayMessage>(page, NSArray::of(rows));
+}
 
 class Rules : public testing::Test {
  protected:
@@ -49,74 +53,122 @@ class Rules : public testing::Test {
 
 TEST_F(Rules, OperatorTypesMatchExactlyAndUnknownTextsMeanEquals) {
   auto page = basePage("unused");
-  auto type = [&](const char* text) {
-    return objc::send<long(NSString*), "operatorTypeForString:">(page, NSString::make(text));
-  };
-  EXPECT_EQ(type("=="), 0);
-  EXPECT_EQ(type("!="), 1);
-  EXPECT_EQ(type(">"), 2);
-  EXPECT_EQ(type("<"), 3);
-  EXPECT_EQ(type(">="), 4);
-  EXPECT_EQ(type("<="), 5);
-  EXPECT_EQ(type(""), 6);
-  for (const char* other : {"=>", "=<", "=", "===", "EQ", " ==", "<>", "!"}) EXPECT_EQ(type(other), 0) << other;
+  const std::pair<const char*, long> table[] = {{"==", 0},  {"!=", 1}, {">", 2},   {"<", 3},  {">=", 4},
+                                                {"<=", 5},  {"", 6},   {"=>", 0},  {"=<", 0}, {"=", 0},
+                                                {"===", 0}, {"EQ", 0}, {" ==", 0}, {"<>", 0}, {"!", 0}};
+  for (const auto& [text, type] : table)
+    EXPECT_EQ(objc::send<Base::operatorTypeForStringMessage>(page, NSString::make(text)), type) << '"' << text << '"';
+  EXPECT_EQ(objc::send<Base::operatorTypeForStringMessage>(page, nullptr), 0);
+}
+
+namespace {
+
+// One rule read against stored values: whether it hides its row.
+struct RuleCase {
+  std::vector<std::pair<const char*, std::function<Ref<NSObject>()>>> stored;
+  const char* depends;
+  bool hidden;
+};
+
+std::function<Ref<NSObject>()> integer(int v) {
+  return [v] { return Ref<NSObject>(NSNumber::numberWithInt(v)); };
+}
+std::function<Ref<NSObject>()> fraction(double v) {
+  return [v] { return Ref<NSObject>(NSNumber::numberWithDouble(v)); };
+}
+std::function<Ref<NSObject>()> boolean(bool v) {
+  return [v] { return Ref<NSObject>(v ? NSNumberYES() : NSNumberNO()); };
+}
+std::function<Ref<NSObject>()> text(const char* v) {
+  return [v] { return Ref<NSObject>(NSString::make(v)); };
+}
+
+std::string describe(const RuleCase& c) {
+  std::string out = "\"" + std::string(c.depends) + "\" with";
+  for (const auto& [key, value] : c.stored) out += " " + foundation::format("%s=%@", key, value());
+  return out;
+}
+
+// Every controlling row a case names, bound to the test domain.
+void writeRuleList() {
+  writeList("RuleCases", row("PSSliderCell", "Level", "level") + row("PSSwitchCell", "Switch", "isOn") +
+                             row("PSSwitchCell", "A", "a") + row("PSSwitchCell", "B", "b") +
+                             row("PSEditTextCell", "Mode", "mode"));
+}
+
+void expectRules(const std::vector<RuleCase>& cases) {
+  writeRuleList();
+  auto page = basePage("RuleCases");
+  load(page);
+  for (const RuleCase& c : cases) {
+    clearDomain();
+    for (const auto& [key, value] : c.stored) store(key, value());
+    auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit("Ruled"_ns, nullptr, nullptr, nullptr,
+                                                                                nullptr, PSStaticTextCell, nullptr);
+    item->setPropertyForKey(NSString::make(c.depends), "depends");
+    EXPECT_EQ(objc::send<Base::shouldHideSpecifierMessage>(page, item), c.hidden) << describe(c);
+  }
+}
+
+}  // namespace
+
+TEST_F(Rules, NumbersFollowTheComparatorTable) {
+  expectRules({
+      {{{"level", integer(3)}}, "level > 3", false},  // ">" hides only below the value
+      {{{"level", integer(3)}}, "level >= 3", true},  // ">=" hides at the value too
+      {{{"level", integer(3)}}, "level < 3", false},
+      {{{"level", integer(3)}}, "level <= 3", true},
+      {{{"level", integer(3)}}, "level != 3", true},
+      {{{"level", integer(4)}}, "level > 3", false},
+      {{{"level", integer(4)}}, "level >= 3", false},
+      {{{"level", integer(2)}}, "level > 3", true},
+      {{{"level", integer(2)}}, "level < 3", false},
+      {{{"level", integer(4)}}, "level < 3", true},
+      {{{"level", integer(4)}}, "level <= 3", true},
+      {{{"level", integer(2)}}, "level <= 3", false},  // "<=" shows only below the value
+      {{{"level", integer(2)}}, "level != 3", false},
+      {{{"level", integer(3)}}, "level == 3", false},
+      {{{"level", integer(2)}}, "level == 3", true},
+      // A fraction is truncated toward zero, on both sides.
+      {{{"level", fraction(2.9)}}, "level == 2", false},
+      {{{"level", fraction(2.9)}}, "level == 2.5", false},
+      {{{"level", fraction(-2.9)}}, "level == -2", false},
+      {{{"level", integer(0)}}, "level == abc", false},  // no digit reads as 0
+      {{{"isOn", boolean(true)}}, "isOn =~ 1", false},   // an unknown comparator compares as ==
+      {{{"isOn", boolean(false)}}, "isOn =~ 1", true},
+      {{{"isOn", boolean(true)}}, "isOn == yes", false},
+      {{{"isOn", boolean(true)}}, "isOn == NO", true},
+      {{{"isOn", boolean(false)}}, "isOn == NO", false},
+  });
 }
 
 TEST_F(Rules, CompareTextsAreReadAsSigned32BitIntegers) {
-  writeList("Numbers", row("PSSliderCell", "Level", "level") + row("PSSwitchCell", "Switch", "isOn") +
-                           row("PSStaticTextCell", "minus2", "", "level == -2") +
-                           row("PSStaticTextCell", "plus2", "", "level == +2") +
-                           row("PSStaticTextCell", "trailing", "", "level == 2abc") +
-                           row("PSStaticTextCell", "huge", "", "level == 99999999999") +
-                           row("PSStaticTextCell", "tiny", "", "level == -99999999999") +
-                           row("PSStaticTextCell", "mixedTrue", "", "isOn == tRuE") +
-                           row("PSStaticTextCell", "mixedYes", "", "isOn == yEs") +
-                           row("PSStaticTextCell", "falseWord", "", "isOn == False") +
-                           row("PSStaticTextCell", "signOnly", "", "level == -"));
-  auto page = basePage("Numbers");
-  load(page);
-  store("level", NSNumber::numberWithInt(-2));
-  EXPECT_FALSE(hides(page, "minus2"));
-  EXPECT_TRUE(hides(page, "plus2"));
-  // A fraction is truncated toward zero, not rounded down.
-  store("level", NSNumber::numberWithDouble(-2.9));
-  EXPECT_FALSE(hides(page, "minus2"));
-  store("level", NSNumber::numberWithInt(2));
-  EXPECT_FALSE(hides(page, "plus2"));
-  EXPECT_FALSE(hides(page, "trailing"));  // digits up to the first other character
-  EXPECT_TRUE(hides(page, "huge"));
-  store("level", NSNumber::numberWithInt(INT_MAX));
-  EXPECT_FALSE(hides(page, "huge"));
-  store("level", NSNumber::numberWithInt(INT_MIN));
-  EXPECT_FALSE(hides(page, "tiny"));
-  store("level", NSNumber::numberWithInt(0));
-  EXPECT_FALSE(hides(page, "signOnly"));  // no digit reads as 0
-
-  store("isOn", NSNumberYES());
-  EXPECT_FALSE(hides(page, "mixedTrue"));
-  EXPECT_FALSE(hides(page, "mixedYes"));
-  EXPECT_TRUE(hides(page, "falseWord"));
-  store("isOn", NSNumberNO());
-  EXPECT_TRUE(hides(page, "mixedTrue"));
-  EXPECT_FALSE(hides(page, "falseWord"));
+  expectRules({
+      {{{"level", integer(-2)}}, "level == -2", false},
+      {{{"level", integer(-2)}}, "level == +2", true},
+      {{{"level", integer(2)}}, "level == +2", false},
+      {{{"level", integer(2)}}, "level == 2abc", false},  // digits up to the first other character
+      {{{"level", integer(2)}}, "level == 99999999999", true},
+      {{{"level", integer(INT_MAX)}}, "level == 99999999999", false},
+      {{{"level", integer(INT_MIN)}}, "level == -99999999999", false},
+      {{{"level", integer(0)}}, "level == -", false},
+      {{{"isOn", boolean(true)}}, "isOn == tRuE", false},
+      {{{"isOn", boolean(true)}}, "isOn == yEs", false},
+      {{{"isOn", boolean(true)}}, "isOn == False", true},
+      {{{"isOn", boolean(false)}}, "isOn == tRuE", true},
+      {{{"isOn", boolean(false)}}, "isOn == False", false},
+  });
 }
 
 TEST_F(Rules, TheEmptyComparatorResetsOnlyWhatCameBefore) {
-  writeList("Reset", row("PSSwitchCell", "A", "a") + row("PSSwitchCell", "B", "b") + row("PSEditTextCell", "Mode", "mode") +
-                         row("PSStaticTextCell", "resetThenFail", "", "a  1, b == 1") +
-                         row("PSStaticTextCell", "failThenReset", "", "b == 1, a  1") +
-                         row("PSStaticTextCell", "textLike", "", "mode  dark"));
-  auto page = basePage("Reset");
-  load(page);
-  store("a", NSNumberNO());
-  store("b", NSNumberNO());
-  store("mode", NSString::make("light"));
-  EXPECT_TRUE(hides(page, "resetThenFail"));
-  EXPECT_FALSE(hides(page, "failThenReset"));
-  // With a text value the comparator, empty or not, is never consulted.
-  EXPECT_TRUE(hides(page, "textLike"));
-  store("mode", NSString::make("dark"));
-  EXPECT_FALSE(hides(page, "textLike"));
+  expectRules({
+      {{{"a", boolean(false)}, {"b", boolean(false)}}, "a  1, b == 1", true},
+      {{{"a", boolean(false)}, {"b", boolean(false)}}, "b == 1, a  1", false},
+      {{{"isOn", boolean(true)}, {"level", integer(3)}}, "isOn == 0, level  3", false},
+      // With a text value the comparator, empty or not, is never consulted.
+      {{{"mode", text("light")}}, "mode  dark", true},
+      {{{"mode", text("dark")}}, "mode  dark", false},
+  });
 }
 
 TEST_F(Rules, ControllingRowsAreTheFirstKeptRowWithTheKey) {
@@ -142,19 +194,19 @@ TEST_F(Rules, ControllingRowsAreTheFirstKeptRowWithTheKey) {
   // Without defaults the controlling value is absent, whatever its default says.
   EXPECT_FALSE(hides(page, "onLoose"));
   EXPECT_FALSE(hides(page, "onNothing"));
-  EXPECT_FALSE((objc::send<bool(PSSpecifier*), "shouldHideSpecifier:">(page, nullptr)));
+  EXPECT_FALSE(objc::send<Base::shouldHideSpecifierMessage>(page, nullptr));
   EXPECT_FALSE(rowWithKey(page, ""));
 }
 
 TEST_F(Rules, ValuesComeFromTheDomainThenTheDefault) {
-  writeList("Values",
-            row("PSSwitchCell", "Stored", "stored", "", "<key>default</key><false/>") +
-                row("PSSwitchCell", "Fallback", "fallback", "", "<key>default</key><integer>7</integer>") +
-                row("PSSwitchCell", "Bare", "bare") +
-                row("PSSwitchCell", "NoDomain", "", "", "<key>key</key><string>stored</string><key>default</key><true/>") +
-                row("PSSwitchCell", "BadDomain", "", "",
-                    "<key>key</key><string>stored</string><key>defaults</key><string>../../etc</string>"
-                    "<key>default</key><integer>3</integer>"));
+  writeList("Values", row("PSSwitchCell", "Stored", "stored", "", "<key>default</key><false/>") +
+                          row("PSSwitchCell", "Fallback", "fallback", "", "<key>default</key><integer>7</integer>") +
+                          row("PSSwitchCell", "Bare", "bare") +
+                          row("PSSwitchCell", "NoDomain", "", "",
+                              "<key>key</key><string>stored</string><key>default</key><true/>") +
+                          row("PSSwitchCell", "BadDomain", "", "",
+                              "<key>key</key><string>stored</string><key>defaults</key><string>../../etc</string>"
+                              "<key>default</key><integer>3</integer>"));
   auto page = basePage("Values");
   load(page);
   // A domain never written reads the defaults.
@@ -172,18 +224,21 @@ TEST_F(Rules, ValuesComeFromTheDomainThenTheDefault) {
 }
 
 TEST_F(Rules, MalformedConditionsRaiseAndNameTheirRow) {
-  writeList("Untitled", row("PSSwitchCell", "A", "a") + "<dict><key>cell</key><string>PSStaticTextCell</string>"
-                                                        "<key>depends</key><string>a == 1, </string></dict>");
+  writeList("Untitled", row("PSSwitchCell", "A", "a") +
+                            "<dict><key>cell</key><string>PSStaticTextCell</string>"
+                            "<key>depends</key><string>a == 1, </string></dict>");
   EXPECT_EQ(raisedReason([] { load(basePage("Untitled")); }),
             "depends key requires three components (Specifier Key, Comparator, Value To Compare To). You have 1 of 3 "
             "(a == 1, ) for specifier '(null)'.");
   writeList("TwoSpaces", row("PSStaticTextCell", "Gap", "", "a ==  1"));
-  EXPECT_THAT(raisedReason([] { load(basePage("TwoSpaces")); }), EndsWith("You have 4 of 3 (a ==  1) for specifier 'Gap'."));
+  EXPECT_THAT(raisedReason([] { load(basePage("TwoSpaces")); }),
+              EndsWith("You have 4 of 3 (a ==  1) for specifier 'Gap'."));
   writeList("OneWord", row("PSStaticTextCell", "Word", "", "a"));
   EXPECT_THAT(raisedReason([] { load(basePage("OneWord")); }), EndsWith("You have 1 of 3 (a) for specifier 'Word'."));
 
   // What was collected before the bad condition stays; the flag keeps its last value.
-  writeList("Plain", row("PSSwitchCell", "A", "a") + row("PSStaticTextCell", "Empty", "", "", "<key>depends</key><string></string>"));
+  writeList("Plain", row("PSSwitchCell", "A", "a") +
+                         row("PSStaticTextCell", "Empty", "", "", "<key>depends</key><string></string>"));
   auto page = basePage("Plain");
   load(page);
   EXPECT_FALSE(hasDependencies(page));
@@ -195,15 +250,13 @@ TEST_F(Rules, MalformedConditionsRaiseAndNameTheirRow) {
   auto bad = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit("Bad"_ns, nullptr, nullptr, nullptr,
                                                                              nullptr, PSStaticTextCell, nullptr);
   bad->setPropertyForKey("y == 1, z"_ns, "depends");
-  raisedReason([&] {
-    objc::send<void(NSArray*), "collectSpecifiersWithDependenciesFromArray:">(page, NSArray::of({good, bad}).get());
-  });
+  raisedReason([&] { collect(page, {good, bad}); });
   EXPECT_EQ(dependencyMap(page).get(), map.get());  // one map for the page's life
   EXPECT_TRUE(map->objectForKey("x"));
   EXPECT_TRUE(map->objectForKey("y"));
   EXPECT_FALSE(hasDependencies(page));
   // The next complete collection starts from an empty map.
-  objc::send<void(NSArray*), "collectSpecifiersWithDependenciesFromArray:">(page, NSArray::of({good}).get());
+  collect(page, {good});
   EXPECT_EQ(map->count(), 1u);
   EXPECT_TRUE(hasDependencies(page));
 }
@@ -223,27 +276,25 @@ struct Layout {
     auto* c = cell(s, r);
     return c->layer()->cornerRadius() == 10.0 ? c->layer()->maskedCorners() : 0;
   }
-  long hiddenSections() {
-    return objc::send<long(UITableView*), "numberOfHiddenSectionsInTableView:">(page, table.get());
-  }
+  long hiddenSections() { return objc::send<Base::numberOfHiddenSectionsInTableViewMessage>(page, table); }
 };
 
-// Waits for the deferred reloads, then a little longer for any extra one.
+// Waits for the deferred reloads, then for whatever else is queued, so that
+// an extra reload would be counted too.
 void reloadsReach(UITableView* table, unsigned long count) {
-  dispatch::runMainUntil([&] { return table->reloadCount() >= count; }, std::chrono::seconds(3));
-  settle();
+  EXPECT_TRUE(dispatch::runMainUntil([&] { return table->reloadCount() >= count; }, std::chrono::seconds(3)));
+  drainQueues();
 }
 
 }  // namespace
 
 TEST_F(Rules, HiddenSectionsShareTheFooterSpaceAndOthersKeepTheirOwn) {
-  writeList("Sections",
-            row("PSSwitchCell", "M", "m") + row("PSSwitchCell", "N", "n") +
-                "<dict><key>cell</key><string>PSGroupCell</string><key>label</key><string>A</string>"
-                "<key>footerText</key><string>about A</string></dict>" +
-                row("PSStaticTextCell", "A1", "", "m == 1") +
-                "<dict><key>cell</key><string>PSGroupCell</string></dict>" + row("PSStaticTextCell", "B1", "", "n == 1") +
-                row("PSStaticTextCell", "B2", "", "n == 1"));
+  writeList("Sections", row("PSSwitchCell", "M", "m") + row("PSSwitchCell", "N", "n") +
+                            "<dict><key>cell</key><string>PSGroupCell</string><key>label</key><string>A</string>"
+                            "<key>footerText</key><string>about A</string></dict>" +
+                            row("PSStaticTextCell", "A1", "", "m == 1") +
+                            "<dict><key>cell</key><string>PSGroupCell</string></dict>" +
+                            row("PSStaticTextCell", "B1", "", "n == 1") + row("PSStaticTextCell", "B2", "", "n == 1"));
   store("m", NSNumberYES());
   store("n", NSNumberYES());
   Layout l(basePage("Sections"));
@@ -263,8 +314,8 @@ TEST_F(Rules, HiddenSectionsShareTheFooterSpaceAndOthersKeepTheirOwn) {
   EXPECT_EQ(l.section(2).footerView->backgroundColor()->rgba(), (RGBA{0, 0, 0, 0}));
   EXPECT_TRUE(l.section(2).footerView->subviewList().empty());
   EXPECT_EQ(l.section(1).footerHeight, 40.0);
-  EXPECT_EQ((objc::send<long(UITableView*), "numberOfHiddenHeadersInTableView:">(l.page, l.table.get())), 1);
-  EXPECT_EQ((objc::send<long(UITableView*), "numberOfHiddenFootersInTableView:">(l.page, l.table.get())), 1);
+  EXPECT_EQ((objc::send<Base::numberOfHiddenHeadersInTableViewMessage>(l.page, l.table)), 1);
+  EXPECT_EQ((objc::send<Base::numberOfHiddenFootersInTableViewMessage>(l.page, l.table)), 1);
 
   store("m", NSNumberNO());
   l.table->reloadData();
@@ -280,8 +331,9 @@ TEST_F(Rules, OuterVisibleRowsAreRoundedWhereverTheHiddenRowsAre) {
                          row("PSStaticTextCell", "F2", "", "m == 1") + row("PSStaticTextCell", "F3", "", "m == 1") +
                          row("PSStaticTextCell", "F4", "") + group("Head") + row("PSStaticTextCell", "H1", "") +
                          row("PSStaticTextCell", "H2", "", "m == 1") + row("PSStaticTextCell", "H3", "", "m == 1") +
-                         group("Ends") + row("PSStaticTextCell", "E1", "", "m == 1") + row("PSStaticTextCell", "E2", "") +
-                         row("PSStaticTextCell", "E3", "") + row("PSStaticTextCell", "E4", "", "m == 1"));
+                         group("Ends") + row("PSStaticTextCell", "E1", "", "m == 1") +
+                         row("PSStaticTextCell", "E2", "") + row("PSStaticTextCell", "E3", "") +
+                         row("PSStaticTextCell", "E4", "", "m == 1"));
   store("m", NSNumberNO());
   Layout l(basePage("Outer"));
   EXPECT_EQ(l.mask(1, 0), 3u);
@@ -302,7 +354,7 @@ TEST_F(Rules, RowsWithoutCellsAreMeasuredAndCounted) {
   auto page = basePage("NoCells");
   load(page);
   // Asked before the table has made a single cell.
-  Ref<UITableView> table = UITableView::alloc()->initWithFrameStyle(CGRectMake(0, 0, 375, 812), 2);
+  Ref<UITableView> table = UITableView::alloc()->initWithFrameStyle(CGRectMake(0, 0, kScreenWidth, kScreenHeight), 2);
   table->setDataSource(page);
   table->setDelegate(page);
   auto height = [&](long s, long r) {
@@ -313,19 +365,19 @@ TEST_F(Rules, RowsWithoutCellsAreMeasuredAndCounted) {
   EXPECT_EQ(height(2, 0), 0.0);
   EXPECT_EQ(height(1, 7), 44.0);  // past the section's rows: the host's answer
   EXPECT_EQ(page->tableViewHeightForFooterInSection(table, 2), 7.5);
-  EXPECT_FALSE((objc::send<bool(UITableView*, long), "tableView:shouldHideSection:">(page, table.get(), 1)));
-  EXPECT_FALSE((objc::send<bool(UITableView*, long), "tableView:shouldHideSection:">(page, table.get(), 9)));
+  EXPECT_FALSE(objc::send<Base::tableViewShouldHideSectionMessage>(page, table, 1));
+  EXPECT_FALSE(objc::send<Base::tableViewShouldHideSectionMessage>(page, table, 9));
 }
 
 TEST_F(Rules, ReloadsRunOnTheMainQueueEvenWhenAskedFromElsewhere) {
   writeList("Deferred", row("PSSwitchCell", "M", "m") + row("PSStaticTextCell", "D", "", "m == 1"));
   auto page = basePage("Deferred");
   Layout l(page);
-  settle();
+  drainQueues();
   unsigned long before = l.table->reloadCount();
-  std::thread([&] { objc::send<void(), "reloadTable">(page); }).join();
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(l.table->reloadCount(), before);  // waits for the main queue
+  std::thread([&] { objc::send<Base::reloadTableMessage>(page); }).join();
+  ASSERT_TRUE(drainHighPriorityQueue());
+  EXPECT_EQ(l.table->reloadCount(), before);  // past the background hop, it waits for the main queue
   reloadsReach(l.table, before + 1);
   EXPECT_EQ(l.table->reloadCount(), before + 1);
 
@@ -335,7 +387,7 @@ TEST_F(Rules, ReloadsRunOnTheMainQueueEvenWhenAskedFromElsewhere) {
                                                                                nullptr, PSSwitchCell, nullptr);
   page->setPreferenceValueSpecifier(NSNumberYES(), loose);
   page->setPreferenceValueSpecifier(NSNumberYES(), nullptr);
-  settle();
+  drainQueues();
   EXPECT_EQ(l.table->reloadCount(), before + 1);
 }
 
@@ -344,7 +396,7 @@ TEST_F(Rules, WritesDuringAppearanceChangesReloadOnceEach) {
                          row("PSStaticTextCell", "D", "", "m == 1, m != 2"));
   auto page = basePage("Storm");
   Layout l(page);
-  settle();
+  drainQueues();
   unsigned long before = l.table->reloadCount();
   constexpr int kRounds = 20;
   for (int i = 0; i < kRounds; ++i) {
@@ -365,7 +417,7 @@ TEST_F(Rules, PendingReloadsKeepTheirPageAlive) {
     table = page->table();
     table->reloadData();
     page->setPreferenceValueSpecifier(NSNumberYES(), rowWithKey(page, "m"));
-    objc::send<void(), "reloadTable">(page);
+    objc::send<Base::reloadTableMessage>(page);
   }
   unsigned long before = table->reloadCount();
   reloadsReach(table, before + 2);
@@ -382,7 +434,8 @@ TEST_F(Rules, ThePagesShippedFollowTheirSwitches) {
   };
   auto set = [](const char* key, bool on) {
     NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(
-        "com.tenvarix.corvalloprefs"_ns, [&](NSMutableDictionary* d) { d->setObjectForKey(NSNumber::numberWithBool(on), key); });
+        "com.tenvarix.corvalloprefs"_ns,
+        [&](NSMutableDictionary* d) { d->setObjectForKey(NSNumber::numberWithBool(on), key); });
   };
   NSUserDefaults::standardUserDefaults()->removePersistentDomainForName("com.tenvarix.corvalloprefs"_ns);
   EXPECT_TRUE(shown("isHidePageDotsEnabled"));

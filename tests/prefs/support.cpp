@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
+#include "dispatch/dispatch.h"
 #include "dispatch/main_loop.h"
 #include "foundation/DevicePaths.h"
 #include "foundation/NSNumber.h"
@@ -44,8 +48,8 @@ Ref<NSBundle> bundle() {
 void writeList(const std::string& name, const std::string& itemsXml) {
   bundle();
   std::ofstream out(foundation::devicePath(std::string(kBundle) + "/" + name + ".plist"));
-  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>items</key><array>"
-      << itemsXml << "</array></dict></plist>\n";
+  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>items</key><array>" << itemsXml
+      << "</array></dict></plist>\n";
 }
 
 namespace {
@@ -69,30 +73,37 @@ std::string group(const std::string& label) {
   return "<dict><key>cell</key><string>PSGroupCell</string><key>label</key><string>" + label + "</string></dict>";
 }
 
-Ref<PSListController> basePage(const std::string& list) {
+Ref<PSListController> newPage(const char* className) {
   bundle();
-  Class cls = objc_getClass("CVLOBaseListController");
-  if (!cls) throw std::runtime_error("no CVLOBaseListController");
-  auto page = ref_cast<PSListController>(objc::send<Ref<NSObject>(), "alloc">(cls));
-  page = ref_cast<PSListController>(page->init());
-  objc::send<void(NSString*, NSString*), "setDarkModePlist:lightModePlist:">(page, NSString::make(list),
-                                                                              NSString::make(list));
+  Class cls = objc_getClass(className);
+  if (!cls) throw std::runtime_error(std::string("no ") + className);
+  Ref<NSObject> fresh = objc::send<NSObject::allocMessage>(cls);
+  return objc::downcast<PSListController>(objc::send<NSObject::initMessage>(fresh));
+}
+
+Ref<PSTableCell> newCell(const char* className, PSSpecifier* item) {
+  bundle();
+  Ref<NSObject> fresh = objc::send<NSObject::allocMessage>(objc_getClass(className));
+  return ref_cast<PSTableCell>(fresh)->initWithStyleReuseIdentifierSpecifier(0, nullptr, item);
+}
+
+Ref<PSListController> basePage(const std::string& list) {
+  auto page = newPage("CVLOBaseListController");
+  objc::send<Base::setDarkModePlistLightModePlistMessage>(page, NSString::make(list), NSString::make(list));
   return page;
 }
 
-Ref<NSArray> load(PSListController* page) { return page->specifiers(); }
+Ref<NSArray> load(const Ref<PSListController>& page) { return page->specifiers(); }
 
-void store(const std::string& key, NSObject* value) {
-  NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(NSString::make(kDomain),
-                                                                         [&](NSMutableDictionary* d) {
-                                                                           d->setObjectForKey(value, key);
-                                                                         });
+void store(const std::string& key, const Ref<NSObject>& value) {
+  NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(
+      NSString::make(kDomain), [&](NSMutableDictionary* d) { d->setObjectForKey(value, key); });
 }
 
 void clearDomain() { NSUserDefaults::standardUserDefaults()->removePersistentDomainForName(NSString::make(kDomain)); }
 
 Ref<PSSpecifier> rowWithKey(PSListController* page, const std::string& key) {
-  return objc::send<Ref<PSSpecifier>(NSString*), "specifierForKey:">(page, NSString::make(key));
+  return objc::send<Base::specifierForKeyMessage>(page, NSString::make(key));
 }
 
 Ref<PSSpecifier> titled(PSListController* page, const std::string& title) {
@@ -105,15 +116,48 @@ Ref<PSSpecifier> titled(PSListController* page, const std::string& title) {
 }
 
 bool hides(PSListController* page, const std::string& title) {
-  return objc::send<bool(PSSpecifier*), "shouldHideSpecifier:">(page, titled(page, title).get());
+  return objc::send<Base::shouldHideSpecifierMessage>(page, titled(page, title));
 }
 
-void settle() {
-  // The write check and reloadTable hop through the high-priority queue.
-  for (int i = 0; i < 5; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    dispatch::runMainUntilIdle();
-  }
+namespace {
+constexpr auto kPatience = std::chrono::seconds(5);
+}  // namespace
+
+bool drainHighPriorityQueue() {
+  // The queue's pool has this many threads and takes blocks in order. Once a
+  // blocker holds each thread, every block submitted before them has run.
+  const unsigned threads = std::max(4u, std::thread::hardware_concurrency());
+  struct Gate {
+    std::mutex m;
+    std::condition_variable cv;
+    unsigned holding = 0;
+    bool open = false;
+  };
+  auto gate = std::make_shared<Gate>();
+  for (unsigned i = 0; i < threads; ++i)
+    dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_HIGH, 0), [gate] {
+      std::unique_lock l(gate->m);
+      ++gate->holding;
+      gate->cv.notify_all();
+      gate->cv.wait(l, [&] { return gate->open; });
+    });
+  std::unique_lock l(gate->m);
+  bool held = gate->cv.wait_for(l, kPatience, [&] { return gate->holding == threads; });
+  gate->open = true;
+  gate->cv.notify_all();
+  return held;
+}
+
+void drainQueues() {
+  const auto deadline = std::chrono::steady_clock::now() + kPatience;
+  do {
+    if (!drainHighPriorityQueue()) {
+      ADD_FAILURE() << "the high-priority queue did not drain";
+      return;
+    }
+    if (dispatch::runMainUntilIdle() == 0) return;
+  } while (std::chrono::steady_clock::now() < deadline);
+  ADD_FAILURE() << "the queues kept finding work";
 }
 
 }  // namespace prefs_test

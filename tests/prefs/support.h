@@ -1,17 +1,30 @@
 // A device root holding CorvalloPrefs.bundle, loaded into the test process as
 // the Settings host loads it, and pages made from page lists written for a test.
+//
+// The bundle's headers are included for their messages only: the classes live
+// in the loaded bundle, so tests send to them and never name their cls().
 #pragma once
 
 #include <string>
 
+#include "CVLOBaseListController.h"
+#include "CVLOSubListController.h"
+#include "cells/CVLOBaseTableCell.h"
+#include "cells/UIColor+RGBHex.h"
+#include "cells/UIView+Rounding.h"
 #include "foundation/NSUserDefaults.h"
 #include "preferences/PSListController.h"
 #include "uikit/UINavigationController.h"
 
 namespace prefs_test {
 
+using Base = CVLOBaseListController;
+
 inline constexpr const char* kDomain = "com.tenvarix.prefstest";
 inline constexpr const char* kBundle = "/Library/PreferenceBundles/CorvalloPrefs.bundle";
+// The screen of the device the pages are laid out for.
+inline constexpr double kScreenWidth = 375;
+inline constexpr double kScreenHeight = 812;
 
 // The device root of this test process (made once).
 const std::string& deviceRoot();
@@ -24,19 +37,29 @@ std::string row(const std::string& cell, const std::string& label, const std::st
                 const std::string& depends = "", const std::string& extra = "");
 std::string group(const std::string& label = "");
 
+// A new instance of a class of the bundle, sent init.
+Ref<PSListController> newPage(const char* className);
+// A new cell of a class of the bundle for the row, in the default style.
+Ref<PSTableCell> newCell(const char* className, PSSpecifier* item);
 // A new CVLOBaseListController reading `list` in both appearances.
 Ref<PSListController> basePage(const std::string& list);
 // Its rows, loaded.
-Ref<NSArray> load(PSListController* page);
+Ref<NSArray> load(const Ref<PSListController>& page);
 
-void store(const std::string& key, NSObject* value);
+void store(const std::string& key, const Ref<NSObject>& value);
 void clearDomain();
 Ref<PSSpecifier> rowWithKey(PSListController* page, const std::string& key);
 // The loaded row with that title; a test failure when there is none.
 Ref<PSSpecifier> titled(PSListController* page, const std::string& title);
 // Whether the page's rules hide the row with that title.
 bool hides(PSListController* page, const std::string& title);
-// Waits for the main-queue work of the page (deferred reloads) to finish.
-void settle();
+
+// Runs queued work until none is left: the high-priority queue (where the
+// write checks and deferred reloads start) is drained, then the main queue,
+// until neither has anything. A test failure when that takes seconds.
+void drainQueues();
+// Only the high-priority queue: every block put on it before the call has
+// finished when it returns; the main queue is not run.
+bool drainHighPriorityQueue();
 
 }  // namespace prefs_test
