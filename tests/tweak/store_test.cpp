@@ -3,6 +3,7 @@
 
 #include <thread>
 
+#include "CVLOHelper.h"
 #include "foundation/NSDate.h"
 #include "dispatch/main_loop.h"
 #include "notify/notify.h"
@@ -11,30 +12,32 @@
 namespace tweaktest {
 namespace {
 
-Ref<NSObject> read(const char* key) { return objc::send<Ref<NSObject>(id), "CVLOReadPreferenceValue:">(helper(), str(key)); }
+using Helper = CVLOHelper;
+
+Ref<NSObject> read(const char* key) { return objc::send<Helper::CVLOReadPreferenceValueMessage>(helper(), str(key)); }
 Ref<NSObject> readOr(const char* key, NSObject* fallback) {
-  return objc::send<Ref<NSObject>(id, id), "CVLOReadPreferenceValue:fallbackValue:">(helper(), str(key), fallback);
+  return objc::send<Helper::CVLOReadPreferenceValueFallbackValueMessage>(helper(), str(key), fallback);
 }
 Ref<NSObject> readArray(const char* key) {
-  return objc::send<Ref<NSObject>(id), "CVLOReadArrayPreferenceValue:">(helper(), str(key));
+  return objc::send<Helper::CVLOReadArrayPreferenceValueMessage>(helper(), str(key));
 }
 Ref<NSObject> readDate(const char* key) {
-  return objc::send<Ref<NSObject>(id), "CVLOReadDatePreferenceValue:">(helper(), str(key));
+  return objc::send<Helper::CVLOReadDatePreferenceValueMessage>(helper(), str(key));
 }
 bool readBool(const char* key, NSObject* fallback) {
-  return objc::send<bool(id, id), "CVLOReadBooleanPreferenceValue:fallbackValue:">(helper(), str(key), fallback);
+  return objc::send<Helper::CVLOReadBooleanPreferenceValueFallbackValueMessage>(helper(), str(key), fallback);
 }
-template <objc::SelName Selector>
+template <objc::MessageType TypedRead>
 Ref<NSObject> readTyped(const char* key, NSObject* fallback) {
-  return objc::send<Ref<NSObject>(id, id), Selector>(helper(), str(key), fallback);
+  return objc::send<TypedRead>(helper(), str(key), fallback);
 }
 void write(NSObject* value, const char* key) {
-  objc::send<void(id, id), "CVLOWritePreferenceValue:forKey:">(helper(), value, str(key));
+  objc::send<Helper::CVLOWritePreferenceValueForKeyMessage>(helper(), value, str(key));
 }
-void removeKey(const char* key) { objc::send<void(id), "CVLORemovePreferenceValue:">(helper(), str(key)); }
-void removeAll() { objc::send<void(), "CVLORemovePreferenceDomain">(helper()); }
-bool domainExists() { return objc::send<bool(), "CVLODoesPreferenceDomainExist">(helper()); }
-bool exists(const char* key) { return objc::send<bool(id), "CVLODoesPreferenceValueExist:">(helper(), str(key)); }
+void removeKey(const char* key) { objc::send<Helper::CVLORemovePreferenceValueMessage>(helper(), str(key)); }
+void removeAll() { objc::send<Helper::CVLORemovePreferenceDomainMessage>(helper()); }
+bool domainExists() { return objc::send<Helper::CVLODoesPreferenceDomainExistMessage>(helper()); }
+bool exists(const char* key) { return objc::send<Helper::CVLODoesPreferenceValueExistMessage>(helper(), str(key)); }
 
 std::string text(NSObject* v) {
   auto s = objc_cast<NSString>(v);
@@ -82,10 +85,10 @@ TEST_F(Store, MissingKeysGiveTheirOwnResults) {
 
   Ref<NSString> fallback = NSString::make("fb");
   EXPECT_EQ(readOr("k", fallback).get(), fallback.get());
-  EXPECT_EQ(readTyped<"CVLOReadColorPreferenceValue:fallbackValue:">("k", fallback).get(), fallback.get());
-  EXPECT_EQ(readTyped<"CVLOReadStringPreferenceValue:fallbackValue:">("k", fallback).get(),
+  EXPECT_EQ(readTyped<Helper::CVLOReadColorPreferenceValueFallbackValueMessage>("k", fallback).get(), fallback.get());
+  EXPECT_EQ(readTyped<Helper::CVLOReadStringPreferenceValueFallbackValueMessage>("k", fallback).get(),
             fallback.get());
-  EXPECT_EQ(readTyped<"CVLOReadIntegerPreferenceValue:fallbackValue:">("k", fallback).get(),
+  EXPECT_EQ(readTyped<Helper::CVLOReadIntegerPreferenceValueFallbackValueMessage>("k", fallback).get(),
             fallback.get());
 
   Ref<NSObject> first = readArray("list"), second = readArray("list");
@@ -116,13 +119,13 @@ TEST_F(Store, StoredValuesComeBackAsStored) {
   EXPECT_FALSE(readBool("isEnabled", kCFBooleanTrue)) << "false is a value, not a missing key";
 
   write(NSString::make("#FFFFFF:0.45"), "inactivePageDotColor");
-  Ref<NSObject> c = readTyped<"CVLOReadColorPreferenceValue:fallbackValue:">("inactivePageDotColor",
+  Ref<NSObject> c = readTyped<Helper::CVLOReadColorPreferenceValueFallbackValueMessage>("inactivePageDotColor",
                                                                                             str("#000000"));
   EXPECT_EQ(text(c), "#FFFFFF:0.45");
 
   write(NSNumber::numberWithInteger(42), "count");
   auto n = objc_cast<NSNumber>(
-      readTyped<"CVLOReadIntegerPreferenceValue:fallbackValue:">("count", str("0")).get());
+      readTyped<Helper::CVLOReadIntegerPreferenceValueFallbackValueMessage>("count", str("0")).get());
   ASSERT_TRUE(n);
   EXPECT_EQ(n->integerValue(), 42);
   // Only the boolean read converts.

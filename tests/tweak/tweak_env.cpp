@@ -149,14 +149,10 @@ Ref<SBIconListPageControl> newIconListPageControl() {
   return ref_cast<SBIconListPageControl>(SBIconListPageControl::alloc()->initWithFrame(CGRectMake(0, 700, 390, 37)));
 }
 
-Ref<SBHWidgetStackViewController> newWidgetStack() {
-  return SBHWidgetStackViewController::alloc()->initWithWidgetCount(3);
-}
+Ref<SBHWidgetStackViewController> newWidgetStack() { return SBHWidgetStackViewController::make(3); }
 
-Ref<UIColor> savedCurrent(UIPageControl* c) {
-  return objc::send<Ref<UIColor>(), "cachedCurrentPageIndicatorTintColor">(c);
-}
-Ref<UIColor> savedOther(UIPageControl* c) { return objc::send<Ref<UIColor>(), "cachedPageIndicatorTintColor">(c); }
+Ref<UIColor> savedCurrent(UIPageControl* c) { return UIPageControl_CVLODots::cachedCurrentPageIndicatorTintColor(c); }
+Ref<UIColor> savedOther(UIPageControl* c) { return UIPageControl_CVLODots::cachedPageIndicatorTintColor(c); }
 
 std::string hex(UIColor* c) { return colorReport(c); }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "PageDots.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"

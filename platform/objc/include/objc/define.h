@@ -165,6 +165,12 @@ struct InitOverloadT<M(R(A...))> {
 template <MessageType M>
 using InitOverload = typename InitOverloadT<M(SignatureOf<M>)>::type;
 
+// Checked where `make` is called, once the class's initialisers are all declared.
+template <class T, class... X>
+concept Makeable = requires {
+  T::initOverload(InitTag{}, std::declval<X>()...);
+};
+
 }  // namespace objc
 
 // ----------------------------------------------------------------- for each
@@ -195,7 +201,7 @@ using InitOverload = typename InitOverloadT<M(SignatureOf<M>)>::type;
   static void registerMethods(objc::ClassBuilder<Name>& b);                                            \
   using Super::initOverload;                                                                           \
   template <class... X>                                                                                \
-  requires requires { Name::initOverload(objc::InitTag{}, std::declval<X>()...); }                     \
+  requires objc::Makeable<Name, X...>                                                                  \
   static Ref<Name> make(X&&... args) { return objc::make<Name>(std::forward<X>(args)...); }            \
   static Ref<Name> alloc() { return objc::downcast<Name>(objc::send<NSObject::allocMessage>(cls())); } \
   static Ref<Name> new_() { return objc::downcast<Name>(objc::send<NSObject::newMessage>(cls())); }    \
@@ -371,16 +377,12 @@ using InitOverload = typename InitOverloadT<M(SignatureOf<M>)>::type;
     b.template implementClass<name##Message, &Self_::name##Impl>();                                     \
   }
 
-// Defines `install()`, which adds the listed methods once; call it where the
-// methods must appear (a tweak's constructor).
-#define OBJC_DEFINE_CATEGORY(Name, ...)                                            \
-  void Name::install() {                                                           \
-    static const bool once = [] {                                                  \
-      [[maybe_unused]] objc::CategoryBuilder<Name> b(Name::Target_::cls(), #Name); \
-      OBJC_FOR_EACH(OBJC_REGISTER_ONE, __VA_ARGS__)                                \
-      return true;                                                                 \
-    }();                                                                           \
-    (void)once;                                                                    \
+// Defines `install()`, which adds the listed methods; call it once, where the
+// methods must appear (a tweak's constructor). A second call is loud.
+#define OBJC_DEFINE_CATEGORY(Name, ...)                                          \
+  void Name::install() {                                                         \
+    [[maybe_unused]] objc::CategoryBuilder<Name> b(Name::Target_::cls(), #Name); \
+    OBJC_FOR_EACH(OBJC_REGISTER_ONE, __VA_ARGS__)                                \
   }
 
 // The same, installed when the library loads.
