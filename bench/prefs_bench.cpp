@@ -17,6 +17,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The bundle's page, loaded at run time.
+using setDarkModePlistLightModePlistMessage =
+    objc::Message<"setDarkModePlist:lightModePlist:", void(NSString*, NSString*)>;
+
 constexpr const char* kBundle = "/Library/PreferenceBundles/CorvalloPrefs.bundle";
 constexpr const char* kDomain = "com.tenvarix.prefsbench";
 
@@ -69,9 +73,9 @@ Device& device() {
 
 Ref<PSListController> loadedPage(const char* list) {
   device();
-  auto p = ref_cast<PSListController>(objc::send<Ref<NSObject>(), "alloc">(objc_getClass("CVLOBaseListController")));
+  auto p = ref_cast<PSListController>(objc::send<NSObject::allocMessage>(objc_getClass("CVLOBaseListController")));
   p = ref_cast<PSListController>(p->init());
-  objc::send<void(NSString*, NSString*), "setDarkModePlist:lightModePlist:">(p, NSString::make(list), NSString::make(list));
+  objc::send<setDarkModePlistLightModePlistMessage>(p, NSString::make(list), NSString::make(list));
   p->table()->reloadData();  // rows and cells made once, as when the page opens
   return p;
 }

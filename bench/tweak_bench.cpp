@@ -46,7 +46,7 @@ bool loadTweak() {
   deviceRoot = tmpl;
   setenv("CORVALLO_DEVICE_ROOT", tmpl, 1);
   foundation::setDeviceRootOverride(deviceRoot);
-  hitTestSel = sel_registerName("hitTest:withEvent:");
+  hitTestSel = SBIconListPageControl::hitTestWithEventMessage::sel();
   hostHitTest = class_getMethodImplementation(SBIconListPageControl::cls(), hitTestSel);
 
   void* lib = dlopen(CORVALLO_TWEAK_PATH, RTLD_NOW | RTLD_GLOBAL);
@@ -105,7 +105,7 @@ void BM_HitTestUnhooked(benchmark::State& state) {
   auto c = indicator(state.range(0) != 0);
   const CGPoint p = CGPointMake(20, 10);
   for (auto _ : state)
-    benchmark::DoNotOptimize(objc::invoke<Ref<UIView>(CGPoint, UIEvent*)>(hostHitTest, c.get(), hitTestSel, p, nullptr));
+    benchmark::DoNotOptimize(objc::invoke<SBIconListPageControl::hitTestWithEventMessage>(hostHitTest, c.get(), hitTestSel, p, nullptr));
   state.counters["hidden"] = c->isHidden();
 }
 BENCHMARK(BM_HitTestUnhooked)->Arg(1)->Arg(0);

@@ -11,6 +11,9 @@ namespace settings {
 
 namespace {
 
+// Answered by the bundle's cells that tint themselves; the host does not link them.
+using interactionTintColorMessage = objc::Message<"interactionTintColor", Ref<UIColor>()>;
+
 json colorJson(UIColor* c) { return c ? json(c->hexString()) : json(nullptr); }
 
 std::string text(NSString* s) { return s ? s->utf8() : std::string(); }
@@ -69,8 +72,8 @@ json rowJson(PSListController* page, UITableView* table, long section, long row,
     r["sliderMin"] = slider->minimumValue();
     r["sliderMax"] = slider->maximumValue();
     r["tint"] = colorJson(slider->tintColor());
-  } else if (auto sel = objc::sel<"interactionTintColor">(); class_respondsToSelector(cell->isa(), sel)) {
-    r["tint"] = colorJson(objc::send<Ref<UIColor>(), "interactionTintColor">(cell));
+  } else if (class_respondsToSelector(cell->isa(), interactionTintColorMessage::sel())) {
+    r["tint"] = colorJson(objc::send<interactionTintColorMessage>(cell));
   } else {
     r["tint"] = nullptr;
   }

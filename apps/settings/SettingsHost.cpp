@@ -32,7 +32,7 @@ PSListController* listOf(UIViewController* vc) { return objc_cast<PSListControll
 }  // namespace
 
 Host::Host() {
-  home_ = ref_cast<PSListController>(PSListController::alloc()->init());
+  home_ = PSListController::make();
   home_->setTitle("Settings"_ns);
   outer_ = UINavigationController::alloc()->initWithRootViewController(home_);
   window_ = ref_cast<UIWindow>(UIWindow::alloc()->initWithFrame(CGRectMake(0, 0, 375, 812)));
@@ -99,7 +99,7 @@ json Host::open(const json& req) {
   openedEntry_ = entry->label;
   failure_.reset();
   return guarded("opening", [&] {
-    auto page = ref_cast<UIViewController>(objc::send<Ref<NSObject>(), "alloc">(cls));
+    auto page = ref_cast<UIViewController>(objc::send<NSObject::allocMessage>(cls));
     page = page->init();
     auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(NSString::make(entry->label), nullptr,
                                                                                nullptr, nullptr, cls, PSLinkCell, nullptr);

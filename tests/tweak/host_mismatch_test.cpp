@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 
+#include "Tweak.h"  // SnapshotText only: the layout of an exported global
 #include "dispatch/main_loop.h"
 #include "foundation/DevicePaths.h"
 #include "foundation/NSString.h"
@@ -58,6 +59,12 @@ void loadTweak() {
       std::fprintf(stderr, "cannot load the tweak: %s\n", dlerror());
       std::abort();
     }
+    // The load's first snapshot runs in the background; let it land, so it
+    // does not outlive the process's statics.
+    auto* active = static_cast<SnapshotText*>(dlsym(lib, "activePageDotColorString"));
+    if (!active || !dispatch::runMainUntil([&] { return static_cast<bool>(active->load()); }, std::chrono::seconds(10)))
+      std::abort();
+    dispatch::runMainUntilIdle();
   });
 }
 

@@ -1,6 +1,7 @@
 // The preference store behind the shared helper, its seeding and the reset.
 #include <sys/stat.h>
 
+#include <fstream>
 #include <thread>
 
 #include "CVLOHelper.h"
@@ -74,6 +75,21 @@ bool sameFile(const FileIdentity& a, const FileIdentity& b) {
   return a.inode == b.inode && a.mtime.tv_sec == b.mtime.tv_sec && a.mtime.tv_nsec == b.mtime.tv_nsec;
 }
 
+// The file system stamps writes with a coarse clock: wait until a write now
+// would carry a later time, so a rewrite cannot hide behind an equal stamp.
+void waitUntilFilesAreWrittenLaterThan(const FileIdentity& file) {
+  std::string probe = root() + "/clock-probe";
+  for (;;) {
+    std::ofstream(probe) << 'x';
+    struct stat st {};
+    ASSERT_EQ(::stat(probe.c_str(), &st), 0);
+    if (st.st_mtim.tv_sec > file.mtime.tv_sec ||
+        (st.st_mtim.tv_sec == file.mtime.tv_sec && st.st_mtim.tv_nsec > file.mtime.tv_nsec))
+      return;
+    std::this_thread::yield();
+  }
+}
+
 class Store : public TweakTest {};
 
 TEST_F(Store, MissingKeysGiveTheirOwnResults) {
@@ -100,7 +116,7 @@ TEST_F(Store, MissingKeysGiveTheirOwnResults) {
   EXPECT_EQ(objc_cast<NSArray>(readArray("list").get())->count(), 0u);
 
   Ref<NSDate> before = NSDate::date();
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  while (NSDate::date()->timeIntervalSinceDate(before) <= 0.0) std::this_thread::yield();
   Ref<NSObject> date = readDate("when");
   auto d = objc_cast<NSDate>(date.get());
   ASSERT_TRUE(d);
@@ -174,7 +190,7 @@ TEST_F(Seeding, SeedsAnAbsentDomainOnceAndThenWritesNothing) {
   expectSeededDefaults(storedDomain());
 
   FileIdentity before = fileIdentity();
-  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  waitUntilFilesAreWrittenLaterThan(before);
   tweak().prefsCheck();
   EXPECT_TRUE(sameFile(before, fileIdentity())) << "a complete domain was written again";
 }
