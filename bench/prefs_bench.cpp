@@ -42,7 +42,8 @@ std::string page(bool rules) {
       items += "</dict>";
     }
   }
-  return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>items</key><array>" + items + "</array></dict></plist>";
+  return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>items</key><array>" + items +
+         "</array></dict></plist>";
 }
 
 struct Device {
@@ -56,8 +57,9 @@ struct Device {
     std::ofstream(root + kBundle + "/Rules.plist") << page(true);
     std::ofstream(root + kBundle + "/NoRules.plist") << page(false);
     NSBundle::bundleWithPath(NSString::make(kBundle))->load();
-    NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(NSString::make(kDomain), [](NSMutableDictionary* d) {
-      for (int i = 0; i < 100; ++i) d->setObjectForKey(NSNumberYES(), "k" + std::to_string(i));
+    Ref<NSString> domain = NSString::make(kDomain);
+    NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(domain, [](NSMutableDictionary* d) {
+      for (int i = 0; i < 100; ++i) d->setObjectForKey(kCFBooleanTrue, "k" + std::to_string(i));
     });
   }
   ~Device() {

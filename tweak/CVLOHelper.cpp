@@ -64,7 +64,9 @@ void CVLOHelper::CVLORemovePreferenceValueImpl(NSString* key) {
   });
 }
 
-void CVLOHelper::CVLORemovePreferenceDomainImpl() { NSUserDefaults::standardUserDefaults()->removePersistentDomainForName(domainName()); }
+void CVLOHelper::CVLORemovePreferenceDomainImpl() {
+  NSUserDefaults::standardUserDefaults()->removePersistentDomainForName(domainName());
+}
 
 bool CVLOHelper::CVLODoesPreferenceDomainExistImpl() {
   return static_cast<bool>(NSUserDefaults::standardUserDefaults()->persistentDomainForName(domainName()));

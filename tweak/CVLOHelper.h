@@ -15,21 +15,21 @@ class CVLOHelper : public NSObject {
   OBJC_CLASS(CVLOHelper, NSObject)
   // A missing key reads as the text "0".
   OBJC_METHOD(CVLOReadPreferenceValue, "CVLOReadPreferenceValue:", Ref<NSObject>(NSString*))
-  OBJC_METHOD(CVLOReadPreferenceValueFallbackValue, "CVLOReadPreferenceValue:fallbackValue:",
-              Ref<NSObject>(NSString*, NSObject*))
+  OBJC_METHOD(CVLOReadPreferenceValueFallbackValue,
+              "CVLOReadPreferenceValue:fallbackValue:", Ref<NSObject>(NSString*, NSObject*))
   // A missing key reads as a new empty mutable array.
   OBJC_METHOD(CVLOReadArrayPreferenceValue, "CVLOReadArrayPreferenceValue:", Ref<NSObject>(NSString*))
   // A missing key reads as now.
   OBJC_METHOD(CVLOReadDatePreferenceValue, "CVLOReadDatePreferenceValue:", Ref<NSObject>(NSString*))
-  OBJC_METHOD(CVLOReadBooleanPreferenceValueFallbackValue, "CVLOReadBooleanPreferenceValue:fallbackValue:",
-              bool(NSString*, NSObject*))
+  OBJC_METHOD(CVLOReadBooleanPreferenceValueFallbackValue,
+              "CVLOReadBooleanPreferenceValue:fallbackValue:", bool(NSString*, NSObject*))
   // The typed reads below hand back whatever is stored, of any type.
-  OBJC_METHOD(CVLOReadColorPreferenceValueFallbackValue, "CVLOReadColorPreferenceValue:fallbackValue:",
-              Ref<NSObject>(NSString*, NSObject*))
-  OBJC_METHOD(CVLOReadStringPreferenceValueFallbackValue, "CVLOReadStringPreferenceValue:fallbackValue:",
-              Ref<NSObject>(NSString*, NSObject*))
-  OBJC_METHOD(CVLOReadIntegerPreferenceValueFallbackValue, "CVLOReadIntegerPreferenceValue:fallbackValue:",
-              Ref<NSObject>(NSString*, NSObject*))
+  OBJC_METHOD(CVLOReadColorPreferenceValueFallbackValue,
+              "CVLOReadColorPreferenceValue:fallbackValue:", Ref<NSObject>(NSString*, NSObject*))
+  OBJC_METHOD(CVLOReadStringPreferenceValueFallbackValue,
+              "CVLOReadStringPreferenceValue:fallbackValue:", Ref<NSObject>(NSString*, NSObject*))
+  OBJC_METHOD(CVLOReadIntegerPreferenceValueFallbackValue,
+              "CVLOReadIntegerPreferenceValue:fallbackValue:", Ref<NSObject>(NSString*, NSObject*))
   OBJC_METHOD(CVLOWritePreferenceValueForKey, "CVLOWritePreferenceValue:forKey:", void(NSObject*, NSString*))
   OBJC_METHOD(CVLORemovePreferenceValue, "CVLORemovePreferenceValue:", void(NSString*))
   OBJC_METHOD(CVLORemovePreferenceDomain, "CVLORemovePreferenceDomain", void())

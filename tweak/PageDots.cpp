@@ -1,7 +1,7 @@
 // The page-dot hooks: hiding and recolouring the home-screen and widget-stack
 // indicators by the snapshot, and putting the system's colours back.
-#include "HostMessages.h"
 #include "PageDots.h"
+#include "HostMessages.h"
 #include "Tweak.h"
 #include "colorpicker/libcolorpicker.h"
 #include "dispatch/dispatch.h"
@@ -34,8 +34,9 @@ void applyColours(UIPageControl* self, bool customise) {
     UIPageControl_CVLODots::setCachedCurrentPageIndicatorTintColor(self, self->currentPageIndicatorTintColor());
   if (!savedOther(self)) UIPageControl_CVLODots::setCachedPageIndicatorTintColor(self, self->pageIndicatorTintColor());
   if (customise) {
-    self->setCurrentPageIndicatorTintColor(LCPParseColorString(activePageDotColorString.load(), fallbackActive()));
-    self->setPageIndicatorTintColor(LCPParseColorString(inactivePageDotColorString.load(), fallbackInactive()));
+    Ref<NSString> active = activePageDotColorString.load(), inactive = inactivePageDotColorString.load();
+    self->setCurrentPageIndicatorTintColor(LCPParseColorString(active, fallbackActive()));
+    self->setPageIndicatorTintColor(LCPParseColorString(inactive, fallbackInactive()));
     return;
   }
   Ref<UIColor> current = savedCurrent(self);
@@ -72,7 +73,7 @@ void setPageControlHiddenHook(NSObject* self, SEL cmd, bool hidden, bool animate
   UIPageControl_CVLODots::handleWidgetColorCustomization(objc::send<host::pageControlMessage>(self));
   bool force = on(enabled) && on(hidePageDotsEnabled) && on(applyToWidgetDotsEnabled);
   objc::invoke<host::_setPageControlHiddenAnimatedMessage>(previousSetPageControlHidden, self, cmd, hidden || force,
-                                                          animated);
+                                                           animated);
 }
 
 std::atomic<Class> iconListClass{nullptr};

@@ -8,8 +8,8 @@
 struct UIPageControl_CVLODots {
   OBJC_CATEGORY(UIPageControl_CVLODots, UIPageControl)
   OBJC_CATEGORY_METHOD(cachedCurrentPageIndicatorTintColor, "cachedCurrentPageIndicatorTintColor", Ref<UIColor>())
-  OBJC_CATEGORY_METHOD(setCachedCurrentPageIndicatorTintColor, "setCachedCurrentPageIndicatorTintColor:",
-                       void(UIColor*))
+  OBJC_CATEGORY_METHOD(setCachedCurrentPageIndicatorTintColor,
+                       "setCachedCurrentPageIndicatorTintColor:", void(UIColor*))
   OBJC_CATEGORY_METHOD(cachedPageIndicatorTintColor, "cachedPageIndicatorTintColor", Ref<UIColor>())
   OBJC_CATEGORY_METHOD(setCachedPageIndicatorTintColor, "setCachedPageIndicatorTintColor:", void(UIColor*))
   // Hides or shows the indicator by the snapshot, later on the main queue.

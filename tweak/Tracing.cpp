@@ -31,8 +31,7 @@ constexpr std::tuple kTraces{
     Trace<host::tapGestureDidUpdateMessage>{{"-[<SBIconListPageControl: %p> tapGestureDidUpdate:%@]", nullptr, 0}},
     Trace<host::touchesCancelledWithEventMessage>{
         {"-[<SBIconListPageControl: %p> touchesCancelled:%@ withEvent:%@]", nullptr, 0}},
-    Trace<host::setLegibilitySettingsMessage>{
-        {"-[<SBIconListPageControl: %p> setLegibilitySettings:%@]", nullptr, 0}},
+    Trace<host::setLegibilitySettingsMessage>{{"-[<SBIconListPageControl: %p> setLegibilitySettings:%@]", nullptr, 0}},
     Trace<host::legibilitySettingsMessage>{{"-[<SBIconListPageControl: %p> legibilitySettings]", " = %@", 721}},
     Trace<host::touchesEndedWithEventMessage>{
         {"-[<SBIconListPageControl: %p> touchesEnded:%@ withEvent:%@]", nullptr, 0}},

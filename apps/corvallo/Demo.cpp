@@ -36,9 +36,10 @@ bool waitForState(const fs::path& root, const std::function<bool(const json&)>& 
 }
 
 // A settings change as the Settings host makes it: store, then announce.
-void changeSetting(const std::string& key, NSObject* value) {
+void changeSetting(const std::string& key, const Ref<NSObject>& value) {
+  Ref<NSString> domain = NSString::make(kDomain);
   NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(
-      NSString::make(kDomain), [&](NSMutableDictionary* d) { d->setObjectForKey(value, key); });
+      domain, [&](NSMutableDictionary* d) { d->setObjectForKey(value, key); });
   notify_post(kReloadPrefs);
 }
 
@@ -94,7 +95,8 @@ int runDemo(const BuildOutput& build, const fs::path& root) {
   auto step = [&](const char* title, const std::function<bool(const json&)>& settled) {
     bool ok = waitForState(root, settled);
     allSettled = allSettled && ok;
-    std::cout << "\n" << title << (ok ? "" : " (NOT REACHED within 5 s)") << "\n"
+    std::cout << "\n"
+              << title << (ok ? "" : " (NOT REACHED within 5 s)") << "\n"
               << describeHomeScreen(springBoardState(root));
   };
   auto home = [](const json& s) { return s["pageControl"]; };

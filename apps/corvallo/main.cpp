@@ -59,7 +59,8 @@ int main(int argc, char** argv) {
   CLI::App app{"corvallo: a simulated device with the Corvallo tweak and its settings"};
   app.require_subcommand(1);
   std::string rootOption;
-  app.add_option("--device-root", rootOption, "device root folder (default: $CORVALLO_DEVICE_ROOT or ~/.local/share/corvallo/device)");
+  app.add_option("--device-root", rootOption,
+                 "device root folder (default: $CORVALLO_DEVICE_ROOT or ~/.local/share/corvallo/device)");
 
   auto* installCmd = app.add_subcommand("install", "lay the deliverables into the device root");
   auto* demoCmd = app.add_subcommand("demo", "start the device, change settings as a user would, show the dots");

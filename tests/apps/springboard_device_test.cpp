@@ -109,8 +109,9 @@ TEST_F(DeviceTest, HostSurvivesBadRequestsAndALibraryThatFailsToLoad) {
   EXPECT_NE(last_["injectionFailures"][0].get<std::string>().find("Broken"), std::string::npos);
 
   control::Client client(supervisor_->socketPathOf("SpringBoard"));
-  for (const char* bad : {"{", "[1,2]", "{\"op\": 7}", "{\"op\": \"page\", \"index\": \"two\"}",
-                          "{\"op\": \"scrollWidget\", \"stack\": 99}", "{\"op\": \"legibility\", \"style\": \"neon\"}"}) {
+  for (const char* bad :
+       {"{", "[1,2]", "{\"op\": 7}", "{\"op\": \"page\", \"index\": \"two\"}",
+        "{\"op\": \"scrollWidget\", \"stack\": 99}", "{\"op\": \"legibility\", \"style\": \"neon\"}"}) {
     json answer = json::parse(client.requestLine(bad));
     EXPECT_EQ(answer["ok"], false) << bad;
     EXPECT_TRUE(answer["error"].is_string()) << bad;

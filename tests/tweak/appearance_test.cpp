@@ -68,20 +68,19 @@ TEST_P(BehaviourTable, LiveIndicatorsFollowTheSwitches) {
   EXPECT_FALSE(stack->lastRequestAnimated());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, BehaviourTable,
-    ::testing::Values(Row{{false, true, true, true}, false, false, false, false},
-                      Row{{false, false, false, false}, false, false, false, false},
-                      Row{{false, true, false, true}, false, false, false, false},
-                      Row{{true, true, true, false}, true, false, true, false},
-                      Row{{true, true, true, true}, true, true, true, true},
-                      Row{{true, true, false, false}, true, false, false, false},
-                      Row{{true, true, false, true}, true, true, false, false},
-                      Row{{true, false, true, false}, false, false, false, false},
-                      Row{{true, false, true, true}, false, true, false, true},
-                      Row{{true, false, false, false}, false, false, false, false},
-                      Row{{true, false, false, true}, false, true, false, false}),
-    rowName);
+INSTANTIATE_TEST_SUITE_P(Rows, BehaviourTable,
+                         ::testing::Values(Row{{false, true, true, true}, false, false, false, false},
+                                           Row{{false, false, false, false}, false, false, false, false},
+                                           Row{{false, true, false, true}, false, false, false, false},
+                                           Row{{true, true, true, false}, true, false, true, false},
+                                           Row{{true, true, true, true}, true, true, true, true},
+                                           Row{{true, true, false, false}, true, false, false, false},
+                                           Row{{true, true, false, true}, true, true, false, false},
+                                           Row{{true, false, true, false}, false, false, false, false},
+                                           Row{{true, false, true, true}, false, true, false, true},
+                                           Row{{true, false, false, false}, false, false, false, false},
+                                           Row{{true, false, false, true}, false, true, false, false}),
+                         rowName);
 
 class HideDecision : public TweakTest {};
 

@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "CVLOHelper.h"
-#include "foundation/NSDate.h"
 #include "dispatch/main_loop.h"
+#include "foundation/NSDate.h"
 #include "notify/notify.h"
 #include "tweak_env.h"
 
@@ -16,7 +16,7 @@ namespace {
 using Helper = CVLOHelper;
 
 Ref<NSObject> read(const char* key) { return objc::send<Helper::CVLOReadPreferenceValueMessage>(helper(), str(key)); }
-Ref<NSObject> readOr(const char* key, NSObject* fallback) {
+Ref<NSObject> readOr(const char* key, const Ref<NSObject>& fallback) {
   return objc::send<Helper::CVLOReadPreferenceValueFallbackValueMessage>(helper(), str(key), fallback);
 }
 Ref<NSObject> readArray(const char* key) {
@@ -25,14 +25,14 @@ Ref<NSObject> readArray(const char* key) {
 Ref<NSObject> readDate(const char* key) {
   return objc::send<Helper::CVLOReadDatePreferenceValueMessage>(helper(), str(key));
 }
-bool readBool(const char* key, NSObject* fallback) {
+bool readBool(const char* key, const Ref<NSObject>& fallback) {
   return objc::send<Helper::CVLOReadBooleanPreferenceValueFallbackValueMessage>(helper(), str(key), fallback);
 }
 template <objc::MessageType TypedRead>
-Ref<NSObject> readTyped(const char* key, NSObject* fallback) {
+Ref<NSObject> readTyped(const char* key, const Ref<NSObject>& fallback) {
   return objc::send<TypedRead>(helper(), str(key), fallback);
 }
-void write(NSObject* value, const char* key) {
+void write(const Ref<NSObject>& value, const char* key) {
   objc::send<Helper::CVLOWritePreferenceValueForKeyMessage>(helper(), value, str(key));
 }
 void removeKey(const char* key) { objc::send<Helper::CVLORemovePreferenceValueMessage>(helper(), str(key)); }
@@ -40,18 +40,18 @@ void removeAll() { objc::send<Helper::CVLORemovePreferenceDomainMessage>(helper(
 bool domainExists() { return objc::send<Helper::CVLODoesPreferenceDomainExistMessage>(helper()); }
 bool exists(const char* key) { return objc::send<Helper::CVLODoesPreferenceValueExistMessage>(helper(), str(key)); }
 
-std::string text(NSObject* v) {
+std::string text(const Ref<NSObject>& v) {
   auto s = objc_cast<NSString>(v);
   return s ? s->utf8() : "(not text)";
 }
 // A stored boolean, as opposed to a number or text with a truth value.
-std::string boolean(NSObject* v) {
+std::string boolean(const Ref<NSObject>& v) {
   auto n = objc_cast<NSNumber>(v);
   if (!n || !n->isBoolean()) return "(not a boolean)";
   return n->boolValue() ? "true" : "false";
 }
 
-void expectSeededDefaults(NSDictionary* d) {
+void expectSeededDefaults(const Ref<NSDictionary>& d) {
   ASSERT_TRUE(d);
   EXPECT_EQ(d->count(), 6u);
   EXPECT_EQ(boolean(d->objectForKey("isEnabled")), "true");
@@ -102,10 +102,8 @@ TEST_F(Store, MissingKeysGiveTheirOwnResults) {
   Ref<NSString> fallback = NSString::make("fb");
   EXPECT_EQ(readOr("k", fallback).get(), fallback.get());
   EXPECT_EQ(readTyped<Helper::CVLOReadColorPreferenceValueFallbackValueMessage>("k", fallback).get(), fallback.get());
-  EXPECT_EQ(readTyped<Helper::CVLOReadStringPreferenceValueFallbackValueMessage>("k", fallback).get(),
-            fallback.get());
-  EXPECT_EQ(readTyped<Helper::CVLOReadIntegerPreferenceValueFallbackValueMessage>("k", fallback).get(),
-            fallback.get());
+  EXPECT_EQ(readTyped<Helper::CVLOReadStringPreferenceValueFallbackValueMessage>("k", fallback).get(), fallback.get());
+  EXPECT_EQ(readTyped<Helper::CVLOReadIntegerPreferenceValueFallbackValueMessage>("k", fallback).get(), fallback.get());
 
   Ref<NSObject> first = readArray("list"), second = readArray("list");
   auto array = objc_cast<NSMutableArray>(first.get());
@@ -135,8 +133,8 @@ TEST_F(Store, StoredValuesComeBackAsStored) {
   EXPECT_FALSE(readBool("isEnabled", kCFBooleanTrue)) << "false is a value, not a missing key";
 
   write(NSString::make("#FFFFFF:0.45"), "inactivePageDotColor");
-  Ref<NSObject> c = readTyped<Helper::CVLOReadColorPreferenceValueFallbackValueMessage>("inactivePageDotColor",
-                                                                                            str("#000000"));
+  Ref<NSObject> c =
+      readTyped<Helper::CVLOReadColorPreferenceValueFallbackValueMessage>("inactivePageDotColor", str("#000000"));
   EXPECT_EQ(text(c), "#FFFFFF:0.45");
 
   write(NSNumber::numberWithInteger(42), "count");
@@ -180,9 +178,7 @@ TEST_F(Store, WritesAndRemovalsReplaceTheWholeDomain) {
 
 class Seeding : public TweakTest {};
 
-TEST_F(Seeding, LoadingIntoAnAbsentDomainStoresTheSixDefaults) {
-  expectSeededDefaults(domainAtLoad());
-}
+TEST_F(Seeding, LoadingIntoAnAbsentDomainStoresTheSixDefaults) { expectSeededDefaults(domainAtLoad()); }
 
 TEST_F(Seeding, SeedsAnAbsentDomainOnceAndThenWritesNothing) {
   removeDomain();
