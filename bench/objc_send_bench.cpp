@@ -13,12 +13,10 @@ namespace {
 
 class Meter : public NSObject {
   OBJC_CLASS(Meter, NSObject)
- public:
-  long level() { return objc::send<long(), "level">(this); }
+  OBJC_METHOD(level, "level", long())
 
- private:
   long levelImpl() { return level_; }
-  long level_;
+  long level_ = 0;
 };
 
 class HookedMeter : public Meter {
@@ -27,10 +25,8 @@ class HookedMeter : public Meter {
 
 }  // namespace
 
-OBJC_IMPLEMENT_LEGACY(Meter)
-void Meter::registerMethods(objc::ClassBuilder<Meter>& b) { b.method<"level", &Meter::levelImpl>(); }
-OBJC_IMPLEMENT_LEGACY(HookedMeter)
-void HookedMeter::registerMethods(objc::ClassBuilder<HookedMeter>&) {}
+OBJC_IMPLEMENT(Meter, level)
+OBJC_IMPLEMENT(HookedMeter)
 
 namespace {
 
@@ -45,7 +41,7 @@ struct VirtualMeter final : VirtualBase {
 [[gnu::noinline]] long directLevel(const VirtualMeter*) { return 0; }
 
 IMP previousLevel;
-long hookedLevel(Meter* self, SEL cmd) { return objc::invoke<long()>(previousLevel, self, cmd) + 1; }
+long hookedLevel(Meter* self, SEL cmd) { return objc::invoke<Meter::levelMessage>(previousLevel, self, cmd) + 1; }
 
 void BM_DirectCall(benchmark::State& state) {
   VirtualMeter m;
@@ -89,7 +85,8 @@ BENCHMARK(BM_UnhookedSend);
 
 void BM_HookedSend(benchmark::State& state) {
   if (!previousLevel)
-    MSHookMessageEx(HookedMeter::cls(), sel_registerName("level"), objc::method<&hookedLevel>(), &previousLevel);
+    MSHookMessageEx(HookedMeter::cls(), Meter::levelMessage::sel(),
+                    objc::implementation<Meter::levelMessage, &hookedLevel>(), &previousLevel);
   auto m = HookedMeter::make();
   Meter* p = m.get();
   benchmark::DoNotOptimize(p);

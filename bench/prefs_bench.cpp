@@ -17,6 +17,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The bundle's page, loaded at run time.
+using setDarkModePlistLightModePlistMessage =
+    objc::Message<"setDarkModePlist:lightModePlist:", void(NSString*, NSString*)>;
+
 constexpr const char* kBundle = "/Library/PreferenceBundles/CorvalloPrefs.bundle";
 constexpr const char* kDomain = "com.tenvarix.prefsbench";
 
@@ -38,7 +42,8 @@ std::string page(bool rules) {
       items += "</dict>";
     }
   }
-  return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>items</key><array>" + items + "</array></dict></plist>";
+  return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>items</key><array>" + items +
+         "</array></dict></plist>";
 }
 
 struct Device {
@@ -52,8 +57,9 @@ struct Device {
     std::ofstream(root + kBundle + "/Rules.plist") << page(true);
     std::ofstream(root + kBundle + "/NoRules.plist") << page(false);
     NSBundle::bundleWithPath(NSString::make(kBundle))->load();
-    NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(NSString::make(kDomain), [](NSMutableDictionary* d) {
-      for (int i = 0; i < 100; ++i) d->setObjectForKey(NSNumberYES(), "k" + std::to_string(i));
+    Ref<NSString> domain = NSString::make(kDomain);
+    NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(domain, [](NSMutableDictionary* d) {
+      for (int i = 0; i < 100; ++i) d->setObjectForKey(kCFBooleanTrue, "k" + std::to_string(i));
     });
   }
   ~Device() {
@@ -69,9 +75,9 @@ Device& device() {
 
 Ref<PSListController> loadedPage(const char* list) {
   device();
-  auto p = ref_cast<PSListController>(objc::send<Ref<NSObject>(), "alloc">(objc_getClass("CVLOBaseListController")));
+  auto p = ref_cast<PSListController>(objc::send<NSObject::allocMessage>(objc_getClass("CVLOBaseListController")));
   p = ref_cast<PSListController>(p->init());
-  objc::send<void(NSString*, NSString*), "setDarkModePlist:lightModePlist:">(p, NSString::make(list), NSString::make(list));
+  objc::send<setDarkModePlistLightModePlistMessage>(p, NSString::make(list), NSString::make(list));
   p->table()->reloadData();  // rows and cells made once, as when the page opens
   return p;
 }

@@ -35,7 +35,8 @@ void storeSettings(bool hide, bool colours) {
       {"activePageDotColor", NSString::make("#19C246")},
       {"inactivePageDotColor", NSString::make("#FFFFFF:0.45")},
   });
-  NSUserDefaults::standardUserDefaults()->setPersistentDomainForName(d, NSString::make("com.tenvarix.corvalloprefs"));
+  Ref<NSString> domain = NSString::make("com.tenvarix.corvalloprefs");
+  NSUserDefaults::standardUserDefaults()->setPersistentDomainForName(d, domain);
   loadPrefs();
   dispatch::runMainUntilIdle();
 }
@@ -46,7 +47,7 @@ bool loadTweak() {
   deviceRoot = tmpl;
   setenv("CORVALLO_DEVICE_ROOT", tmpl, 1);
   foundation::setDeviceRootOverride(deviceRoot);
-  hitTestSel = sel_registerName("hitTest:withEvent:");
+  hitTestSel = SBIconListPageControl::hitTestWithEventMessage::sel();
   hostHitTest = class_getMethodImplementation(SBIconListPageControl::cls(), hitTestSel);
 
   void* lib = dlopen(CORVALLO_TWEAK_PATH, RTLD_NOW | RTLD_GLOBAL);
@@ -105,7 +106,8 @@ void BM_HitTestUnhooked(benchmark::State& state) {
   auto c = indicator(state.range(0) != 0);
   const CGPoint p = CGPointMake(20, 10);
   for (auto _ : state)
-    benchmark::DoNotOptimize(objc::invoke<Ref<UIView>(CGPoint, UIEvent*)>(hostHitTest, c.get(), hitTestSel, p, nullptr));
+    benchmark::DoNotOptimize(
+        objc::invoke<SBIconListPageControl::hitTestWithEventMessage>(hostHitTest, c.get(), hitTestSel, p, nullptr));
   state.counters["hidden"] = c->isHidden();
 }
 BENCHMARK(BM_HitTestUnhooked)->Arg(1)->Arg(0);

@@ -13,50 +13,47 @@ inline constexpr const char* kCVLOPreferenceDomain = "com.tenvarix.corvalloprefs
 
 class CVLOHelper : public NSObject {
   OBJC_CLASS(CVLOHelper, NSObject)
- public:
-  Ref<NSObject> CVLOReadPreferenceValue(NSString* key) {
-    return objc::send<Ref<NSObject>(id), "CVLOReadPreferenceValue:">(this, key);
-  }
-  Ref<NSObject> CVLOReadPreferenceValueFallbackValue(NSString* key, NSObject* fallback) {
-    return objc::send<Ref<NSObject>(id, id), "CVLOReadPreferenceValue:fallbackValue:">(this, key, fallback);
-  }
-  Ref<NSObject> CVLOReadArrayPreferenceValue(NSString* key) {
-    return objc::send<Ref<NSObject>(id), "CVLOReadArrayPreferenceValue:">(this, key);
-  }
-  Ref<NSObject> CVLOReadDatePreferenceValue(NSString* key) {
-    return objc::send<Ref<NSObject>(id), "CVLOReadDatePreferenceValue:">(this, key);
-  }
-  bool CVLOReadBooleanPreferenceValueFallbackValue(NSString* key, NSObject* fallback) {
-    return objc::send<bool(id, id), "CVLOReadBooleanPreferenceValue:fallbackValue:">(this, key, fallback);
-  }
-  Ref<NSObject> CVLOReadColorPreferenceValueFallbackValue(NSString* key, NSObject* fallback) {
-    return objc::send<Ref<NSObject>(id, id), "CVLOReadColorPreferenceValue:fallbackValue:">(this, key, fallback);
-  }
-  Ref<NSObject> CVLOReadStringPreferenceValueFallbackValue(NSString* key, NSObject* fallback) {
-    return objc::send<Ref<NSObject>(id, id), "CVLOReadStringPreferenceValue:fallbackValue:">(this, key, fallback);
-  }
-  Ref<NSObject> CVLOReadIntegerPreferenceValueFallbackValue(NSString* key, NSObject* fallback) {
-    return objc::send<Ref<NSObject>(id, id), "CVLOReadIntegerPreferenceValue:fallbackValue:">(this, key, fallback);
-  }
-  void CVLOWritePreferenceValueForKey(NSObject* value, NSString* key) {
-    objc::send<void(id, id), "CVLOWritePreferenceValue:forKey:">(this, value, key);
-  }
-  void CVLORemovePreferenceValue(NSString* key) { objc::send<void(id), "CVLORemovePreferenceValue:">(this, key); }
-  void CVLORemovePreferenceDomain() { objc::send<void(), "CVLORemovePreferenceDomain">(this); }
-  bool CVLODoesPreferenceDomainExist() { return objc::send<bool(), "CVLODoesPreferenceDomainExist">(this); }
-  bool CVLODoesPreferenceValueExist(NSString* key) {
-    return objc::send<bool(id), "CVLODoesPreferenceValueExist:">(this, key);
-  }
+  // A missing key reads as the text "0".
+  OBJC_METHOD(CVLOReadPreferenceValue, "CVLOReadPreferenceValue:", Ref<NSObject>(NSString*))
+  OBJC_METHOD(CVLOReadPreferenceValueFallbackValue,
+              "CVLOReadPreferenceValue:fallbackValue:", Ref<NSObject>(NSString*, NSObject*))
+  // A missing key reads as a new empty mutable array.
+  OBJC_METHOD(CVLOReadArrayPreferenceValue, "CVLOReadArrayPreferenceValue:", Ref<NSObject>(NSString*))
+  // A missing key reads as now.
+  OBJC_METHOD(CVLOReadDatePreferenceValue, "CVLOReadDatePreferenceValue:", Ref<NSObject>(NSString*))
+  OBJC_METHOD(CVLOReadBooleanPreferenceValueFallbackValue,
+              "CVLOReadBooleanPreferenceValue:fallbackValue:", bool(NSString*, NSObject*))
+  // The typed reads below hand back whatever is stored, of any type.
+  OBJC_METHOD(CVLOReadColorPreferenceValueFallbackValue,
+              "CVLOReadColorPreferenceValue:fallbackValue:", Ref<NSObject>(NSString*, NSObject*))
+  OBJC_METHOD(CVLOReadStringPreferenceValueFallbackValue,
+              "CVLOReadStringPreferenceValue:fallbackValue:", Ref<NSObject>(NSString*, NSObject*))
+  OBJC_METHOD(CVLOReadIntegerPreferenceValueFallbackValue,
+              "CVLOReadIntegerPreferenceValue:fallbackValue:", Ref<NSObject>(NSString*, NSObject*))
+  OBJC_METHOD(CVLOWritePreferenceValueForKey, "CVLOWritePreferenceValue:forKey:", void(NSObject*, NSString*))
+  OBJC_METHOD(CVLORemovePreferenceValue, "CVLORemovePreferenceValue:", void(NSString*))
+  OBJC_METHOD(CVLORemovePreferenceDomain, "CVLORemovePreferenceDomain", void())
+  OBJC_METHOD(CVLODoesPreferenceDomainExist, "CVLODoesPreferenceDomainExist", bool())
+  OBJC_METHOD(CVLODoesPreferenceValueExist, "CVLODoesPreferenceValueExist:", bool(NSString*))
 
  private:
-  Ref<NSObject> readImpl(NSString* key);
-  Ref<NSObject> readFallbackImpl(NSString* key, NSObject* fallback);
-  Ref<NSObject> readArrayImpl(NSString* key);
-  Ref<NSObject> readDateImpl(NSString* key);
-  bool readBooleanImpl(NSString* key, NSObject* fallback);
-  void writeImpl(NSObject* value, NSString* key);
-  void removeValueImpl(NSString* key);
-  void removeDomainImpl();
-  bool domainExistsImpl();
-  bool valueExistsImpl(NSString* key);
+  Ref<NSObject> CVLOReadPreferenceValueImpl(NSString* key);
+  Ref<NSObject> CVLOReadPreferenceValueFallbackValueImpl(NSString* key, NSObject* fallback);
+  Ref<NSObject> CVLOReadArrayPreferenceValueImpl(NSString* key);
+  Ref<NSObject> CVLOReadDatePreferenceValueImpl(NSString* key);
+  bool CVLOReadBooleanPreferenceValueFallbackValueImpl(NSString* key, NSObject* fallback);
+  Ref<NSObject> CVLOReadColorPreferenceValueFallbackValueImpl(NSString* key, NSObject* fallback) {
+    return CVLOReadPreferenceValueFallbackValueImpl(key, fallback);
+  }
+  Ref<NSObject> CVLOReadStringPreferenceValueFallbackValueImpl(NSString* key, NSObject* fallback) {
+    return CVLOReadPreferenceValueFallbackValueImpl(key, fallback);
+  }
+  Ref<NSObject> CVLOReadIntegerPreferenceValueFallbackValueImpl(NSString* key, NSObject* fallback) {
+    return CVLOReadPreferenceValueFallbackValueImpl(key, fallback);
+  }
+  void CVLOWritePreferenceValueForKeyImpl(NSObject* value, NSString* key);
+  void CVLORemovePreferenceValueImpl(NSString* key);
+  void CVLORemovePreferenceDomainImpl();
+  bool CVLODoesPreferenceDomainExistImpl();
+  bool CVLODoesPreferenceValueExistImpl(NSString* key);
 };

@@ -1,6 +1,11 @@
 // Start-up, the settings snapshot and the three notifications.
 #include "Tweak.h"
 
+#include <array>
+#include <iterator>
+#include <string_view>
+
+#include "HostMessages.h"
 #include "dispatch/dispatch.h"
 #include "foundation/NSNumber.h"
 #include "notify/CFNotificationCenter.h"
@@ -21,24 +26,32 @@ namespace {
 
 NSString* text(const char* literal) { return NSString::make(literal).leak(); }
 
-// The six keys in the order seeding, reset and the snapshot treat them.
 struct Key {
   NSString* name;
   NSObject* seeded;
 };
-const Key* keyTable() {
-  static const Key keys[] = {
-      {text("isEnabled"), kCFBooleanTrue},
-      {text("isApplyToWidgetDotsEnabled"), kCFBooleanTrue},
-      {text("isHidePageDotsEnabled"), kCFBooleanTrue},
-      {text("isColorCustomizationEnabled"), kCFBooleanFalse},
-      {text("activePageDotColor"), text(cvlo::kDefaultActiveColor)},
-      {text("inactivePageDotColor"), text(cvlo::kDefaultInactiveColor)},
-  };
-  return keys;
-}
-constexpr int kKeyCount = 6;
+constexpr int kKeyCount = std::size(cvlo::kPreferenceDefaults);
 enum { kIsEnabled, kIsApplyToWidgetDots, kIsHidePageDots, kIsColorCustomization, kActiveColor, kInactiveColor };
+constexpr bool keyAt(int index, std::string_view name) { return cvlo::kPreferenceDefaults[index].key == name; }
+static_assert(kKeyCount == 6 && keyAt(kIsEnabled, "isEnabled") &&
+              keyAt(kIsApplyToWidgetDots, "isApplyToWidgetDotsEnabled") &&
+              keyAt(kIsHidePageDots, "isHidePageDotsEnabled") &&
+              keyAt(kIsColorCustomization, "isColorCustomizationEnabled") &&
+              keyAt(kActiveColor, "activePageDotColor") && keyAt(kInactiveColor, "inactivePageDotColor"));
+
+const Key* keyTable() {
+  static const std::array<Key, kKeyCount> keys = [] {
+    std::array<Key, kKeyCount> made{};
+    for (int i = 0; i < kKeyCount; ++i) {
+      const cvlo::PreferenceDefault& d = cvlo::kPreferenceDefaults[i];
+      NSObject* seeded = d.on ? kCFBooleanTrue : kCFBooleanFalse;
+      if (d.colour) seeded = text(d.colour);
+      made[i] = {text(d.key), seeded};
+    }
+    return made;
+  }();
+  return keys.data();
+}
 
 // The centre hands callbacks five arguments the handlers ignore.
 void respringCallback(CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) {
@@ -116,16 +129,15 @@ void CVLORespring() {
     systemServiceClass.store(service);
   }
   if (!service) return;
-  Ref<NSObject> shared = objc::send<Ref<NSObject>(), "sharedInstance">(service);
-  objc::send<void(bool), "exitAndRelaunch:">(shared, true);
+  Ref<NSObject> shared = objc::send<host::sharedInstanceMessage>(service);
+  objc::send<host::exitAndRelaunchMessage>(shared, true);
 }
 
 void CVLOInitHooks() {
-  Class pageControl = objc_getClass("UIPageControl");
   Class iconList = objc_getClass("SBIconListPageControl");
   Class widgetStack = objc_getClass("SBHWidgetStackViewController");
   CVLOInstallTracingHooks(iconList);
-  CVLOInstallAppearanceHooks(pageControl, iconList, widgetStack);
+  CVLOInstallAppearanceHooks(iconList, widgetStack);
 }
 
 // The loader runs these three when it loads the library, in this order.

@@ -59,7 +59,7 @@ void CVLORefreshPageControls();
 
 // Installed by CVLOInitHooks, tracing first.
 void CVLOInstallTracingHooks(Class iconListPageControl);
-void CVLOInstallAppearanceHooks(Class pageControl, Class iconListPageControl, Class widgetStackController);
+void CVLOInstallAppearanceHooks(Class iconListPageControl, Class widgetStackController);
 
 namespace cvlo {
 inline constexpr const char* kRespringNotification = "com.tenvarix.corvallo/Respring";
@@ -67,4 +67,20 @@ inline constexpr const char* kReloadPrefsNotification = "com.tenvarix.corvallo/R
 inline constexpr const char* kResetNotification = "com.tenvarix.corvallo/Reset";
 inline constexpr const char* kDefaultActiveColor = "#FFFFFF";
 inline constexpr const char* kDefaultInactiveColor = "#FFFFFF:0.45";
+
+// The domain's six keys with the values seeding and reset store, in the order
+// seeding, reset and the snapshot treat them.
+struct PreferenceDefault {
+  const char* key;
+  const char* colour;  // a colour key's text; nothing for a switch
+  bool on;             // a switch's value
+};
+inline constexpr PreferenceDefault kPreferenceDefaults[] = {
+    {"isEnabled", nullptr, true},
+    {"isApplyToWidgetDotsEnabled", nullptr, true},
+    {"isHidePageDotsEnabled", nullptr, true},
+    {"isColorCustomizationEnabled", nullptr, false},
+    {"activePageDotColor", kDefaultActiveColor, false},
+    {"inactivePageDotColor", kDefaultInactiveColor, false},
+};
 }  // namespace cvlo

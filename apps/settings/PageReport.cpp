@@ -11,10 +11,13 @@ namespace settings {
 
 namespace {
 
-json colorJson(UIColor* c) { return c ? json(c->hexString()) : json(nullptr); }
+// Answered by the bundle's cells that tint themselves; the host does not link them.
+using interactionTintColorMessage = objc::Message<"interactionTintColor", Ref<UIColor>()>;
 
-std::string text(NSString* s) { return s ? s->utf8() : std::string(); }
-json textOrNull(NSString* s) { return s ? json(s->utf8()) : json(nullptr); }
+json colorJson(const Ref<UIColor>& c) { return c ? json(c->hexString()) : json(nullptr); }
+
+std::string text(const Ref<NSString>& s) { return s ? s->utf8() : std::string(); }
+json textOrNull(const Ref<NSString>& s) { return s ? json(s->utf8()) : json(nullptr); }
 
 bool separatorsShown(UIView* cell) {
   static const Class separator = NSClassFromString("_UITableViewCellSeparatorView");
@@ -69,13 +72,13 @@ json rowJson(PSListController* page, UITableView* table, long section, long row,
     r["sliderMin"] = slider->minimumValue();
     r["sliderMax"] = slider->maximumValue();
     r["tint"] = colorJson(slider->tintColor());
-  } else if (auto sel = objc::sel<"interactionTintColor">(); class_respondsToSelector(cell->isa(), sel)) {
-    r["tint"] = colorJson(objc::send<Ref<UIColor>(), "interactionTintColor">(cell));
+  } else if (class_respondsToSelector(cell->isa(), interactionTintColorMessage::sel())) {
+    r["tint"] = colorJson(objc::send<interactionTintColorMessage>(cell));
   } else {
     r["tint"] = nullptr;
   }
-  if (auto* swatch = objc_cast<UIView>(cell->accessoryView().get()); swatch && !r.contains("switchOn") &&
-                                                                    !r.contains("sliderValue"))
+  if (auto* swatch = objc_cast<UIView>(cell->accessoryView().get());
+      swatch && !r.contains("switchOn") && !r.contains("sliderValue"))
     r["swatch"] = colorJson(swatch->backgroundColor());
   (void)table;
   return r;
@@ -83,7 +86,7 @@ json rowJson(PSListController* page, UITableView* table, long section, long row,
 
 }  // namespace
 
-json valueJson(NSObject* value) {
+json valueJson(const Ref<NSObject>& value) {
   if (!value) return nullptr;
   if (auto* n = objc_cast<NSNumber>(value)) {
     if (n->isBoolean()) return n->boolValue();

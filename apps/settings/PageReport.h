@@ -7,7 +7,7 @@
 
 namespace settings {
 
-nlohmann::json valueJson(NSObject* value);
+nlohmann::json valueJson(const Ref<NSObject>& value);
 nlohmann::json reportPage(PSListController* page);
 // The row a request names: {"row": id, key or title} or {"section": s, "row": r}.
 Ref<NSIndexPath> findRow(PSListController* page, const nlohmann::json& req);

@@ -32,7 +32,7 @@ PSListController* listOf(UIViewController* vc) { return objc_cast<PSListControll
 }  // namespace
 
 Host::Host() {
-  home_ = ref_cast<PSListController>(PSListController::alloc()->init());
+  home_ = PSListController::make();
   home_->setTitle("Settings"_ns);
   outer_ = UINavigationController::alloc()->initWithRootViewController(home_);
   window_ = ref_cast<UIWindow>(UIWindow::alloc()->initWithFrame(CGRectMake(0, 0, 375, 812)));
@@ -46,8 +46,8 @@ void Host::discover() {
   auto rows = NSMutableArray::array();
   rows->addObject(PSSpecifier::emptyGroupSpecifier());
   for (const auto& e : entries_) {
-    auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(NSString::make(e.label), nullptr, nullptr,
-                                                                               nullptr, nullptr, PSLinkCell, nullptr);
+    auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(
+        NSString::make(e.label), nullptr, nullptr, nullptr, nullptr, PSLinkCell, nullptr);
     item->setPropertyForKey(NSString::make(e.bundlePath), "bundlePath");
     rows->addObject(item);
   }
@@ -99,10 +99,10 @@ json Host::open(const json& req) {
   openedEntry_ = entry->label;
   failure_.reset();
   return guarded("opening", [&] {
-    auto page = ref_cast<UIViewController>(objc::send<Ref<NSObject>(), "alloc">(cls));
+    auto page = ref_cast<UIViewController>(objc::send<NSObject::allocMessage>(cls));
     page = ref_cast<UIViewController>(page->init());
-    auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(NSString::make(entry->label), nullptr,
-                                                                               nullptr, nullptr, cls, PSLinkCell, nullptr);
+    auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(
+        NSString::make(entry->label), nullptr, nullptr, nullptr, cls, PSLinkCell, nullptr);
     if (auto* list = listOf(page)) list->setSpecifier(item);
     auto inner = UINavigationController::alloc()->initWithRootViewController(page);
     outer_->pushViewControllerAnimated(inner, true);
@@ -115,15 +115,17 @@ json Host::state() {
   out["appearance"] = window_->overrideUserInterfaceStyle() == UIUserInterfaceStyleDark ? "dark" : "light";
   out["navigationBarTint"] = outer_->navigationBar()->tintColor()->hexString();
   out["failed"] = failure_ ? *failure_ : json(nullptr);
-  out["depth"] = outer_->viewControllers()->count() - 1 +
-                 (objc_cast<UINavigationController>(outer_->topViewController().get())
-                      ? static_cast<UINavigationController*>(outer_->topViewController().get())->viewControllers()->count() - 1
-                      : 0);
+  out["depth"] =
+      outer_->viewControllers()->count() - 1 +
+      (objc_cast<UINavigationController>(outer_->topViewController().get())
+           ? static_cast<UINavigationController*>(outer_->topViewController().get())->viewControllers()->count() - 1
+           : 0);
   Ref<UIViewController> page = visiblePage();
   if (!page) {
     json entries = json::array();
     for (const auto& e : entries_)
-      entries.push_back(json{{"label", e.label}, {"bundle", e.bundlePath}, {"icon", e.icon}, {"controller", e.controllerClass}});
+      entries.push_back(
+          json{{"label", e.label}, {"bundle", e.bundlePath}, {"icon", e.icon}, {"controller", e.controllerClass}});
     out["page"] = json{{"class", "home"}, {"entries", entries}};
     return out;
   }
@@ -227,7 +229,8 @@ json Host::appearance(const json& req) {
 json Host::resume() {
   Ref<PSListController> page(listOf(visiblePage().get()));
   bool reloaded = page && page->shouldReloadSpecifiersOnResume();
-  if (reloaded) guarded("resuming", [&] {
+  if (reloaded)
+    guarded("resuming", [&] {
       page->reloadSpecifiers();
       return json::object();
     });

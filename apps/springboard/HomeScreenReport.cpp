@@ -24,10 +24,14 @@ json registered(UIPageControl* control) {
   return n;
 }
 
-Ref<UIColor> savedColour(UIPageControl* control, const char* getter) {
-  SEL sel = sel_registerName(getter);
-  if (!control->respondsToSelector(sel)) return nullptr;
-  return ref_cast<UIColor>(objc::sendSel<Ref<NSObject>()>(control, sel));
+// The slots an injected library adds to every indicator for the system's colours.
+using cachedCurrentPageIndicatorTintColorMessage = objc::Message<"cachedCurrentPageIndicatorTintColor", Ref<UIColor>()>;
+using cachedPageIndicatorTintColorMessage = objc::Message<"cachedPageIndicatorTintColor", Ref<UIColor>()>;
+
+template <objc::MessageType Getter>
+Ref<UIColor> savedColour(UIPageControl* control) {
+  if (!control->respondsToSelector(Getter::sel())) return nullptr;
+  return objc::send<Getter>(control);
 }
 
 }  // namespace
@@ -42,8 +46,8 @@ json reportPageControl(UIPageControl* control) {
       {"currentPage", control->currentPage()},
       {"currentPageIndicatorTintColor", colour(control->currentPageIndicatorTintColor())},
       {"pageIndicatorTintColor", colour(control->pageIndicatorTintColor())},
-      {"savedCurrentPageIndicatorTintColor", colour(savedColour(control, "cachedCurrentPageIndicatorTintColor"))},
-      {"savedPageIndicatorTintColor", colour(savedColour(control, "cachedPageIndicatorTintColor"))},
+      {"savedCurrentPageIndicatorTintColor", colour(savedColour<cachedCurrentPageIndicatorTintColorMessage>(control))},
+      {"savedPageIndicatorTintColor", colour(savedColour<cachedPageIndicatorTintColorMessage>(control))},
   };
 }
 

@@ -74,12 +74,14 @@ class DeviceTest : public ::testing::Test {
     return false;
   }
 
-  void setSetting(const std::string& key, NSObject* value) {
+  void setSetting(const std::string& key, const Ref<NSObject>& value) {
+    Ref<NSString> name = NSString::make(kDomain);
     NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(
-        NSString::make(kDomain), [&](NSMutableDictionary* d) { d->setObjectForKey(value, key); });
+        name, [&](NSMutableDictionary* d) { d->setObjectForKey(value, key); });
   }
   Ref<NSDictionary> domain() {
-    return NSUserDefaults::standardUserDefaults()->persistentDomainForName(NSString::make(kDomain));
+    Ref<NSString> name = NSString::make(kDomain);
+    return NSUserDefaults::standardUserDefaults()->persistentDomainForName(name);
   }
   void post(const char* name) { ASSERT_EQ(notify_post(name), NOTIFY_STATUS_OK); }
 

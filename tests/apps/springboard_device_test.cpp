@@ -81,10 +81,13 @@ TEST_F(DeviceTest, WidgetDotsAreForcedHiddenOnlyWhenTheOptionIsOn) {
 
   setSetting("isApplyToWidgetDotsEnabled", kCFBooleanFalse);
   post(kReload);
-  // The option reaches widget stacks only at their next visibility change.
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  ASSERT_TRUE(ask({{"op", "scrollWidget"}, {"stack", 0}, {"widget", 1}})["ok"]);
-  ASSERT_TRUE(eventually([](const json& s) { return s["widgetStacks"][0]["hidden"] == false; })) << last_.dump();
+  // The option reaches widget stacks only at their next visibility change, so
+  // scroll until one after the reload shows the dots.
+  ASSERT_TRUE(eventually([&](const json& s) {
+    if (s["widgetStacks"][0]["hidden"] == false) return true;
+    EXPECT_TRUE(ask({{"op", "scrollWidget"}, {"stack", 0}, {"widget", 1}})["ok"]);
+    return false;
+  })) << last_.dump();
   // …and they hide again once the stack rests.
   ASSERT_TRUE(eventually([](const json& s) { return s["widgetStacks"][0]["hidden"] == true; })) << last_.dump();
   EXPECT_EQ(last_["widgetStacks"][1]["hidden"], true);
@@ -106,8 +109,9 @@ TEST_F(DeviceTest, HostSurvivesBadRequestsAndALibraryThatFailsToLoad) {
   EXPECT_NE(last_["injectionFailures"][0].get<std::string>().find("Broken"), std::string::npos);
 
   control::Client client(supervisor_->socketPathOf("SpringBoard"));
-  for (const char* bad : {"{", "[1,2]", "{\"op\": 7}", "{\"op\": \"page\", \"index\": \"two\"}",
-                          "{\"op\": \"scrollWidget\", \"stack\": 99}", "{\"op\": \"legibility\", \"style\": \"neon\"}"}) {
+  for (const char* bad :
+       {"{", "[1,2]", "{\"op\": 7}", "{\"op\": \"page\", \"index\": \"two\"}",
+        "{\"op\": \"scrollWidget\", \"stack\": 99}", "{\"op\": \"legibility\", \"style\": \"neon\"}"}) {
     json answer = json::parse(client.requestLine(bad));
     EXPECT_EQ(answer["ok"], false) << bad;
     EXPECT_TRUE(answer["error"].is_string()) << bad;

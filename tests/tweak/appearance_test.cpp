@@ -1,7 +1,6 @@
 // Hiding and recolouring of live home-screen and widget-stack indicators.
 #include "tweak_env.h"
 
-
 namespace tweaktest {
 namespace {
 
@@ -69,20 +68,19 @@ TEST_P(BehaviourTable, LiveIndicatorsFollowTheSwitches) {
   EXPECT_FALSE(stack->lastRequestAnimated());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, BehaviourTable,
-    ::testing::Values(Row{{false, true, true, true}, false, false, false, false},
-                      Row{{false, false, false, false}, false, false, false, false},
-                      Row{{false, true, false, true}, false, false, false, false},
-                      Row{{true, true, true, false}, true, false, true, false},
-                      Row{{true, true, true, true}, true, true, true, true},
-                      Row{{true, true, false, false}, true, false, false, false},
-                      Row{{true, true, false, true}, true, true, false, false},
-                      Row{{true, false, true, false}, false, false, false, false},
-                      Row{{true, false, true, true}, false, true, false, true},
-                      Row{{true, false, false, false}, false, false, false, false},
-                      Row{{true, false, false, true}, false, true, false, false}),
-    rowName);
+INSTANTIATE_TEST_SUITE_P(Rows, BehaviourTable,
+                         ::testing::Values(Row{{false, true, true, true}, false, false, false, false},
+                                           Row{{false, false, false, false}, false, false, false, false},
+                                           Row{{false, true, false, true}, false, false, false, false},
+                                           Row{{true, true, true, false}, true, false, true, false},
+                                           Row{{true, true, true, true}, true, true, true, true},
+                                           Row{{true, true, false, false}, true, false, false, false},
+                                           Row{{true, true, false, true}, true, true, false, false},
+                                           Row{{true, false, true, false}, false, false, false, false},
+                                           Row{{true, false, true, true}, false, true, false, true},
+                                           Row{{true, false, false, false}, false, false, false, false},
+                                           Row{{true, false, false, true}, false, true, false, false}),
+                         rowName);
 
 class HideDecision : public TweakTest {};
 
@@ -105,7 +103,7 @@ TEST_F(HideDecision, IsTakenOnALaterTurnOfTheMainQueueWhateverTriggersIt) {
   EXPECT_TRUE(c->isHidden());
 
   c->setHidden(false);
-  objc::send<void(), "handleHiding">(c);
+  UIPageControl_CVLODots::handleHiding(c);
   EXPECT_FALSE(c->isHidden());
   drain();
   EXPECT_TRUE(c->isHidden());
@@ -149,7 +147,7 @@ TEST_F(HideDecision, KeepsItsControlAliveUntilItRuns) {
   // Not registered, so only the pending task holds it.
   Ref<UIPageControl> c = ref_cast<UIPageControl>(UIPageControl::alloc()->initWithFrame(CGRectMake(0, 0, 10, 10)));
   Weak<UIPageControl> weak(c.get());
-  objc::send<void(), "handleHiding">(c);
+  UIPageControl_CVLODots::handleHiding(c);
   c = nullptr;
   ASSERT_TRUE(weak.lock());
   drain();
@@ -167,7 +165,7 @@ TEST_F(Registry, HoldsEachHomeIndicatorOnceAndNothingElse) {
   ASSERT_EQ(registry->count(), before + 1);
   EXPECT_EQ(registry->lastObject().get(), c.get());
 
-  objc::send<Ref<UIView>(CGRect), "initWithFrame:">(c, CGRectMake(0, 0, 390, 37));
+  objc::send<SBIconListPageControl::initWithFrameMessage>(c, CGRectMake(0, 0, 390, 37));
   EXPECT_EQ(registry->count(), before + 1);
 
   // Plain indicators, the widget stacks' among them, are not registered.
@@ -218,7 +216,7 @@ TEST_F(Registry, EveryIndicatorAnswersTheAddedPropertiesAndOperations) {
   {
     auto red = colour(1, 0, 0);
     held = Weak<UIColor>(red.get());
-    objc::send<void(UIColor*), "setCachedPageIndicatorTintColor:">(a, red);
+    UIPageControl_CVLODots::setCachedPageIndicatorTintColor(a, red);
   }
   EXPECT_EQ(savedOther(a).get(), held.lock().get());
   EXPECT_TRUE(held.lock());

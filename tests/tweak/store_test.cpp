@@ -1,53 +1,57 @@
 // The preference store behind the shared helper, its seeding and the reset.
 #include <sys/stat.h>
 
+#include <fstream>
 #include <thread>
 
-#include "foundation/NSDate.h"
+#include "CVLOHelper.h"
 #include "dispatch/main_loop.h"
+#include "foundation/NSDate.h"
 #include "notify/notify.h"
 #include "tweak_env.h"
 
 namespace tweaktest {
 namespace {
 
-Ref<NSObject> read(const char* key) { return objc::send<Ref<NSObject>(id), "CVLOReadPreferenceValue:">(helper(), str(key)); }
-Ref<NSObject> readOr(const char* key, NSObject* fallback) {
-  return objc::send<Ref<NSObject>(id, id), "CVLOReadPreferenceValue:fallbackValue:">(helper(), str(key), fallback);
+using Helper = CVLOHelper;
+
+Ref<NSObject> read(const char* key) { return objc::send<Helper::CVLOReadPreferenceValueMessage>(helper(), str(key)); }
+Ref<NSObject> readOr(const char* key, const Ref<NSObject>& fallback) {
+  return objc::send<Helper::CVLOReadPreferenceValueFallbackValueMessage>(helper(), str(key), fallback);
 }
 Ref<NSObject> readArray(const char* key) {
-  return objc::send<Ref<NSObject>(id), "CVLOReadArrayPreferenceValue:">(helper(), str(key));
+  return objc::send<Helper::CVLOReadArrayPreferenceValueMessage>(helper(), str(key));
 }
 Ref<NSObject> readDate(const char* key) {
-  return objc::send<Ref<NSObject>(id), "CVLOReadDatePreferenceValue:">(helper(), str(key));
+  return objc::send<Helper::CVLOReadDatePreferenceValueMessage>(helper(), str(key));
 }
-bool readBool(const char* key, NSObject* fallback) {
-  return objc::send<bool(id, id), "CVLOReadBooleanPreferenceValue:fallbackValue:">(helper(), str(key), fallback);
+bool readBool(const char* key, const Ref<NSObject>& fallback) {
+  return objc::send<Helper::CVLOReadBooleanPreferenceValueFallbackValueMessage>(helper(), str(key), fallback);
 }
-template <objc::SelName Selector>
-Ref<NSObject> readTyped(const char* key, NSObject* fallback) {
-  return objc::send<Ref<NSObject>(id, id), Selector>(helper(), str(key), fallback);
+template <objc::MessageType TypedRead>
+Ref<NSObject> readTyped(const char* key, const Ref<NSObject>& fallback) {
+  return objc::send<TypedRead>(helper(), str(key), fallback);
 }
-void write(NSObject* value, const char* key) {
-  objc::send<void(id, id), "CVLOWritePreferenceValue:forKey:">(helper(), value, str(key));
+void write(const Ref<NSObject>& value, const char* key) {
+  objc::send<Helper::CVLOWritePreferenceValueForKeyMessage>(helper(), value, str(key));
 }
-void removeKey(const char* key) { objc::send<void(id), "CVLORemovePreferenceValue:">(helper(), str(key)); }
-void removeAll() { objc::send<void(), "CVLORemovePreferenceDomain">(helper()); }
-bool domainExists() { return objc::send<bool(), "CVLODoesPreferenceDomainExist">(helper()); }
-bool exists(const char* key) { return objc::send<bool(id), "CVLODoesPreferenceValueExist:">(helper(), str(key)); }
+void removeKey(const char* key) { objc::send<Helper::CVLORemovePreferenceValueMessage>(helper(), str(key)); }
+void removeAll() { objc::send<Helper::CVLORemovePreferenceDomainMessage>(helper()); }
+bool domainExists() { return objc::send<Helper::CVLODoesPreferenceDomainExistMessage>(helper()); }
+bool exists(const char* key) { return objc::send<Helper::CVLODoesPreferenceValueExistMessage>(helper(), str(key)); }
 
-std::string text(NSObject* v) {
+std::string text(const Ref<NSObject>& v) {
   auto s = objc_cast<NSString>(v);
   return s ? s->utf8() : "(not text)";
 }
 // A stored boolean, as opposed to a number or text with a truth value.
-std::string boolean(NSObject* v) {
+std::string boolean(const Ref<NSObject>& v) {
   auto n = objc_cast<NSNumber>(v);
   if (!n || !n->isBoolean()) return "(not a boolean)";
   return n->boolValue() ? "true" : "false";
 }
 
-void expectSeededDefaults(NSDictionary* d) {
+void expectSeededDefaults(const Ref<NSDictionary>& d) {
   ASSERT_TRUE(d);
   EXPECT_EQ(d->count(), 6u);
   EXPECT_EQ(boolean(d->objectForKey("isEnabled")), "true");
@@ -71,6 +75,21 @@ bool sameFile(const FileIdentity& a, const FileIdentity& b) {
   return a.inode == b.inode && a.mtime.tv_sec == b.mtime.tv_sec && a.mtime.tv_nsec == b.mtime.tv_nsec;
 }
 
+// The file system stamps writes with a coarse clock: wait until a write now
+// would carry a later time, so a rewrite cannot hide behind an equal stamp.
+void waitUntilFilesAreWrittenLaterThan(const FileIdentity& file) {
+  std::string probe = root() + "/clock-probe";
+  for (;;) {
+    std::ofstream(probe) << 'x';
+    struct stat st {};
+    ASSERT_EQ(::stat(probe.c_str(), &st), 0);
+    if (st.st_mtim.tv_sec > file.mtime.tv_sec ||
+        (st.st_mtim.tv_sec == file.mtime.tv_sec && st.st_mtim.tv_nsec > file.mtime.tv_nsec))
+      return;
+    std::this_thread::yield();
+  }
+}
+
 class Store : public TweakTest {};
 
 TEST_F(Store, MissingKeysGiveTheirOwnResults) {
@@ -82,11 +101,9 @@ TEST_F(Store, MissingKeysGiveTheirOwnResults) {
 
   Ref<NSString> fallback = NSString::make("fb");
   EXPECT_EQ(readOr("k", fallback).get(), fallback.get());
-  EXPECT_EQ(readTyped<"CVLOReadColorPreferenceValue:fallbackValue:">("k", fallback).get(), fallback.get());
-  EXPECT_EQ(readTyped<"CVLOReadStringPreferenceValue:fallbackValue:">("k", fallback).get(),
-            fallback.get());
-  EXPECT_EQ(readTyped<"CVLOReadIntegerPreferenceValue:fallbackValue:">("k", fallback).get(),
-            fallback.get());
+  EXPECT_EQ(readTyped<Helper::CVLOReadColorPreferenceValueFallbackValueMessage>("k", fallback).get(), fallback.get());
+  EXPECT_EQ(readTyped<Helper::CVLOReadStringPreferenceValueFallbackValueMessage>("k", fallback).get(), fallback.get());
+  EXPECT_EQ(readTyped<Helper::CVLOReadIntegerPreferenceValueFallbackValueMessage>("k", fallback).get(), fallback.get());
 
   Ref<NSObject> first = readArray("list"), second = readArray("list");
   auto array = objc_cast<NSMutableArray>(first.get());
@@ -97,7 +114,7 @@ TEST_F(Store, MissingKeysGiveTheirOwnResults) {
   EXPECT_EQ(objc_cast<NSArray>(readArray("list").get())->count(), 0u);
 
   Ref<NSDate> before = NSDate::date();
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  while (NSDate::date()->timeIntervalSinceDate(before) <= 0.0) std::this_thread::yield();
   Ref<NSObject> date = readDate("when");
   auto d = objc_cast<NSDate>(date.get());
   ASSERT_TRUE(d);
@@ -116,13 +133,13 @@ TEST_F(Store, StoredValuesComeBackAsStored) {
   EXPECT_FALSE(readBool("isEnabled", kCFBooleanTrue)) << "false is a value, not a missing key";
 
   write(NSString::make("#FFFFFF:0.45"), "inactivePageDotColor");
-  Ref<NSObject> c = readTyped<"CVLOReadColorPreferenceValue:fallbackValue:">("inactivePageDotColor",
-                                                                                            str("#000000"));
+  Ref<NSObject> c =
+      readTyped<Helper::CVLOReadColorPreferenceValueFallbackValueMessage>("inactivePageDotColor", str("#000000"));
   EXPECT_EQ(text(c), "#FFFFFF:0.45");
 
   write(NSNumber::numberWithInteger(42), "count");
   auto n = objc_cast<NSNumber>(
-      readTyped<"CVLOReadIntegerPreferenceValue:fallbackValue:">("count", str("0")).get());
+      readTyped<Helper::CVLOReadIntegerPreferenceValueFallbackValueMessage>("count", str("0")).get());
   ASSERT_TRUE(n);
   EXPECT_EQ(n->integerValue(), 42);
   // Only the boolean read converts.
@@ -161,9 +178,7 @@ TEST_F(Store, WritesAndRemovalsReplaceTheWholeDomain) {
 
 class Seeding : public TweakTest {};
 
-TEST_F(Seeding, LoadingIntoAnAbsentDomainStoresTheSixDefaults) {
-  expectSeededDefaults(domainAtLoad());
-}
+TEST_F(Seeding, LoadingIntoAnAbsentDomainStoresTheSixDefaults) { expectSeededDefaults(domainAtLoad()); }
 
 TEST_F(Seeding, SeedsAnAbsentDomainOnceAndThenWritesNothing) {
   removeDomain();
@@ -171,7 +186,7 @@ TEST_F(Seeding, SeedsAnAbsentDomainOnceAndThenWritesNothing) {
   expectSeededDefaults(storedDomain());
 
   FileIdentity before = fileIdentity();
-  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  waitUntilFilesAreWrittenLaterThan(before);
   tweak().prefsCheck();
   EXPECT_TRUE(sameFile(before, fileIdentity())) << "a complete domain was written again";
 }

@@ -111,8 +111,10 @@ NSObject* helper() { return tweak().helper->get(); }
 
 Ref<NSString> str(const char* text) { return NSString::make(text); }
 
-Ref<NSDictionary> storedDomain() { return NSUserDefaults::standardUserDefaults()->persistentDomainForName(domainName()); }
-void storeDomain(NSDictionary* domain) {
+Ref<NSDictionary> storedDomain() {
+  return NSUserDefaults::standardUserDefaults()->persistentDomainForName(domainName());
+}
+void storeDomain(const Ref<NSDictionary>& domain) {
   NSUserDefaults::standardUserDefaults()->setPersistentDomainForName(domain, domainName());
 }
 void removeDomain() { NSUserDefaults::standardUserDefaults()->removePersistentDomainForName(domainName()); }
@@ -128,7 +130,7 @@ Ref<NSDictionary> domainWith(Switches s, const char* active, const char* inactiv
   });
 }
 
-void applyDomain(NSDictionary* domain) {
+void applyDomain(const Ref<NSDictionary>& domain) {
   storeDomain(domain);
   tweak().loadPrefs();
   drain();
@@ -149,16 +151,12 @@ Ref<SBIconListPageControl> newIconListPageControl() {
   return ref_cast<SBIconListPageControl>(SBIconListPageControl::alloc()->initWithFrame(CGRectMake(0, 700, 390, 37)));
 }
 
-Ref<SBHWidgetStackViewController> newWidgetStack() {
-  return SBHWidgetStackViewController::alloc()->initWithWidgetCount(3);
-}
+Ref<SBHWidgetStackViewController> newWidgetStack() { return SBHWidgetStackViewController::make(3); }
 
-Ref<UIColor> savedCurrent(UIPageControl* c) {
-  return objc::send<Ref<UIColor>(), "cachedCurrentPageIndicatorTintColor">(c);
-}
-Ref<UIColor> savedOther(UIPageControl* c) { return objc::send<Ref<UIColor>(), "cachedPageIndicatorTintColor">(c); }
+Ref<UIColor> savedCurrent(UIPageControl* c) { return UIPageControl_CVLODots::cachedCurrentPageIndicatorTintColor(c); }
+Ref<UIColor> savedOther(UIPageControl* c) { return UIPageControl_CVLODots::cachedPageIndicatorTintColor(c); }
 
-std::string hex(UIColor* c) { return colorReport(c); }
+std::string hex(const Ref<UIColor>& c) { return colorReport(c); }
 
 Ref<UIColor> colour(double r, double g, double b, double a) { return UIColor::colorWithRedGreenBlueAlpha(r, g, b, a); }
 

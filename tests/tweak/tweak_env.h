@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "PageDots.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"
@@ -48,7 +49,7 @@ Ref<NSString> str(const char* text);
 
 // The whole stored domain; nothing when absent.
 Ref<NSDictionary> storedDomain();
-void storeDomain(NSDictionary* domain);
+void storeDomain(const Ref<NSDictionary>& domain);
 void removeDomain();
 
 struct Switches {
@@ -61,7 +62,7 @@ struct Switches {
 Ref<NSDictionary> domainWith(Switches s, const char* active = "#FF0000", const char* inactive = "#00FF00:0.25");
 // Stores the domain, takes a snapshot synchronously and drains the refresh it
 // schedules (and the hide decisions that refresh defers).
-void applyDomain(NSDictionary* domain);
+void applyDomain(const Ref<NSDictionary>& domain);
 void apply(Switches s, const char* active = "#FF0000", const char* inactive = "#00FF00:0.25");
 // Sets the four globals directly, as a finished loader would.
 void setSnapshot(Switches s);
@@ -80,7 +81,7 @@ Ref<SBHWidgetStackViewController> newWidgetStack();
 Ref<UIColor> savedCurrent(UIPageControl* c);
 Ref<UIColor> savedOther(UIPageControl* c);
 
-std::string hex(UIColor* c);  // "nil" for no colour
+std::string hex(const Ref<UIColor>& c);  // "nil" for no colour
 Ref<UIColor> colour(double r, double g, double b, double a = 1.0);
 
 // The statuses FBSystemService was asked to exit with, instead of exiting.

@@ -23,10 +23,11 @@ void HomeScreen::build() {
   }
 
   for (long i = 0; i < layout_.widgetStacks; ++i) {
-    auto stack = SBHWidgetStackViewController::alloc()->initWithWidgetCount(layout_.widgetsPerStack);
+    auto stack = SBHWidgetStackViewController::make(layout_.widgetsPerStack);
     if (!stack) continue;
     auto view = stack->view();
-    view->setFrame(CGRectMake(20 + 180 * static_cast<CGFloat>(i % 2), 80 + 190 * static_cast<CGFloat>(i / 2), 170, 170));
+    view->setFrame(
+        CGRectMake(20 + 180 * static_cast<CGFloat>(i % 2), 80 + 190 * static_cast<CGFloat>(i / 2), 170, 170));
     root_->addSubview(view);
     stacks_.push_back(stack);
   }
@@ -46,7 +47,8 @@ Ref<UIView> HomeScreen::touchPageControl() {
   auto event = UIEvent::make();
   Ref<UIView> hit = root_->hitTestWithEvent(centre, event);
   if (hit.get() == pageControl_.get()) {
-    auto touches = NSArray::arrayWithObject(UITouch::alloc()->initWithLocation(centre));
+    auto touch = UITouch::alloc()->initWithLocation(centre);
+    auto touches = NSArray::arrayWithObject(touch);
     pageControl_->touchesBeganWithEvent(touches, event);
     pageControl_->touchesEndedWithEvent(touches, event);
     if (pageControl_->gestureRecognizerShouldBegin(pageControl_->tapGestureRecognizer()))

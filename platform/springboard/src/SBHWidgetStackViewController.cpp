@@ -40,11 +40,5 @@ void SBHWidgetStackViewController::scrollToWidgetImpl(long index) {
                  });
 }
 
-OBJC_IMPLEMENT_LEGACY(SBHWidgetStackViewController)
-void SBHWidgetStackViewController::registerMethods(objc::ClassBuilder<SBHWidgetStackViewController>& b) {
-  b.method<"initWithWidgetCount:", &SBHWidgetStackViewController::initWithWidgetCountImpl>()
-      .method<"view", &SBHWidgetStackViewController::viewImpl>()
-      .method<"pageControl", &SBHWidgetStackViewController::pageControlImpl>()
-      .method<"_setPageControlHidden:animated:", &SBHWidgetStackViewController::_setPageControlHiddenAnimatedImpl>()
-      .method<"scrollToWidget:", &SBHWidgetStackViewController::scrollToWidgetImpl>();
-}
+OBJC_IMPLEMENT(SBHWidgetStackViewController, initWithWidgetCount, view, pageControl, _setPageControlHiddenAnimated,
+               scrollToWidget)

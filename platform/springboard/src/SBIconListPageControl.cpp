@@ -3,11 +3,10 @@
 #include <set>
 #include <string>
 
-OBJC_IMPLEMENT_LEGACY(UITapGestureRecognizer)
-void UITapGestureRecognizer::registerMethods(objc::ClassBuilder<UITapGestureRecognizer>&) {}
+OBJC_IMPLEMENT(UITapGestureRecognizer)
 
 Ref<UIView> SBIconListPageControl::initWithFrameImpl(CGRect f) {
-  auto self = objc::sendSuper<Ref<UIView>(CGRect), "initWithFrame:">(SBIconListPageControl::cls(), this, f);
+  auto self = sendSuper<initWithFrameMessage>(f);
   if (!self) return self;
   tapRecognizer_ = UITapGestureRecognizer::make();
   touchIgnoreRects_ = NSArray::array();
@@ -62,8 +61,7 @@ void SBIconListPageControl::pageControlCurrentPageDidChangeImpl(NSObject*) {
 
 // Touches in the ignore rectangles fall through to the icons beneath.
 Ref<UIView> SBIconListPageControl::hitTestWithEventImpl(CGPoint p, UIEvent* e) {
-  return objc::sendSuper<Ref<UIView>(CGPoint, UIEvent*), "hitTest:withEvent:">(SBIconListPageControl::cls(), this,
-                                                                                p, e);
+  return sendSuper<hitTestWithEventMessage>(p, e);
 }
 
 bool SBIconListPageControl::_shouldAnimatePropertyWithKeyImpl(NSString* key) {
@@ -71,28 +69,8 @@ bool SBIconListPageControl::_shouldAnimatePropertyWithKeyImpl(NSString* key) {
   return key && animated.count(key->utf8()) > 0;
 }
 
-OBJC_IMPLEMENT_LEGACY(SBIconListPageControl)
-void SBIconListPageControl::registerMethods(objc::ClassBuilder<SBIconListPageControl>& b) {
-  b.method<"initWithFrame:", &SBIconListPageControl::initWithFrameImpl>()
-      .method<"defaultHeight", &SBIconListPageControl::defaultHeightImpl>()
-      .method<"tapGestureDidUpdate:", &SBIconListPageControl::tapGestureDidUpdateImpl>()
-      .method<"touchesCancelled:withEvent:", &SBIconListPageControl::touchesCancelledWithEventImpl>()
-      .method<"setLegibilitySettings:", &SBIconListPageControl::setLegibilitySettingsImpl>()
-      .method<"legibilitySettings", &SBIconListPageControl::legibilitySettingsImpl>()
-      .method<"touchesEnded:withEvent:", &SBIconListPageControl::touchesEndedWithEventImpl>()
-      .method<"legibilitySettingsDidChange", &SBIconListPageControl::legibilitySettingsDidChangeImpl>()
-      .method<"gestureRecognizerShouldBegin:", &SBIconListPageControl::gestureRecognizerShouldBeginImpl>()
-      .method<"actsAsButton", &SBIconListPageControl::actsAsButtonImpl>()
-      .method<"tapGestureRecognizer", &SBIconListPageControl::tapGestureRecognizerImpl>()
-      .method<"delegate", &SBIconListPageControl::delegateImpl>()
-      .method<"setDelegate:", &SBIconListPageControl::setDelegateImpl>()
-      .method<"setActsAsButton:", &SBIconListPageControl::setActsAsButtonImpl>()
-      .method<"setTouchIgnoreRects:", &SBIconListPageControl::setTouchIgnoreRectsImpl>()
-      .method<"setButtonHighlighted:", &SBIconListPageControl::setButtonHighlightedImpl>()
-      .method<"touchesBegan:withEvent:", &SBIconListPageControl::touchesBeganWithEventImpl>()
-      .method<"effectiveLegibilitySettings", &SBIconListPageControl::effectiveLegibilitySettingsImpl>()
-      .method<"pageControlCurrentPageDidChange:", &SBIconListPageControl::pageControlCurrentPageDidChangeImpl>()
-      .method<"touchIgnoreRects", &SBIconListPageControl::touchIgnoreRectsImpl>()
-      .method<"hitTest:withEvent:", &SBIconListPageControl::hitTestWithEventImpl>()
-      .method<"_shouldAnimatePropertyWithKey:", &SBIconListPageControl::_shouldAnimatePropertyWithKeyImpl>();
-}
+OBJC_IMPLEMENT(SBIconListPageControl, initWithFrame, hitTestWithEvent, defaultHeight, tapGestureDidUpdate,
+               touchesCancelledWithEvent, setLegibilitySettings, legibilitySettings, touchesEndedWithEvent,
+               legibilitySettingsDidChange, gestureRecognizerShouldBegin, actsAsButton, tapGestureRecognizer, delegate,
+               setDelegate, touchIgnoreRects, setButtonHighlighted, touchesBeganWithEvent, effectiveLegibilitySettings,
+               pageControlCurrentPageDidChange, _shouldAnimatePropertyWithKey)

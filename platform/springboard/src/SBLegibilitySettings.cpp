@@ -1,9 +1,5 @@
 #include "springboard/SBLegibilitySettings.h"
 
-Ref<_UILegibilitySettings> _UILegibilitySettings::settingsWithStyle(long style) {
-  return alloc()->initWithStyle(style);
-}
-
 Ref<_UILegibilitySettings> _UILegibilitySettings::initWithStyleImpl(long style) {
   style_ = style == _UILegibilityStyleDark ? _UILegibilityStyleDark : _UILegibilityStyleLight;
   return Ref<_UILegibilitySettings>(this);
@@ -24,11 +20,4 @@ Ref<NSString> _UILegibilitySettings::descriptionImpl() {
                                     style_ == _UILegibilityStyleDark ? "dark" : "light");
 }
 
-OBJC_IMPLEMENT_LEGACY(_UILegibilitySettings)
-void _UILegibilitySettings::registerMethods(objc::ClassBuilder<_UILegibilitySettings>& b) {
-  b.method<"initWithStyle:", &_UILegibilitySettings::initWithStyleImpl>()
-      .method<"style", &_UILegibilitySettings::styleImpl>()
-      .method<"primaryColor", &_UILegibilitySettings::primaryColorImpl>()
-      .method<"secondaryColor", &_UILegibilitySettings::secondaryColorImpl>()
-      .method<"description", &_UILegibilitySettings::descriptionImpl>();
-}
+OBJC_IMPLEMENT(_UILegibilitySettings, initWithStyle, style, primaryColor, secondaryColor, description)

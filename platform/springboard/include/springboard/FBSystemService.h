@@ -8,16 +8,15 @@ inline constexpr int kRelaunchExitStatus = 75;
 
 class FBSystemService : public NSObject {
   OBJC_CLASS(FBSystemService, NSObject)
- public:
-  static Ref<FBSystemService> sharedInstance() {
-    return ref_cast<FBSystemService>(objc::send<Ref<NSObject>(), "sharedInstance">(cls()));
-  }
-  void exitAndRelaunch(bool relaunch) { objc::send<void(bool), "exitAndRelaunch:">(this, relaunch); }
+  OBJC_CLASS_METHOD(sharedInstance, "sharedInstance", Ref<FBSystemService>())
+  OBJC_METHOD(exitAndRelaunch, "exitAndRelaunch:", void(bool))
 
+ public:
   // What ending the process means; the host sets it, tests replace it.
   using ExitHandler = void (*)(int status);
   static void setExitHandler(ExitHandler handler);
 
  private:
+  static Ref<FBSystemService> sharedInstanceImpl(Class self);
   void exitAndRelaunchImpl(bool relaunch);
 };

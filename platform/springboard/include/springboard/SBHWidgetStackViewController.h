@@ -5,19 +5,15 @@
 
 class SBHWidgetStackViewController : public NSObject {
   OBJC_CLASS(SBHWidgetStackViewController, NSObject)
- public:
-  Ref<SBHWidgetStackViewController> initWithWidgetCount(long n) {
-    return objc::send<Ref<SBHWidgetStackViewController>(long), "initWithWidgetCount:">(this, n);
-  }
-  Ref<UIView> view() { return objc::send<Ref<UIView>(), "view">(this); }
-  Ref<UIPageControl> pageControl() { return objc::send<Ref<UIPageControl>(), "pageControl">(this); }
-  void _setPageControlHiddenAnimated(bool hidden, bool animated) {
-    objc::send<void(bool, bool), "_setPageControlHidden:animated:">(this, hidden, animated);
-  }
+  OBJC_INIT(initWithWidgetCount, "initWithWidgetCount:", Ref<SBHWidgetStackViewController>(long))
+  OBJC_METHOD(view, "view", Ref<UIView>())
+  OBJC_METHOD(pageControl, "pageControl", Ref<UIPageControl>())
+  OBJC_METHOD(_setPageControlHiddenAnimated, "_setPageControlHidden:animated:", void(bool, bool))
   // Scrolls to a widget: the dots show, then hide once the stack has rested
   // for the hide delay.
-  void scrollToWidget(long index) { objc::send<void(long), "scrollToWidget:">(this, index); }
+  OBJC_METHOD(scrollToWidget, "scrollToWidget:", void(long))
 
+ public:
   // How long the stack rests before hiding its dots; the host may shorten it.
   static void setHideDelayMilliseconds(long ms);
   static long hideDelayMilliseconds();
@@ -30,8 +26,8 @@ class SBHWidgetStackViewController : public NSObject {
   void _setPageControlHiddenAnimatedImpl(bool hidden, bool animated);
   void scrollToWidgetImpl(long index);
 
-  Ref<UIView> view_;
-  Ref<UIPageControl> pageControl_;
-  unsigned long scrollGeneration_;
-  bool lastAnimated_;
+  Ref<UIView> view_ = nullptr;
+  Ref<UIPageControl> pageControl_ = nullptr;
+  unsigned long scrollGeneration_ = 0;
+  bool lastAnimated_ = false;
 };

@@ -13,46 +13,39 @@ class UITapGestureRecognizer : public NSObject {
 
 class SBIconListPageControl : public UIPageControl {
   OBJC_CLASS(SBIconListPageControl, UIPageControl)
- public:
-  double defaultHeight() { return objc::send<double(), "defaultHeight">(this); }
-  void tapGestureDidUpdate(NSObject* g) { objc::send<void(id), "tapGestureDidUpdate:">(this, g); }
-  void touchesCancelledWithEvent(NSObject* t, NSObject* e) {
-    objc::send<void(id, id), "touchesCancelled:withEvent:">(this, t, e);
-  }
-  void setLegibilitySettings(NSObject* s) { objc::send<void(id), "setLegibilitySettings:">(this, s); }
-  Ref<NSObject> legibilitySettings() { return objc::send<Ref<NSObject>(), "legibilitySettings">(this); }
-  void touchesEndedWithEvent(NSObject* t, NSObject* e) {
-    objc::send<void(id, id), "touchesEnded:withEvent:">(this, t, e);
-  }
-  void legibilitySettingsDidChange() { objc::send<void(), "legibilitySettingsDidChange">(this); }
-  bool gestureRecognizerShouldBegin(NSObject* g) {
-    return objc::send<bool(id), "gestureRecognizerShouldBegin:">(this, g);
-  }
-  bool actsAsButton() { return objc::send<bool(), "actsAsButton">(this); }
-  Ref<NSObject> tapGestureRecognizer() { return objc::send<Ref<NSObject>(), "tapGestureRecognizer">(this); }
-  Ref<NSObject> delegate() { return objc::send<Ref<NSObject>(), "delegate">(this); }
-  void setDelegate(NSObject* d) { objc::send<void(id), "setDelegate:">(this, d); }
-  void setActsAsButton(bool b) { objc::send<void(bool), "setActsAsButton:">(this, b); }
-  void setTouchIgnoreRects(NSObject* r) { objc::send<void(id), "setTouchIgnoreRects:">(this, r); }
-  void setButtonHighlighted(bool h) { objc::send<void(bool), "setButtonHighlighted:">(this, h); }
-  void touchesBeganWithEvent(NSObject* t, NSObject* e) {
-    objc::send<void(id, id), "touchesBegan:withEvent:">(this, t, e);
-  }
-  Ref<NSObject> effectiveLegibilitySettings() {
-    return objc::send<Ref<NSObject>(), "effectiveLegibilitySettings">(this);
-  }
-  void pageControlCurrentPageDidChange(NSObject* s) {
-    objc::send<void(id), "pageControlCurrentPageDidChange:">(this, s);
-  }
-  Ref<NSObject> touchIgnoreRects() { return objc::send<Ref<NSObject>(), "touchIgnoreRects">(this); }
-  bool _shouldAnimatePropertyWithKey(NSString* key) {
-    return objc::send<bool(NSString*), "_shouldAnimatePropertyWithKey:">(this, key);
-  }
 
+ public:
+  // The two view messages the indicator answers in its own way.
+  using initWithFrameMessage = objc::Message<"initWithFrame:", Ref<UIView>(CGRect)>;
+  using hitTestWithEventMessage = objc::Message<"hitTest:withEvent:", Ref<UIView>(CGPoint, UIEvent*)>;
+
+  OBJC_OVERRIDE(initWithFrame)
+  OBJC_OVERRIDE(hitTestWithEvent)
+  OBJC_METHOD(defaultHeight, "defaultHeight", double())
+  OBJC_METHOD(tapGestureDidUpdate, "tapGestureDidUpdate:", void(NSObject*))
+  OBJC_METHOD(touchesCancelledWithEvent, "touchesCancelled:withEvent:", void(NSObject*, NSObject*))
+  OBJC_METHOD(setLegibilitySettings, "setLegibilitySettings:", void(NSObject*))
+  OBJC_METHOD(legibilitySettings, "legibilitySettings", Ref<NSObject>())
+  OBJC_METHOD(touchesEndedWithEvent, "touchesEnded:withEvent:", void(NSObject*, NSObject*))
+  OBJC_METHOD(legibilitySettingsDidChange, "legibilitySettingsDidChange", void())
+  OBJC_METHOD(gestureRecognizerShouldBegin, "gestureRecognizerShouldBegin:", bool(NSObject*))
+  OBJC_PROPERTY(actsAsButton, setActsAsButton, bool)
+  OBJC_METHOD(tapGestureRecognizer, "tapGestureRecognizer", Ref<NSObject>())
+  OBJC_METHOD(delegate, "delegate", Ref<NSObject>())
+  OBJC_METHOD(setDelegate, "setDelegate:", void(NSObject*))
+  OBJC_PROPERTY(touchIgnoreRects, setTouchIgnoreRects, Ref<NSObject>)
+  OBJC_METHOD(setButtonHighlighted, "setButtonHighlighted:", void(bool))
+  OBJC_METHOD(touchesBeganWithEvent, "touchesBegan:withEvent:", void(NSObject*, NSObject*))
+  OBJC_METHOD(effectiveLegibilitySettings, "effectiveLegibilitySettings", Ref<NSObject>())
+  OBJC_METHOD(pageControlCurrentPageDidChange, "pageControlCurrentPageDidChange:", void(NSObject*))
+  OBJC_METHOD(_shouldAnimatePropertyWithKey, "_shouldAnimatePropertyWithKey:", bool(NSString*))
+
+ public:
   bool isButtonHighlighted() const { return buttonHighlighted_; }
 
  private:
   Ref<UIView> initWithFrameImpl(CGRect f);
+  Ref<UIView> hitTestWithEventImpl(CGPoint p, UIEvent* e);
   double defaultHeightImpl() { return 37.0; }
   void tapGestureDidUpdateImpl(NSObject* g);
   void touchesCancelledWithEventImpl(NSObject* t, NSObject* e);
@@ -61,24 +54,17 @@ class SBIconListPageControl : public UIPageControl {
   void touchesEndedWithEventImpl(NSObject* t, NSObject* e);
   void legibilitySettingsDidChangeImpl();
   bool gestureRecognizerShouldBeginImpl(NSObject* g);
-  bool actsAsButtonImpl() { return actsAsButton_; }
   Ref<NSObject> tapGestureRecognizerImpl() { return tapRecognizer_; }
   Ref<NSObject> delegateImpl() { return Ref<NSObject>(delegate_); }
   void setDelegateImpl(NSObject* d) { delegate_ = d; }
-  void setActsAsButtonImpl(bool b) { actsAsButton_ = b; }
-  void setTouchIgnoreRectsImpl(NSObject* r) { touchIgnoreRects_ = r; }
   void setButtonHighlightedImpl(bool h) { buttonHighlighted_ = h; }
   void touchesBeganWithEventImpl(NSObject* t, NSObject* e);
   Ref<NSObject> effectiveLegibilitySettingsImpl();
   void pageControlCurrentPageDidChangeImpl(NSObject* s);
-  Ref<NSObject> touchIgnoreRectsImpl() { return touchIgnoreRects_; }
-  Ref<UIView> hitTestWithEventImpl(CGPoint p, UIEvent* e);
   bool _shouldAnimatePropertyWithKeyImpl(NSString* key);
 
-  Ref<NSObject> legibility_;
-  Ref<NSObject> tapRecognizer_;
-  Ref<NSObject> touchIgnoreRects_;
-  NSObject* delegate_;  // not retained, as delegates never are
-  bool actsAsButton_;
-  bool buttonHighlighted_;
+  Ref<NSObject> legibility_ = nullptr;
+  Ref<NSObject> tapRecognizer_ = nullptr;
+  NSObject* delegate_ = nullptr;  // not retained, as delegates never are
+  bool buttonHighlighted_ = false;
 };

@@ -12,14 +12,14 @@ enum _UILegibilityStyle : long {
 
 class _UILegibilitySettings : public NSObject {
   OBJC_CLASS(_UILegibilitySettings, NSObject)
+  OBJC_INIT(initWithStyle, "initWithStyle:", Ref<_UILegibilitySettings>(long))
+  OBJC_METHOD(style, "style", long())
+  OBJC_METHOD(primaryColor, "primaryColor", Ref<UIColor>())
+  OBJC_METHOD(secondaryColor, "secondaryColor", Ref<UIColor>())
+  OBJC_OVERRIDE(description)
+
  public:
-  static Ref<_UILegibilitySettings> settingsWithStyle(long style);
-  Ref<_UILegibilitySettings> initWithStyle(long style) {
-    return objc::send<Ref<_UILegibilitySettings>(long), "initWithStyle:">(this, style);
-  }
-  long style() { return objc::send<long(), "style">(this); }
-  Ref<UIColor> primaryColor() { return objc::send<Ref<UIColor>(), "primaryColor">(this); }
-  Ref<UIColor> secondaryColor() { return objc::send<Ref<UIColor>(), "secondaryColor">(this); }
+  static Ref<_UILegibilitySettings> settingsWithStyle(long style) { return make(style); }
 
  private:
   Ref<_UILegibilitySettings> initWithStyleImpl(long style);
@@ -27,5 +27,6 @@ class _UILegibilitySettings : public NSObject {
   Ref<UIColor> primaryColorImpl();
   Ref<UIColor> secondaryColorImpl();
   Ref<NSString> descriptionImpl();
-  long style_;
+
+  long style_ = _UILegibilityStyleLight;
 };

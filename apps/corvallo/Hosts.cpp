@@ -1,0 +1,35 @@
+#include "Hosts.h"
+
+#include <iostream>
+
+#include "control/ControlClient.h"
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace device {
+
+std::vector<HostSpec> hostsFor(const BuildOutput& build) {
+  std::vector<HostSpec> hosts{{"SpringBoard", build.bin / "springboard", {}, kSpringBoardSocket}};
+  if (fs::exists(build.bin / "settings")) hosts.push_back({"Preferences", build.bin / "settings", {}, kSettingsSocket});
+  return hosts;
+}
+
+bool startHosts(Supervisor& supervisor) {
+  supervisor.start();
+  if (supervisor.waitUntilAnswering("SpringBoard", std::chrono::seconds(10))) return true;
+  std::cerr << "SpringBoard did not come up; see " << supervisor.logPathOf("SpringBoard").string() << "\n";
+  return false;
+}
+
+void printInstall(const InstallReport& r, const fs::path& root) {
+  std::cout << "installed " << r.installed.size() << " files into " << root.string() << "\n";
+  for (const auto& m : r.missing) std::cout << "  not built, skipped: " << m << "\n";
+}
+
+json springBoardState(const fs::path& root) {
+  control::Client client((root / fs::path(kSpringBoardSocket).relative_path()).string());
+  return client.request({{"op", "state"}});
+}
+
+}  // namespace device
