@@ -376,7 +376,7 @@ TEST_F(Rules, ReloadsRunOnTheMainQueueEvenWhenAskedFromElsewhere) {
   drainQueues();
   unsigned long before = l.table->reloadCount();
   std::thread([&] { objc::send<Base::reloadTableMessage>(page); }).join();
-  ASSERT_TRUE(drainHighPriorityQueue());
+  ASSERT_TRUE(dispatch::waitForGlobalQueues(std::chrono::seconds(5)));
   EXPECT_EQ(l.table->reloadCount(), before);  // past the background hop, it waits for the main queue
   reloadsReach(l.table, before + 1);
   EXPECT_EQ(l.table->reloadCount(), before + 1);

@@ -123,41 +123,8 @@ namespace {
 constexpr auto kPatience = std::chrono::seconds(5);
 }  // namespace
 
-bool drainHighPriorityQueue() {
-  // The queue's pool has this many threads and takes blocks in order. Once a
-  // blocker holds each thread, every block submitted before them has run.
-  const unsigned threads = std::max(4u, std::thread::hardware_concurrency());
-  struct Gate {
-    std::mutex m;
-    std::condition_variable cv;
-    unsigned holding = 0;
-    bool open = false;
-  };
-  auto gate = std::make_shared<Gate>();
-  for (unsigned i = 0; i < threads; ++i)
-    dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_HIGH, 0), [gate] {
-      std::unique_lock l(gate->m);
-      ++gate->holding;
-      gate->cv.notify_all();
-      gate->cv.wait(l, [&] { return gate->open; });
-    });
-  std::unique_lock l(gate->m);
-  bool held = gate->cv.wait_for(l, kPatience, [&] { return gate->holding == threads; });
-  gate->open = true;
-  gate->cv.notify_all();
-  return held;
-}
-
 void drainQueues() {
-  const auto deadline = std::chrono::steady_clock::now() + kPatience;
-  do {
-    if (!drainHighPriorityQueue()) {
-      ADD_FAILURE() << "the high-priority queue did not drain";
-      return;
-    }
-    if (dispatch::runMainUntilIdle() == 0) return;
-  } while (std::chrono::steady_clock::now() < deadline);
-  ADD_FAILURE() << "the queues kept finding work";
+  if (!dispatch::runMainUntilQuiet(kPatience)) ADD_FAILURE() << "the queues kept finding work";
 }
 
 }  // namespace prefs_test

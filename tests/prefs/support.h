@@ -54,12 +54,9 @@ Ref<PSSpecifier> titled(PSListController* page, const std::string& title);
 // Whether the page's rules hide the row with that title.
 bool hides(PSListController* page, const std::string& title);
 
-// Runs queued work until none is left: the high-priority queue (where the
-// write checks and deferred reloads start) is drained, then the main queue,
-// until neither has anything. A test failure when that takes seconds.
+// Runs queued work until none is left on the global queues (where the write
+// checks and deferred reloads start) or the main queue. A test failure when
+// that takes seconds.
 void drainQueues();
-// Only the high-priority queue: every block put on it before the call has
-// finished when it returns; the main queue is not run.
-bool drainHighPriorityQueue();
 
 }  // namespace prefs_test

@@ -99,12 +99,24 @@ class MainQueue final : public dispatch_queue_s {
   bool drainPosted_ = false;
 };
 
+// Blocks submitted to any global queue and not yet finished. A block that
+// hands work on (to the main queue, or another global block) does so before
+// it finishes, so a count of zero means every hand-off is already queued.
+std::atomic<long>& globalBlocksInFlight() {
+  static std::atomic<long> n{0};
+  return n;
+}
+
 class GlobalQueue final : public dispatch_queue_s {
  public:
   GlobalQueue(const char* label, unsigned threads) : dispatch_queue_s(label), pool_(threads) {}
 
   void async(dispatch::Block block) override {
-    asio::post(pool_, [this, b = std::move(block)]() mutable { runGuarded(label, b); });
+    globalBlocksInFlight().fetch_add(1, std::memory_order_relaxed);
+    asio::post(pool_, [this, b = std::move(block)]() mutable {
+      runGuarded(label, b);
+      globalBlocksInFlight().fetch_sub(1, std::memory_order_release);
+    });
   }
 
   void at(Clock::time_point when, dispatch::Block block) override {
@@ -265,6 +277,29 @@ bool runMainUntil(const std::function<bool()>& condition, std::chrono::nanosecon
     guardedRun([&] { return q.context.run_one_until(deadline); });
     // A stop request is for dispatch_main; it stays pending for it.
     if (q.context.stopped()) q.context.restart();
+  }
+}
+
+bool waitForGlobalQueues(std::chrono::nanoseconds timeout) {
+  const auto deadline = Clock::now() + timeout;
+  while (globalBlocksInFlight().load(std::memory_order_acquire) != 0) {
+    if (Clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+  }
+  return true;
+}
+
+bool runMainUntilQuiet(std::chrono::nanoseconds timeout) {
+  const auto deadline = Clock::now() + timeout;
+  for (;;) {
+    // In this order: once no global block is in flight, whatever they handed
+    // to the main queue is there, and a main pass that runs nothing started
+    // nothing new.
+    bool globalsIdle = globalBlocksInFlight().load(std::memory_order_acquire) == 0;
+    std::size_t ran = runMainUntilIdle();
+    if (globalsIdle && ran == 0) return true;
+    if (Clock::now() >= deadline) return false;
+    if (ran == 0) std::this_thread::sleep_for(std::chrono::microseconds(100));
   }
 }
 

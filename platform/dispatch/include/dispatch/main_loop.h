@@ -37,4 +37,13 @@ std::size_t runMainUntilIdle();
 // and after each one.
 bool runMainUntil(const std::function<bool()>& condition, std::chrono::nanoseconds timeout);
 
+// Waits, without running the main loop, until no block is waiting or running
+// on a global queue; false if that has not happened within `timeout`.
+bool waitForGlobalQueues(std::chrono::nanoseconds timeout);
+
+// Runs the main loop until the process is quiet: no block waiting or running
+// on a global queue (later dispatch_after blocks aside) and nothing ready on
+// the main queue. Answers false if that has not happened within `timeout`.
+bool runMainUntilQuiet(std::chrono::nanoseconds timeout);
+
 }  // namespace dispatch
