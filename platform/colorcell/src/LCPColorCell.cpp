@@ -1,4 +1,4 @@
-#include "colorpicker/LCPColorCell.h"
+#include "colorcell/LCPColorCell.h"
 
 #include <cstdio>
 
@@ -19,8 +19,9 @@ NSString* fallbackOf(PSSpecifier* item) {
 
 Ref<PSTableCell> LCPColorCell::initWithStyleReuseIdentifierSpecifierImpl(long, NSString* reuseIdentifier,
                                                                          PSSpecifier* item) {
-  auto self = objc::sendSuper<Ref<PSTableCell>(long, NSString*, PSSpecifier*), "initWithStyle:reuseIdentifier:specifier:">(
-      LCPColorCell::cls(), this, 1L, reuseIdentifier, item);
+  // Always the value style: the colour string shows as the detail text.
+  Ref<PSTableCell> self = sendSuper<initWithStyleReuseIdentifierSpecifierMessage>(UITableViewCellStyleValue1,
+                                                                                 reuseIdentifier, item);
   if (!self) return nullptr;
   auto* cell = static_cast<LCPColorCell*>(self.get());
   cell->swatch_ = UIView::alloc()->initWithFrame(CGRectMake(0, 0, 28, 28));
@@ -30,7 +31,7 @@ Ref<PSTableCell> LCPColorCell::initWithStyleReuseIdentifierSpecifierImpl(long, N
 }
 
 void LCPColorCell::setValueImpl(NSObject* v) {
-  objc::sendSuper<void(NSObject*), "setValue:">(LCPColorCell::cls(), this, v);
+  sendSuper<setValueMessage>(v);
   auto* text = objc_cast<NSString>(v);
   if (text) detailTextLabel()->setText(text);
   swatch_->setBackgroundColor(LCPParseColorString(text, fallbackOf(specifier())));
@@ -51,10 +52,4 @@ bool LCPColorCell::pickColorStringImpl(NSString* text) {
   return true;
 }
 
-OBJC_IMPLEMENT_LEGACY(LCPColorCell)
-void LCPColorCell::registerMethods(objc::ClassBuilder<LCPColorCell>& b) {
-  b.method<"initWithStyle:reuseIdentifier:specifier:", &LCPColorCell::initWithStyleReuseIdentifierSpecifierImpl>()
-      .method<"setValue:", &LCPColorCell::setValueImpl>()
-      .method<"pickColorString:", &LCPColorCell::pickColorStringImpl>()
-      .method<"swatch", &LCPColorCell::swatchImpl>();
-}
+OBJC_IMPLEMENT(LCPColorCell, pickColorString, swatch, initWithStyleReuseIdentifierSpecifier, setValue)
