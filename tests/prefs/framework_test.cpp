@@ -10,6 +10,7 @@
 #include "foundation/Log.h"
 #include "foundation/NSNumber.h"
 #include "preferences/CoreFoundation.h"
+#include "preferences/PSListItemsController.h"
 #include "preferences/PreferenceLoader.h"
 #include "support.h"
 
@@ -17,6 +18,9 @@ using namespace prefs_test;
 using testing::HasSubstr;
 
 namespace {
+
+// The bundle's page answers it; the tests do not link the bundle.
+using isDarkModeEnabledMessage = objc::Message<"isDarkModeEnabled", bool()>;
 
 void writeRaw(const std::string& name, const std::string& text) {
   bundle();
@@ -87,9 +91,9 @@ TEST(PageLists, FilterByCoreFoundationVersion) {
   kCFCoreFoundationVersionNumber = 1600.0;
   auto page = basePage("unused");
   page->setOverrideTraitCollection(UITraitCollection::make(UIUserInterfaceStyleDark, 0));
-  EXPECT_FALSE((objc::send<bool(), "isDarkModeEnabled">(page)));
+  EXPECT_FALSE(objc::send<isDarkModeEnabledMessage>(page));
   kCFCoreFoundationVersionNumber = saved;
-  EXPECT_TRUE((objc::send<bool(), "isDarkModeEnabled">(page)));
+  EXPECT_TRUE(objc::send<isDarkModeEnabledMessage>(page));
 }
 
 TEST(Bundles, StringsFallBackToTheKeyAndClassesFindTheirBundle) {
@@ -122,7 +126,7 @@ TEST(Bundles, DiscoveryReadsEntryPlists) {
 
 TEST(Binding, TheHostStoresThenPostsAndRefusesNamesThatAreNotDomains) {
   clearDomain();
-  auto page = ref_cast<PSListController>(PSListController::alloc()->init());
+  auto page = PSListController::make();
   auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit("S"_ns, page, nullptr, nullptr, nullptr,
                                                                               PSSwitchCell, nullptr);
   item->setPropertyForKey("k"_ns, PSKeyNameKey);
@@ -140,8 +144,8 @@ TEST(Binding, TheHostStoresThenPostsAndRefusesNamesThatAreNotDomains) {
 
 TEST(SubPages, LoadTheNamedListAsIsAndNeverOnResume) {
   writeList("Sub", row("PSStaticTextCell", "Dev", "", "nothing == 1", "<key>developmentOnly</key><true/>"));
-  auto sub = ref_cast<PSListController>(objc::send<Ref<NSObject>(), "alloc">(objc_getClass("CVLOSubListController")));
-  sub = ref_cast<PSListController>(sub->init());
+  Ref<NSObject> fresh = objc::send<NSObject::allocMessage>(objc_getClass("CVLOSubListController"));
+  auto sub = ref_cast<PSListController>(objc::send<NSObject::initMessage>(fresh));
   EXPECT_FALSE(sub->specifiers());
   auto opener = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit("More"_ns, nullptr, nullptr, nullptr,
                                                                                 nullptr, PSLinkCell, nullptr);
