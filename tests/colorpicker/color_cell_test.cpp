@@ -52,7 +52,8 @@ class ColorCell : public testing::Test {
   }
   // The cell the page makes for the row, showing the stored value.
   Ref<LCPColorCell> cell() {
-    Ref<UITableViewCell> c = page_->tableViewCellForRowAtIndexPath(page_->table(), NSIndexPath::indexPathForRowInSection(0, 0));
+    Ref<UITableViewCell> c =
+        page_->tableViewCellForRowAtIndexPath(page_->table(), NSIndexPath::indexPathForRowInSection(0, 0));
     return Ref<LCPColorCell>(objc_cast<LCPColorCell>(c.get()));
   }
   Ref<NSObject> stored() {

@@ -115,8 +115,9 @@ TEST_F(Cells, ControlsStoreTheirChangeThroughThePage) {
 }
 
 TEST_F(Cells, DisabledRowsShowDisabledAndIgnoreTaps) {
-  auto p = page("Disabled", row("PSButtonCell", "Off", "", "<key>enabled</key><false/><key>action</key><string>"
-                                                           "reloadSpecifiers</string>") +
+  auto p = page("Disabled", row("PSButtonCell", "Off", "",
+                                "<key>enabled</key><false/><key>action</key><string>"
+                                "reloadSpecifiers</string>") +
                                 row("PSButtonCell", "On", "", "<key>action</key><string>reloadSpecifiers</string>"));
   EXPECT_FALSE(cell(p, 0, 0)->cellEnabled());
   EXPECT_TRUE(cell(p, 0, 1)->cellEnabled());

@@ -79,7 +79,9 @@ Ref<PSSpecifier> item(const std::string& name, long cell) {
                                                                          nullptr, nullptr, cell, nullptr);
 }
 
-Ref<PSSpecifier> groupItem(const std::string& name) { return PSSpecifier::groupSpecifierWithName(NSString::make(name)); }
+Ref<PSSpecifier> groupItem(const std::string& name) {
+  return PSSpecifier::groupSpecifierWithName(NSString::make(name));
+}
 
 Ref<NSIndexPath> at(long section, long row) { return NSIndexPath::indexPathForRowInSection(row, section); }
 

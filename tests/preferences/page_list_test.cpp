@@ -3,8 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "foundation/Log.h"
 #include "fixture.h"
+#include "foundation/Log.h"
 #include "preferences/CoreFoundation.h"
 #include "preferences/PSListItemsController.h"
 
@@ -59,8 +59,8 @@ TEST(PageList, TitleAndLabelsComeFromTheListsOwnTableBeforeLocalizable) {
 }
 
 TEST(PageList, VersionRangesIncludeTheirLowerBoundOnly) {
-  writeList("Ranged", filtered("From", "<real>1800</real><real>1900</real>") + filtered("Open", "<integer>1800</integer>") +
-                          filtered("Text", "<string>1800</string>"));
+  writeList("Ranged", filtered("From", "<real>1800</real><real>1900</real>") +
+                          filtered("Open", "<integer>1800</integer>") + filtered("Text", "<string>1800</string>"));
   auto names = [](const Loaded& l) {
     std::vector<std::string> out;
     for (const auto& r : l.rows->items()) out.push_back(static_cast<PSSpecifier*>(r.get())->name()->utf8());
@@ -90,8 +90,8 @@ TEST(PageList, AFilterWithoutARangeKeepsTheRowAndSaysSo) {
 }
 
 TEST(PageList, LogLinesCountRowsLeftOut) {
-  writeList("Counted", "<string>not a row</string><dict><key>label</key><string>x</string></dict>" +
-                           row("PSWhatCell", "y"));
+  writeList("Counted",
+            "<string>not a row</string><dict><key>label</key><string>x</string></dict>" + row("PSWhatCell", "y"));
   foundation::LogCapture logs;
   auto l = load("Counted");
   EXPECT_EQ(l.rows->count(), 2u);

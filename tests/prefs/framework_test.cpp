@@ -45,15 +45,17 @@ TEST(PageLists, BrokenListsGiveNoRowsAndOneLogLine) {
 }
 
 TEST(PageLists, RowsKeepEveryKeyAndSurviveValuesOfTheWrongType) {
-  writeList("Typed", "<string>not a row</string>" +
-                         row("PSSwitchCell", "ENABLED", "isEnabled", "", "<key>madeUp</key><integer>7</integer>") +
-                         "<dict><key>cell</key><string>PSNoSuchCell</string><key>label</key><integer>3</integer></dict>" +
-                         row("PSLinkCell", "Nowhere", "", "", "<key>detail</key><string>NoSuchController</string>"
-                                                             "<key>cellClass</key><string>NoSuchCell</string>") +
-                         row("PSLinkListCell", "Mode", "mode", "",
-                             "<key>validValues</key><array><integer>0</integer><integer>1</integer></array>"
-                             "<key>validTitles</key><array><string>Off</string><string>On</string></array>") +
-                         row("PSButtonCell", "Go", "", "", "<key>action</key><string>reset</string>"));
+  writeList("Typed",
+            "<string>not a row</string>" +
+                row("PSSwitchCell", "ENABLED", "isEnabled", "", "<key>madeUp</key><integer>7</integer>") +
+                "<dict><key>cell</key><string>PSNoSuchCell</string><key>label</key><integer>3</integer></dict>" +
+                row("PSLinkCell", "Nowhere", "", "",
+                    "<key>detail</key><string>NoSuchController</string>"
+                    "<key>cellClass</key><string>NoSuchCell</string>") +
+                row("PSLinkListCell", "Mode", "mode", "",
+                    "<key>validValues</key><array><integer>0</integer><integer>1</integer></array>"
+                    "<key>validTitles</key><array><string>Off</string><string>On</string></array>") +
+                row("PSButtonCell", "Go", "", "", "<key>action</key><string>reset</string>"));
   foundation::LogCapture logs;
   auto rows = loadList("Typed");
   ASSERT_EQ(rows->count(), 5u);
@@ -73,11 +75,13 @@ TEST(PageLists, RowsKeepEveryKeyAndSurviveValuesOfTheWrongType) {
 }
 
 TEST(PageLists, FilterByCoreFoundationVersion) {
-  writeList("Filtered",
-            row("PSStaticTextCell", "Old", "", "",
-                "<key>pl_filter</key><dict><key>CoreFoundationVersion</key><array><real>1000</real><real>1700</real></array></dict>") +
-                row("PSStaticTextCell", "New", "", "",
-                    "<key>pl_filter</key><dict><key>CoreFoundationVersion</key><array><real>1800</real></array></dict>"));
+  writeList(
+      "Filtered",
+      row("PSStaticTextCell", "Old", "", "",
+          "<key>pl_filter</key><dict><key>CoreFoundationVersion</key><array><real>1000</real><real>1700</real></"
+          "array></dict>") +
+          row("PSStaticTextCell", "New", "", "",
+              "<key>pl_filter</key><dict><key>CoreFoundationVersion</key><array><real>1800</real></array></dict>"));
   double saved = kCFCoreFoundationVersionNumber;
   kCFCoreFoundationVersionNumber = 1854.0;
   auto rows = loadList("Filtered");
@@ -103,7 +107,8 @@ TEST(Bundles, StringsFallBackToTheKeyAndClassesFindTheirBundle) {
   EXPECT_EQ(NSBundle::bundleForClass(objc_getClass("CVLOSubListController")).get(), b.get());
   EXPECT_NE(NSBundle::bundleForClass(PSListController::cls()).get(), b.get());
   EXPECT_EQ(b->principalClass(), objc_getClass("CVLOBaseListController"));
-  EXPECT_EQ(b->pathForResourceOfType("Corvallo-fullsize"_ns, ".png"_ns)->utf8(), std::string(kBundle) + "/Corvallo-fullsize.png");
+  EXPECT_EQ(b->pathForResourceOfType("Corvallo-fullsize"_ns, ".png"_ns)->utf8(),
+            std::string(kBundle) + "/Corvallo-fullsize.png");
   EXPECT_FALSE(b->pathForResourceOfType("../../etc/passwd"_ns, nullptr));
 }
 
@@ -112,9 +117,10 @@ TEST(Bundles, DiscoveryReadsEntryPlists) {
   namespace fs = std::filesystem;
   std::string folder = foundation::devicePath(preferences::kEntriesFolder);
   fs::create_directories(folder);
-  std::ofstream(folder + "/A.plist") << "<plist version=\"1.0\"><dict><key>entry</key><dict><key>bundle</key><string>"
-                                        "CorvalloPrefs</string><key>label</key><string>Corvallo</string><key>detail</key>"
-                                        "<string>CVLOBaseListController</string></dict></dict></plist>";
+  std::ofstream(folder + "/A.plist")
+      << "<plist version=\"1.0\"><dict><key>entry</key><dict><key>bundle</key><string>"
+         "CorvalloPrefs</string><key>label</key><string>Corvallo</string><key>detail</key>"
+         "<string>CVLOBaseListController</string></dict></dict></plist>";
   std::ofstream(folder + "/B.plist") << "<plist version=\"1.0\"><dict><key>entry</key><dict><key>bundle</key><string>"
                                         "../../etc</string></dict></dict></plist>";
   std::ofstream(folder + "/C.plist") << "garbage";

@@ -12,16 +12,14 @@ bool supportsAlpha(PSSpecifier* item) {
   auto* n = item ? objc_cast<NSNumber>(item->findProperty("supportsAlpha")) : nullptr;
   return n && n->boolValue();
 }
-NSString* fallbackOf(PSSpecifier* item) {
-  return item ? objc_cast<NSString>(item->findProperty("default")) : nullptr;
-}
+NSString* fallbackOf(PSSpecifier* item) { return item ? objc_cast<NSString>(item->findProperty("default")) : nullptr; }
 }  // namespace
 
 Ref<PSTableCell> LCPColorCell::initWithStyleReuseIdentifierSpecifierImpl(long, NSString* reuseIdentifier,
                                                                          PSSpecifier* item) {
   // Always the value style: the colour string shows as the detail text.
-  Ref<PSTableCell> self = sendSuper<initWithStyleReuseIdentifierSpecifierMessage>(UITableViewCellStyleValue1,
-                                                                                 reuseIdentifier, item);
+  Ref<PSTableCell> self =
+      sendSuper<initWithStyleReuseIdentifierSpecifierMessage>(UITableViewCellStyleValue1, reuseIdentifier, item);
   if (!self) return nullptr;
   auto* cell = static_cast<LCPColorCell*>(self.get());
   cell->swatch_ = UIView::alloc()->initWithFrame(CGRectMake(0, 0, 28, 28));

@@ -42,8 +42,7 @@ std::string libraryDefining(Class c) {
     for (const auto& name : class_copyMethodNames(k)) {
       IMP imp = class_getMethodImplementation(k, sel_registerName(name));
       Dl_info info{};
-      if (imp.fn && dladdr(reinterpret_cast<void*>(imp.fn), &info) && info.dli_fname)
-        return canonical(info.dli_fname);
+      if (imp.fn && dladdr(reinterpret_cast<void*>(imp.fn), &info) && info.dli_fname) return canonical(info.dli_fname);
     }
   }
   return {};

@@ -64,7 +64,8 @@ Ref<PSSpecifier> PSListController::specifierInSection(long section, long row) {
   if (section < 0 || row < 0 || section >= static_cast<long>(secs.size())) return nullptr;
   const auto& rows = secs[static_cast<std::size_t>(section)].rows;
   if (row >= static_cast<long>(rows.size())) return nullptr;
-  return Ref<PSSpecifier>(objc_cast<PSSpecifier>(_specifiers->items()[static_cast<std::size_t>(rows[static_cast<std::size_t>(row)])].get()));
+  return Ref<PSSpecifier>(objc_cast<PSSpecifier>(
+      _specifiers->items()[static_cast<std::size_t>(rows[static_cast<std::size_t>(row)])].get()));
 }
 
 Ref<PSSpecifier> PSListController::specifierAtIndexPathImpl(NSIndexPath* p) {
@@ -75,7 +76,8 @@ Ref<PSSpecifier> PSListController::specifierAtIndexPathImpl(NSIndexPath* p) {
 Ref<PSSpecifier> PSListController::specifierForIDImpl(NSString* identifier) {
   if (!identifier || !_specifiers) return nullptr;
   for (const auto& o : _specifiers->items())
-    if (auto* s = objc_cast<PSSpecifier>(o.get()); s && s->identifier() && s->identifier()->utf8() == identifier->utf8())
+    if (auto* s = objc_cast<PSSpecifier>(o.get());
+        s && s->identifier() && s->identifier()->utf8() == identifier->utf8())
       return Ref<PSSpecifier>(s);
   return nullptr;
 }
@@ -115,12 +117,13 @@ void PSListController::setPreferenceValueSpecifierImpl(NSObject* value, PSSpecif
     return;
   }
   Ref<NSObject> keep(value);
-  bool stored = NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(domain, [&](NSMutableDictionary* d) {
-    if (value)
-      d->setObjectForKey(value, key);
-    else
-      d->removeObjectForKey(key);
-  });
+  bool stored =
+      NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(domain, [&](NSMutableDictionary* d) {
+        if (value)
+          d->setObjectForKey(value, key);
+        else
+          d->removeObjectForKey(key);
+      });
   if (!stored) return;
   if (auto* note = objc_cast<NSString>(s->findProperty(PSValueChangedNotificationKey)); note && !note->utf8().empty())
     notify_post(note->utf8().c_str());
@@ -175,13 +178,16 @@ Ref<UITableViewCell> PSListController::tableViewCellForRowAtIndexPathImpl(UITabl
   if (!cell) {
     long type = item->cellType();
     Class c = classNamed(objc_cast<NSString>(item->findProperty(PSCellClassKey)), PSTableCell::cls());
-    if (!c) c = type == PSSwitchCell ? PSSwitchTableCell::cls() : type == PSSliderCell ? PSSliderTableCell::cls() : PSTableCell::cls();
+    if (!c)
+      c = type == PSSwitchCell   ? PSSwitchTableCell::cls()
+          : type == PSSliderCell ? PSSliderTableCell::cls()
+                                 : PSTableCell::cls();
     long style = (type == PSLinkListCell || type == PSTitleValueCell || type == PSEditTextCell)
                      ? UITableViewCellStyleValue1
                      : UITableViewCellStyleDefault;
     Ref<NSObject> fresh = objc::send<allocMessage>(c);
-    cell = objc::send<PSTableCell::initWithStyleReuseIdentifierSpecifierMessage>(fresh, style,
-                                                                                 NSString::make(class_getName(c)), item);
+    cell = objc::send<PSTableCell::initWithStyleReuseIdentifierSpecifierMessage>(
+        fresh, style, NSString::make(class_getName(c)), item);
     if (!cell) return UITableViewCell::alloc()->initWithStyleReuseIdentifier(0, nullptr);
     item->setPropertyForKey(cell, PSTableCellKey);
   }
@@ -252,8 +258,8 @@ void PSListController::tableViewDidSelectRowAtIndexPathImpl(UITableView*, NSInde
     NSLog("%@ is not inside a navigation controller; %@ cannot be opened", this, item->name());
 }
 
-OBJC_IMPLEMENT(PSListController, specifiers, loadSpecifiersFromPlistNameTarget, reloadSpecifiers, reloadSpecifier, table,
-               specifierAtIndexPath, specifierForID, indexPathForSpecifier, bundle, readPreferenceValue,
+OBJC_IMPLEMENT(PSListController, specifiers, loadSpecifiersFromPlistNameTarget, reloadSpecifiers, reloadSpecifier,
+               table, specifierAtIndexPath, specifierForID, indexPathForSpecifier, bundle, readPreferenceValue,
                setPreferenceValueSpecifier, specifier, setSpecifier, shouldReloadSpecifiersOnResume, loadView,
                viewWillAppear, numberOfSectionsInTableView, tableViewNumberOfRowsInSection,
                tableViewCellForRowAtIndexPath, tableViewHeightForRowAtIndexPath, tableViewViewForHeaderInSection,

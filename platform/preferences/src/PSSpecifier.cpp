@@ -37,9 +37,8 @@ const char* PSCellTypeName(long type) {
 
 // Always a PSSpecifier, whatever class it is sent to.
 Ref<PSSpecifier> PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEditImpl(Class, NSString* name,
-                                                                                    NSObject* target, SEL set,
-                                                                                    SEL get, Class detail, long cell,
-                                                                                    Class) {
+                                                                                     NSObject* target, SEL set, SEL get,
+                                                                                     Class detail, long cell, Class) {
   auto s = PSSpecifier::make();
   s->properties_ = NSMutableDictionary::dictionary();
   s->name_ = name;
@@ -94,8 +93,8 @@ void PSSpecifier::setValuesTitlesImpl(NSArray* values, NSArray* titles) {
 }
 
 Ref<NSString> PSSpecifier::descriptionImpl() {
-  return NSString::stringWithFormat("<PSSpecifier %p: ID %@, Name %@ cell %s>", static_cast<void*>(this),
-                                    identifier(), name_, PSCellTypeName(cellType_));
+  return NSString::stringWithFormat("<PSSpecifier %p: ID %@, Name %@ cell %s>", static_cast<void*>(this), identifier(),
+                                    name_, PSCellTypeName(cellType_));
 }
 
 OBJC_IMPLEMENT(PSSpecifier, preferenceSpecifierNamedTargetSetGetDetailCellEdit, groupSpecifierWithName,

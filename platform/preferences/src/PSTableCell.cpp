@@ -23,7 +23,8 @@ Ref<PSTableCell> PSTableCell::initWithStyleReuseIdentifierSpecifierImpl(long sty
   if (item) {
     self->type_ = item->cellType();
     self->textLabel()->setText(item->name());
-    if (type_ == PSLinkCell || type_ == PSLinkListCell) self->setAccessoryType(UITableViewCellAccessoryDisclosureIndicator);
+    if (type_ == PSLinkCell || type_ == PSLinkListCell)
+      self->setAccessoryType(UITableViewCellAccessoryDisclosureIndicator);
   }
   return self;
 }
@@ -34,9 +35,11 @@ void PSTableCell::setValueImpl(NSObject* v) {
   Ref<PSSpecifier> item = specifier();
   NSString* shown = nullptr;
   Ref<NSString> text;
-  if (item && v && item->titleDictionary()) shown = objc_cast<NSString>(item->titleDictionary()->find(foundation::describe(v)));
-  if (!shown && v && (type_ == PSTitleValueCell || type_ == PSLinkListCell || type_ == PSEditTextCell ||
-                      type_ == PSSecureEditTextCell || objc_cast<NSString>(v))) {
+  if (item && v && item->titleDictionary())
+    shown = objc_cast<NSString>(item->titleDictionary()->find(foundation::describe(v)));
+  if (!shown && v &&
+      (type_ == PSTitleValueCell || type_ == PSLinkListCell || type_ == PSEditTextCell ||
+       type_ == PSSecureEditTextCell || objc_cast<NSString>(v))) {
     text = NSString::make(foundation::describe(v));
     shown = text.get();
   }

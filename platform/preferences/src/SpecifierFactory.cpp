@@ -62,7 +62,7 @@ Ref<PSSpecifier> specifierFromEntry(NSDictionary* entry, NSObject* target, NSBun
   if (auto* g = textProperty(entry, "get")) getter = sel_registerName(g->utf8());
 
   auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(name, target, setter, getter, nullptr,
-                                                                             type, nullptr);
+                                                                              type, nullptr);
   for (const auto& [key, value] : entry->entries()) item->setPropertyForKey(value, key);
   if (name) item->setPropertyForKey(name, PSTitleKey);
   if (auto* ident = textProperty(entry, PSIDKey)) item->setIdentifier(ident);

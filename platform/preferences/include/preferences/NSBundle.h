@@ -29,8 +29,8 @@ class NSBundle : public NSObject {
   OBJC_METHOD(pathForResourceOfType, "pathForResource:ofType:", Ref<NSString>(NSString*, NSString*))
   // From "<language>.lproj/<table>.strings" (table nothing: "Localizable");
   // a missing key gives `value` when it is not empty, else the key.
-  OBJC_METHOD(localizedStringForKeyValueTable, "localizedStringForKey:value:table:",
-              Ref<NSString>(NSString*, NSString*, NSString*))
+  OBJC_METHOD(localizedStringForKeyValueTable,
+              "localizedStringForKey:value:table:", Ref<NSString>(NSString*, NSString*, NSString*))
 
  public:
   // NSPrincipalClass of Info.plist, loading the library first. The message

@@ -18,8 +18,8 @@ class PSListController : public UIViewController {
   OBJC_METHOD(specifiers, "specifiers", Ref<NSArray>())
   // The rows of "<name>.plist" in the controller's bundle, in file order. A
   // list that is missing or malformed gives no rows and one log line.
-  OBJC_METHOD(loadSpecifiersFromPlistNameTarget, "loadSpecifiersFromPlistName:target:",
-              Ref<NSMutableArray>(NSString*, NSObject*))
+  OBJC_METHOD(loadSpecifiersFromPlistNameTarget,
+              "loadSpecifiersFromPlistName:target:", Ref<NSMutableArray>(NSString*, NSObject*))
   OBJC_METHOD(reloadSpecifiers, "reloadSpecifiers", void())
   OBJC_METHOD(reloadSpecifier, "reloadSpecifier:", void(PSSpecifier*))
   OBJC_METHOD(table, "table", Ref<UITableView>())
@@ -36,9 +36,10 @@ class PSListController : public UIViewController {
   // Table data source and delegate.
   OBJC_METHOD(numberOfSectionsInTableView, "numberOfSectionsInTableView:", long(UITableView*))
   OBJC_METHOD(tableViewNumberOfRowsInSection, "tableView:numberOfRowsInSection:", long(UITableView*, long))
-  OBJC_METHOD(tableViewCellForRowAtIndexPath, "tableView:cellForRowAtIndexPath:",
-              Ref<UITableViewCell>(UITableView*, NSIndexPath*))
-  OBJC_METHOD(tableViewHeightForRowAtIndexPath, "tableView:heightForRowAtIndexPath:", double(UITableView*, NSIndexPath*))
+  OBJC_METHOD(tableViewCellForRowAtIndexPath,
+              "tableView:cellForRowAtIndexPath:", Ref<UITableViewCell>(UITableView*, NSIndexPath*))
+  OBJC_METHOD(tableViewHeightForRowAtIndexPath,
+              "tableView:heightForRowAtIndexPath:", double(UITableView*, NSIndexPath*))
   OBJC_METHOD(tableViewViewForHeaderInSection, "tableView:viewForHeaderInSection:", Ref<UIView>(UITableView*, long))
   OBJC_METHOD(tableViewHeightForHeaderInSection, "tableView:heightForHeaderInSection:", double(UITableView*, long))
   OBJC_METHOD(tableViewViewForFooterInSection, "tableView:viewForFooterInSection:", Ref<UIView>(UITableView*, long))

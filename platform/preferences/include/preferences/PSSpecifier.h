@@ -104,8 +104,8 @@ class PSSpecifier : public NSObject {
 
  private:
   static Ref<PSSpecifier> preferenceSpecifierNamedTargetSetGetDetailCellEditImpl(Class self, NSString* name,
-                                                                                NSObject* target, SEL set, SEL get,
-                                                                                Class detail, long cell, Class edit);
+                                                                                 NSObject* target, SEL set, SEL get,
+                                                                                 Class detail, long cell, Class edit);
   static Ref<PSSpecifier> groupSpecifierWithNameImpl(Class self, NSString* name);
   static Ref<PSSpecifier> emptyGroupSpecifierImpl(Class self);
   Ref<NSObject> propertyForKeyImpl(NSString* key);

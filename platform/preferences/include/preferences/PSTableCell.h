@@ -9,8 +9,8 @@
 
 class PSTableCell : public UITableViewCell {
   OBJC_CLASS(PSTableCell, UITableViewCell)
-  OBJC_INIT(initWithStyleReuseIdentifierSpecifier, "initWithStyle:reuseIdentifier:specifier:",
-            Ref<PSTableCell>(long, NSString*, PSSpecifier*))
+  OBJC_INIT(initWithStyleReuseIdentifierSpecifier,
+            "initWithStyle:reuseIdentifier:specifier:", Ref<PSTableCell>(long, NSString*, PSSpecifier*))
   OBJC_METHOD(specifier, "specifier", Ref<PSSpecifier>())
   OBJC_METHOD(setSpecifier, "setSpecifier:", void(PSSpecifier*))
   // The label that shows the row's title.
