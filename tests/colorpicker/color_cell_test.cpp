@@ -38,7 +38,8 @@ class ColorCell : public testing::Test {
  protected:
   void SetUp() override {
     useTemporaryDeviceRoot();
-    NSUserDefaults::standardUserDefaults()->removePersistentDomainForName(NSString::make(kDomain));
+    Ref<NSString> domain = NSString::make(kDomain);
+    NSUserDefaults::standardUserDefaults()->removePersistentDomainForName(domain);
     page_ = PSListController::make();
     row_ = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(
         "Tint"_ns, page_, PSListController::setPreferenceValueSpecifierMessage::sel(),
@@ -57,7 +58,8 @@ class ColorCell : public testing::Test {
     return Ref<LCPColorCell>(objc_cast<LCPColorCell>(c.get()));
   }
   Ref<NSObject> stored() {
-    Ref<NSDictionary> d = NSUserDefaults::standardUserDefaults()->persistentDomainForName(NSString::make(kDomain));
+    Ref<NSString> domain = NSString::make(kDomain);
+    Ref<NSDictionary> d = NSUserDefaults::standardUserDefaults()->persistentDomainForName(domain);
     return d ? d->objectForKey("tint") : nullptr;
   }
   static RGBA swatchOf(LCPColorCell* c) { return c->swatch()->backgroundColor()->rgba(); }

@@ -66,11 +66,13 @@ std::string row(const std::string& cell, const std::string& label, const std::st
 
 void clearDomain() {
   deviceRoot();
-  NSUserDefaults::standardUserDefaults()->removePersistentDomainForName(NSString::make(kDomain));
+  Ref<NSString> domain = NSString::make(kDomain);
+  NSUserDefaults::standardUserDefaults()->removePersistentDomainForName(domain);
 }
 
 Ref<NSObject> stored(const std::string& key) {
-  Ref<NSDictionary> d = NSUserDefaults::standardUserDefaults()->persistentDomainForName(NSString::make(kDomain));
+  Ref<NSString> domain = NSString::make(kDomain);
+  Ref<NSDictionary> d = NSUserDefaults::standardUserDefaults()->persistentDomainForName(domain);
   return d ? d->objectForKey(key) : nullptr;
 }
 

@@ -56,7 +56,8 @@ TEST(Sections, ReloadingRowsEditedInPlaceRegroupsThem) {
   page->reloadSpecifiers();
   ASSERT_EQ(place(page, c), "0.2");
 
-  kept->replaceObjectAtIndexWithObject(2, groupItem("Two"));
+  auto two = groupItem("Two");
+  kept->replaceObjectAtIndexWithObject(2, two);
   page->reloadSpecifiers();
   EXPECT_EQ(place(page, c), "1.0");
   EXPECT_EQ(place(page, b), "-");
@@ -70,7 +71,8 @@ TEST(Sections, TheTableSeesRowsEditedInPlace) {
   auto a = item("A"), b = item("B"), c = item("C");
   page->_specifiers = rows({a, b, c});
   ASSERT_EQ(page->numberOfSectionsInTableView(nullptr), 1);
-  page->_specifiers->replaceObjectAtIndexWithObject(1, groupItem("G"));
+  auto g = groupItem("G");
+  page->_specifiers->replaceObjectAtIndexWithObject(1, g);
   EXPECT_EQ(page->numberOfSectionsInTableView(nullptr), 2);
   EXPECT_EQ(place(page, c), "1.0");
 }

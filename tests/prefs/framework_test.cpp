@@ -94,7 +94,8 @@ TEST(PageLists, FilterByCoreFoundationVersion) {
   // Below the version of dark appearance the light list is always used.
   kCFCoreFoundationVersionNumber = 1600.0;
   auto page = basePage("unused");
-  page->setOverrideTraitCollection(UITraitCollection::make(UIUserInterfaceStyleDark, 0));
+  Ref<UITraitCollection> dark = UITraitCollection::make(UIUserInterfaceStyleDark, 0);
+  page->setOverrideTraitCollection(dark);
   EXPECT_FALSE(objc::send<isDarkModeEnabledMessage>(page));
   kCFCoreFoundationVersionNumber = saved;
   EXPECT_TRUE(objc::send<isDarkModeEnabledMessage>(page));

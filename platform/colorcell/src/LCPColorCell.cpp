@@ -32,7 +32,9 @@ void LCPColorCell::setValueImpl(NSObject* v) {
   sendSuper<setValueMessage>(v);
   auto* text = objc_cast<NSString>(v);
   if (text) detailTextLabel()->setText(text);
-  swatch_->setBackgroundColor(LCPParseColorString(text, fallbackOf(specifier())));
+  Ref<PSSpecifier> item = specifier();
+  Ref<UIColor> colour = LCPParseColorString(text, fallbackOf(item));
+  swatch_->setBackgroundColor(colour);
 }
 
 bool LCPColorCell::pickColorStringImpl(NSString* text) {

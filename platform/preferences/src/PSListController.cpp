@@ -16,7 +16,8 @@ Ref<NSArray> PSListController::specifiersImpl() { return _specifiers; }
 Ref<NSBundle> PSListController::bundleImpl() { return NSBundle::bundleForClass(isa()); }
 
 Ref<NSMutableArray> PSListController::loadSpecifiersFromPlistNameTargetImpl(NSString* name, NSObject* target) {
-  preferences::PageList list = preferences::loadPageList(bundle(), name, target);
+  Ref<NSBundle> from = bundle();
+  preferences::PageList list = preferences::loadPageList(from, name, target);
   if (list.title) setTitle(list.title);
   return list.rows;
 }
@@ -131,7 +132,7 @@ void PSListController::setPreferenceValueSpecifierImpl(NSObject* value, PSSpecif
 
 void PSListController::setSpecifierImpl(PSSpecifier* s) {
   specifier_ = s;
-  if (s && !title()) setTitle(s->name());
+  if (Ref<NSString> name = s ? s->name() : nullptr; name && !title()) setTitle(name);
 }
 
 // ------------------------------------------------------------------ view
@@ -251,7 +252,7 @@ void PSListController::tableViewDidSelectRowAtIndexPathImpl(UITableView*, NSInde
   Ref<UIViewController> page(objc_cast<UIViewController>(made.get()));
   if (!page) return;
   if (auto* list = objc_cast<PSListController>(page.get())) list->setSpecifier(item);
-  if (!page->title()) page->setTitle(item->name());
+  if (Ref<NSString> name = item->name(); !page->title()) page->setTitle(name);
   if (auto nav = navigationController())
     nav->pushViewControllerAnimated(page, true);
   else

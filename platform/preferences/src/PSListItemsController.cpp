@@ -8,7 +8,8 @@ Ref<NSArray> PSListItemsController::specifiersImpl() {
   _specifiers = NSMutableArray::array();
   Ref<PSSpecifier> list = specifier();
   if (!list || !list->values()) return _specifiers;
-  _specifiers->addObject(PSSpecifier::emptyGroupSpecifier());
+  Ref<PSSpecifier> group = PSSpecifier::emptyGroupSpecifier();
+  _specifiers->addObject(group);
   Ref<NSDictionary> titles = list->titleDictionary();
   Ref<NSArray> values = list->values();
   for (const auto& v : values->items()) {

@@ -22,7 +22,8 @@ Ref<PSTableCell> PSTableCell::initWithStyleReuseIdentifierSpecifierImpl(long sty
   self->setSpecifier(item);
   if (item) {
     self->type_ = item->cellType();
-    self->textLabel()->setText(item->name());
+    Ref<NSString> name = item->name();
+    self->textLabel()->setText(name);
     if (type_ == PSLinkCell || type_ == PSLinkListCell)
       self->setAccessoryType(UITableViewCellAccessoryDisclosureIndicator);
   }
@@ -48,7 +49,8 @@ void PSTableCell::setValueImpl(NSObject* v) {
 
 void PSTableCell::refreshCellContentsWithSpecifierImpl(PSSpecifier* s) {
   if (!s) return;
-  textLabel()->setText(s->name());
+  Ref<NSString> name = s->name();
+  textLabel()->setText(name);
   auto* enabled = objc_cast<NSNumber>(s->findProperty(PSEnabledKey));
   setCellEnabled(!enabled || enabled->boolValue());
 }
@@ -128,8 +130,10 @@ void PSSliderTableCell::showValue() {
   Ref<PSSpecifier> item = specifier();
   auto* show = item ? objc_cast<NSNumber>(item->findProperty(PSSliderShowValueKey)) : nullptr;
   auto* slider = objc_cast<UISlider>(control().get());
-  if (show && show->boolValue() && slider)
-    detailTextLabel()->setText(NSString::stringWithFormat("%.2f", static_cast<double>(slider->value())));
+  if (show && show->boolValue() && slider) {
+    Ref<NSString> text = NSString::stringWithFormat("%.2f", static_cast<double>(slider->value()));
+    detailTextLabel()->setText(text);
+  }
 }
 
 void PSSliderTableCell::setValueImpl(NSObject* v) {

@@ -140,7 +140,8 @@ PageList loadPageList(NSBundle* bundle, NSString* name, NSObject* target) {
     if (!entry) {
       NSLog("Row %lu of %@.plist is not a dictionary and is left out", index, name);
     } else if (passesFilter(entry->find("pl_filter"), name, index)) {
-      list.rows->addObject(specifierFromEntry(entry, target, bundle, name, index));
+      Ref<PSSpecifier> row = specifierFromEntry(entry, target, bundle, name, index);
+      list.rows->addObject(row);
     }
     ++index;
   }
