@@ -36,12 +36,14 @@ const std::string& processRoot() {
     char tmpl[] = "/tmp/cvset.XXXXXX";
     if (!::mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
     ::setenv("CORVALLO_DEVICE_ROOT", tmpl, 1);
-    std::atexit([] {
-      std::error_code ec;
-      fs::remove_all(processRoot(), ec);
-    });
     return std::string(tmpl);
   }();
+  // Registered once the root is made, so it runs while the root is alive.
+  static const bool removedAtExit = std::atexit([] {
+                                      std::error_code ec;
+                                      fs::remove_all(processRoot(), ec);
+                                    }) == 0;
+  (void)removedAtExit;
   return root;
 }
 
