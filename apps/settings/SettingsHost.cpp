@@ -1,7 +1,7 @@
 #include "SettingsHost.h"
 
 #include "PageReport.h"
-#include "colorpicker/LCPColorCell.h"
+#include "colorcell/LCPColorCell.h"
 #include "control/ControlServer.h"
 #include "dispatch/main_loop.h"
 #include "foundation/Log.h"

@@ -10,6 +10,7 @@
 #include "foundation/Log.h"
 #include "foundation/NSNumber.h"
 #include "preferences/CoreFoundation.h"
+#include "preferences/PSListItemsController.h"
 #include "preferences/PreferenceLoader.h"
 #include "support.h"
 
@@ -17,6 +18,9 @@ using namespace prefs_test;
 using testing::HasSubstr;
 
 namespace {
+
+// The bundle's page answers it; the tests do not link the bundle.
+using isDarkModeEnabledMessage = objc::Message<"isDarkModeEnabled", bool()>;
 
 void writeRaw(const std::string& name, const std::string& text) {
   bundle();
@@ -41,15 +45,17 @@ TEST(PageLists, BrokenListsGiveNoRowsAndOneLogLine) {
 }
 
 TEST(PageLists, RowsKeepEveryKeyAndSurviveValuesOfTheWrongType) {
-  writeList("Typed", "<string>not a row</string>" +
-                         row("PSSwitchCell", "ENABLED", "isEnabled", "", "<key>madeUp</key><integer>7</integer>") +
-                         "<dict><key>cell</key><string>PSNoSuchCell</string><key>label</key><integer>3</integer></dict>" +
-                         row("PSLinkCell", "Nowhere", "", "", "<key>detail</key><string>NoSuchController</string>"
-                                                             "<key>cellClass</key><string>NoSuchCell</string>") +
-                         row("PSLinkListCell", "Mode", "mode", "",
-                             "<key>validValues</key><array><integer>0</integer><integer>1</integer></array>"
-                             "<key>validTitles</key><array><string>Off</string><string>On</string></array>") +
-                         row("PSButtonCell", "Go", "", "", "<key>action</key><string>reset</string>"));
+  writeList("Typed",
+            "<string>not a row</string>" +
+                row("PSSwitchCell", "ENABLED", "isEnabled", "", "<key>madeUp</key><integer>7</integer>") +
+                "<dict><key>cell</key><string>PSNoSuchCell</string><key>label</key><integer>3</integer></dict>" +
+                row("PSLinkCell", "Nowhere", "", "",
+                    "<key>detail</key><string>NoSuchController</string>"
+                    "<key>cellClass</key><string>NoSuchCell</string>") +
+                row("PSLinkListCell", "Mode", "mode", "",
+                    "<key>validValues</key><array><integer>0</integer><integer>1</integer></array>"
+                    "<key>validTitles</key><array><string>Off</string><string>On</string></array>") +
+                row("PSButtonCell", "Go", "", "", "<key>action</key><string>reset</string>"));
   foundation::LogCapture logs;
   auto rows = loadList("Typed");
   ASSERT_EQ(rows->count(), 5u);
@@ -69,11 +75,13 @@ TEST(PageLists, RowsKeepEveryKeyAndSurviveValuesOfTheWrongType) {
 }
 
 TEST(PageLists, FilterByCoreFoundationVersion) {
-  writeList("Filtered",
-            row("PSStaticTextCell", "Old", "", "",
-                "<key>pl_filter</key><dict><key>CoreFoundationVersion</key><array><real>1000</real><real>1700</real></array></dict>") +
-                row("PSStaticTextCell", "New", "", "",
-                    "<key>pl_filter</key><dict><key>CoreFoundationVersion</key><array><real>1800</real></array></dict>"));
+  writeList(
+      "Filtered",
+      row("PSStaticTextCell", "Old", "", "",
+          "<key>pl_filter</key><dict><key>CoreFoundationVersion</key><array><real>1000</real><real>1700</real></"
+          "array></dict>") +
+          row("PSStaticTextCell", "New", "", "",
+              "<key>pl_filter</key><dict><key>CoreFoundationVersion</key><array><real>1800</real></array></dict>"));
   double saved = kCFCoreFoundationVersionNumber;
   kCFCoreFoundationVersionNumber = 1854.0;
   auto rows = loadList("Filtered");
@@ -86,10 +94,11 @@ TEST(PageLists, FilterByCoreFoundationVersion) {
   // Below the version of dark appearance the light list is always used.
   kCFCoreFoundationVersionNumber = 1600.0;
   auto page = basePage("unused");
-  page->setOverrideTraitCollection(UITraitCollection::make(UIUserInterfaceStyleDark, 0));
-  EXPECT_FALSE((objc::send<bool(), "isDarkModeEnabled">(page)));
+  Ref<UITraitCollection> dark = UITraitCollection::make(UIUserInterfaceStyleDark, 0);
+  page->setOverrideTraitCollection(dark);
+  EXPECT_FALSE(objc::send<isDarkModeEnabledMessage>(page));
   kCFCoreFoundationVersionNumber = saved;
-  EXPECT_TRUE((objc::send<bool(), "isDarkModeEnabled">(page)));
+  EXPECT_TRUE(objc::send<isDarkModeEnabledMessage>(page));
 }
 
 TEST(Bundles, StringsFallBackToTheKeyAndClassesFindTheirBundle) {
@@ -99,7 +108,8 @@ TEST(Bundles, StringsFallBackToTheKeyAndClassesFindTheirBundle) {
   EXPECT_EQ(NSBundle::bundleForClass(objc_getClass("CVLOSubListController")).get(), b.get());
   EXPECT_NE(NSBundle::bundleForClass(PSListController::cls()).get(), b.get());
   EXPECT_EQ(b->principalClass(), objc_getClass("CVLOBaseListController"));
-  EXPECT_EQ(b->pathForResourceOfType("Corvallo-fullsize"_ns, ".png"_ns)->utf8(), std::string(kBundle) + "/Corvallo-fullsize.png");
+  EXPECT_EQ(b->pathForResourceOfType("Corvallo-fullsize"_ns, ".png"_ns)->utf8(),
+            std::string(kBundle) + "/Corvallo-fullsize.png");
   EXPECT_FALSE(b->pathForResourceOfType("../../etc/passwd"_ns, nullptr));
 }
 
@@ -108,9 +118,10 @@ TEST(Bundles, DiscoveryReadsEntryPlists) {
   namespace fs = std::filesystem;
   std::string folder = foundation::devicePath(preferences::kEntriesFolder);
   fs::create_directories(folder);
-  std::ofstream(folder + "/A.plist") << "<plist version=\"1.0\"><dict><key>entry</key><dict><key>bundle</key><string>"
-                                        "CorvalloPrefs</string><key>label</key><string>Corvallo</string><key>detail</key>"
-                                        "<string>CVLOBaseListController</string></dict></dict></plist>";
+  std::ofstream(folder + "/A.plist")
+      << "<plist version=\"1.0\"><dict><key>entry</key><dict><key>bundle</key><string>"
+         "CorvalloPrefs</string><key>label</key><string>Corvallo</string><key>detail</key>"
+         "<string>CVLOBaseListController</string></dict></dict></plist>";
   std::ofstream(folder + "/B.plist") << "<plist version=\"1.0\"><dict><key>entry</key><dict><key>bundle</key><string>"
                                         "../../etc</string></dict></dict></plist>";
   std::ofstream(folder + "/C.plist") << "garbage";
@@ -122,7 +133,7 @@ TEST(Bundles, DiscoveryReadsEntryPlists) {
 
 TEST(Binding, TheHostStoresThenPostsAndRefusesNamesThatAreNotDomains) {
   clearDomain();
-  auto page = ref_cast<PSListController>(PSListController::alloc()->init());
+  auto page = PSListController::make();
   auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit("S"_ns, page, nullptr, nullptr, nullptr,
                                                                               PSSwitchCell, nullptr);
   item->setPropertyForKey("k"_ns, PSKeyNameKey);
@@ -140,8 +151,8 @@ TEST(Binding, TheHostStoresThenPostsAndRefusesNamesThatAreNotDomains) {
 
 TEST(SubPages, LoadTheNamedListAsIsAndNeverOnResume) {
   writeList("Sub", row("PSStaticTextCell", "Dev", "", "nothing == 1", "<key>developmentOnly</key><true/>"));
-  auto sub = ref_cast<PSListController>(objc::send<Ref<NSObject>(), "alloc">(objc_getClass("CVLOSubListController")));
-  sub = ref_cast<PSListController>(sub->init());
+  Ref<NSObject> fresh = objc::send<NSObject::allocMessage>(objc_getClass("CVLOSubListController"));
+  auto sub = ref_cast<PSListController>(objc::send<NSObject::initMessage>(fresh));
   EXPECT_FALSE(sub->specifiers());
   auto opener = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit("More"_ns, nullptr, nullptr, nullptr,
                                                                                 nullptr, PSLinkCell, nullptr);

@@ -6,8 +6,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <thread>
 
 #include "Install.h"
@@ -27,26 +29,55 @@ constexpr const char* kDomain = "com.tenvarix.corvalloprefs";
 std::atomic<int> reloads{0};
 void onReload(CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) { ++reloads; }
 
+// This process listens for notifications in the root it first observed in,
+// so every test (and every repeat) uses that one root, emptied in between.
+const std::string& processRoot() {
+  static const std::string root = [] {
+    char tmpl[] = "/tmp/cvset.XXXXXX";
+    if (!::mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
+    ::setenv("CORVALLO_DEVICE_ROOT", tmpl, 1);
+    return std::string(tmpl);
+  }();
+  // Registered once the root is made, so it runs while the root is alive.
+  static const bool removedAtExit = std::atexit([] {
+                                      std::error_code ec;
+                                      fs::remove_all(processRoot(), ec);
+                                    }) == 0;
+  (void)removedAtExit;
+  return root;
+}
+
+// Removes everything under `folder` but the notification sockets.
+void empty(const fs::path& folder, const fs::path& root) {
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(folder, ec)) {
+    fs::path rel = fs::relative(e.path(), root, ec);
+    if (rel == "var/run/notify") continue;
+    if (rel == "var" || rel == "var/run")
+      empty(e.path(), root);
+    else
+      fs::remove_all(e.path(), ec);
+  }
+}
+
 class SettingsHost : public testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/cvset.XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    root_ = tmpl;
-    ::setenv("CORVALLO_DEVICE_ROOT", root_.c_str(), 1);
+    root_ = processRoot();
+    empty(root_, root_);
     fs::path build = CORVALLO_BUILD_DIR;
     device::install({build / "bin", build / "lib", build / "stage"}, root_);
   }
   void TearDown() override {
     supervisor_.reset();
-    std::error_code ec;
-    fs::remove_all(root_, ec);
+    empty(root_, root_);
   }
   void start(bool withSpringBoard) {
     fs::path bin = fs::path(CORVALLO_BUILD_DIR) / "bin";
     std::vector<device::HostSpec> hosts{{"Preferences", bin / "settings", {}, "/var/run/corvallo/settings.sock"}};
     if (withSpringBoard)
-      hosts.push_back({"SpringBoard", bin / "springboard", {"--legibility-delay-ms", "30"}, "/var/run/corvallo/springboard.sock"});
+      hosts.push_back(
+          {"SpringBoard", bin / "springboard", {"--legibility-delay-ms", "30"}, "/var/run/corvallo/springboard.sock"});
     supervisor_ = std::make_unique<device::Supervisor>(root_, hosts);
     supervisor_->start();
     for (const auto& h : hosts)
@@ -119,8 +150,9 @@ TEST_F(SettingsHost, ABrokenRuleFailsThePageNotTheHost) {
   json s = settings({{"op", "state"}});
   EXPECT_EQ(s["page"]["class"], "home");
   EXPECT_EQ(s["failed"]["name"], "NSInternalInconsistencyException");
-  EXPECT_NE(s["failed"]["reason"].get<std::string>().find("You have 2 of 3 (isEnabled 1) for specifier 'Hide Page Dots'."),
-            std::string::npos);
+  EXPECT_NE(
+      s["failed"]["reason"].get<std::string>().find("You have 2 of 3 (isEnabled 1) for specifier 'Hide Page Dots'."),
+      std::string::npos);
   EXPECT_TRUE(settings({{"op", "ping"}})["ok"]);
 }
 

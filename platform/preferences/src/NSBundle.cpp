@@ -18,7 +18,6 @@ std::mutex& bundlesMutex() {
   static std::mutex m;
   return m;
 }
-// Bundles live as long as the process, as on the device.
 // Bundles live as long as the process, as on the device; the map is never
 // destroyed, so the bundles stay reachable to the end.
 std::map<std::string, NSBundle*>& bundlesByPath() {
@@ -43,8 +42,7 @@ std::string libraryDefining(Class c) {
     for (const auto& name : class_copyMethodNames(k)) {
       IMP imp = class_getMethodImplementation(k, sel_registerName(name));
       Dl_info info{};
-      if (imp.fn && dladdr(reinterpret_cast<void*>(imp.fn), &info) && info.dli_fname)
-        return canonical(info.dli_fname);
+      if (imp.fn && dladdr(reinterpret_cast<void*>(imp.fn), &info) && info.dli_fname) return canonical(info.dli_fname);
     }
   }
   return {};
@@ -68,7 +66,7 @@ std::vector<std::string> NSBundle::preferredLanguages() {
   return langs;
 }
 
-Ref<NSBundle> NSBundle::bundleWithPathImpl(NSObject*, SEL, NSString* path) {
+Ref<NSBundle> NSBundle::bundleWithPathImpl(Class, NSString* path) {
   if (!path || path->utf8().empty()) return nullptr;
   std::string device = normalisedDevicePath(path->utf8());
   std::lock_guard g(bundlesMutex());
@@ -83,7 +81,7 @@ Ref<NSBundle> NSBundle::bundleWithPathImpl(NSObject*, SEL, NSString* path) {
   return b;
 }
 
-Ref<NSBundle> NSBundle::mainBundleImpl(NSObject*, SEL) {
+Ref<NSBundle> NSBundle::mainBundleImpl(Class) {
   static NSBundle* const main = [] {
     auto b = NSBundle::make();
     std::error_code ec;
@@ -96,7 +94,7 @@ Ref<NSBundle> NSBundle::mainBundleImpl(NSObject*, SEL) {
   return Ref<NSBundle>(main);
 }
 
-Ref<NSBundle> NSBundle::bundleForClassImpl(NSObject*, SEL, Class c) {
+Ref<NSBundle> NSBundle::bundleForClassImpl(Class, Class c) {
   if (c) {
     std::string lib = libraryDefining(c);
     if (!lib.empty()) {
@@ -204,17 +202,5 @@ Ref<NSString> NSBundle::localizedStringForKeyValueTableImpl(NSString* key, NSStr
   return Ref<NSString>(key);
 }
 
-OBJC_IMPLEMENT_LEGACY(NSBundle)
-void NSBundle::registerMethods(objc::ClassBuilder<NSBundle>& b) {
-  b.classMethod<"bundleWithPath:", &NSBundle::bundleWithPathImpl>()
-      .classMethod<"bundleForClass:", &NSBundle::bundleForClassImpl>()
-      .classMethod<"mainBundle", &NSBundle::mainBundleImpl>()
-      .method<"load", &NSBundle::loadImpl>()
-      .method<"isLoaded", &NSBundle::isLoadedImpl>()
-      .method<"principalClass", &NSBundle::principalClassImpl>()
-      .method<"infoDictionary", &NSBundle::infoDictionaryImpl>()
-      .method<"bundlePath", &NSBundle::bundlePathImpl>()
-      .method<"bundleIdentifier", &NSBundle::bundleIdentifierImpl>()
-      .method<"pathForResource:ofType:", &NSBundle::pathForResourceOfTypeImpl>()
-      .method<"localizedStringForKey:value:table:", &NSBundle::localizedStringForKeyValueTableImpl>();
-}
+OBJC_IMPLEMENT(NSBundle, bundleWithPath, bundleForClass, mainBundle, load, isLoaded, principalClass, infoDictionary,
+               bundlePath, bundleIdentifier, pathForResourceOfType, localizedStringForKeyValueTable)

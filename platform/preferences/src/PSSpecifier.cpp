@@ -35,8 +35,10 @@ const char* PSCellTypeName(long type) {
   return "PSUnknownCell";
 }
 
-Ref<PSSpecifier> PSSpecifier::makeImpl(NSObject*, SEL, NSString* name, NSObject* target, SEL set, SEL get,
-                                       Class detail, long cell, Class) {
+// Always a PSSpecifier, whatever class it is sent to.
+Ref<PSSpecifier> PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEditImpl(Class, NSString* name,
+                                                                                     NSObject* target, SEL set, SEL get,
+                                                                                     Class detail, long cell, Class) {
   auto s = PSSpecifier::make();
   s->properties_ = NSMutableDictionary::dictionary();
   s->name_ = name;
@@ -49,10 +51,11 @@ Ref<PSSpecifier> PSSpecifier::makeImpl(NSObject*, SEL, NSString* name, NSObject*
   return s;
 }
 
-Ref<PSSpecifier> PSSpecifier::groupImpl(NSObject* c, SEL, NSString* name) {
-  return makeImpl(c, nullptr, name, nullptr, nullptr, nullptr, nullptr, PSGroupCell, nullptr);
+Ref<PSSpecifier> PSSpecifier::groupSpecifierWithNameImpl(Class self, NSString* name) {
+  return preferenceSpecifierNamedTargetSetGetDetailCellEditImpl(self, name, nullptr, nullptr, nullptr, nullptr,
+                                                                PSGroupCell, nullptr);
 }
-Ref<PSSpecifier> PSSpecifier::emptyGroupImpl(NSObject* c, SEL) { return groupImpl(c, nullptr, nullptr); }
+Ref<PSSpecifier> PSSpecifier::emptyGroupSpecifierImpl(Class self) { return groupSpecifierWithNameImpl(self, nullptr); }
 
 NSObject* PSSpecifier::findProperty(std::string_view key) const noexcept {
   return properties_ ? properties_->find(key) : nullptr;
@@ -90,35 +93,11 @@ void PSSpecifier::setValuesTitlesImpl(NSArray* values, NSArray* titles) {
 }
 
 Ref<NSString> PSSpecifier::descriptionImpl() {
-  return NSString::stringWithFormat("<PSSpecifier %p: ID %@, Name %@ cell %s>", static_cast<void*>(this),
-                                    identifier(), name_, PSCellTypeName(cellType_));
+  return NSString::stringWithFormat("<PSSpecifier %p: ID %@, Name %@ cell %s>", static_cast<void*>(this), identifier(),
+                                    name_, PSCellTypeName(cellType_));
 }
 
-OBJC_IMPLEMENT_LEGACY(PSSpecifier)
-void PSSpecifier::registerMethods(objc::ClassBuilder<PSSpecifier>& b) {
-  b.classMethod<"preferenceSpecifierNamed:target:set:get:detail:cell:edit:", &PSSpecifier::makeImpl>()
-      .classMethod<"groupSpecifierWithName:", &PSSpecifier::groupImpl>()
-      .classMethod<"emptyGroupSpecifier", &PSSpecifier::emptyGroupImpl>()
-      .method<"propertyForKey:", &PSSpecifier::propertyForKeyImpl>()
-      .method<"setProperty:forKey:", &PSSpecifier::setPropertyForKeyImpl>()
-      .method<"removePropertyForKey:", &PSSpecifier::removePropertyForKeyImpl>()
-      .method<"properties", &PSSpecifier::propertiesImpl>()
-      .method<"target", &PSSpecifier::targetImpl>()
-      .method<"setTarget:", &PSSpecifier::setTargetImpl>()
-      .method<"buttonAction", &PSSpecifier::buttonActionImpl>()
-      .method<"setButtonAction:", &PSSpecifier::setButtonActionImpl>()
-      .method<"_setter", &PSSpecifier::setterImpl>()
-      .method<"_getter", &PSSpecifier::getterImpl>()
-      .method<"cellType", &PSSpecifier::cellTypeImpl>()
-      .method<"setCellType:", &PSSpecifier::setCellTypeImpl>()
-      .method<"name", &PSSpecifier::nameImpl>()
-      .method<"setName:", &PSSpecifier::setNameImpl>()
-      .method<"identifier", &PSSpecifier::identifierImpl>()
-      .method<"setIdentifier:", &PSSpecifier::setIdentifierImpl>()
-      .method<"detailControllerClass", &PSSpecifier::detailControllerClassImpl>()
-      .method<"setDetailControllerClass:", &PSSpecifier::setDetailControllerClassImpl>()
-      .method<"values", &PSSpecifier::valuesImpl>()
-      .method<"titleDictionary", &PSSpecifier::titleDictionaryImpl>()
-      .method<"setValues:titles:", &PSSpecifier::setValuesTitlesImpl>()
-      .method<"description", &PSSpecifier::descriptionImpl>();
-}
+OBJC_IMPLEMENT(PSSpecifier, preferenceSpecifierNamedTargetSetGetDetailCellEdit, groupSpecifierWithName,
+               emptyGroupSpecifier, propertyForKey, setPropertyForKey, removePropertyForKey, properties, target,
+               setTarget, buttonAction, _setter, _getter, cellType, name, identifier, setIdentifier,
+               detailControllerClass, setDetailControllerClass, values, titleDictionary, setValuesTitles, description)

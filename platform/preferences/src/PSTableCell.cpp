@@ -6,7 +6,7 @@
 void PSTableCell::sendSetter(PSSpecifier* item, NSObject* value) {
   if (!item) return;
   Ref<NSObject> target = item->target();
-  SEL setter = item->setter();
+  SEL setter = item->_setter();
   if (!target || !setter) return;
   if (!class_respondsToSelector(target->isa(), setter)) {
     NSLog("%@ does not answer %s; the value of %@ is not stored", target, sel_getName(setter), item->name());
@@ -22,8 +22,10 @@ Ref<PSTableCell> PSTableCell::initWithStyleReuseIdentifierSpecifierImpl(long sty
   self->setSpecifier(item);
   if (item) {
     self->type_ = item->cellType();
-    self->textLabel()->setText(item->name());
-    if (type_ == PSLinkCell || type_ == PSLinkListCell) self->setAccessoryType(UITableViewCellAccessoryDisclosureIndicator);
+    Ref<NSString> name = item->name();
+    self->textLabel()->setText(name);
+    if (type_ == PSLinkCell || type_ == PSLinkListCell)
+      self->setAccessoryType(UITableViewCellAccessoryDisclosureIndicator);
   }
   return self;
 }
@@ -34,9 +36,11 @@ void PSTableCell::setValueImpl(NSObject* v) {
   Ref<PSSpecifier> item = specifier();
   NSString* shown = nullptr;
   Ref<NSString> text;
-  if (item && v && item->titleDictionary()) shown = objc_cast<NSString>(item->titleDictionary()->find(foundation::describe(v)));
-  if (!shown && v && (type_ == PSTitleValueCell || type_ == PSLinkListCell || type_ == PSEditTextCell ||
-                      type_ == PSSecureEditTextCell || objc_cast<NSString>(v))) {
+  if (item && v && item->titleDictionary())
+    shown = objc_cast<NSString>(item->titleDictionary()->find(foundation::describe(v)));
+  if (!shown && v &&
+      (type_ == PSTitleValueCell || type_ == PSLinkListCell || type_ == PSEditTextCell ||
+       type_ == PSSecureEditTextCell || objc_cast<NSString>(v))) {
     text = NSString::make(foundation::describe(v));
     shown = text.get();
   }
@@ -45,24 +49,14 @@ void PSTableCell::setValueImpl(NSObject* v) {
 
 void PSTableCell::refreshCellContentsWithSpecifierImpl(PSSpecifier* s) {
   if (!s) return;
-  textLabel()->setText(s->name());
+  Ref<NSString> name = s->name();
+  textLabel()->setText(name);
   auto* enabled = objc_cast<NSNumber>(s->findProperty(PSEnabledKey));
   setCellEnabled(!enabled || enabled->boolValue());
 }
 
-OBJC_IMPLEMENT_LEGACY(PSTableCell)
-void PSTableCell::registerMethods(objc::ClassBuilder<PSTableCell>& b) {
-  b.method<"initWithStyle:reuseIdentifier:specifier:", &PSTableCell::initWithStyleReuseIdentifierSpecifierImpl>()
-      .method<"specifier", &PSTableCell::specifierImpl>()
-      .method<"setSpecifier:", &PSTableCell::setSpecifierImpl>()
-      .method<"titleLabel", &PSTableCell::titleLabelImpl>()
-      .method<"value", &PSTableCell::valueImpl>()
-      .method<"setValue:", &PSTableCell::setValueImpl>()
-      .method<"refreshCellContentsWithSpecifier:", &PSTableCell::refreshCellContentsWithSpecifierImpl>()
-      .method<"cellEnabled", &PSTableCell::cellEnabledImpl>()
-      .method<"setCellEnabled:", &PSTableCell::setCellEnabledImpl>()
-      .method<"type", &PSTableCell::typeImpl>();
-}
+OBJC_IMPLEMENT(PSTableCell, initWithStyleReuseIdentifierSpecifier, specifier, setSpecifier, titleLabel, value, setValue,
+               refreshCellContentsWithSpecifier, cellEnabled, setCellEnabled, type)
 
 // ------------------------------------------------------------------ control
 
@@ -70,7 +64,7 @@ void PSControlTableCell::setControlImpl(UIControl* c) {
   if (control_) control_->removeFromSuperview();
   control_ = c;
   if (c) {
-    c->addTargetActionForControlEvents(this, sel_registerName("controlChanged:"), UIControlEventValueChanged);
+    c->addTargetActionForControlEvents(this, controlChangedMessage::sel(), UIControlEventValueChanged);
     setAccessoryView(c);
   }
 }
@@ -78,32 +72,25 @@ void PSControlTableCell::setControlImpl(UIControl* c) {
 void PSControlTableCell::controlChangedImpl(NSObject*) {
   Ref<PSSpecifier> item = specifier();
   Ref<NSObject> v = controlValue();
-  objc::sendSuper<void(NSObject*), "setValue:">(PSControlTableCell::cls(), this, v);
+  sendSuper<setValueMessage>(v);
   sendSetter(item, v);
 }
 
-OBJC_IMPLEMENT_LEGACY(PSControlTableCell)
-void PSControlTableCell::registerMethods(objc::ClassBuilder<PSControlTableCell>& b) {
-  b.method<"control", &PSControlTableCell::controlImpl>()
-      .method<"setControl:", &PSControlTableCell::setControlImpl>()
-      .method<"controlChanged:", &PSControlTableCell::controlChangedImpl>()
-      .method<"controlValue", &PSControlTableCell::controlValueImpl>();
-}
+OBJC_IMPLEMENT(PSControlTableCell, control, setControl, controlChanged, controlValue)
 
 // ------------------------------------------------------------------- switch
 
 Ref<PSTableCell> PSSwitchTableCell::initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier,
                                                                               PSSpecifier* item) {
-  auto self = objc::sendSuper<Ref<PSTableCell>(long, NSString*, PSSpecifier*), "initWithStyle:reuseIdentifier:specifier:">(
-      PSSwitchTableCell::cls(), this, style, reuseIdentifier, item);
+  Ref<PSTableCell> self = sendSuper<initWithStyleReuseIdentifierSpecifierMessage>(style, reuseIdentifier, item);
   if (!self) return nullptr;
   auto sw = ref_cast<UISwitch>(UISwitch::alloc()->initWithFrame(CGRectMake(0, 0, 51, 31)));
-  ref_cast<PSControlTableCell>(self)->setControl(sw);
+  objc::send<setControlMessage>(self, sw);
   return self;
 }
 
 void PSSwitchTableCell::setValueImpl(NSObject* v) {
-  objc::sendSuper<void(NSObject*), "setValue:">(PSSwitchTableCell::cls(), this, v);
+  sendSuper<setValueMessage>(v);
   auto* n = objc_cast<NSNumber>(v);
   auto* s = objc_cast<NSString>(v);
   bool on = n ? n->boolValue() : s ? s->boolValue() : false;
@@ -115,12 +102,7 @@ Ref<NSObject> PSSwitchTableCell::controlValueImpl() {
   return NSNumber::numberWithBool(sw && sw->isOn());
 }
 
-OBJC_IMPLEMENT_LEGACY(PSSwitchTableCell)
-void PSSwitchTableCell::registerMethods(objc::ClassBuilder<PSSwitchTableCell>& b) {
-  b.method<"initWithStyle:reuseIdentifier:specifier:", &PSSwitchTableCell::initWithStyleReuseIdentifierSpecifierImpl>()
-      .method<"setValue:", &PSSwitchTableCell::setValueImpl>()
-      .method<"controlValue", &PSSwitchTableCell::controlValueImpl>();
-}
+OBJC_IMPLEMENT(PSSwitchTableCell, initWithStyleReuseIdentifierSpecifier, setValue, controlValue)
 
 // ------------------------------------------------------------------- slider
 
@@ -135,13 +117,12 @@ float numberProperty(PSSpecifier* item, std::string_view key, float fallback) {
 
 Ref<PSTableCell> PSSliderTableCell::initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier,
                                                                               PSSpecifier* item) {
-  auto self = objc::sendSuper<Ref<PSTableCell>(long, NSString*, PSSpecifier*), "initWithStyle:reuseIdentifier:specifier:">(
-      PSSliderTableCell::cls(), this, style, reuseIdentifier, item);
+  Ref<PSTableCell> self = sendSuper<initWithStyleReuseIdentifierSpecifierMessage>(style, reuseIdentifier, item);
   if (!self) return nullptr;
   auto slider = ref_cast<UISlider>(UISlider::alloc()->initWithFrame(CGRectMake(0, 0, 200, 31)));
   slider->setMinimumValue(numberProperty(item, PSControlMinimumKey, 0.0f));
   slider->setMaximumValue(numberProperty(item, PSControlMaximumKey, 1.0f));
-  ref_cast<PSControlTableCell>(self)->setControl(slider);
+  objc::send<setControlMessage>(self, slider);
   return self;
 }
 
@@ -149,12 +130,14 @@ void PSSliderTableCell::showValue() {
   Ref<PSSpecifier> item = specifier();
   auto* show = item ? objc_cast<NSNumber>(item->findProperty(PSSliderShowValueKey)) : nullptr;
   auto* slider = objc_cast<UISlider>(control().get());
-  if (show && show->boolValue() && slider)
-    detailTextLabel()->setText(NSString::stringWithFormat("%.2f", static_cast<double>(slider->value())));
+  if (show && show->boolValue() && slider) {
+    Ref<NSString> text = NSString::stringWithFormat("%.2f", static_cast<double>(slider->value()));
+    detailTextLabel()->setText(text);
+  }
 }
 
 void PSSliderTableCell::setValueImpl(NSObject* v) {
-  objc::sendSuper<void(NSObject*), "setValue:">(PSSliderTableCell::cls(), this, v);
+  sendSuper<setValueMessage>(v);
   auto* slider = objc_cast<UISlider>(control().get());
   if (!slider) return;
   if (auto* n = objc_cast<NSNumber>(v))
@@ -170,14 +153,8 @@ Ref<NSObject> PSSliderTableCell::controlValueImpl() {
 }
 
 void PSSliderTableCell::controlChangedImpl(NSObject* sender) {
-  objc::sendSuper<void(NSObject*), "controlChanged:">(PSSliderTableCell::cls(), this, sender);
+  sendSuper<controlChangedMessage>(sender);
   showValue();
 }
 
-OBJC_IMPLEMENT_LEGACY(PSSliderTableCell)
-void PSSliderTableCell::registerMethods(objc::ClassBuilder<PSSliderTableCell>& b) {
-  b.method<"initWithStyle:reuseIdentifier:specifier:", &PSSliderTableCell::initWithStyleReuseIdentifierSpecifierImpl>()
-      .method<"setValue:", &PSSliderTableCell::setValueImpl>()
-      .method<"controlValue", &PSSliderTableCell::controlValueImpl>()
-      .method<"controlChanged:", &PSSliderTableCell::controlChangedImpl>();
-}
+OBJC_IMPLEMENT(PSSliderTableCell, initWithStyleReuseIdentifierSpecifier, setValue, controlValue, controlChanged)

@@ -12,9 +12,7 @@ namespace fs = std::filesystem;
 namespace preferences {
 
 namespace {
-bool plainName(const std::string& s) {
-  return !s.empty() && s.find('/') == std::string::npos && s != "." && s != "..";
-}
+bool plainName(const std::string& s) { return !s.empty() && s.find('/') == std::string::npos && s != "." && s != ".."; }
 std::string text(NSDictionary* d, std::string_view key) {
   auto* s = objc_cast<NSString>(d->find(key));
   return s ? s->utf8() : std::string();
@@ -34,7 +32,8 @@ std::vector<BundleEntry> discoverBundles() {
     auto* root = parsed ? objc_cast<NSDictionary>(parsed.value().get()) : nullptr;
     auto* entry = root ? objc_cast<NSDictionary>(root->find("entry")) : nullptr;
     if (!entry) {
-      NSLog("Preference entry %s could not be read: %s", device, parsed ? std::string("no entry dictionary") : parsed.error());
+      NSLog("Preference entry %s could not be read: %s", device,
+            parsed ? std::string("no entry dictionary") : parsed.error());
       continue;
     }
     BundleEntry e;

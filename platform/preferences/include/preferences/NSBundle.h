@@ -13,39 +13,33 @@
 
 class NSBundle : public NSObject {
   OBJC_CLASS(NSBundle, NSObject)
- public:
   // The same object for the same folder; nothing when there is no such folder.
-  static Ref<NSBundle> bundleWithPath(NSString* path) {
-    return ref_cast<NSBundle>(objc::send<Ref<NSObject>(NSString*), "bundleWithPath:">(cls(), path));
-  }
+  OBJC_CLASS_METHOD(bundleWithPath, "bundleWithPath:", Ref<NSBundle>(NSString*))
   // The bundle whose library defines `cls`, else the main bundle.
-  static Ref<NSBundle> bundleForClass(Class c) {
-    return ref_cast<NSBundle>(objc::send<Ref<NSObject>(Class), "bundleForClass:">(cls(), c));
-  }
-  static Ref<NSBundle> mainBundle() { return ref_cast<NSBundle>(objc::send<Ref<NSObject>(), "mainBundle">(cls())); }
-
+  OBJC_CLASS_METHOD(bundleForClass, "bundleForClass:", Ref<NSBundle>(Class))
+  OBJC_CLASS_METHOD(mainBundle, "mainBundle", Ref<NSBundle>())
   // Loads the library Info.plist names (CFBundleExecutable); true when loaded.
-  bool load() { return objc::send<bool(), "load">(this); }
-  bool isLoaded() { return objc::send<bool(), "isLoaded">(this); }
-  // NSPrincipalClass of Info.plist, loading the library first.
-  Class principalClass() {
-    return static_cast<Class>(objc::send<Ref<NSObject>(), "principalClass">(this).get());
-  }
-  Ref<NSDictionary> infoDictionary() { return objc::send<Ref<NSDictionary>(), "infoDictionary">(this); }
-  Ref<NSString> bundlePath() { return objc::send<Ref<NSString>(), "bundlePath">(this); }
-  Ref<NSString> bundleIdentifier() { return objc::send<Ref<NSString>(), "bundleIdentifier">(this); }
+  OBJC_METHOD(load, "load", bool())
+  OBJC_METHOD(isLoaded, "isLoaded", bool())
+  OBJC_METHOD(infoDictionary, "infoDictionary", Ref<NSDictionary>())
+  OBJC_METHOD(bundlePath, "bundlePath", Ref<NSString>())
+  OBJC_METHOD(bundleIdentifier, "bundleIdentifier", Ref<NSString>())
   // The resource's device path: the bundle folder first, then the folders of
   // the preferred languages. Nothing when there is none.
-  Ref<NSString> pathForResourceOfType(NSString* name, NSString* type) {
-    return objc::send<Ref<NSString>(NSString*, NSString*), "pathForResource:ofType:">(this, name, type);
-  }
+  OBJC_METHOD(pathForResourceOfType, "pathForResource:ofType:", Ref<NSString>(NSString*, NSString*))
   // From "<language>.lproj/<table>.strings" (table nothing: "Localizable");
   // a missing key gives `value` when it is not empty, else the key.
-  Ref<NSString> localizedStringForKeyValueTable(NSString* key, NSString* value, NSString* table) {
-    return objc::send<Ref<NSString>(NSString*, NSString*, NSString*), "localizedStringForKey:value:table:">(
-        this, key, value, table);
-  }
+  OBJC_METHOD(localizedStringForKeyValueTable,
+              "localizedStringForKey:value:table:", Ref<NSString>(NSString*, NSString*, NSString*))
 
+ public:
+  // NSPrincipalClass of Info.plist, loading the library first. The message
+  // answers the class as an object; the sender hands back the Class.
+  using principalClassMessage = objc::Message<"principalClass", Ref<NSObject>()>;
+  Class principalClass() { return static_cast<Class>(objc::send<principalClassMessage>(this).get()); }
+  OBJC_OVERRIDE(principalClass)
+
+ public:
   // Whether the key has a translation in the table (not a message).
   bool hasLocalizedString(const std::string& key, const std::string& table);
   // The languages looked in, best first: $CORVALLO_LANGUAGE, else $LANG's
@@ -53,9 +47,9 @@ class NSBundle : public NSObject {
   static std::vector<std::string> preferredLanguages();
 
  private:
-  static Ref<NSBundle> bundleWithPathImpl(NSObject* cls, SEL, NSString* path);
-  static Ref<NSBundle> bundleForClassImpl(NSObject* cls, SEL, Class c);
-  static Ref<NSBundle> mainBundleImpl(NSObject* cls, SEL);
+  static Ref<NSBundle> bundleWithPathImpl(Class self, NSString* path);
+  static Ref<NSBundle> bundleForClassImpl(Class self, Class c);
+  static Ref<NSBundle> mainBundleImpl(Class self);
   bool loadImpl();
   bool isLoadedImpl() { return handle_ != nullptr; }
   Ref<NSObject> principalClassImpl();
@@ -66,10 +60,10 @@ class NSBundle : public NSObject {
   Ref<NSString> localizedStringForKeyValueTableImpl(NSString* key, NSString* value, NSString* table);
   Ref<NSDictionary> table(const std::string& name);
 
-  Ref<NSString> path_;
-  Ref<NSDictionary> info_;
-  void* handle_;
-  std::string executableHostPath_;
-  std::mutex mutex_;
-  std::map<std::string, Ref<NSDictionary>> tables_;
+  Ref<NSString> path_ = nullptr;
+  Ref<NSDictionary> info_ = nullptr;
+  void* handle_ = nullptr;
+  std::string executableHostPath_ = {};
+  std::mutex mutex_ = {};
+  std::map<std::string, Ref<NSDictionary>> tables_ = {};
 };

@@ -15,75 +15,49 @@
 
 class PSListController : public UIViewController {
   OBJC_CLASS(PSListController, UIViewController)
- public:
-  // The rows in display order. Subclasses assign and edit it directly.
-  Ref<NSMutableArray> _specifiers;
-
-  Ref<NSArray> specifiers() { return objc::send<Ref<NSArray>(), "specifiers">(this); }
+  OBJC_METHOD(specifiers, "specifiers", Ref<NSArray>())
   // The rows of "<name>.plist" in the controller's bundle, in file order. A
   // list that is missing or malformed gives no rows and one log line.
-  Ref<NSMutableArray> loadSpecifiersFromPlistNameTarget(NSString* name, NSObject* target) {
-    return objc::send<Ref<NSMutableArray>(NSString*, NSObject*), "loadSpecifiersFromPlistName:target:">(this, name,
-                                                                                                       target);
-  }
-  void reloadSpecifiers() { objc::send<void(), "reloadSpecifiers">(this); }
-  void reloadSpecifier(PSSpecifier* s) { objc::send<void(PSSpecifier*), "reloadSpecifier:">(this, s); }
-  Ref<UITableView> table() { return objc::send<Ref<UITableView>(), "table">(this); }
-  Ref<PSSpecifier> specifierAtIndexPath(NSIndexPath* p) {
-    return objc::send<Ref<PSSpecifier>(NSIndexPath*), "specifierAtIndexPath:">(this, p);
-  }
-  Ref<PSSpecifier> specifierForID(NSString* identifier) {
-    return objc::send<Ref<PSSpecifier>(NSString*), "specifierForID:">(this, identifier);
-  }
-  Ref<NSIndexPath> indexPathForSpecifier(PSSpecifier* s) {
-    return objc::send<Ref<NSIndexPath>(PSSpecifier*), "indexPathForSpecifier:">(this, s);
-  }
-  Ref<NSBundle> bundle() { return objc::send<Ref<NSBundle>(), "bundle">(this); }
-
-  Ref<NSObject> readPreferenceValue(PSSpecifier* s) {
-    return objc::send<Ref<NSObject>(PSSpecifier*), "readPreferenceValue:">(this, s);
-  }
-  void setPreferenceValueSpecifier(NSObject* value, PSSpecifier* s) {
-    objc::send<void(NSObject*, PSSpecifier*), "setPreferenceValue:specifier:">(this, value, s);
-  }
-  Ref<PSSpecifier> specifier() { return objc::send<Ref<PSSpecifier>(), "specifier">(this); }
-  void setSpecifier(PSSpecifier* s) { objc::send<void(PSSpecifier*), "setSpecifier:">(this, s); }
-  bool shouldReloadSpecifiersOnResume() { return objc::send<bool(), "shouldReloadSpecifiersOnResume">(this); }
+  OBJC_METHOD(loadSpecifiersFromPlistNameTarget,
+              "loadSpecifiersFromPlistName:target:", Ref<NSMutableArray>(NSString*, NSObject*))
+  OBJC_METHOD(reloadSpecifiers, "reloadSpecifiers", void())
+  OBJC_METHOD(reloadSpecifier, "reloadSpecifier:", void(PSSpecifier*))
+  OBJC_METHOD(table, "table", Ref<UITableView>())
+  OBJC_METHOD(specifierAtIndexPath, "specifierAtIndexPath:", Ref<PSSpecifier>(NSIndexPath*))
+  OBJC_METHOD(specifierForID, "specifierForID:", Ref<PSSpecifier>(NSString*))
+  OBJC_METHOD(indexPathForSpecifier, "indexPathForSpecifier:", Ref<NSIndexPath>(PSSpecifier*))
+  OBJC_METHOD(bundle, "bundle", Ref<NSBundle>())
+  OBJC_METHOD(readPreferenceValue, "readPreferenceValue:", Ref<NSObject>(PSSpecifier*))
+  OBJC_METHOD(setPreferenceValueSpecifier, "setPreferenceValue:specifier:", void(NSObject*, PSSpecifier*))
+  OBJC_METHOD(specifier, "specifier", Ref<PSSpecifier>())
+  OBJC_METHOD(setSpecifier, "setSpecifier:", void(PSSpecifier*))
+  OBJC_METHOD(shouldReloadSpecifiersOnResume, "shouldReloadSpecifiersOnResume", bool())
 
   // Table data source and delegate.
-  long numberOfSectionsInTableView(UITableView* t) {
-    return objc::send<long(UITableView*), "numberOfSectionsInTableView:">(this, t);
-  }
-  long tableViewNumberOfRowsInSection(UITableView* t, long s) {
-    return objc::send<long(UITableView*, long), "tableView:numberOfRowsInSection:">(this, t, s);
-  }
-  Ref<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView* t, NSIndexPath* p) {
-    return objc::send<Ref<UITableViewCell>(UITableView*, NSIndexPath*), "tableView:cellForRowAtIndexPath:">(this, t, p);
-  }
-  CGFloat tableViewHeightForRowAtIndexPath(UITableView* t, NSIndexPath* p) {
-    return objc::send<double(UITableView*, NSIndexPath*), "tableView:heightForRowAtIndexPath:">(this, t, p);
-  }
-  Ref<UIView> tableViewViewForHeaderInSection(UITableView* t, long s) {
-    return objc::send<Ref<UIView>(UITableView*, long), "tableView:viewForHeaderInSection:">(this, t, s);
-  }
-  CGFloat tableViewHeightForHeaderInSection(UITableView* t, long s) {
-    return objc::send<double(UITableView*, long), "tableView:heightForHeaderInSection:">(this, t, s);
-  }
-  Ref<UIView> tableViewViewForFooterInSection(UITableView* t, long s) {
-    return objc::send<Ref<UIView>(UITableView*, long), "tableView:viewForFooterInSection:">(this, t, s);
-  }
-  CGFloat tableViewHeightForFooterInSection(UITableView* t, long s) {
-    return objc::send<double(UITableView*, long), "tableView:heightForFooterInSection:">(this, t, s);
-  }
-  Ref<NSString> tableViewTitleForHeaderInSection(UITableView* t, long s) {
-    return objc::send<Ref<NSString>(UITableView*, long), "tableView:titleForHeaderInSection:">(this, t, s);
-  }
-  Ref<NSString> tableViewTitleForFooterInSection(UITableView* t, long s) {
-    return objc::send<Ref<NSString>(UITableView*, long), "tableView:titleForFooterInSection:">(this, t, s);
-  }
-  void tableViewDidSelectRowAtIndexPath(UITableView* t, NSIndexPath* p) {
-    objc::send<void(UITableView*, NSIndexPath*), "tableView:didSelectRowAtIndexPath:">(this, t, p);
-  }
+  OBJC_METHOD(numberOfSectionsInTableView, "numberOfSectionsInTableView:", long(UITableView*))
+  OBJC_METHOD(tableViewNumberOfRowsInSection, "tableView:numberOfRowsInSection:", long(UITableView*, long))
+  OBJC_METHOD(tableViewCellForRowAtIndexPath,
+              "tableView:cellForRowAtIndexPath:", Ref<UITableViewCell>(UITableView*, NSIndexPath*))
+  OBJC_METHOD(tableViewHeightForRowAtIndexPath,
+              "tableView:heightForRowAtIndexPath:", double(UITableView*, NSIndexPath*))
+  OBJC_METHOD(tableViewViewForHeaderInSection, "tableView:viewForHeaderInSection:", Ref<UIView>(UITableView*, long))
+  OBJC_METHOD(tableViewHeightForHeaderInSection, "tableView:heightForHeaderInSection:", double(UITableView*, long))
+  OBJC_METHOD(tableViewViewForFooterInSection, "tableView:viewForFooterInSection:", Ref<UIView>(UITableView*, long))
+  OBJC_METHOD(tableViewHeightForFooterInSection, "tableView:heightForFooterInSection:", double(UITableView*, long))
+  OBJC_METHOD(tableViewTitleForHeaderInSection, "tableView:titleForHeaderInSection:", Ref<NSString>(UITableView*, long))
+  OBJC_METHOD(tableViewTitleForFooterInSection, "tableView:titleForFooterInSection:", Ref<NSString>(UITableView*, long))
+  OBJC_METHOD(tableViewDidSelectRowAtIndexPath, "tableView:didSelectRowAtIndexPath:", void(UITableView*, NSIndexPath*))
+
+  // UIViewController's messages this page overrides, named here because
+  // uikit declares them only as senders.
+  using loadViewMessage = objc::Message<"loadView", void()>;
+  using viewWillAppearMessage = objc::Message<"viewWillAppear:", void(bool)>;
+  OBJC_OVERRIDE(loadView)
+  OBJC_OVERRIDE(viewWillAppear)
+
+ public:
+  // The rows in display order. Subclasses assign and edit it directly.
+  Ref<NSMutableArray> _specifiers = nullptr;
 
   // The group a row belongs to (not a message): index of the row in
   // _specifiers for each section, and of the section's group row or -1.
@@ -122,20 +96,15 @@ class PSListController : public UIViewController {
   Ref<NSString> tableViewTitleForFooterInSectionImpl(UITableView* t, long s);
   void tableViewDidSelectRowAtIndexPathImpl(UITableView* t, NSIndexPath* p);
   Ref<PSSpecifier> specifierInSection(long section, long row);
+  PSSpecifier* groupOfSection(long section);
+  void forgetSections() { sectionsValid_ = false; }
 
-  Ref<UITableView> table_;
-  Ref<PSSpecifier> specifier_;
-  std::vector<Section> sections_;
-  NSMutableArray* sectionsOf_;  // the array sections_ was made from, not retained
-  unsigned long sectionsCount_;
-};
-
-// A page of choices for a list row: one row per title, a check on the
-// current value; choosing one stores it and goes back.
-class PSListItemsController : public PSListController {
-  OBJC_CLASS(PSListItemsController, PSListController)
- private:
-  Ref<NSArray> specifiersImpl();
-  void tableViewDidSelectRowAtIndexPathImpl(UITableView* t, NSIndexPath* p);
-  Ref<UITableViewCell> tableViewCellForRowAtIndexPathImpl(UITableView* t, NSIndexPath* p);
+  Ref<UITableView> table_ = nullptr;
+  Ref<PSSpecifier> specifier_ = nullptr;
+  std::vector<Section> sections_ = {};
+  // The array sections_ was made from, held so that a new array can never be
+  // taken for it; an edit in place is caught by the count or by forgetSections().
+  Ref<NSMutableArray> sectionsOf_ = nullptr;
+  unsigned long sectionsCount_ = 0;
+  bool sectionsValid_ = false;
 };

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 #include "foundation/NSArray.h"
 #include "foundation/NSDictionary.h"
@@ -55,74 +57,65 @@ const char* PSCellTypeName(long type);
 
 class PSSpecifier : public NSObject {
   OBJC_CLASS(PSSpecifier, NSObject)
- public:
-  static Ref<PSSpecifier> preferenceSpecifierNamedTargetSetGetDetailCellEdit(NSString* name, NSObject* target,
-                                                                            SEL set, SEL get, Class detail,
-                                                                            long cell, Class edit) {
-    return ref_cast<PSSpecifier>(objc::send<Ref<NSObject>(NSString*, NSObject*, SEL, SEL, Class, long, Class),
-                                            "preferenceSpecifierNamed:target:set:get:detail:cell:edit:">(
-        cls(), name, target, set, get, detail, cell, edit));
-  }
-  static Ref<PSSpecifier> groupSpecifierWithName(NSString* name) {
-    return ref_cast<PSSpecifier>(objc::send<Ref<NSObject>(NSString*), "groupSpecifierWithName:">(cls(), name));
-  }
-  static Ref<PSSpecifier> emptyGroupSpecifier() {
-    return ref_cast<PSSpecifier>(objc::send<Ref<NSObject>(), "emptyGroupSpecifier">(cls()));
-  }
-
+  OBJC_CLASS_METHOD(preferenceSpecifierNamedTargetSetGetDetailCellEdit,
+                    "preferenceSpecifierNamed:target:set:get:detail:cell:edit:",
+                    Ref<PSSpecifier>(NSString*, NSObject*, SEL, SEL, Class, long, Class))
+  OBJC_CLASS_METHOD(groupSpecifierWithName, "groupSpecifierWithName:", Ref<PSSpecifier>(NSString*))
+  OBJC_CLASS_METHOD(emptyGroupSpecifier, "emptyGroupSpecifier", Ref<PSSpecifier>())
   // Nothing when unset.
-  Ref<NSObject> propertyForKey(NSString* key) { return objc::send<Ref<NSObject>(NSString*), "propertyForKey:">(this, key); }
-  Ref<NSObject> propertyForKey(std::string_view key) { return propertyForKey(NSString::make(key)); }
+  OBJC_METHOD(propertyForKey, "propertyForKey:", Ref<NSObject>(NSString*))
   // Setting nothing removes the property.
-  void setPropertyForKey(NSObject* value, NSString* key) {
-    objc::send<void(NSObject*, NSString*), "setProperty:forKey:">(this, value, key);
-  }
-  void setPropertyForKey(NSObject* value, std::string_view key) { setPropertyForKey(value, NSString::make(key)); }
-  void removePropertyForKey(NSString* key) { objc::send<void(NSString*), "removePropertyForKey:">(this, key); }
-  Ref<NSMutableDictionary> properties() { return objc::send<Ref<NSMutableDictionary>(), "properties">(this); }
+  OBJC_METHOD(setPropertyForKey, "setProperty:forKey:", void(NSObject*, NSString*))
+  OBJC_METHOD(removePropertyForKey, "removePropertyForKey:", void(NSString*))
+  OBJC_METHOD(properties, "properties", Ref<NSMutableDictionary>())
+  // The row's page, held weakly: pages own their rows.
+  OBJC_METHOD(target, "target", Ref<NSObject>())
+  OBJC_METHOD(setTarget, "setTarget:", void(NSObject*))
+  OBJC_PROPERTY(buttonAction, setButtonAction, SEL)
+  OBJC_METHOD(_setter, "_setter", SEL())
+  OBJC_METHOD(_getter, "_getter", SEL())
+  OBJC_PROPERTY(cellType, setCellType, long)
+  OBJC_PROPERTY(name, setName, Ref<NSString>)
+  // The identifier, else the name.
+  OBJC_METHOD(identifier, "identifier", Ref<NSString>())
+  OBJC_METHOD(setIdentifier, "setIdentifier:", void(NSString*))
+  // The class as an object (a message cannot answer a bare Class).
+  OBJC_METHOD(detailControllerClass, "detailControllerClass", Ref<NSObject>())
+  OBJC_METHOD(setDetailControllerClass, "setDetailControllerClass:", void(Class))
+  OBJC_METHOD(values, "values", Ref<NSArray>())
+  OBJC_METHOD(titleDictionary, "titleDictionary", Ref<NSDictionary>())
+  OBJC_METHOD(setValuesTitles, "setValues:titles:", void(NSArray*, NSArray*))
+  OBJC_OVERRIDE(description)
 
-  Ref<NSObject> target() { return objc::send<Ref<NSObject>(), "target">(this); }
-  void setTarget(NSObject* t) { objc::send<void(NSObject*), "setTarget:">(this, t); }
-  SEL buttonAction() { return objc::send<SEL(), "buttonAction">(this); }
-  void setButtonAction(SEL a) { objc::send<void(SEL), "setButtonAction:">(this, a); }
-  SEL setter() { return objc::send<SEL(), "_setter">(this); }
-  SEL getter() { return objc::send<SEL(), "_getter">(this); }
-  long cellType() { return objc::send<long(), "cellType">(this); }
-  void setCellType(long t) { objc::send<void(long), "setCellType:">(this, t); }
-  Ref<NSString> name() { return objc::send<Ref<NSString>(), "name">(this); }
-  void setName(NSString* n) { objc::send<void(NSString*), "setName:">(this, n); }
-  Ref<NSString> identifier() { return objc::send<Ref<NSString>(), "identifier">(this); }
-  void setIdentifier(NSString* i) { objc::send<void(NSString*), "setIdentifier:">(this, i); }
-  Ref<NSObject> detailControllerClass() { return objc::send<Ref<NSObject>(), "detailControllerClass">(this); }
-  void setDetailControllerClass(Class c) { objc::send<void(Class), "setDetailControllerClass:">(this, c); }
-  Ref<NSArray> values() { return objc::send<Ref<NSArray>(), "values">(this); }
-  Ref<NSDictionary> titleDictionary() { return objc::send<Ref<NSDictionary>(), "titleDictionary">(this); }
-  void setValuesTitles(NSArray* values, NSArray* titles) {
-    objc::send<void(NSArray*, NSArray*), "setValues:titles:">(this, values, titles);
+ public:
+  // Keys written as text ("tintColor", PSTitleKey): one key object per call.
+  template <class K>
+  requires std::is_convertible_v<K, std::string_view> Ref<NSObject> propertyForKey(K&& key) {
+    return propertyForKey(NSString::make(std::string_view(key)));
+  }
+  template <class V, class K>
+  requires std::is_convertible_v<K, std::string_view>
+  void setPropertyForKey(V&& value, K&& key) {
+    setPropertyForKey(std::forward<V>(value), NSString::make(std::string_view(key)));
   }
 
   // Direct reads without a message or a new key object, for hot loops.
   NSObject* findProperty(std::string_view key) const noexcept;
 
  private:
-  static Ref<PSSpecifier> makeImpl(NSObject* cls, SEL, NSString* name, NSObject* target, SEL set, SEL get,
-                                   Class detail, long cell, Class edit);
-  static Ref<PSSpecifier> groupImpl(NSObject* cls, SEL, NSString* name);
-  static Ref<PSSpecifier> emptyGroupImpl(NSObject* cls, SEL);
+  static Ref<PSSpecifier> preferenceSpecifierNamedTargetSetGetDetailCellEditImpl(Class self, NSString* name,
+                                                                                 NSObject* target, SEL set, SEL get,
+                                                                                 Class detail, long cell, Class edit);
+  static Ref<PSSpecifier> groupSpecifierWithNameImpl(Class self, NSString* name);
+  static Ref<PSSpecifier> emptyGroupSpecifierImpl(Class self);
   Ref<NSObject> propertyForKeyImpl(NSString* key);
   void setPropertyForKeyImpl(NSObject* value, NSString* key);
   void removePropertyForKeyImpl(NSString* key);
   Ref<NSMutableDictionary> propertiesImpl();
   Ref<NSObject> targetImpl() { return target_.lock(); }
   void setTargetImpl(NSObject* t) { target_ = Weak<NSObject>(t); }
-  SEL buttonActionImpl() { return action_; }
-  void setButtonActionImpl(SEL a) { action_ = a; }
-  SEL setterImpl() { return setter_; }
-  SEL getterImpl() { return getter_; }
-  long cellTypeImpl() { return cellType_; }
-  void setCellTypeImpl(long t) { cellType_ = t; }
-  Ref<NSString> nameImpl() { return name_; }
-  void setNameImpl(NSString* n) { name_ = n; }
+  SEL _setterImpl() { return setter_; }
+  SEL _getterImpl() { return getter_; }
   Ref<NSString> identifierImpl() { return identifier_ ? identifier_ : name_; }
   void setIdentifierImpl(NSString* i) { identifier_ = i; }
   Ref<NSObject> detailControllerClassImpl() { return Ref<NSObject>(detail_); }
@@ -132,15 +125,12 @@ class PSSpecifier : public NSObject {
   void setValuesTitlesImpl(NSArray* values, NSArray* titles);
   Ref<NSString> descriptionImpl();
 
-  Ref<NSMutableDictionary> properties_;
-  Weak<NSObject> target_;
-  SEL action_;
-  SEL setter_;
-  SEL getter_;
-  long cellType_;
-  Ref<NSString> name_;
-  Ref<NSString> identifier_;
-  Class detail_;
-  Ref<NSArray> values_;
-  Ref<NSDictionary> titles_;
+  Ref<NSMutableDictionary> properties_ = nullptr;
+  Weak<NSObject> target_ = {};
+  SEL setter_ = nullptr;
+  SEL getter_ = nullptr;
+  Ref<NSString> identifier_ = nullptr;
+  Class detail_ = nullptr;
+  Ref<NSArray> values_ = nullptr;
+  Ref<NSDictionary> titles_ = nullptr;
 };

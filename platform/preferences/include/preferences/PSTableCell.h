@@ -9,25 +9,21 @@
 
 class PSTableCell : public UITableViewCell {
   OBJC_CLASS(PSTableCell, UITableViewCell)
- public:
-  Ref<PSTableCell> initWithStyleReuseIdentifierSpecifier(long style, NSString* reuseIdentifier, PSSpecifier* item) {
-    return objc::send<Ref<PSTableCell>(long, NSString*, PSSpecifier*), "initWithStyle:reuseIdentifier:specifier:">(
-        this, style, reuseIdentifier, item);
-  }
-  Ref<PSSpecifier> specifier() { return objc::send<Ref<PSSpecifier>(), "specifier">(this); }
-  void setSpecifier(PSSpecifier* s) { objc::send<void(PSSpecifier*), "setSpecifier:">(this, s); }
+  OBJC_INIT(initWithStyleReuseIdentifierSpecifier,
+            "initWithStyle:reuseIdentifier:specifier:", Ref<PSTableCell>(long, NSString*, PSSpecifier*))
+  OBJC_METHOD(specifier, "specifier", Ref<PSSpecifier>())
+  OBJC_METHOD(setSpecifier, "setSpecifier:", void(PSSpecifier*))
   // The label that shows the row's title.
-  Ref<UILabel> titleLabel() { return objc::send<Ref<UILabel>(), "titleLabel">(this); }
+  OBJC_METHOD(titleLabel, "titleLabel", Ref<UILabel>())
   // The row's current value, as the page read it.
-  Ref<NSObject> value() { return objc::send<Ref<NSObject>(), "value">(this); }
-  void setValue(NSObject* v) { objc::send<void(NSObject*), "setValue:">(this, v); }
-  void refreshCellContentsWithSpecifier(PSSpecifier* s) {
-    objc::send<void(PSSpecifier*), "refreshCellContentsWithSpecifier:">(this, s);
-  }
-  bool cellEnabled() { return objc::send<bool(), "cellEnabled">(this); }
-  void setCellEnabled(bool e) { objc::send<void(bool), "setCellEnabled:">(this, e); }
-  long type() { return objc::send<long(), "type">(this); }
+  OBJC_METHOD(value, "value", Ref<NSObject>())
+  OBJC_METHOD(setValue, "setValue:", void(NSObject*))
+  OBJC_METHOD(refreshCellContentsWithSpecifier, "refreshCellContentsWithSpecifier:", void(PSSpecifier*))
+  OBJC_METHOD(cellEnabled, "cellEnabled", bool())
+  OBJC_METHOD(setCellEnabled, "setCellEnabled:", void(bool))
+  OBJC_METHOD(type, "type", long())
 
+ public:
   // Sends the new value to the row's target through its setter, the way a
   // control hands a change to the page (setPreferenceValue:specifier:).
   static void sendSetter(PSSpecifier* item, NSObject* value);
@@ -44,33 +40,38 @@ class PSTableCell : public UITableViewCell {
   void setCellEnabledImpl(bool e) { disabled_ = !e; }
   long typeImpl() { return type_; }
 
-  Weak<PSSpecifier> specifier_;
-  Ref<NSObject> value_;
-  long type_;
-  bool disabled_;
+  Weak<PSSpecifier> specifier_ = {};
+  Ref<NSObject> value_ = nullptr;
+  long type_ = PSGroupCell;
+  bool disabled_ = false;
 };
 
 // A cell whose accessory is a control; a change of the control is sent to
 // the row's target as the new value.
 class PSControlTableCell : public PSTableCell {
   OBJC_CLASS(PSControlTableCell, PSTableCell)
- public:
-  Ref<UIControl> control() { return objc::send<Ref<UIControl>(), "control">(this); }
-  void setControl(UIControl* c) { objc::send<void(UIControl*), "setControl:">(this, c); }
-  void controlChanged(NSObject* sender) { objc::send<void(NSObject*), "controlChanged:">(this, sender); }
-  Ref<NSObject> controlValue() { return objc::send<Ref<NSObject>(), "controlValue">(this); }
+  OBJC_METHOD(control, "control", Ref<UIControl>())
+  OBJC_METHOD(setControl, "setControl:", void(UIControl*))
+  // The control's action.
+  OBJC_METHOD(controlChanged, "controlChanged:", void(NSObject*))
+  // The control's state as a row value.
+  OBJC_METHOD(controlValue, "controlValue", Ref<NSObject>())
 
  private:
   Ref<UIControl> controlImpl() { return control_; }
   void setControlImpl(UIControl* c);
   void controlChangedImpl(NSObject* sender);
   Ref<NSObject> controlValueImpl() { return nullptr; }
-  Ref<UIControl> control_;
+
+  Ref<UIControl> control_ = nullptr;
 };
 
 class PSSwitchTableCell : public PSControlTableCell {
   OBJC_CLASS(PSSwitchTableCell, PSControlTableCell)
- private:
+  OBJC_OVERRIDE(initWithStyleReuseIdentifierSpecifier)
+  OBJC_OVERRIDE(setValue)
+  OBJC_OVERRIDE(controlValue)
+
   Ref<PSTableCell> initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier, PSSpecifier* item);
   void setValueImpl(NSObject* v);
   Ref<NSObject> controlValueImpl();
@@ -78,7 +79,11 @@ class PSSwitchTableCell : public PSControlTableCell {
 
 class PSSliderTableCell : public PSControlTableCell {
   OBJC_CLASS(PSSliderTableCell, PSControlTableCell)
- private:
+  OBJC_OVERRIDE(initWithStyleReuseIdentifierSpecifier)
+  OBJC_OVERRIDE(setValue)
+  OBJC_OVERRIDE(controlValue)
+  OBJC_OVERRIDE(controlChanged)
+
   Ref<PSTableCell> initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier, PSSpecifier* item);
   void setValueImpl(NSObject* v);
   Ref<NSObject> controlValueImpl();

@@ -14,7 +14,7 @@ inline constexpr const char* kEntriesFolder = "/Library/PreferenceLoader/Prefere
 inline constexpr const char* kBundlesFolder = "/Library/PreferenceBundles";
 
 struct BundleEntry {
-  std::string entryFile;   // device path of the entry plist
+  std::string entryFile;  // device path of the entry plist
   std::string label;
   std::string bundlePath;  // device path of the bundle folder
   std::string icon;

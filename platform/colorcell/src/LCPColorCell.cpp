@@ -1,4 +1,4 @@
-#include "colorpicker/LCPColorCell.h"
+#include "colorcell/LCPColorCell.h"
 
 #include <cstdio>
 
@@ -12,15 +12,14 @@ bool supportsAlpha(PSSpecifier* item) {
   auto* n = item ? objc_cast<NSNumber>(item->findProperty("supportsAlpha")) : nullptr;
   return n && n->boolValue();
 }
-NSString* fallbackOf(PSSpecifier* item) {
-  return item ? objc_cast<NSString>(item->findProperty("default")) : nullptr;
-}
+NSString* fallbackOf(PSSpecifier* item) { return item ? objc_cast<NSString>(item->findProperty("default")) : nullptr; }
 }  // namespace
 
 Ref<PSTableCell> LCPColorCell::initWithStyleReuseIdentifierSpecifierImpl(long, NSString* reuseIdentifier,
                                                                          PSSpecifier* item) {
-  auto self = objc::sendSuper<Ref<PSTableCell>(long, NSString*, PSSpecifier*), "initWithStyle:reuseIdentifier:specifier:">(
-      LCPColorCell::cls(), this, 1L, reuseIdentifier, item);
+  // Always the value style: the colour string shows as the detail text.
+  Ref<PSTableCell> self =
+      sendSuper<initWithStyleReuseIdentifierSpecifierMessage>(UITableViewCellStyleValue1, reuseIdentifier, item);
   if (!self) return nullptr;
   auto* cell = static_cast<LCPColorCell*>(self.get());
   cell->swatch_ = UIView::alloc()->initWithFrame(CGRectMake(0, 0, 28, 28));
@@ -30,10 +29,12 @@ Ref<PSTableCell> LCPColorCell::initWithStyleReuseIdentifierSpecifierImpl(long, N
 }
 
 void LCPColorCell::setValueImpl(NSObject* v) {
-  objc::sendSuper<void(NSObject*), "setValue:">(LCPColorCell::cls(), this, v);
+  sendSuper<setValueMessage>(v);
   auto* text = objc_cast<NSString>(v);
   if (text) detailTextLabel()->setText(text);
-  swatch_->setBackgroundColor(LCPParseColorString(text, fallbackOf(specifier())));
+  Ref<PSSpecifier> item = specifier();
+  Ref<UIColor> colour = LCPParseColorString(text, fallbackOf(item));
+  swatch_->setBackgroundColor(colour);
 }
 
 bool LCPColorCell::pickColorStringImpl(NSString* text) {
@@ -51,10 +52,4 @@ bool LCPColorCell::pickColorStringImpl(NSString* text) {
   return true;
 }
 
-OBJC_IMPLEMENT_LEGACY(LCPColorCell)
-void LCPColorCell::registerMethods(objc::ClassBuilder<LCPColorCell>& b) {
-  b.method<"initWithStyle:reuseIdentifier:specifier:", &LCPColorCell::initWithStyleReuseIdentifierSpecifierImpl>()
-      .method<"setValue:", &LCPColorCell::setValueImpl>()
-      .method<"pickColorString:", &LCPColorCell::pickColorStringImpl>()
-      .method<"swatch", &LCPColorCell::swatchImpl>();
-}
+OBJC_IMPLEMENT(LCPColorCell, pickColorString, swatch, initWithStyleReuseIdentifierSpecifier, setValue)

@@ -8,16 +8,17 @@
 
 class LCPColorCell : public PSTableCell {
   OBJC_CLASS(LCPColorCell, PSTableCell)
- public:
   // What choosing a colour in the picker does. False, and nothing stored, for
   // a text that is not a colour string.
-  bool pickColorString(NSString* text) { return objc::send<bool(NSString*), "pickColorString:">(this, text); }
-  Ref<UIView> swatch() { return objc::send<Ref<UIView>(), "swatch">(this); }
+  OBJC_METHOD(pickColorString, "pickColorString:", bool(NSString*))
+  OBJC_METHOD(swatch, "swatch", Ref<UIView>())
+  OBJC_OVERRIDE(initWithStyleReuseIdentifierSpecifier)
+  OBJC_OVERRIDE(setValue)
 
- private:
   Ref<PSTableCell> initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier, PSSpecifier* item);
   void setValueImpl(NSObject* v);
   bool pickColorStringImpl(NSString* text);
   Ref<UIView> swatchImpl() { return swatch_; }
-  Ref<UIView> swatch_;
+
+  Ref<UIView> swatch_ = nullptr;
 };
