@@ -14,29 +14,6 @@
 class CVLOBaseListController : public PSListController {
   OBJC_CLASS(CVLOBaseListController, PSListController)
 
- public:
-  // The host page's messages this page answers.
-  using specifiersMessage = objc::Message<"specifiers", Ref<NSArray>()>;
-  using reloadSpecifiersMessage = objc::Message<"reloadSpecifiers", void()>;
-  using readPreferenceValueMessage = objc::Message<"readPreferenceValue:", Ref<NSObject>(PSSpecifier*)>;
-  using setPreferenceValueSpecifierMessage =
-      objc::Message<"setPreferenceValue:specifier:", void(NSObject*, PSSpecifier*)>;
-  using traitCollectionDidChangeMessage = objc::Message<"traitCollectionDidChange:", void(UITraitCollection*)>;
-  using loadViewMessage = objc::Message<"loadView", void()>;
-  using viewDidLoadMessage = objc::Message<"viewDidLoad", void()>;
-  using viewWillAppearMessage = objc::Message<"viewWillAppear:", void(bool)>;
-  using viewDidAppearMessage = objc::Message<"viewDidAppear:", void(bool)>;
-  using viewWillDisappearMessage = objc::Message<"viewWillDisappear:", void(bool)>;
-  using tableViewViewForHeaderInSectionMessage =
-      objc::Message<"tableView:viewForHeaderInSection:", Ref<UIView>(UITableView*, long)>;
-  using tableViewViewForFooterInSectionMessage =
-      objc::Message<"tableView:viewForFooterInSection:", Ref<UIView>(UITableView*, long)>;
-  using tableViewHeightForHeaderInSectionMessage =
-      objc::Message<"tableView:heightForHeaderInSection:", double(UITableView*, long)>;
-  using tableViewHeightForFooterInSectionMessage =
-      objc::Message<"tableView:heightForFooterInSection:", double(UITableView*, long)>;
-  using tableViewHeightForRowAtIndexPathMessage =
-      objc::Message<"tableView:heightForRowAtIndexPath:", double(UITableView*, NSIndexPath*)>;
 
   OBJC_PROPERTY(preferenceBundle, setPreferenceBundle, Ref<NSBundle>)
   OBJC_PROPERTY(themeTintColor, setThemeTintColor, Ref<UIColor>)

@@ -7,12 +7,6 @@
 class CVLOSubListController : public PSListController {
   OBJC_CLASS(CVLOSubListController, PSListController)
 
- public:
-  // The host page's messages this page answers.
-  using setSpecifierMessage = objc::Message<"setSpecifier:", void(PSSpecifier*)>;
-  using specifiersMessage = objc::Message<"specifiers", Ref<NSArray>()>;
-  using viewDidLoadMessage = objc::Message<"viewDidLoad", void()>;
-  using shouldReloadSpecifiersOnResumeMessage = objc::Message<"shouldReloadSpecifiersOnResume", bool()>;
 
   OBJC_METHOD(loadFromSpecifier, "loadFromSpecifier:", void(PSSpecifier*))
   OBJC_OVERRIDE(setSpecifier)

@@ -9,9 +9,9 @@
 
 namespace host {
 
-// SBIconListPageControl
-using initWithFrameMessage = objc::Message<"initWithFrame:", Ref<UIView>(CGRect)>;
-using hitTestWithEventMessage = objc::Message<"hitTest:withEvent:", Ref<UIView>(CGPoint, UIEvent*)>;
+// SBIconListPageControl (initWithFrame: and hitTest:withEvent: are UIView's)
+using initWithFrameMessage = UIView::initWithFrameMessage;
+using hitTestWithEventMessage = UIView::hitTestWithEventMessage;
 using _shouldAnimatePropertyWithKeyMessage = objc::Message<"_shouldAnimatePropertyWithKey:", bool(NSString*)>;
 using defaultHeightMessage = objc::Message<"defaultHeight", double()>;
 using tapGestureDidUpdateMessage = objc::Message<"tapGestureDidUpdate:", void(NSObject*)>;

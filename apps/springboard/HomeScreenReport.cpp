@@ -36,7 +36,7 @@ Ref<UIColor> savedColour(UIPageControl* control) {
 
 }  // namespace
 
-json reportPageControl(UIPageControl* control) {
+json reportPageControl(const Ref<UIPageControl>& control) {
   if (!control) return nullptr;
   return json{
       {"class", class_getName(object_getClass(control))},

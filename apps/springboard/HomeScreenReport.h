@@ -8,7 +8,7 @@
 
 namespace springboard {
 
-nlohmann::json reportPageControl(UIPageControl* control);
+nlohmann::json reportPageControl(const Ref<UIPageControl>& control);
 nlohmann::json reportHomeScreen(const HomeScreen& home, const substrate::InjectionReport& injected);
 
 }  // namespace springboard

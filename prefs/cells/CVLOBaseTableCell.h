@@ -7,11 +7,6 @@
 class CVLOBaseTableCell : public PSTableCell {
   OBJC_CLASS(CVLOBaseTableCell, PSTableCell)
 
- public:
-  // The host cell's messages these cells answer.
-  using initWithStyleReuseIdentifierSpecifierMessage =
-      objc::Message<"initWithStyle:reuseIdentifier:specifier:", Ref<PSTableCell>(long, NSString*, PSSpecifier*)>;
-  using layoutSubviewsMessage = objc::Message<"layoutSubviews", void()>;
 
   OBJC_OVERRIDE(initWithStyleReuseIdentifierSpecifier)
   OBJC_PROPERTY(themeTintColor, setThemeTintColor, Ref<UIColor>)

@@ -53,8 +53,8 @@ TEST_F(Lifetime, AssociatedValuesLiveAsLongAsTheirOwner) {
 
 TEST_F(Lifetime, ReplacingOrClearingAnAssociationReleasesTheOldValueOnce) {
   auto owner = Tracked::make();
-  objc_setAssociatedObject(owner, &keyA, Tracked::make(), OBJC_ASSOCIATION_RETAIN_NONATOMIC);
-  objc_setAssociatedObject(owner, &keyA, Tracked::make(), OBJC_ASSOCIATION_RETAIN_NONATOMIC);
+  objc_setAssociatedObject(owner, &keyA, Tracked::make().get(), OBJC_ASSOCIATION_RETAIN_NONATOMIC);
+  objc_setAssociatedObject(owner, &keyA, Tracked::make().get(), OBJC_ASSOCIATION_RETAIN_NONATOMIC);
   EXPECT_EQ(deallocated(), 1);
   objc_setAssociatedObject(owner, &keyA, nullptr, OBJC_ASSOCIATION_RETAIN_NONATOMIC);
   EXPECT_EQ(deallocated(), 2);
@@ -75,7 +75,7 @@ TEST_F(Lifetime, AValueMayReleaseItsOwnerFromInsideDealloc) {
   // runs while the runtime holds its side-table lock.
   auto owner = Tracked::make();
   auto inner = Tracked::make();
-  objc_setAssociatedObject(inner, &keyB, Tracked::make(), OBJC_ASSOCIATION_RETAIN_NONATOMIC);
+  objc_setAssociatedObject(inner, &keyB, Tracked::make().get(), OBJC_ASSOCIATION_RETAIN_NONATOMIC);
   objc_setAssociatedObject(owner, &keyA, inner, OBJC_ASSOCIATION_RETAIN_NONATOMIC);
   inner = nullptr;
   owner = nullptr;

@@ -19,12 +19,12 @@ struct Row {
   std::string domain, notification, value;  // value: "true", "false" or the text
 };
 
-std::string valueText(NSObject* v) {
+std::string valueText(const Ref<NSObject>& v) {
   if (auto* n = objc_cast<NSNumber>(v); n && n->isBoolean()) return n->boolValue() ? "true" : "false";
   if (auto* s = objc_cast<NSString>(v)) return s->utf8();
   return "(neither boolean nor text)";
 }
-std::string textOf(NSObject* v) {
+std::string textOf(const Ref<NSObject>& v) {
   auto* s = objc_cast<NSString>(v);
   return s ? s->utf8() : "(none)";
 }

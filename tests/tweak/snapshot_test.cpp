@@ -74,7 +74,7 @@ TEST_F(BadInput, AValueWithNoTruthValueUnderASwitchKeyLeavesTheRestOfTheSnapshot
   EXPECT_EQ(activeColourText(), "#0000FF");
   EXPECT_FALSE(c->isHidden());
   EXPECT_EQ(hex(c->currentPageIndicatorTintColor()), "#0000FF");
-  EXPECT_TRUE(objc_opt_isKindOfClass(storedDomain()->objectForKey("isEnabled"), NSDate::cls()))
+  EXPECT_TRUE(objc_opt_isKindOfClass(storedDomain()->objectForKey("isEnabled").get(), NSDate::cls()))
       << "the stored value is the user's, never replaced";
 }
 

@@ -2,7 +2,9 @@
 
 #include "colorpicker/ColorString.h"
 
-Ref<UIColor> LCPParseColorString(NSString* text, NSString* fallback) {
+Ref<UIColor> LCPParseColorString(objc::Borrowed<NSString> textArg, objc::Borrowed<NSString> fallbackArg) {
+  NSString* text = textArg.get();
+  NSString* fallback = fallbackArg.get();
   std::optional<RGBA> c;
   if (text) c = colorpicker::parseColorString(text->utf8());
   if (!c && fallback) c = colorpicker::parseColorString(fallback->utf8());

@@ -141,7 +141,6 @@ namespace {
 }
 
 Ref<NSObject> NSObject::alloc() { return objc::send<allocMessage>(cls()); }
-Ref<NSObject> NSObject::new_() { return objc::send<newMessage>(cls()); }
 Ref<NSObject> NSObject::make() { return objc::send<newMessage>(cls()); }
 
 std::string NSObject::defaultDescription() const {

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool arrayHolds(NSObject* list, std::string_view wanted) {
+bool arrayHolds(const Ref<NSObject>& list, std::string_view wanted) {
   auto* array = objc_cast<NSArray>(list);
   if (!array || wanted.empty()) return false;
   for (unsigned long i = 0, n = array->count(); i < n; ++i) {

@@ -7,4 +7,4 @@
 // The colour `text` describes; when text is absent or not a colour string,
 // the colour `fallback` describes; when neither is one, opaque white. Always a
 // new colour object.
-Ref<UIColor> LCPParseColorString(NSString* text, NSString* fallback);
+Ref<UIColor> LCPParseColorString(objc::Borrowed<NSString> text, objc::Borrowed<NSString> fallback);

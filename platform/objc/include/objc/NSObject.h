@@ -62,7 +62,6 @@ class NSObject {
   static initMessage initOverload(objc::InitTag);
 
   static Ref<NSObject> alloc();
-  static Ref<NSObject> new_();
   static Ref<NSObject> make();
 
   NSObject(const NSObject&) = delete;
@@ -182,7 +181,7 @@ class Ref {
   // Borrowing is implicit only from a reference that outlives the statement:
   // a pointer taken from a temporary would dangle at the semicolon.
   operator T*() const& noexcept { return p_; }
-  operator T*() const&& noexcept { return p_; }  // TRANSITION: deleted once every sender borrows
+  operator T*() const&& = delete;
   // Gives up ownership without releasing.
   [[nodiscard]] T* leak() noexcept { return std::exchange(p_, nullptr); }
 

@@ -100,22 +100,6 @@ class ClassBuilder {
   }
   Class cls() const { return cls_; }
 
-  // LEGACY (being removed)
-  template <SelName S, auto F>
-  ClassBuilder& method() {
-    addOwnMethod(cls_, sel<S>(), uncheckedImplementation<F>());
-    return *this;
-  }
-  template <SelName S, auto F>
-  ClassBuilder& classMethod() {
-    addOwnMethod(object_getClass(cls_), sel<S>(), uncheckedImplementation<F>());
-    return *this;
-  }
-  ClassBuilder& property(std::string_view name, std::initializer_list<objc_property_attribute_t> attrs) {
-    class_addProperty(cls_, name, attrs.begin(), static_cast<unsigned>(attrs.size()));
-    return *this;
-  }
-
  private:
   Class cls_;
 };
@@ -204,7 +188,6 @@ concept Makeable = requires {
   requires objc::Makeable<Name, X...>                                                                  \
   static Ref<Name> make(X&&... args) { return objc::make<Name>(std::forward<X>(args)...); }            \
   static Ref<Name> alloc() { return objc::downcast<Name>(objc::send<NSObject::allocMessage>(cls())); } \
-  static Ref<Name> new_() { return objc::downcast<Name>(objc::send<NSObject::newMessage>(cls())); }    \
                                                                                                        \
  protected:                                                                                            \
   Name() = default;                                                                                    \
@@ -312,16 +295,6 @@ concept Makeable = requires {
   }                                                                                \
   void Name::registerMethods([[maybe_unused]] objc::ClassBuilder<Name>& b) {       \
     OBJC_FOR_EACH(OBJC_REGISTER_ONE, __VA_ARGS__)                                  \
-  }                                                                                \
-  namespace {                                                                      \
-  [[maybe_unused]] const Class registered_##Name = Name::cls();                    \
-  }
-
-// LEGACY (being removed): registerMethods written by hand.
-#define OBJC_IMPLEMENT_LEGACY(Name)                                                \
-  Class Name::cls() {                                                              \
-    static const Class c = objc::defineCxxClass<Name>(#Name, Name::Super_::cls()); \
-    return c;                                                                      \
   }                                                                                \
   namespace {                                                                      \
   [[maybe_unused]] const Class registered_##Name = Name::cls();                    \

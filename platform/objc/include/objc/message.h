@@ -470,30 +470,6 @@ const char* typesFor() {
   return Call<SignatureOf<M>>::types();
 }
 
-// ------------------------------------------------- LEGACY (being removed)
-template <class Sig, SelName S, class Recv, class... X>
-requires std::is_function_v<Sig>
-[[gnu::always_inline]] inline typename ResultOfT<Sig>::type send(const Recv& receiver, X&&... args) {
-  return send<Message<S, Sig>>(receiver, std::forward<X>(args)...);
-}
-template <class Sig, SelName S, class Recv, class... X>
-requires std::is_function_v<Sig>
-typename ResultOfT<Sig>::type sendSuper(Class definingClass, const Recv& receiver, X&&... args) {
-  return sendSuper<Message<S, Sig>>(definingClass, receiver, std::forward<X>(args)...);
-}
-template <class Sig, class Recv, class... X>
-requires std::is_function_v<Sig>
-typename ResultOfT<Sig>::type invoke(Imp imp, const Recv& receiver, SEL s, X&&... args) {
-  return Call<Sig>::invoke(imp, asId(receiver), s, std::forward<X>(args)...);
-}
-template <auto F>
-Imp method() {
-  return uncheckedImplementation<F>();
-}
-template <class Sig>
-requires std::is_function_v<Sig>
-const char* typesFor() { return Call<Sig>::types(); }
-
 // ------------------------------------------------------------ cache fast path
 
 [[gnu::always_inline]] inline Imp lookup(Class cls, SEL sel) {

@@ -48,10 +48,6 @@ class PSListController : public UIViewController {
   OBJC_METHOD(tableViewTitleForFooterInSection, "tableView:titleForFooterInSection:", Ref<NSString>(UITableView*, long))
   OBJC_METHOD(tableViewDidSelectRowAtIndexPath, "tableView:didSelectRowAtIndexPath:", void(UITableView*, NSIndexPath*))
 
-  // UIViewController's messages this page overrides, named here because
-  // uikit declares them only as senders.
-  using loadViewMessage = objc::Message<"loadView", void()>;
-  using viewWillAppearMessage = objc::Message<"viewWillAppear:", void(bool)>;
   OBJC_OVERRIDE(loadView)
   OBJC_OVERRIDE(viewWillAppear)
 

@@ -14,10 +14,6 @@ class UITapGestureRecognizer : public NSObject {
 class SBIconListPageControl : public UIPageControl {
   OBJC_CLASS(SBIconListPageControl, UIPageControl)
 
- public:
-  // The two view messages the indicator answers in its own way.
-  using initWithFrameMessage = objc::Message<"initWithFrame:", Ref<UIView>(CGRect)>;
-  using hitTestWithEventMessage = objc::Message<"hitTest:withEvent:", Ref<UIView>(CGPoint, UIEvent*)>;
 
   OBJC_OVERRIDE(initWithFrame)
   OBJC_OVERRIDE(hitTestWithEvent)

@@ -56,7 +56,7 @@ class UIViewController : public NSObject {
 
  public:
   // C++ helpers for hosts and tests (not messages).
-  void setOverrideTraitCollection(UITraitCollection* t) { overrideTraits_ = t; }
+  void setOverrideTraitCollection(Ref<UITraitCollection> t) { overrideTraits_ = std::move(t); }
   void setWindow(UIWindow* w) { window_ = w; }
   UIViewController* parent() const { return parent_; }
   // Sends traitCollectionDidChange: to this controller, when its view is
