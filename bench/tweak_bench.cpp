@@ -66,7 +66,7 @@ bool loadTweak() {
 
 Ref<SBIconListPageControl> indicator(bool hide) {
   storeSettings(hide, true);
-  auto c = ref_cast<SBIconListPageControl>(SBIconListPageControl::alloc()->initWithFrame(CGRectMake(0, 700, 390, 37)));
+  auto c = SBIconListPageControl::make(CGRectMake(0, 700, 390, 37));
   c->setNumberOfPages(4);
   dispatch::runMainUntilIdle();
   return c;

@@ -34,8 +34,8 @@ PSListController* listOf(UIViewController* vc) { return objc_cast<PSListControll
 Host::Host() {
   home_ = PSListController::make();
   home_->setTitle("Settings"_ns);
-  outer_ = UINavigationController::alloc()->initWithRootViewController(home_);
-  window_ = ref_cast<UIWindow>(UIWindow::alloc()->initWithFrame(CGRectMake(0, 0, 375, 812)));
+  outer_ = UINavigationController::make(home_);
+  window_ = UIWindow::make(CGRectMake(0, 0, 375, 812));
   window_->setRootViewController(outer_);
   discover();
   window_->makeKeyAndVisible();
@@ -104,7 +104,7 @@ json Host::open(const json& req) {
     auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(
         NSString::make(entry->label), nullptr, nullptr, nullptr, cls, PSLinkCell, nullptr);
     if (auto* list = listOf(page)) list->setSpecifier(item);
-    auto inner = UINavigationController::alloc()->initWithRootViewController(page);
+    auto inner = UINavigationController::make(page);
     outer_->pushViewControllerAnimated(inner, true);
     return json{{"page", class_getName(cls)}};
   });

@@ -307,9 +307,9 @@ TEST_F(BundlePage, SheetsPostTheTweaksNotificationsOnlyWhenConfirmed) {
 TEST_F(BundlePage, TintingFollowsThePageOnScreen) {
   writeList("Tinted", row("PSSwitchCell", "S", "s"));
   auto page = basePage("Tinted");
-  auto inner = UINavigationController::alloc()->initWithRootViewController(page);
+  auto inner = UINavigationController::make(page);
   auto home = PSListController::make();
-  auto outer = UINavigationController::alloc()->initWithRootViewController(home);
+  auto outer = UINavigationController::make(home);
   outer->forwardAppearance(true);
   outer->pushViewControllerAnimated(inner, false);
   Ref<UIColor> theme = objc::send<Base::themeTintColorMessage>(page);
@@ -320,7 +320,7 @@ TEST_F(BundlePage, TintingFollowsThePageOnScreen) {
       objc_cast<PSTableCell>(rowWithKey(page, "s")->findProperty(PSTableCellKey))->accessoryView().get());
   EXPECT_EQ(sw->onTintColor().get(), theme.get());
   // A switch on another page keeps the system colour.
-  auto other = ref_cast<UISwitch>(UISwitch::alloc()->initWithFrame(CGRectZero));
+  auto other = UISwitch::make(CGRectZero);
   home->view()->addSubview(other);
   EXPECT_FALSE(other->onTintColor());
 

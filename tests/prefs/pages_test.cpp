@@ -152,9 +152,9 @@ TEST_F(Pages, EmptyAndAllDevelopmentListsGiveNoRows) {
 TEST_F(Pages, TintingReachesTheOuterBarOnlyAndLeavesNothingBehind) {
   writeList("Tint", row("PSSwitchCell", "S", "s"));
   auto page = basePage("Tint");
-  auto inner = UINavigationController::alloc()->initWithRootViewController(page);
+  auto inner = UINavigationController::make(page);
   auto home = newPage("PSListController");
-  auto outer = UINavigationController::alloc()->initWithRootViewController(home);
+  auto outer = UINavigationController::make(home);
   outer->forwardAppearance(true);
   outer->pushViewControllerAnimated(inner, false);
   Ref<UIColor> theme = themeOf(page);
@@ -184,7 +184,7 @@ TEST_F(Pages, TintingReachesTheOuterBarOnlyAndLeavesNothingBehind) {
 
   // Inside a single navigation controller the bar is left alone.
   auto single = basePage("Tint");
-  auto only = UINavigationController::alloc()->initWithRootViewController(single);
+  auto only = UINavigationController::make(single);
   only->forwardAppearance(true);
   EXPECT_NE(only->navigationBar()->tintColor().get(), themeOf(single).get());
   EXPECT_EQ(single->view()->tintColor().get(), themeOf(single).get());
@@ -306,7 +306,7 @@ TEST_F(Pages, SubPagesShowTheirListAsWrittenAndRefuseWhatIsNotAName) {
 
 TEST_F(Pages, TheAboutRowOpensASubPageFromTheBundle) {
   auto page = basePage("Root-Light");
-  auto nav = UINavigationController::alloc()->initWithRootViewController(page);
+  auto nav = UINavigationController::make(page);
   nav->forwardAppearance(true);
   Ref<UITableView> table = page->table();
   table->reloadData();
@@ -322,7 +322,7 @@ TEST_F(Pages, TheAboutRowOpensASubPageFromTheBundle) {
 }
 
 TEST_F(Pages, ButtonsAndRoundingColourAndClipAsAsked) {
-  auto view = UIView::alloc()->initWithFrame(CGRectMake(0, 0, 100, 44));
+  auto view = UIView::make(CGRectMake(0, 0, 100, 44));
   UIView_Rounding::roundCornersRadius(view, 3ul, 10.0);
   EXPECT_TRUE(view->clipsToBounds());
   EXPECT_EQ(view->layer()->cornerRadius(), 10.0);

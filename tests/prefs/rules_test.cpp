@@ -354,7 +354,7 @@ TEST_F(Rules, RowsWithoutCellsAreMeasuredAndCounted) {
   auto page = basePage("NoCells");
   load(page);
   // Asked before the table has made a single cell.
-  Ref<UITableView> table = UITableView::alloc()->initWithFrameStyle(CGRectMake(0, 0, kScreenWidth, kScreenHeight), 2);
+  Ref<UITableView> table = UITableView::make(CGRectMake(0, 0, kScreenWidth, kScreenHeight), 2);
   table->setDataSource(page);
   table->setDelegate(page);
   auto height = [&](long s, long r) {

@@ -145,7 +145,7 @@ TEST_F(HideDecision, ShowsAgainAnIndicatorSomeoneElseHid) {
 
 TEST_F(HideDecision, KeepsItsControlAliveUntilItRuns) {
   // Not registered, so only the pending task holds it.
-  Ref<UIPageControl> c = ref_cast<UIPageControl>(UIPageControl::alloc()->initWithFrame(CGRectMake(0, 0, 10, 10)));
+  Ref<UIPageControl> c = UIPageControl::make(CGRectMake(0, 0, 10, 10));
   Weak<UIPageControl> weak(c.get());
   UIPageControl_CVLODots::handleHiding(c);
   c = nullptr;
@@ -169,7 +169,7 @@ TEST_F(Registry, HoldsEachHomeIndicatorOnceAndNothingElse) {
   EXPECT_EQ(registry->count(), before + 1);
 
   // Plain indicators, the widget stacks' among them, are not registered.
-  UIPageControl::alloc()->initWithFrame(CGRectMake(0, 0, 10, 10));
+  UIPageControl::make(CGRectMake(0, 0, 10, 10));
   newWidgetStack();
   EXPECT_EQ(registry->count(), before + 1);
 }
@@ -177,7 +177,7 @@ TEST_F(Registry, HoldsEachHomeIndicatorOnceAndNothingElse) {
 TEST_F(Registry, RefreshSkipsEntriesThatAreNoHomeIndicator) {
   NSMutableArray* registry = tweak().pageControls->get();
   Ref<NSString> text = NSString::make("not a control");
-  Ref<UIPageControl> plain = ref_cast<UIPageControl>(UIPageControl::alloc()->initWithFrame(CGRectMake(0, 0, 1, 1)));
+  Ref<UIPageControl> plain = UIPageControl::make(CGRectMake(0, 0, 1, 1));
   registry->addObject(text);
   registry->addObject(plain);
   auto c = newIconListPageControl();  // after the foreign entries

@@ -69,7 +69,7 @@ void loadTweak() {
 }
 
 Ref<SBIconListPageControl> newIndicator() {
-  return ref_cast<SBIconListPageControl>(SBIconListPageControl::alloc()->initWithFrame(CGRectMake(0, 700, 390, 37)));
+  return SBIconListPageControl::make(CGRectMake(0, 700, 390, 37));
 }
 
 TEST(HostWithAnotherSignature, LoadingLogsOneLineForTheRefusedHook) {

@@ -148,7 +148,7 @@ void setSnapshot(Switches s) {
 void drain() { dispatch::runMainUntilIdle(); }
 
 Ref<SBIconListPageControl> newIconListPageControl() {
-  return ref_cast<SBIconListPageControl>(SBIconListPageControl::alloc()->initWithFrame(CGRectMake(0, 700, 390, 37)));
+  return SBIconListPageControl::make(CGRectMake(0, 700, 390, 37));
 }
 
 Ref<SBHWidgetStackViewController> newWidgetStack() { return SBHWidgetStackViewController::make(3); }

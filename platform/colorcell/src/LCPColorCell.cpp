@@ -22,7 +22,7 @@ Ref<PSTableCell> LCPColorCell::initWithStyleReuseIdentifierSpecifierImpl(long, N
       sendSuper<initWithStyleReuseIdentifierSpecifierMessage>(UITableViewCellStyleValue1, reuseIdentifier, item);
   if (!self) return nullptr;
   auto* cell = static_cast<LCPColorCell*>(self.get());
-  cell->swatch_ = UIView::alloc()->initWithFrame(CGRectMake(0, 0, 28, 28));
+  cell->swatch_ = UIView::make(CGRectMake(0, 0, 28, 28));
   cell->swatch_->layer()->setCornerRadius(14);
   cell->setAccessoryView(cell->swatch_);
   return self;

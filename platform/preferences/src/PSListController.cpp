@@ -139,8 +139,8 @@ void PSListController::setSpecifierImpl(PSSpecifier* s) {
 
 void PSListController::loadViewImpl() {
   CGRect bounds = CGRectMake(0, 0, 375, 812);
-  auto view = UIView::alloc()->initWithFrame(bounds);
-  table_ = UITableView::alloc()->initWithFrameStyle(bounds, UITableViewStyleInsetGrouped);
+  auto view = UIView::make(bounds);
+  table_ = UITableView::make(bounds, UITableViewStyleInsetGrouped);
   table_->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
   table_->setDataSource(this);
   table_->setDelegate(this);
@@ -174,7 +174,7 @@ long PSListController::tableViewNumberOfRowsInSectionImpl(UITableView*, long s) 
 
 Ref<UITableViewCell> PSListController::tableViewCellForRowAtIndexPathImpl(UITableView*, NSIndexPath* p) {
   Ref<PSSpecifier> item = specifierAtIndexPath(p);
-  if (!item) return UITableViewCell::alloc()->initWithStyleReuseIdentifier(0, nullptr);
+  if (!item) return UITableViewCell::make(0, nullptr);
   Ref<PSTableCell> cell(objc_cast<PSTableCell>(item->findProperty(PSTableCellKey)));
   if (!cell) {
     long type = item->cellType();
@@ -189,7 +189,7 @@ Ref<UITableViewCell> PSListController::tableViewCellForRowAtIndexPathImpl(UITabl
     Ref<NSObject> fresh = objc::send<allocMessage>(c);
     cell = objc::send<PSTableCell::initWithStyleReuseIdentifierSpecifierMessage>(
         fresh, style, NSString::make(class_getName(c)), item);
-    if (!cell) return UITableViewCell::alloc()->initWithStyleReuseIdentifier(0, nullptr);
+    if (!cell) return UITableViewCell::make(0, nullptr);
     item->setPropertyForKey(cell, PSTableCellKey);
   }
   reloadSpecifier(item);

@@ -84,7 +84,7 @@ Ref<PSTableCell> PSSwitchTableCell::initWithStyleReuseIdentifierSpecifierImpl(lo
                                                                               PSSpecifier* item) {
   Ref<PSTableCell> self = sendSuper<initWithStyleReuseIdentifierSpecifierMessage>(style, reuseIdentifier, item);
   if (!self) return nullptr;
-  auto sw = ref_cast<UISwitch>(UISwitch::alloc()->initWithFrame(CGRectMake(0, 0, 51, 31)));
+  auto sw = UISwitch::make(CGRectMake(0, 0, 51, 31));
   objc::send<setControlMessage>(self, sw);
   return self;
 }
@@ -119,7 +119,7 @@ Ref<PSTableCell> PSSliderTableCell::initWithStyleReuseIdentifierSpecifierImpl(lo
                                                                               PSSpecifier* item) {
   Ref<PSTableCell> self = sendSuper<initWithStyleReuseIdentifierSpecifierMessage>(style, reuseIdentifier, item);
   if (!self) return nullptr;
-  auto slider = ref_cast<UISlider>(UISlider::alloc()->initWithFrame(CGRectMake(0, 0, 200, 31)));
+  auto slider = UISlider::make(CGRectMake(0, 0, 200, 31));
   slider->setMinimumValue(numberProperty(item, PSControlMinimumKey, 0.0f));
   slider->setMaximumValue(numberProperty(item, PSControlMaximumKey, 1.0f));
   objc::send<setControlMessage>(self, slider);

@@ -12,10 +12,9 @@ constexpr CGFloat kScreenWidth = 390, kScreenHeight = 844;
 HomeScreen::HomeScreen(HomeScreenLayout layout) : layout_(layout) {}
 
 void HomeScreen::build() {
-  root_ = UIView::alloc()->initWithFrame(CGRectMake(0, 0, kScreenWidth, kScreenHeight));
+  root_ = UIView::make(CGRectMake(0, 0, kScreenWidth, kScreenHeight));
 
-  auto made = SBIconListPageControl::alloc()->initWithFrame(CGRectMake(0, kScreenHeight - 150, kScreenWidth, 37));
-  pageControl_ = ref_cast<SBIconListPageControl>(made);
+  pageControl_ = SBIconListPageControl::make(CGRectMake(0, kScreenHeight - 150, kScreenWidth, 37));
   if (pageControl_) {
     pageControl_->setNumberOfPages(layout_.iconPages);
     pageControl_->setCurrentPage(0);
@@ -47,7 +46,7 @@ Ref<UIView> HomeScreen::touchPageControl() {
   auto event = UIEvent::make();
   Ref<UIView> hit = root_->hitTestWithEvent(centre, event);
   if (hit.get() == pageControl_.get()) {
-    auto touch = UITouch::alloc()->initWithLocation(centre);
+    auto touch = UITouch::make(centre);
     auto touches = NSArray::arrayWithObject(touch);
     pageControl_->touchesBeganWithEvent(touches, event);
     pageControl_->touchesEndedWithEvent(touches, event);

@@ -13,8 +13,8 @@ void SBHWidgetStackViewController::setHideDelayMilliseconds(long ms) { hideDelay
 long SBHWidgetStackViewController::hideDelayMilliseconds() { return hideDelayMs; }
 
 Ref<SBHWidgetStackViewController> SBHWidgetStackViewController::initWithWidgetCountImpl(long n) {
-  view_ = UIView::alloc()->initWithFrame(CGRectMake(0, 0, 170, 170));
-  pageControl_ = ref_cast<UIPageControl>(UIPageControl::alloc()->initWithFrame(CGRectMake(150, 40, 16, 90)));
+  view_ = UIView::make(CGRectMake(0, 0, 170, 170));
+  pageControl_ = UIPageControl::make(CGRectMake(150, 40, 16, 90));
   pageControl_->setNumberOfPages(std::max(1L, n));
   view_->addSubview(pageControl_);
   // At rest a stack shows no dots.
