@@ -23,7 +23,9 @@ void BM_ReloadPrefsToIndicator(benchmark::State& state) {
   ::setenv("CORVALLO_DEVICE_ROOT", root.c_str(), 1);
   std::filesystem::path build = CORVALLO_BUILD_DIR;
   device::install({build / "bin", build / "lib", build / "none"}, root);
-  device::Supervisor sb(root, {{"SpringBoard", build / "bin/springboard", {"--legibility-delay-ms", "0"},
+  device::Supervisor sb(root, {{"SpringBoard",
+                                build / "bin/springboard",
+                                {"--legibility-delay-ms", "0"},
                                 "/var/run/corvallo/springboard.sock"}});
   sb.start();
   if (!sb.waitUntilAnswering("SpringBoard", std::chrono::seconds(10))) {

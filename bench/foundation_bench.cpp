@@ -73,9 +73,8 @@ void BM_DomainUpdate(benchmark::State& state) {
   defaults->setPersistentDomainForName(sampleDomain(), kDomain);
   int i = 0;
   for (auto _ : state)
-    defaults->updatePersistentDomainForName(kDomain, [&](NSMutableDictionary* d) {
-      d->setObjectForKey(NSNumber::numberWithInt(++i), "counter");
-    });
+    defaults->updatePersistentDomainForName(
+        kDomain, [&](NSMutableDictionary* d) { d->setObjectForKey(NSNumber::numberWithInt(++i), "counter"); });
 }
 BENCHMARK(BM_DomainUpdate)->Unit(benchmark::kMicrosecond);
 

@@ -14,8 +14,7 @@ using gnu_IMP = long (*)(gnu_id, gnu_SEL);
 gnu_Class objc_allocateClassPair(gnu_Class super, const char* name, std::size_t extra);
 void objc_registerClassPair(gnu_Class cls);
 signed char class_addMethod(gnu_Class cls, gnu_SEL sel, gnu_IMP imp, const char* types);
-signed char class_addIvar(gnu_Class cls, const char* name, std::size_t size, unsigned char log2Align,
-                          const char* type);
+signed char class_addIvar(gnu_Class cls, const char* name, std::size_t size, unsigned char log2Align, const char* type);
 gnu_SEL sel_registerName(const char* name);
 gnu_id class_createInstance(gnu_Class cls, std::size_t extra);
 gnu_IMP objc_msg_lookup(gnu_id receiver, gnu_SEL op);

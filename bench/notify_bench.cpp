@@ -194,7 +194,8 @@ Percentiles measureOneWay(benchmark::State& state, Arrival& arrival, Send send, 
 }
 
 void BM_NotifyPostToObserverMainThread(benchmark::State& state) {
-  notifyResult = measureOneWay(state, shared->notify, [] { notify_post(kPing); }, "a notification was lost");
+  notifyResult = measureOneWay(
+      state, shared->notify, [] { notify_post(kPing); }, "a notification was lost");
 }
 
 void BM_UnixDatagramRoundTrip(benchmark::State& state) {
@@ -277,10 +278,10 @@ int main(int argc, char** argv) {
       std::printf("plain Unix datagram round trip:                          p50 %.1f us, p99 %.1f us\n",
                   datagramResult.p50, datagramResult.p99);
     if (dbusResult.p50 > 0)
-      std::printf("D-Bus signal through a private dbus-daemon:              p50 %.1f us, p99 %.1f us"
-                  "  (%.1fx the notify p50, %.1fx its p99)\n",
-                  dbusResult.p50, dbusResult.p99, dbusResult.p50 / notifyResult.p50,
-                  dbusResult.p99 / notifyResult.p99);
+      std::printf(
+          "D-Bus signal through a private dbus-daemon:              p50 %.1f us, p99 %.1f us"
+          "  (%.1fx the notify p50, %.1fx its p99)\n",
+          dbusResult.p50, dbusResult.p99, dbusResult.p50 / notifyResult.p50, dbusResult.p99 / notifyResult.p99);
   }
 
   for (pid_t pid : children) ::kill(pid, SIGKILL);

@@ -14,7 +14,6 @@
 class CVLOBaseListController : public PSListController {
   OBJC_CLASS(CVLOBaseListController, PSListController)
 
-
   OBJC_PROPERTY(preferenceBundle, setPreferenceBundle, Ref<NSBundle>)
   OBJC_PROPERTY(themeTintColor, setThemeTintColor, Ref<UIColor>)
   OBJC_PROPERTY(darkModePlist, setDarkModePlist, Ref<NSString>)

@@ -7,7 +7,6 @@
 class CVLOSubListController : public PSListController {
   OBJC_CLASS(CVLOSubListController, PSListController)
 
-
   OBJC_METHOD(loadFromSpecifier, "loadFromSpecifier:", void(PSSpecifier*))
   OBJC_OVERRIDE(setSpecifier)
   OBJC_OVERRIDE(specifiers)

@@ -18,7 +18,9 @@ BuildOutput BuildOutput::besideExecutable() {
 
 namespace {
 
-fs::path under(const fs::path& root, const std::string& devicePath) { return root / fs::path(devicePath).relative_path(); }
+fs::path under(const fs::path& root, const std::string& devicePath) {
+  return root / fs::path(devicePath).relative_path();
+}
 
 void copyAtomically(const fs::path& from, const fs::path& to) {
   fs::create_directories(to.parent_path());

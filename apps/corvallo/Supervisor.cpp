@@ -100,8 +100,8 @@ void Supervisor::watch() {
           crashes.push_back(now);
           std::erase_if(crashes, [&](auto t) { return now - t > kCrashWindow; });
           if (static_cast<int>(crashes.size()) >= kCrashesBeforeGivingUp) {
-            std::cerr << h.config.name << " keeps failing; not starting it again (see " << logPathOf(h.config.name).string()
-                      << ")\n";
+            std::cerr << h.config.name << " keeps failing; not starting it again (see "
+                      << logPathOf(h.config.name).string() << ")\n";
             h.gaveUp = true;
             continue;
           }

@@ -15,10 +15,10 @@
 namespace device {
 
 struct HostSpec {
-  std::string name;                 // "SpringBoard"
-  std::filesystem::path program;    // the executable
-  std::vector<std::string> args;    // after the program, before --device-root
-  std::string controlSocket;        // device path of its control socket
+  std::string name;               // "SpringBoard"
+  std::filesystem::path program;  // the executable
+  std::vector<std::string> args;  // after the program, before --device-root
+  std::string controlSocket;      // device path of its control socket
 };
 
 class Supervisor {

@@ -7,7 +7,6 @@
 class CVLOBaseTableCell : public PSTableCell {
   OBJC_CLASS(CVLOBaseTableCell, PSTableCell)
 
-
   OBJC_OVERRIDE(initWithStyleReuseIdentifierSpecifier)
   OBJC_PROPERTY(themeTintColor, setThemeTintColor, Ref<UIColor>)
   OBJC_PROPERTY(interactionTintColor, setInteractionTintColor, Ref<UIColor>)

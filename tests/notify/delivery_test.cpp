@@ -32,8 +32,8 @@ struct Counter {
 void count(CFNotificationCenterRef center, void* observer, CFNotificationName name, const void* object,
            CFDictionaryRef userInfo) {
   auto* c = static_cast<Counter*>(observer);
-  c->asRegistered = c->asRegistered && dispatch::isMainThread() && center == darwin() && !object &&
-                    !userInfo && name == c->expectedName;
+  c->asRegistered = c->asRegistered && dispatch::isMainThread() && center == darwin() && !object && !userInfo &&
+                    name == c->expectedName;
   ++c->calls;
   if (c->repostOnce) {
     c->repostOnce = false;
@@ -86,8 +86,8 @@ TEST(DarwinCenter, RemovalStopsDeliveryOfPostsAlreadyOnTheirWay) {
   const std::string name = testName(), other = testName() + "/other";
   Counter removed{.expectedName = name}, kept{.expectedName = name}, elsewhere{.expectedName = other};
   for (auto behaviour : {CFNotificationSuspensionBehaviorDeliverImmediately, CFNotificationSuspensionBehaviorCoalesce})
-    CFNotificationCenterAddObserver(darwin(), &removed, behaviour == 4 ? count : countToo, name.c_str(),
-                                    nullptr, behaviour);
+    CFNotificationCenterAddObserver(darwin(), &removed, behaviour == 4 ? count : countToo, name.c_str(), nullptr,
+                                    behaviour);
   CFNotificationCenterAddObserver(darwin(), &kept, count, name.c_str(), nullptr,
                                   CFNotificationSuspensionBehaviorDeliverImmediately);
   CFNotificationCenterAddObserver(darwin(), &elsewhere, count, other.c_str(), nullptr,

@@ -16,7 +16,9 @@ TEST(NotificationNames, RefusesAbsentEmptyOverlongAndMalformedNames) {
   const std::string longest(512, 'n');
   std::string tooLong = longest + "n";
   const char* refused[] = {
-      nullptr, "", tooLong.c_str(),
+      nullptr,
+      "",
+      tooLong.c_str(),
       "bad\xC0\xAF",          // overlong "/"
       "bad\xED\xA0\x80",      // UTF-16 surrogate
       "bad\xE2\x82",          // cut short
@@ -28,11 +30,12 @@ TEST(NotificationNames, RefusesAbsentEmptyOverlongAndMalformedNames) {
   EXPECT_EQ(notify_post("com.tenvarix.corvallo/ReloadPrefs"), NOTIFY_STATUS_OK);
 
   testing::internal::CaptureStderr();
-  CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), nullptr,
-                                  [](CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) {},
-                                  "bad\xFF", nullptr, CFNotificationSuspensionBehaviorCoalesce);
-  CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), nullptr, nullptr, "fine",
-                                  nullptr, CFNotificationSuspensionBehaviorCoalesce);
+  CFNotificationCenterAddObserver(
+      CFNotificationCenterGetDarwinNotifyCenter(), nullptr,
+      [](CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) {}, "bad\xFF", nullptr,
+      CFNotificationSuspensionBehaviorCoalesce);
+  CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), nullptr, nullptr, "fine", nullptr,
+                                  CFNotificationSuspensionBehaviorCoalesce);
   std::string err = testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("refused an invalid name"), std::string::npos) << err;
   EXPECT_NE(err.find("without a callback"), std::string::npos) << err;
@@ -56,8 +59,8 @@ TEST(NotificationNames, AreDeliveredWholeAndNeverBecomePaths) {
     s->name += name;
   };
   for (const auto& name : {widest, sneaky})
-    CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), &seen, record, name.c_str(),
-                                    nullptr, CFNotificationSuspensionBehaviorDeliverImmediately);
+    CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), &seen, record, name.c_str(), nullptr,
+                                    CFNotificationSuspensionBehaviorDeliverImmediately);
   EXPECT_EQ(notify_post(widest.c_str()), NOTIFY_STATUS_OK);
   EXPECT_EQ(notify_post(sneaky.c_str()), NOTIFY_STATUS_OK);
   EXPECT_TRUE(dispatch::runMainUntil([&] { return seen.calls == 2; }, 5s));
@@ -68,8 +71,8 @@ TEST(NotificationNames, AreDeliveredWholeAndNeverBecomePaths) {
   std::filesystem::path root = std::getenv("CORVALLO_DEVICE_ROOT");
   for (auto& e : std::filesystem::recursive_directory_iterator(root)) {
     auto rel = std::filesystem::relative(e.path(), root).string();
-    EXPECT_TRUE(rel == "var" || rel == "var/run" || rel == "var/run/notify" ||
-                rel == "var/run/notify/generation" || (rel.rfind("var/run/notify/", 0) == 0 && e.is_socket()))
+    EXPECT_TRUE(rel == "var" || rel == "var/run" || rel == "var/run/notify" || rel == "var/run/notify/generation" ||
+                (rel.rfind("var/run/notify/", 0) == 0 && e.is_socket()))
         << rel;
   }
 }

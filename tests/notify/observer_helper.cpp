@@ -28,8 +28,8 @@ int main(int argc, char** argv) {
   if (argc < 3) return 2;
   auto behaviour = static_cast<CFNotificationSuspensionBehavior>(std::atol(argv[1]));
   for (int i = 2; i < argc; ++i)
-    CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), nullptr, onPost,
-                                    argv[i], nullptr, behaviour);
+    CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), nullptr, onPost, argv[i], nullptr,
+                                    behaviour);
   say("ready");
   dispatch_main();
 }

@@ -68,9 +68,7 @@ void loadTweak() {
   });
 }
 
-Ref<SBIconListPageControl> newIndicator() {
-  return SBIconListPageControl::make(CGRectMake(0, 700, 390, 37));
-}
+Ref<SBIconListPageControl> newIndicator() { return SBIconListPageControl::make(CGRectMake(0, 700, 390, 37)); }
 
 TEST(HostWithAnotherSignature, LoadingLogsOneLineForTheRefusedHook) {
   loadTweak();

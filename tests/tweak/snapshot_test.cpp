@@ -22,9 +22,7 @@ TEST_F(Notifications, ReloadPrefsReappliesTheStoredSettingsToEveryHomeIndicator)
 
   storeDomain(domainWith({.hide = false, .colours = true}, "#0000FF", "#FF00FF:0.25"));
   ASSERT_EQ(notify_post("com.tenvarix.corvallo/ReloadPrefs"), NOTIFY_STATUS_OK);
-  auto applied = [&] {
-    return !a->isHidden() && !b->isHidden() && hex(b->pageIndicatorTintColor()) == "#FF00FF:0.25";
-  };
+  auto applied = [&] { return !a->isHidden() && !b->isHidden() && hex(b->pageIndicatorTintColor()) == "#FF00FF:0.25"; };
   ASSERT_TRUE(dispatch::runMainUntil(applied, 5s));
   EXPECT_FALSE(tweak().hidePageDotsEnabled->load());
   EXPECT_EQ(hex(a->currentPageIndicatorTintColor()), "#0000FF");

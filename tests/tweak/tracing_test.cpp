@@ -101,10 +101,10 @@ class Tracing : public TweakTest {
     expectTrace([&] { c->setTouchIgnoreRects(rects); }, {call("setTouchIgnoreRects:" + describe(rects))}, {});
     expectTrace([&] { c->setButtonHighlighted(false); }, {call("setButtonHighlighted:0")}, {});
 
-    expectTrace([&] { c->touchesBeganWithEvent(nullptr, tap); },
-                {call("touchesBegan:(null) withEvent:" + describe(tap)), call("actsAsButton"),
-                 call("setButtonHighlighted:1")},
-                {r(725, "1")});
+    expectTrace(
+        [&] { c->touchesBeganWithEvent(nullptr, tap); },
+        {call("touchesBegan:(null) withEvent:" + describe(tap)), call("actsAsButton"), call("setButtonHighlighted:1")},
+        {r(725, "1")});
     EXPECT_TRUE(c->isButtonHighlighted());
 
     expectTrace([&] { got = c->effectiveLegibilitySettings(); }, {call("effectiveLegibilitySettings")},

@@ -147,9 +147,7 @@ void setSnapshot(Switches s) {
 
 void drain() { dispatch::runMainUntilIdle(); }
 
-Ref<SBIconListPageControl> newIconListPageControl() {
-  return SBIconListPageControl::make(CGRectMake(0, 700, 390, 37));
-}
+Ref<SBIconListPageControl> newIconListPageControl() { return SBIconListPageControl::make(CGRectMake(0, 700, 390, 37)); }
 
 Ref<SBHWidgetStackViewController> newWidgetStack() { return SBHWidgetStackViewController::make(3); }
 

@@ -42,8 +42,7 @@ Client::Client(const std::string& socketPath, std::chrono::milliseconds timeout)
   for (;;) {
     fd_ = connectOnce(socketPath);
     if (fd_ >= 0) return;
-    if (std::chrono::steady_clock::now() >= deadline)
-      throw std::runtime_error("no host answers on " + socketPath);
+    if (std::chrono::steady_clock::now() >= deadline) throw std::runtime_error("no host answers on " + socketPath);
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 }

@@ -140,8 +140,7 @@ MainQueue& mainQueue() {
 }
 
 void requireMainThread(const char* what) {
-  if (!dispatch::isMainThread())
-    throw std::logic_error(std::string(what) + " must be called on the main thread");
+  if (!dispatch::isMainThread()) throw std::logic_error(std::string(what) + " must be called on the main thread");
 }
 
 // The loop does not support being run from inside one of its own handlers.
@@ -228,9 +227,7 @@ dispatch_time_t dispatch_time(dispatch_time_t when, std::int64_t delta) noexcept
   return d >= latest - std::min(base, latest) ? latest : base + d;
 }
 
-const char* dispatch_queue_get_label(dispatch_queue_t queue) noexcept {
-  return queue ? queue->label : "";
-}
+const char* dispatch_queue_get_label(dispatch_queue_t queue) noexcept { return queue ? queue->label : ""; }
 
 void dispatch_main() {
   MainQueue& q = mainQueue();

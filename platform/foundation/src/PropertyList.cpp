@@ -17,8 +17,8 @@
 #include "foundation/NSDate.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNumber.h"
-#include "foundation/Utf8.h"
 #include "foundation/UniqueFd.h"
+#include "foundation/Utf8.h"
 
 namespace foundation {
 

@@ -4,4 +4,7 @@
 class Gauge : public NSObject {
   OBJC_CLASS(Gauge, NSObject)
 };
-void borrow() { Gauge* g = Gauge::make(); (void)g; }
+void borrow() {
+  Gauge* g = Gauge::make();
+  (void)g;
+}

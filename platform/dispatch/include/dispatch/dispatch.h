@@ -37,8 +37,8 @@ namespace dispatch {
 class Block {
  public:
   Block() noexcept = default;
-  template <class F, class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, Block> &&
-                                              std::is_invocable_v<std::decay_t<F>&>>>
+  template <class F,
+            class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, Block> && std::is_invocable_v<std::decay_t<F>&>>>
   Block(F&& f)  // NOLINT: implicit, so a lambda is a block
       : impl_(std::make_unique<Model<std::decay_t<F>>>(std::forward<F>(f))) {}
   Block(Block&&) noexcept = default;

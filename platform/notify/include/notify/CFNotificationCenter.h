@@ -25,9 +25,8 @@ enum CFNotificationSuspensionBehavior : CFIndex {
   CFNotificationSuspensionBehaviorDeliverImmediately = 4,
 };
 
-using CFNotificationCallback = void (*)(CFNotificationCenterRef center, void* observer,
-                                        CFNotificationName name, const void* object,
-                                        CFDictionaryRef userInfo);
+using CFNotificationCallback = void (*)(CFNotificationCenterRef center, void* observer, CFNotificationName name,
+                                        const void* object, CFDictionaryRef userInfo);
 
 CFNotificationCenterRef CFNotificationCenterGetDarwinNotifyCenter() noexcept;
 
@@ -37,21 +36,18 @@ CFNotificationCenterRef CFNotificationCenterGetDarwinNotifyCenter() noexcept;
 // behaviour or a centre other than the Darwin one is refused with a line on
 // stderr, as is a process that cannot open its notification endpoint.
 void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer,
-                                     CFNotificationCallback callback, CFNotificationName name,
-                                     const void* object,
+                                     CFNotificationCallback callback, CFNotificationName name, const void* object,
                                      CFNotificationSuspensionBehavior suspensionBehavior) noexcept;
 
 // Removes the observer's registrations for `name` (every name when null).
 // No callback for them starts after this returns, not even for posts already
 // read. Called off the main thread, it also waits for a callback of
 // theirs that is running on the main thread to finish.
-void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const void* observer,
-                                        CFNotificationName name, const void* object) noexcept;
+void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const void* observer, CFNotificationName name,
+                                        const void* object) noexcept;
 
-void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center,
-                                             const void* observer) noexcept;
+void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center, const void* observer) noexcept;
 
 // For the Darwin centre this is notify_post(name); the rest is ignored.
-void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFNotificationName name,
-                                          const void* object, CFDictionaryRef userInfo,
-                                          bool deliverImmediately) noexcept;
+void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFNotificationName name, const void* object,
+                                          CFDictionaryRef userInfo, bool deliverImmediately) noexcept;

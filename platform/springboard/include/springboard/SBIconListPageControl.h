@@ -14,7 +14,6 @@ class UITapGestureRecognizer : public NSObject {
 class SBIconListPageControl : public UIPageControl {
   OBJC_CLASS(SBIconListPageControl, UIPageControl)
 
-
   OBJC_OVERRIDE(initWithFrame)
   OBJC_OVERRIDE(hitTestWithEvent)
   OBJC_METHOD(defaultHeight, "defaultHeight", double())
