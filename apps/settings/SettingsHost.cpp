@@ -35,7 +35,7 @@ Host::Host() {
   home_ = PSListController::make();
   home_->setTitle("Settings"_ns);
   outer_ = UINavigationController::make(home_);
-  window_ = UIWindow::make(CGRectMake(0, 0, 375, 812));
+  window_ = UIWindow::make(kUIScreenBounds);
   window_->setRootViewController(outer_);
   discover();
   window_->makeKeyAndVisible();

@@ -14,48 +14,35 @@ namespace control {
 
 namespace {
 
-int connectOnce(const std::string& path) {
+foundation::UniqueFd connectOnce(const std::string& path) {
   sockaddr_un addr{};
   addr.sun_family = AF_UNIX;
-  if (path.size() >= sizeof addr.sun_path) return -1;
+  if (path.size() >= sizeof addr.sun_path) return {};
   std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    ::close(fd);
-    return -1;
-  }
+  foundation::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (!fd || ::connect(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) return {};
   return fd;
 }
 
 }  // namespace
 
-bool isListening(const std::string& socketPath) {
-  int fd = connectOnce(socketPath);
-  if (fd < 0) return false;
-  ::close(fd);
-  return true;
-}
+bool isListening(const std::string& socketPath) { return static_cast<bool>(connectOnce(socketPath)); }
 
 Client::Client(const std::string& socketPath, std::chrono::milliseconds timeout) {
   auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
     fd_ = connectOnce(socketPath);
-    if (fd_ >= 0) return;
+    if (fd_) return;
     if (std::chrono::steady_clock::now() >= deadline) throw std::runtime_error("no host answers on " + socketPath);
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-}
-
-Client::~Client() {
-  if (fd_ >= 0) ::close(fd_);
 }
 
 std::string Client::requestLine(const std::string& line, std::chrono::milliseconds timeout) {
   std::string out = line;
   if (out.empty() || out.back() != '\n') out += '\n';
   for (std::size_t sent = 0; sent < out.size();) {
-    ssize_t n = ::send(fd_, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
+    ssize_t n = ::send(fd_.get(), out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
     if (n < 0) {
       if (errno == EINTR) continue;
       throw std::runtime_error(std::string("control request failed: ") + std::strerror(errno));
@@ -71,12 +58,12 @@ std::string Client::requestLine(const std::string& line, std::chrono::millisecon
     }
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) throw std::runtime_error("the host did not answer in time");
-    pollfd p{fd_, POLLIN, 0};
+    pollfd p{fd_.get(), POLLIN, 0};
     int r = ::poll(&p, 1, static_cast<int>(left.count()));
     if (r < 0 && errno == EINTR) continue;
     if (r <= 0) continue;
     char chunk[4096];
-    ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
+    ssize_t n = ::recv(fd_.get(), chunk, sizeof chunk, 0);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) throw std::runtime_error("the host closed the connection");
     buffer_.append(chunk, static_cast<std::size_t>(n));

@@ -138,7 +138,7 @@ void PSListController::setSpecifierImpl(PSSpecifier* s) {
 // ------------------------------------------------------------------ view
 
 void PSListController::loadViewImpl() {
-  CGRect bounds = CGRectMake(0, 0, 375, 812);
+  CGRect bounds = kUIScreenBounds;
   auto view = UIView::make(bounds);
   table_ = UITableView::make(bounds, UITableViewStyleInsetGrouped);
   table_->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);

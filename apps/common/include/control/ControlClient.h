@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "foundation/UniqueFd.h"
+
 namespace control {
 
 class Client {
@@ -13,9 +15,6 @@ class Client {
   // Connects, retrying until `timeout` passes (a host may still be starting).
   // Throws std::runtime_error when it cannot.
   Client(const std::string& socketPath, std::chrono::milliseconds timeout = std::chrono::seconds(5));
-  ~Client();
-  Client(const Client&) = delete;
-  Client& operator=(const Client&) = delete;
 
   // Sends one request and waits for its answer line. Throws std::runtime_error
   // when the host closes the connection or does not answer within `timeout`.
@@ -24,7 +23,7 @@ class Client {
   std::string requestLine(const std::string& line, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
  private:
-  int fd_ = -1;
+  foundation::UniqueFd fd_;
   std::string buffer_;
 };
 
