@@ -2,6 +2,7 @@
 // themselves, or large. Each must be refused or read quickly, never crash.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -137,6 +138,98 @@ TEST(PlistShape, ADeepDomainFileIsKeptAsideAndTheDefaultsApply) {
   foundation::setDeviceRootOverride(std::nullopt);
   NSUserDefaults::dropDomainCache();
   fs::remove_all(root);
+}
+
+}  // namespace
+
+namespace {
+
+// A device root of its own for each store test.
+struct StoreRoot {
+  StoreRoot() {
+    char tmpl[] = "/tmp/corvallo-store-XXXXXX";
+    root = mkdtemp(tmpl);
+    prefs = root + "/var/mobile/Library/Preferences";
+    fs::create_directories(prefs);
+    foundation::setDeviceRootOverride(root);
+    NSUserDefaults::dropDomainCache();
+  }
+  ~StoreRoot() {
+    foundation::setDeviceRootOverride(std::nullopt);
+    NSUserDefaults::dropDomainCache();
+    fs::remove_all(root);
+  }
+  std::string root, prefs;
+};
+
+TEST(StoreFiles, AFifoInADomainsPlaceIsReadAsCorruptWithoutHanging) {
+  StoreRoot r;
+  ASSERT_EQ(mkfifo((r.prefs + "/com.fifo.plist").c_str(), 0600), 0);
+  auto defaults = NSUserDefaults::standardUserDefaults();
+  EXPECT_FALSE(defaults->persistentDomainForName("com.fifo"_ns));  // would block forever in open()
+  EXPECT_TRUE(
+      NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName("com.fifo"_ns, [](NSMutableDictionary* d) {
+        d->setObjectForKey(NSNumber::numberWithBool(true), "enabled");
+        return true;
+      }));
+  auto stored = defaults->persistentDomainForName("com.fifo"_ns);
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->count(), 1u);
+  // A page list in a FIFO's place is refused the same way.
+  EXPECT_FALSE(foundation::plistFromFile(r.prefs + "/com.fifo.plist.corrupt-x").ok());
+  ASSERT_EQ(mkfifo((r.prefs + "/list.plist").c_str(), 0600), 0);
+  EXPECT_FALSE(foundation::plistFromFile(r.prefs + "/list.plist").ok());
+}
+
+// A file that is there but cannot be read must not read as empty and be
+// replaced by the next write with one key: every other setting would be lost.
+TEST(StoreFiles, AnUnreadableDomainIsNeitherReadAsEmptyNorReplaced) {
+  StoreRoot r;
+  std::string file = r.prefs + "/com.locked.plist";
+  auto original = NSDictionary::of({{"a", NSNumber::numberWithInteger(1)}, {"b", NSNumber::numberWithInteger(2)}});
+  ASSERT_TRUE(foundation::writePlistFile(file, original, foundation::PlistFormat::Binary).ok());
+  auto before = fs::file_size(file);
+  ::chmod(file.c_str(), 0);
+  fs::permissions(r.root, fs::perms::all, fs::perm_options::add);
+  for (std::string dir = r.prefs; dir.size() > r.root.size(); dir = fs::path(dir).parent_path())
+    fs::permissions(dir, fs::perms::all, fs::perm_options::add);
+
+  // Root reads anything, so the store is used from a process without privileges.
+  auto attempt = [&] {
+    foundation::LogCapture logs;
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    bool readNothing = !defaults->persistentDomainForName("com.locked"_ns);
+    bool written = NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(
+        "com.locked"_ns, [](NSMutableDictionary* d) {
+          d->setObjectForKey(NSNumber::numberWithInteger(3), "c");
+          return true;
+        });
+    defaults->setPersistentDomainForName(NSDictionary::of({{"c", NSNumber::numberWithInteger(3)}}), "com.locked"_ns);
+    bool logged = false;
+    for (const auto& line : logs.oslogMessages()) logged |= line.find("cannot be read") != std::string::npos;
+    return readNothing && !written && logged;
+  };
+  bool refused;
+  if (::geteuid() == 0) {
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+      NSUserDefaults::dropDomainCache();
+      ::_exit(attempt() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    refused = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  } else {
+    refused = attempt();
+  }
+  EXPECT_TRUE(refused);
+  ::chmod(file.c_str(), 0600);
+  EXPECT_EQ(fs::file_size(file), before);
+  auto kept = foundation::plistFromFile(file);
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(objc_cast<NSDictionary>(kept.value().get())->count(), 2u);
 }
 
 }  // namespace

@@ -29,7 +29,8 @@ FileKey keyOf(const struct stat& st) { return {st.st_dev, st.st_ino, st.st_size,
 
 struct CacheEntry {
   FileKey key;
-  Ref<NSDictionary> dict;  // nothing when the file is corrupt
+  Ref<NSDictionary> dict;  // nothing when the file is corrupt or unreadable
+  bool unreadable = false;
 };
 
 std::mutex cacheMutex;
@@ -142,24 +143,44 @@ Snapshot readDomain(const std::string& path, std::string_view name) {
   {
     std::lock_guard g(cacheMutex);
     auto it = cache().find(path);
-    if (it != cache().end() && it->second.key == key)
+    if (it != cache().end() && it->second.key == key) {
+      if (it->second.unreadable) return {FileState::Unreadable, nullptr, key, "permission denied"};
       return {it->second.dict ? FileState::Present : FileState::Corrupt, it->second.dict, key};
+    }
   }
 
-  // Parse outside the cache lock; key and bytes both come from the one open file.
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd) {
+  // Parse outside the cache lock; key and bytes both come from the one open
+  // file. Never blocking and never following a link: a FIFO or a device in
+  // the file's place must not hang a reader, and is read as corrupt.
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+  if (!fd && errno == ENOENT) {
     forgetDomain(path);
     return {};
   }
+  if (!fd && (errno == EACCES || errno == EPERM)) {
+    // There but not ours to read: reading it as empty would let the next
+    // write replace every setting in it.
+    std::string problem = std::strerror(errno);
+    bool report;
+    {
+      std::lock_guard g(cacheMutex);
+      CacheEntry& slot = cache()[path];
+      report = !(slot.key == key && slot.unreadable);
+      slot = {key, nullptr, true};
+    }
+    if (report)
+      os_log_error(storeLog(), "domain %s: %s cannot be read (%s); the defaults apply and it is not written",
+                   std::string(name), path, problem);
+    return {FileState::Unreadable, nullptr, key, problem};
+  }
   std::string bytes, error;
-  bool read = ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && readAll(fd.get(), bytes);
+  bool read = fd && ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && readAll(fd.get(), bytes);
   fd.reset();
   key = keyOf(st);
   parseCount.fetch_add(1, std::memory_order_relaxed);
   Ref<NSDictionary> dict;
   if (!read) {
-    error = "not a readable file";
+    error = "not a readable regular file";
   } else if (auto value = plistFromBytes(bytes); !value) {
     error = value.error();
   } else if (!(dict = Ref<NSDictionary>(objc_cast<NSDictionary>(value->get())))) {
@@ -170,8 +191,8 @@ Snapshot readDomain(const std::string& path, std::string_view name) {
   {
     std::lock_guard g(cacheMutex);
     CacheEntry& slot = cache()[path];
-    report = !dict && !(slot.key == key && !slot.dict);
-    slot = {key, dict};
+    report = !dict && !(slot.key == key && !slot.dict && !slot.unreadable);
+    slot = {key, dict, false};
   }
   if (report)
     os_log_error(storeLog(),
@@ -221,6 +242,8 @@ void moveAside(const std::string& path) {
 }
 
 Status writeDomain(const DomainPaths& p, NSDictionary* domain, const Snapshot& before) {
+  if (before.state == FileState::Unreadable)
+    return Error{p.file + " is there but cannot be read (" + before.problem + "); it is left as it is"};
   auto bytes = plistToBytes(domain, PlistFormat::Binary);
   if (!bytes) return Error{bytes.error()};
   auto fail = [&](const char* what) -> Status {
@@ -260,7 +283,7 @@ Status writeDomain(const DomainPaths& p, NSDictionary* domain, const Snapshot& b
   if (::stat(p.file.c_str(), &st) == 0) {
     Ref<NSDictionary> stored = ref_cast<NSDictionary>(immutableDeepCopy(domain));
     std::lock_guard g(cacheMutex);
-    cache()[p.file] = {keyOf(st), std::move(stored)};
+    cache()[p.file] = {keyOf(st), std::move(stored), false};
   } else {
     forgetDomain(p.file);
   }

@@ -35,13 +35,16 @@ struct FileKey {
   }
 };
 
-enum class FileState { Absent, Present, Corrupt };
+// Unreadable: the file is there but cannot be opened (its permissions), so
+// it must be neither read as empty nor replaced.
+enum class FileState { Absent, Present, Corrupt, Unreadable };
 
 // One read of a domain file: what was there and which version it was.
 struct Snapshot {
   FileState state = FileState::Absent;
   Ref<NSDictionary> dict;
   FileKey key;
+  std::string problem;  // why an Unreadable file cannot be read
 };
 
 struct DomainPaths {

@@ -99,6 +99,10 @@ void NSUserDefaults::removePersistentDomainForNameImpl(NSString* name) {
     return;
   }
   Snapshot before = readDomain(p.file, name->utf8());
+  if (before.state == FileState::Unreadable) {
+    os_log_error(storeLog(), "domain %s not removed: %s cannot be read (%s)", name->utf8(), p.file, before.problem);
+    return;
+  }
   if (before.state == FileState::Corrupt)
     moveAside(p.file);
   else if (before.state == FileState::Present)

@@ -211,11 +211,13 @@ Result<Ref<NSObject>> plistFromBytes(std::string_view bytes) {
 }
 
 Result<Ref<NSObject>> plistFromFile(const std::string& path) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Not blocking: a FIFO in a page list's place must not hang its reader.
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd) return Error{path + ": " + std::strerror(errno)};
   std::string bytes;
   struct stat st {};
-  if (::fstat(fd.get(), &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return Error{path + ": not a regular file"};
+  if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
   char buf[16384];
   for (;;) {
     ssize_t n = ::read(fd.get(), buf, sizeof buf);
