@@ -13,6 +13,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "Internal.h"
 #include "foundation/DevicePaths.h"
 #include "foundation/PropertyList.h"
 
@@ -254,17 +255,11 @@ Status writeDomain(const DomainPaths& p, NSDictionary* domain, const Snapshot& b
   UniqueFd fd(::open(p.tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
   if (!fd) return fail("cannot create");
   ::fchmod(fd.get(), 0600);
-  const std::string& b = bytes.value();
-  for (std::size_t done = 0; done < b.size();) {
-    ssize_t n = ::write(fd.get(), b.data() + done, b.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      int e = errno;
-      fd.reset();
-      errno = e;
-      return fail("cannot write");
-    }
-    done += static_cast<std::size_t>(n);
+  if (!writeAll(fd.get(), bytes.value())) {
+    int e = errno;
+    fd.reset();
+    errno = e;
+    return fail("cannot write");
   }
   timespec times[2] = {{0, UTIME_OMIT}, nextMtime(before)};
   if (::futimens(fd.get(), times) != 0 || ::fsync(fd.get()) != 0) {

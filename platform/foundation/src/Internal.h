@@ -1,6 +1,9 @@
 // Helpers shared by foundation's own sources.
 #pragma once
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <string>
 #include <string_view>
 
@@ -23,5 +26,17 @@ inline std::string_view textOf(NSString* s) { return s ? std::string_view(s->utf
 void appendPlistDescription(std::string& out, NSObject* obj, int level);
 
 NSNumber* sharedBoolean(bool value);
+
+// Writes all of `bytes`, retrying short writes and interruptions; false with
+// errno set when the descriptor refuses.
+inline bool writeAll(int fd, std::string_view bytes) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
 
 }  // namespace foundation::detail

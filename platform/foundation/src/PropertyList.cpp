@@ -262,19 +262,7 @@ Status writePlistFile(const std::string& path, objc::Borrowed<NSObject> borrowed
   std::string tmp = path + ".tmp-" + std::to_string(::getpid());
   UniqueFd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644));
   if (!fd) return Error{tmp + ": " + std::strerror(errno)};
-  const std::string& b = bytes.value();
-  for (std::size_t done = 0; done < b.size();) {
-    ssize_t n = ::write(fd.get(), b.data() + done, b.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      int e = errno;
-      fd.reset();
-      ::unlink(tmp.c_str());
-      return Error{tmp + ": " + std::strerror(e)};
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (::fsync(fd.get()) != 0 || fd.close() != 0) {
+  if (!detail::writeAll(fd.get(), bytes.value()) || ::fsync(fd.get()) != 0 || fd.close() != 0) {
     int e = errno;
     fd.reset();
     ::unlink(tmp.c_str());
