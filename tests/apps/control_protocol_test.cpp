@@ -1,4 +1,20 @@
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <asio.hpp>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "control/ControlClient.h"
 
 #include "control/ControlServer.h"
 
@@ -40,6 +56,104 @@ TEST(ControlProtocol, TextThatIsNotUtf8CannotBreakTheAnswer) {
   json a = json::parse(control::answerLine(R"({"op":"x"})", handler));
   EXPECT_EQ(a["ok"], true);
   EXPECT_TRUE(a["name"].is_string());
+}
+
+}  // namespace
+
+namespace {
+
+// A server on a loop of its own, with a client's view of its socket.
+struct LiveServer {
+  explicit LiveServer(control::Limits limits) {
+    char tmpl[] = "/tmp/corvallo-control-XXXXXX";
+    folder = mkdtemp(tmpl);
+    path = folder + "/c.sock";
+    server = std::make_unique<control::Server>(context, path, echo, limits);
+    loop = std::thread([this] { context.run(); });
+  }
+  ~LiveServer() {
+    asio::post(context, [this] { server.reset(); });
+    work.reset();
+    context.stop();
+    loop.join();
+    std::filesystem::remove_all(folder);
+  }
+  asio::io_context context;
+  std::optional<asio::executor_work_guard<asio::io_context::executor_type>> work{context.get_executor()};
+  std::string folder, path;
+  std::unique_ptr<control::Server> server;
+  std::thread loop;
+};
+
+// Whether the host has closed this connection (it reads end of file).
+bool closedByHost(int fd, std::chrono::milliseconds within) {
+  pollfd p{fd, POLLIN, 0};
+  if (::poll(&p, 1, static_cast<int>(within.count())) <= 0) return false;
+  char c;
+  return ::recv(fd, &c, 1, MSG_DONTWAIT) <= 0;  // end of file, or reset with our bytes unread
+}
+
+int rawConnect(const std::string& path) {
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+TEST(ControlServer, ConnectionsPastTheLimitAreRefusedAndTheOthersServed) {
+  LiveServer s(control::Limits{.maxConnections = 3});
+  std::vector<std::unique_ptr<control::Client>> held;
+  for (int i = 0; i < 3; ++i) {
+    held.push_back(std::make_unique<control::Client>(s.path));
+    EXPECT_EQ(held.back()->request(json{{"op", "hi"}})["ok"], true);
+  }
+  // The refusal comes unasked, and the connection closes.
+  int extra = rawConnect(s.path);
+  ASSERT_GE(extra, 0);
+  char line[256] = {};
+  pollfd p{extra, POLLIN, 0};
+  ASSERT_GT(::poll(&p, 1, 5000), 0);
+  ASSERT_GT(::recv(extra, line, sizeof line - 1, 0), 0);
+  json refused = json::parse(std::string(line));
+  EXPECT_EQ(refused["ok"], false);
+  EXPECT_EQ(refused["error"], "too many control connections");
+  EXPECT_TRUE(closedByHost(extra, std::chrono::seconds(5)));
+  ::close(extra);
+  held.pop_back();  // a place frees up
+  bool served = false;
+  for (int i = 0; i < 100 && !served; ++i) {
+    try {
+      served = control::Client(s.path).request(json{{"op", "hi"}})["ok"] == true;
+    } catch (const std::exception&) {
+    }
+    if (!served) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(served);
+}
+
+TEST(ControlServer, AnOverlongLineIsAnsweredAndClosedAndAnIdleOneIsClosed) {
+  LiveServer s(control::Limits{.idleTimeout = std::chrono::milliseconds(100)});
+  int fd = rawConnect(s.path);
+  ASSERT_GE(fd, 0);
+  std::string flood(control::kMaxRequestBytes + 1, 'x');
+  ASSERT_EQ(::send(fd, flood.data(), flood.size(), MSG_NOSIGNAL), static_cast<ssize_t>(flood.size()));
+  char answer[256] = {};
+  pollfd p{fd, POLLIN, 0};
+  ASSERT_GT(::poll(&p, 1, 5000), 0);
+  ASSERT_GT(::recv(fd, answer, sizeof answer - 1, 0), 0);
+  EXPECT_NE(std::string(answer).find("request line too long"), std::string::npos) << answer;
+  EXPECT_TRUE(closedByHost(fd, std::chrono::seconds(5)));
+  ::close(fd);
+
+  int idle = rawConnect(s.path);
+  ASSERT_GE(idle, 0);
+  EXPECT_TRUE(closedByHost(idle, std::chrono::seconds(5)));
+  ::close(idle);
 }
 
 }  // namespace

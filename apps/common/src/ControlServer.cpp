@@ -42,15 +42,34 @@ namespace {
 
 class Session : public std::enable_shared_from_this<Session> {
  public:
-  Session(stream_protocol::socket socket, std::shared_ptr<Handler> handler)
-      : socket_(std::move(socket)), handler_(std::move(handler)), buffer_(kMaxRequestBytes) {}
+  Session(stream_protocol::socket socket, std::shared_ptr<Handler> handler, std::shared_ptr<std::size_t> open,
+          std::chrono::milliseconds idle)
+      : socket_(std::move(socket)),
+        handler_(std::move(handler)),
+        buffer_(kMaxRequestBytes),
+        open_(std::move(open)),
+        idle_(idle),
+        idleTimer_(socket_.get_executor()) {
+    ++*open_;
+  }
+  ~Session() { --*open_; }
 
   void start() { readLine(); }
+  // Answers at once and closes: the host has all the connections it takes.
+  void refuse() { reply("{\"ok\":false,\"error\":\"too many control connections\"}\n", /*close=*/true); }
 
  private:
   void readLine() {
     auto self = shared_from_this();
+    idleTimer_.expires_after(idle_);
+    idleTimer_.async_wait([self](const asio::error_code& ec) {
+      if (!ec) {
+        asio::error_code ignored;
+        self->socket_.close(ignored);
+      }
+    });
     asio::async_read_until(socket_, buffer_, '\n', [self](const asio::error_code& ec, std::size_t n) {
+      self->idleTimer_.cancel();
       if (ec == asio::error::not_found) {
         self->reply("{\"ok\":false,\"error\":\"request line too long\"}\n", /*close=*/true);
         return;
@@ -79,31 +98,59 @@ class Session : public std::enable_shared_from_this<Session> {
   stream_protocol::socket socket_;
   std::shared_ptr<Handler> handler_;
   asio::streambuf buffer_;
+  std::shared_ptr<std::size_t> open_;  // sessions alive, shared with the server; main loop only
+  std::chrono::milliseconds idle_;
+  asio::steady_timer idleTimer_;
 };
 
 }  // namespace
 
 struct Server::Impl : std::enable_shared_from_this<Server::Impl> {
-  Impl(asio::io_context& context, std::string p, Handler h)
-      : path(std::move(p)), handler(std::make_shared<Handler>(std::move(h))), acceptor(context) {}
+  Impl(asio::io_context& context, std::string p, Handler h, Limits l)
+      : path(std::move(p)),
+        handler(std::make_shared<Handler>(std::move(h))),
+        limits(l),
+        acceptor(context),
+        retry(context) {}
 
   void accept() {
     std::weak_ptr<Impl> weak = shared_from_this();
     acceptor.async_accept([weak](const asio::error_code& ec, stream_protocol::socket socket) {
       auto self = weak.lock();
       if (!self || ec == asio::error::operation_aborted) return;
-      if (!ec) std::make_shared<Session>(std::move(socket), self->handler)->start();
+      if (ec) {
+        // Out of descriptors, most likely: accepting again at once would spin
+        // and log without end, so wait, and say so once per spell.
+        if (!self->failing)
+          std::fprintf(stderr, "control: cannot take a connection: %s; retrying\n", ec.message().c_str());
+        self->failing = true;
+        self->retry.expires_after(std::chrono::milliseconds(100));
+        self->retry.async_wait([weak](const asio::error_code& e) {
+          if (auto s = weak.lock(); s && !e) s->accept();
+        });
+        return;
+      }
+      self->failing = false;
+      auto session = std::make_shared<Session>(std::move(socket), self->handler, self->open, self->limits.idleTimeout);
+      if (*self->open > self->limits.maxConnections)
+        session->refuse();
+      else
+        session->start();
       self->accept();
     });
   }
 
   std::string path;
   std::shared_ptr<Handler> handler;
+  Limits limits;
+  std::shared_ptr<std::size_t> open = std::make_shared<std::size_t>(0);
+  bool failing = false;
   stream_protocol::acceptor acceptor;
+  asio::steady_timer retry;
 };
 
-Server::Server(asio::io_context& context, const std::string& socketPath, Handler handler)
-    : impl_(std::make_shared<Impl>(context, socketPath, std::move(handler))) {
+Server::Server(asio::io_context& context, const std::string& socketPath, Handler handler, Limits limits)
+    : impl_(std::make_shared<Impl>(context, socketPath, std::move(handler), limits)) {
   if (socketPath.size() >= sizeof(sockaddr_un::sun_path))
     throw std::runtime_error("control socket path is too long for a local socket (" +
                              std::to_string(socketPath.size()) + " bytes): " + socketPath);

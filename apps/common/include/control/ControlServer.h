@@ -6,6 +6,7 @@
 // handler's object with "ok": true added, or {"ok": false, "error": "..."}.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -31,15 +32,21 @@ class RequestError : public std::runtime_error {
 using Handler = std::function<json(const json& request)>;
 
 // Longest request line accepted; a longer one is answered with an error and
-// the connection is closed.
-inline constexpr std::size_t kMaxRequestBytes = 1 << 20;
+// the connection is closed. Requests are a few hundred bytes.
+inline constexpr std::size_t kMaxRequestBytes = 64 << 10;
+
+// Bounds that keep clients from pinning a host's memory or descriptors.
+struct Limits {
+  std::size_t maxConnections = 64;                                   // one more is answered with an error and closed
+  std::chrono::milliseconds idleTimeout = std::chrono::minutes(10);  // then the connection is closed
+};
 
 class Server {
  public:
   // Listens on `socketPath`, replacing a stale socket left by a dead host.
   // Throws std::runtime_error naming the path when it cannot listen there
   // (too long for a local socket, folder missing, in use by a live host).
-  Server(asio::io_context& context, const std::string& socketPath, Handler handler);
+  Server(asio::io_context& context, const std::string& socketPath, Handler handler, Limits limits = {});
   ~Server();
   Server(const Server&) = delete;
   Server& operator=(const Server&) = delete;
