@@ -1,14 +1,17 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <asio.hpp>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -154,6 +157,60 @@ TEST(ControlServer, AnOverlongLineIsAnsweredAndClosedAndAnIdleOneIsClosed) {
   ASSERT_GE(idle, 0);
   EXPECT_TRUE(closedByHost(idle, std::chrono::seconds(5)));
   ::close(idle);
+}
+
+}  // namespace
+
+namespace {
+
+// Out of descriptors, a host must wait for one to free up: accepting again at
+// once spun at full speed and logged a line each time.
+TEST(ControlServer, RunningOutOfDescriptorsNeitherSpinsNorFloodsTheLog) {
+  char logTmpl[] = "/tmp/corvallo-emfile-XXXXXX";
+  int logFd = mkstemp(logTmpl);
+  ASSERT_GE(logFd, 0);
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::dup2(logFd, STDERR_FILENO);
+    int code = 0;
+    {
+      LiveServer s(control::Limits{});
+      // Leave room for a few connections only.
+      int probe = ::dup(0);
+      rlimit lim{static_cast<rlim_t>(probe + 4), static_cast<rlim_t>(probe + 4)};
+      ::close(probe);
+      ::setrlimit(RLIMIT_NOFILE, &lim);
+      std::vector<int> clients;
+      for (int i = 0; i < 8; ++i)
+        if (int fd = rawConnect(s.path); fd >= 0) clients.push_back(fd);
+      rusage before{}, after{};
+      ::getrusage(RUSAGE_SELF, &before);
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+      ::getrusage(RUSAGE_SELF, &after);
+      auto cpu = [](const rusage& r) {
+        return r.ru_utime.tv_sec * 1e6 + r.ru_utime.tv_usec + r.ru_stime.tv_sec * 1e6 + r.ru_stime.tv_usec;
+      };
+      if (cpu(after) - cpu(before) > 200000) code = 1;  // more than 40% of a core while waiting
+      for (int fd : clients) ::close(fd);
+    }
+    ::_exit(code);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  std::string log;
+  {
+    std::ifstream in(logTmpl);
+    log.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  ::close(logFd);
+  ::unlink(logTmpl);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the server spun while out of descriptors";
+  std::size_t lines = 0;
+  for (std::size_t at = log.find("cannot take a connection"); at != std::string::npos;
+       at = log.find("cannot take a connection", at + 1))
+    ++lines;
+  EXPECT_EQ(lines, 1u) << log;
 }
 
 }  // namespace
