@@ -49,6 +49,20 @@ TEST(AcrossProcesses, AKilledObserverIsCleanedUpAndDisturbsNoLaterPost) {
   EXPECT_EQ(root.listeners().size(), 1u) << "the dead endpoint is removed by the first post";
 }
 
+// Killed observers leave their sockets behind; the next observer to start
+// sweeps them, without waiting for a post to find them refused.
+TEST(AcrossProcesses, AnObserverStartingSweepsTheSocketsOfDeadOnes) {
+  TempRoot root;
+  {
+    Observer a(root.path(), kImmediate, {"com.corvallo.test/s"}), b(root.path(), kImmediate, {"com.corvallo.test/s"});
+    a.killAndReap();
+    b.killAndReap();
+  }
+  ASSERT_EQ(root.listeners().size(), 2u);
+  Observer fresh(root.path(), kImmediate, {"com.corvallo.test/s"});
+  EXPECT_EQ(root.listeners().size(), 1u);
+}
+
 TEST(AcrossProcesses, AStoppedObserverNeverHoldsUpThePoster) {
   TempRoot root;
   Observer stopped(root.path(), kImmediate, {"com.corvallo.test/s"});

@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
@@ -268,6 +270,31 @@ std::uint32_t broadcast(std::string_view name) noexcept {
   }
 }
 
+namespace {
+
+// Sockets left by observers that died without unlinking them: a process
+// killed with SIGKILL leaves its socket until some post finds it refused. A
+// new observer sweeps the ones whose process is gone.
+void sweepDeadListeners(int dirFd) {
+  UniqueFd own(::dup(dirFd));
+  if (!own) return;
+  DIR* dir = ::fdopendir(own.get());
+  if (!dir) return;
+  (void)own.release();  // the DIR owns it now
+  const pid_t self = ::getpid();
+  while (dirent* e = ::readdir(dir)) {
+    std::string_view name = e->d_name;
+    if (!isListenerName(name)) continue;
+    long pid = 0;
+    auto [end, ec] = std::from_chars(name.data(), name.data() + name.find('-'), pid);
+    if (ec != std::errc() || pid <= 0 || pid == self) continue;
+    if (::kill(static_cast<pid_t>(pid), 0) == -1 && errno == ESRCH) ::unlinkat(::dirfd(dir), e->d_name, 0);
+  }
+  ::closedir(dir);
+}
+
+}  // namespace
+
 foundation::Result<Listener> openListener() {
   auto found = notifyFolder();
   if (!found) return foundation::Error{found.error()};
@@ -281,6 +308,7 @@ foundation::Result<Listener> openListener() {
   UniqueFd fd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
   if (!fd) return foundation::Error{std::string("cannot open a socket: ") + std::strerror(errno)};
   UniqueFd dirFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dirFd) sweepDeadListeners(dirFd.get());
   sockaddr_un addr;
   socklen_t len;
   bool ok = socketAddress(dirFd.get(), folder, entry, addr, len) &&
