@@ -6,6 +6,7 @@
 
 #include <asio.hpp>
 #include <cstdio>
+#include <cstring>
 
 #include "control/ControlClient.h"
 
@@ -122,7 +123,7 @@ struct Server::Impl : std::enable_shared_from_this<Server::Impl> {
         // Out of descriptors, most likely: accepting again at once would spin
         // and log without end, so wait, and say so once per spell.
         if (!self->failing)
-          std::fprintf(stderr, "control: cannot take a connection: %s; retrying\n", ec.message().c_str());
+          std::fprintf(stderr, "control: cannot take a connection: %s; retrying\n", std::strerror(ec.value()));
         self->failing = true;
         self->retry.expires_after(std::chrono::milliseconds(100));
         self->retry.async_wait([weak](const asio::error_code& e) {
