@@ -20,6 +20,10 @@
 //   Ref<Lamp> lamp = Lamp::make(0.5);   // alloc, then initWithLevel:
 //
 // Every OBJC_ line leaves the access at private.
+//
+// What no line states (a property whose accessors are written by hand, a
+// dynamic `D` attribute) goes in a static `objcRegister_name(builder)` of the
+// class's own, listed in OBJC_IMPLEMENT like any member.
 #pragma once
 
 #include <initializer_list>
