@@ -8,6 +8,7 @@
 #include "HostMessages.h"
 #include "dispatch/dispatch.h"
 #include "foundation/NSNumber.h"
+#include "foundation/NSUserDefaults.h"
 #include "notify/CFNotificationCenter.h"
 
 extern "C" {
@@ -116,10 +117,15 @@ void CVLOLoadPrefs() {
   dispatch_async(dispatch_get_main_queue(), [] { CVLORefreshPageControls(); });
 }
 
+// The six defaults go in as one serialised update: one write and one fsync
+// per Reset, where six in a row let a storm of Resets stall the main thread.
 void CVLOResetPrefs() {
   if (!helper) return;
   const Key* keys = keyTable();
-  for (int i = 0; i < kKeyCount; ++i) helper->CVLOWritePreferenceValueForKey(keys[i].seeded, keys[i].name);
+  static NSString* const domain = NSString::make(kCVLOPreferenceDomain).leak();
+  NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(domain, [&](NSMutableDictionary* d) {
+    for (int i = 0; i < kKeyCount; ++i) d->setObjectForKey(keys[i].seeded, keys[i].name);
+  });
 }
 
 void CVLORespring() {

@@ -1,5 +1,7 @@
 // The preference store behind the shared helper, its seeding and the reset.
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <thread>
@@ -223,6 +225,14 @@ TEST_F(Reset, WritesTheDefaultsLeavesOtherKeysAndTheRunningLookAlone) {
   applyDomain(domain);
   ASSERT_FALSE(c->isHidden());
 
+  // Every version of the domain arrives by a rename into place: count them.
+  // Both ends of each rename are watched, since the kernel merges an event
+  // into an identical one still unread.
+  std::string file = domainFile();
+  int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, file.substr(0, file.rfind('/')).c_str(), IN_MOVED_FROM | IN_MOVED_TO), 0);
+
   ASSERT_EQ(notify_post("com.tenvarix.corvallo/Reset"), NOTIFY_STATUS_OK);
   auto isReset = [] {
     Ref<NSDictionary> d = storedDomain();
@@ -230,6 +240,16 @@ TEST_F(Reset, WritesTheDefaultsLeavesOtherKeysAndTheRunningLookAlone) {
            text(d->objectForKey("inactivePageDotColor")) == "#FFFFFF:0.45";
   };
   ASSERT_TRUE(dispatch::runMainUntil(isReset, 5s));
+  int versions = 0;
+  alignas(inotify_event) char events[4096];
+  for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;)
+    for (char* at = events; at < events + n;) {
+      auto* e = reinterpret_cast<inotify_event*>(at);
+      if ((e->mask & IN_MOVED_TO) && e->len && file.substr(file.rfind('/') + 1) == e->name) ++versions;
+      at += sizeof(inotify_event) + e->len;
+    }
+  ::close(watch);
+  EXPECT_EQ(versions, 1) << "one Reset writes the domain once";
 
   Ref<NSDictionary> d = storedDomain();
   EXPECT_EQ(d->count(), 8u);
