@@ -2,18 +2,18 @@
 
 #include "foundation/NSUserDefaults.h"
 
+NSString* CVLOPreferenceDomainName() {
+  static NSString* const name = NSString::make(kCVLOPreferenceDomain).leak();
+  return name;
+}
+
 namespace {
 
 // Numbers and texts both answer it.
 using boolValueMessage = objc::Message<"boolValue", bool()>;
 
-NSString* domainName() {
-  static NSString* const name = NSString::make(kCVLOPreferenceDomain).leak();
-  return name;
-}
-
 Ref<NSObject> storedValue(NSString* key) {
-  auto domain = NSUserDefaults::standardUserDefaults()->persistentDomainForName(domainName());
+  auto domain = NSUserDefaults::standardUserDefaults()->persistentDomainForName(CVLOPreferenceDomainName());
   return domain && key ? domain->objectForKey(key) : nullptr;
 }
 
@@ -52,24 +52,25 @@ bool CVLOHelper::CVLOReadBooleanPreferenceValueFallbackValueImpl(NSString* key, 
 void CVLOHelper::CVLOWritePreferenceValueForKeyImpl(NSObject* value, NSString* key) {
   if (!key || !value) return;
   NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(
-      domainName(), [&](NSMutableDictionary* domain) { domain->setObjectForKey(value, key); });
+      CVLOPreferenceDomainName(), [&](NSMutableDictionary* domain) { domain->setObjectForKey(value, key); });
 }
 
 void CVLOHelper::CVLORemovePreferenceValueImpl(NSString* key) {
   if (!key) return;
-  NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(domainName(), [&](NSMutableDictionary* domain) {
-    if (!domain->objectForKey(key)) return false;
-    domain->removeObjectForKey(key);
-    return true;
-  });
+  NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(CVLOPreferenceDomainName(),
+                                                                        [&](NSMutableDictionary* domain) {
+                                                                          if (!domain->objectForKey(key)) return false;
+                                                                          domain->removeObjectForKey(key);
+                                                                          return true;
+                                                                        });
 }
 
 void CVLOHelper::CVLORemovePreferenceDomainImpl() {
-  NSUserDefaults::standardUserDefaults()->removePersistentDomainForName(domainName());
+  NSUserDefaults::standardUserDefaults()->removePersistentDomainForName(CVLOPreferenceDomainName());
 }
 
 bool CVLOHelper::CVLODoesPreferenceDomainExistImpl() {
-  return static_cast<bool>(NSUserDefaults::standardUserDefaults()->persistentDomainForName(domainName()));
+  return static_cast<bool>(NSUserDefaults::standardUserDefaults()->persistentDomainForName(CVLOPreferenceDomainName()));
 }
 
 bool CVLOHelper::CVLODoesPreferenceValueExistImpl(NSString* key) { return static_cast<bool>(storedValue(key)); }

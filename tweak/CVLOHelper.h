@@ -10,6 +10,8 @@
 #include "foundation/NSString.h"
 
 inline constexpr const char* kCVLOPreferenceDomain = "com.tenvarix.corvalloprefs";
+// The domain's name as text, made once.
+NSString* CVLOPreferenceDomainName();
 
 class CVLOHelper : public NSObject {
   OBJC_CLASS(CVLOHelper, NSObject)

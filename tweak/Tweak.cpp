@@ -122,10 +122,10 @@ void CVLOLoadPrefs() {
 void CVLOResetPrefs() {
   if (!helper) return;
   const Key* keys = keyTable();
-  static NSString* const domain = NSString::make(kCVLOPreferenceDomain).leak();
-  NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(domain, [&](NSMutableDictionary* d) {
-    for (int i = 0; i < kKeyCount; ++i) d->setObjectForKey(keys[i].seeded, keys[i].name);
-  });
+  NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(
+      CVLOPreferenceDomainName(), [&](NSMutableDictionary* d) {
+        for (int i = 0; i < kKeyCount; ++i) d->setObjectForKey(keys[i].seeded, keys[i].name);
+      });
 }
 
 void CVLORespring() {

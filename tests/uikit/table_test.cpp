@@ -9,14 +9,12 @@ namespace {
 // A model the test rewrites between reloads: heights per section, per row.
 class Rows : public NSObject {
   OBJC_CLASS(Rows, NSObject)
-  OBJC_METHOD(numberOfSectionsInTableView, "numberOfSectionsInTableView:", long(UITableView*))
-  OBJC_METHOD(tableViewNumberOfRowsInSection, "tableView:numberOfRowsInSection:", long(UITableView*, long))
-  OBJC_METHOD(tableViewCellForRowAtIndexPath,
-              "tableView:cellForRowAtIndexPath:", Ref<UITableViewCell>(UITableView*, NSIndexPath*))
-  OBJC_METHOD(tableViewHeightForRowAtIndexPath,
-              "tableView:heightForRowAtIndexPath:", double(UITableView*, NSIndexPath*))
-  OBJC_METHOD(tableViewDidSelectRowAtIndexPath, "tableView:didSelectRowAtIndexPath:", void(UITableView*, NSIndexPath*))
-  OBJC_METHOD(scrollViewDidScroll, "scrollViewDidScroll:", void(UIView*))
+  OBJC_PROTOCOL_METHOD(UITableViewDataSource, numberOfSectionsInTableView)
+  OBJC_PROTOCOL_METHOD(UITableViewDataSource, tableViewNumberOfRowsInSection)
+  OBJC_PROTOCOL_METHOD(UITableViewDataSource, tableViewCellForRowAtIndexPath)
+  OBJC_PROTOCOL_METHOD(UITableViewDelegate, tableViewHeightForRowAtIndexPath)
+  OBJC_PROTOCOL_METHOD(UITableViewDelegate, tableViewDidSelectRowAtIndexPath)
+  OBJC_PROTOCOL_METHOD(UITableViewDelegate, scrollViewDidScroll)
 
  public:
   std::vector<std::vector<double>> heights;
@@ -43,9 +41,8 @@ OBJC_IMPLEMENT(Rows, numberOfSectionsInTableView, tableViewNumberOfRowsInSection
 // Only what a data source must answer: one section, no heights.
 class PlainRows : public NSObject {
   OBJC_CLASS(PlainRows, NSObject)
-  OBJC_METHOD(tableViewNumberOfRowsInSection, "tableView:numberOfRowsInSection:", long(UITableView*, long))
-  OBJC_METHOD(tableViewCellForRowAtIndexPath,
-              "tableView:cellForRowAtIndexPath:", Ref<UITableViewCell>(UITableView*, NSIndexPath*))
+  OBJC_PROTOCOL_METHOD(UITableViewDataSource, tableViewNumberOfRowsInSection)
+  OBJC_PROTOCOL_METHOD(UITableViewDataSource, tableViewCellForRowAtIndexPath)
 
  public:
   long rows = 2;

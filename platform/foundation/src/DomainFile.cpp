@@ -31,7 +31,7 @@ FileKey keyOf(const struct stat& st) { return {st.st_dev, st.st_ino, st.st_size,
 struct CacheEntry {
   FileKey key;
   Ref<NSDictionary> dict;  // nothing when the file is corrupt or unreadable
-  bool unreadable = false;
+  std::string problem;     // why the file cannot be read; empty when it can
 };
 
 std::mutex cacheMutex;
@@ -145,7 +145,7 @@ Snapshot readDomain(const std::string& path, std::string_view name) {
     std::lock_guard g(cacheMutex);
     auto it = cache().find(path);
     if (it != cache().end() && it->second.key == key) {
-      if (it->second.unreadable) return {FileState::Unreadable, nullptr, key, "permission denied"};
+      if (!it->second.problem.empty()) return {FileState::Unreadable, nullptr, key, it->second.problem};
       return {it->second.dict ? FileState::Present : FileState::Corrupt, it->second.dict, key};
     }
   }
@@ -166,8 +166,8 @@ Snapshot readDomain(const std::string& path, std::string_view name) {
     {
       std::lock_guard g(cacheMutex);
       CacheEntry& slot = cache()[path];
-      report = !(slot.key == key && slot.unreadable);
-      slot = {key, nullptr, true};
+      report = !(slot.key == key && slot.problem == problem);
+      slot = {key, nullptr, problem};
     }
     if (report)
       os_log_error(storeLog(), "domain %s: %s cannot be read (%s); the defaults apply and it is not written",
@@ -192,8 +192,8 @@ Snapshot readDomain(const std::string& path, std::string_view name) {
   {
     std::lock_guard g(cacheMutex);
     CacheEntry& slot = cache()[path];
-    report = !dict && !(slot.key == key && !slot.dict && !slot.unreadable);
-    slot = {key, dict, false};
+    report = !dict && !(slot.key == key && !slot.dict && slot.problem.empty());
+    slot = {key, dict, {}};
   }
   if (report)
     os_log_error(storeLog(),
@@ -278,7 +278,7 @@ Status writeDomain(const DomainPaths& p, NSDictionary* domain, const Snapshot& b
   if (::stat(p.file.c_str(), &st) == 0) {
     Ref<NSDictionary> stored = ref_cast<NSDictionary>(immutableDeepCopy(domain));
     std::lock_guard g(cacheMutex);
-    cache()[p.file] = {keyOf(st), std::move(stored), false};
+    cache()[p.file] = {keyOf(st), std::move(stored), {}};
   } else {
     forgetDomain(p.file);
   }

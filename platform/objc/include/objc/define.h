@@ -221,6 +221,21 @@ concept Makeable = requires {
     b.template implement<name##Message, &Self_::name##Impl>();                                          \
   }
 
+// A method whose message another type states (a data source's or a
+// delegate's protocol): the sender and registration, the message not again.
+#define OBJC_PROTOCOL_METHOD(Protocol, name)                          \
+ public:                                                              \
+  using name##Message = Protocol::name##Message;                      \
+  template <class... X>                                               \
+  objc::ResultOf<name##Message> name(X&&... args) {                   \
+    return objc::send<name##Message>(this, std::forward<X>(args)...); \
+  }                                                                   \
+                                                                      \
+ private:                                                             \
+  static void objcRegister_##name(objc::ClassBuilder<Self_>& b) {     \
+    b.template implement<name##Message, &Self_::name##Impl>();        \
+  }
+
 // An initialiser: a method that `make(…)` may send.
 #define OBJC_INIT(name, selector, ...)                   \
   OBJC_METHOD(name, selector, __VA_ARGS__)               \

@@ -34,19 +34,17 @@ class PSListController : public UIViewController {
   OBJC_METHOD(shouldReloadSpecifiersOnResume, "shouldReloadSpecifiersOnResume", bool())
 
   // Table data source and delegate.
-  OBJC_METHOD(numberOfSectionsInTableView, "numberOfSectionsInTableView:", long(UITableView*))
-  OBJC_METHOD(tableViewNumberOfRowsInSection, "tableView:numberOfRowsInSection:", long(UITableView*, long))
-  OBJC_METHOD(tableViewCellForRowAtIndexPath,
-              "tableView:cellForRowAtIndexPath:", Ref<UITableViewCell>(UITableView*, NSIndexPath*))
-  OBJC_METHOD(tableViewHeightForRowAtIndexPath,
-              "tableView:heightForRowAtIndexPath:", double(UITableView*, NSIndexPath*))
-  OBJC_METHOD(tableViewViewForHeaderInSection, "tableView:viewForHeaderInSection:", Ref<UIView>(UITableView*, long))
-  OBJC_METHOD(tableViewHeightForHeaderInSection, "tableView:heightForHeaderInSection:", double(UITableView*, long))
-  OBJC_METHOD(tableViewViewForFooterInSection, "tableView:viewForFooterInSection:", Ref<UIView>(UITableView*, long))
-  OBJC_METHOD(tableViewHeightForFooterInSection, "tableView:heightForFooterInSection:", double(UITableView*, long))
+  OBJC_PROTOCOL_METHOD(UITableViewDataSource, numberOfSectionsInTableView)
+  OBJC_PROTOCOL_METHOD(UITableViewDataSource, tableViewNumberOfRowsInSection)
+  OBJC_PROTOCOL_METHOD(UITableViewDataSource, tableViewCellForRowAtIndexPath)
+  OBJC_PROTOCOL_METHOD(UITableViewDelegate, tableViewHeightForRowAtIndexPath)
+  OBJC_PROTOCOL_METHOD(UITableViewDelegate, tableViewViewForHeaderInSection)
+  OBJC_PROTOCOL_METHOD(UITableViewDelegate, tableViewHeightForHeaderInSection)
+  OBJC_PROTOCOL_METHOD(UITableViewDelegate, tableViewViewForFooterInSection)
+  OBJC_PROTOCOL_METHOD(UITableViewDelegate, tableViewHeightForFooterInSection)
   OBJC_METHOD(tableViewTitleForHeaderInSection, "tableView:titleForHeaderInSection:", Ref<NSString>(UITableView*, long))
   OBJC_METHOD(tableViewTitleForFooterInSection, "tableView:titleForFooterInSection:", Ref<NSString>(UITableView*, long))
-  OBJC_METHOD(tableViewDidSelectRowAtIndexPath, "tableView:didSelectRowAtIndexPath:", void(UITableView*, NSIndexPath*))
+  OBJC_PROTOCOL_METHOD(UITableViewDelegate, tableViewDidSelectRowAtIndexPath)
 
   OBJC_OVERRIDE(loadView)
   OBJC_OVERRIDE(viewWillAppear)
