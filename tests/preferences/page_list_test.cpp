@@ -58,6 +58,16 @@ TEST(PageList, TitleAndLabelsComeFromTheListsOwnTableBeforeLocalizable) {
   EXPECT_EQ(static_cast<NSString*>(l.at(0)->findProperty(PSTitleKey))->utf8(), "From the list");
 }
 
+TEST(PageList, GroupFootersAreTranslatedLikeLabels) {
+  writeStrings("Footed", "<key>NOTE</key><string>Shown under the group</string>");
+  writeList("Footed", row("PSGroupCell", "G", "", "<key>footerText</key><string>NOTE</string>") +
+                          row("PSGroupCell", "H", "", "<key>footerText</key><string>UNTRANSLATED</string>"));
+  auto l = load("Footed");
+  ASSERT_EQ(l.rows->count(), 2u);
+  EXPECT_EQ(static_cast<NSString*>(l.at(0)->findProperty(PSFooterTextGroupKey))->utf8(), "Shown under the group");
+  EXPECT_EQ(static_cast<NSString*>(l.at(1)->findProperty(PSFooterTextGroupKey))->utf8(), "UNTRANSLATED");
+}
+
 TEST(PageList, VersionRangesIncludeTheirLowerBoundOnly) {
   writeList("Ranged", filtered("From", "<real>1800</real><real>1900</real>") +
                           filtered("Open", "<integer>1800</integer>") + filtered("Text", "<string>1800</string>"));

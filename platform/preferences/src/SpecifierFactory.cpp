@@ -65,6 +65,9 @@ Ref<PSSpecifier> specifierFromEntry(NSDictionary* entry, NSObject* target, NSBun
                                                                               type, nullptr);
   for (const auto& [key, value] : entry->entries()) item->setPropertyForKey(value, key);
   if (name) item->setPropertyForKey(name, PSTitleKey);
+  // A group's footer is shown text like a label, so it goes through the same tables.
+  if (auto* footer = textProperty(entry, PSFooterTextGroupKey))
+    item->setPropertyForKey(localized(bundle, footer, listName), PSFooterTextGroupKey);
   if (auto* ident = textProperty(entry, PSIDKey)) item->setIdentifier(ident);
 
   NSObject* rawDetail = entry->find(PSDetailControllerClassKey);
