@@ -252,7 +252,7 @@ TEST_F(RootPage, TheOptionsControlIsACaptionBesideASquareThemedButton) {
   Ref<UILabel> caption = objc::send<Root::optionsLabelMessage>(page);
   UIButton* button = optionsButton(page);
   CGSize b = button->frame().size, l = caption->frame().size;
-  EXPECT_EQ(b, kUIEmptyButtonSize.height == b.height ? CGSizeMake(b.height, b.height) : CGSize{}) << "a square";
+  EXPECT_EQ(b, CGSizeMake(b.height, b.height)) << "a square";
   EXPECT_EQ(b.height, kUIEmptyButtonSize.height);
   EXPECT_EQ(container->frame(), CGRectMake(0, 0, b.width + l.width + 10, b.height));
   EXPECT_EQ(caption->frame(), CGRectMake(0, b.height / 2 - l.height / 2, l.width, l.height));
