@@ -24,8 +24,8 @@ namespace {
 long gnuLevel(gnu_id, gnu_SEL) { return 3; }
 }  // namespace
 
-GnuPeer makeGnuPeer() {
-  gnu_Class root = objc_allocateClassPair(nullptr, "BenchGnuRoot", 0);
+GnuPeer makeGnuPeer(const char* className) {
+  gnu_Class root = objc_allocateClassPair(nullptr, className, 0);
   class_addIvar(root, "isa", sizeof(void*), 3, "#");
   gnu_SEL sel = sel_registerName("level");
   class_addMethod(root, sel, &gnuLevel, "q@:");

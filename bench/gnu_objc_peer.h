@@ -5,7 +5,7 @@ struct GnuPeer {
   void* selector;
 };
 
-// An instance of a GNU runtime class answering `level`.
-GnuPeer makeGnuPeer();
+// An instance of a new GNU runtime class answering `level`.
+GnuPeer makeGnuPeer(const char* className);
 // objc_msg_lookup followed by the call, as GCC compiles a message send.
 long gnuSend(const GnuPeer& peer);
