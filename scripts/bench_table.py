@@ -26,6 +26,19 @@ PAIRS = [
     ("notify:BM_DBusSignalThroughDaemon@p50_us", "notify:BM_NotifyPostToObserverMainThread@p50_us", None),
     ("device:BM_ReloadPrefsToIndicator@p50_us", "device:BM_OneWayDatagramToEpoll@p50_us", 6.0),
     ("device:BM_ReloadPrefsToIndicator@p99_us", "device:BM_OneWayDatagramToEpoll@p99_us", None),
+    # Where the time goes: each hop's first stamp after the post, against the floor.
+    ("device:BM_ReloadPrefsToIndicator@deliver_p50_us", "device:BM_OneWayDatagramToEpoll@p50_us", None),
+    ("device:BM_ReloadPrefsToIndicator@load.start_p50_us", "device:BM_OneWayDatagramToEpoll@p50_us", None),
+    ("device:BM_ReloadPrefsToIndicator@load.end_p50_us", "device:BM_OneWayDatagramToEpoll@p50_us", None),
+    ("device:BM_ReloadPrefsToIndicator@refresh_p50_us", "device:BM_OneWayDatagramToEpoll@p50_us", None),
+    ("device:BM_ReloadPrefsToIndicator@hide_p50_us", "device:BM_OneWayDatagramToEpoll@p50_us", None),
+]
+
+
+# figure, the absolute limit it must stay under (ns)
+LIMITS = [
+    ("foundation:BM_DomainReadUnchanged", 100.0),
+    ("device:BM_ReloadPrefsToIndicator@p99_us", 2e6),
 ]
 
 
@@ -72,6 +85,10 @@ def main():
         ratio = a / b if b else float("nan")
         verdict = "" if goal is None else (f"< {goal:g}x " + ("met" if ratio < goal else "NOT met"))
         rows.append((fig, show(a), peer, show(b), f"{ratio:.2f}x", verdict))
+    for fig, limit in LIMITS:
+        if fig in figures:
+            a = figures[fig][0]
+            rows.append((fig, show(a), "(absolute)", show(limit), "", "met" if a < limit else "NOT met"))
     widths = [max(len(r[i]) for r in rows) for i in range(len(rows[0]))]
     for r in rows:
         print("  ".join(c.ljust(w) for c, w in zip(r, widths)).rstrip())

@@ -20,6 +20,7 @@
 
 #include "dispatch/dispatch.h"
 #include "dispatch/main_loop.h"
+#include "foundation/HopTrace.h"
 #include "notify/CFNotificationCenter.h"
 #include "notify/notify.h"
 #include "transport.h"
@@ -231,6 +232,7 @@ class DarwinCenter {
         if (--r->inFlight == 0) center->idle_.notify_all();
       }
     } finished{this, r.get()};
+    foundation::hops::record("deliver");
     r->callback(&darwinRef, const_cast<void*>(r->observer), r->name.c_str(), nullptr, nullptr);
   }
 
