@@ -1,7 +1,8 @@
 // The one-way floor of a cross-process wake-up: a datagram to an epoll loop
 // in a forked process, which stamps its arrival on the monotonic clock (shared
-// by all processes) in shared memory. Benchmarks of paths that cross
-// processes report their figures as ratios to it, measured in the same run.
+// by all processes) in shared memory and wakes the sender, asleep on a futex
+// as a real waiter would be. Benchmarks of paths that cross processes take
+// one floor sample beside each of their own, so both meet the same load.
 #pragma once
 
 #include <linux/futex.h>
@@ -19,6 +20,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 #include <vector>
 
 namespace bench {
@@ -29,61 +31,80 @@ inline std::uint64_t monotonicNs() {
   return static_cast<std::uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<std::uint64_t>(ts.tv_nsec);
 }
 
-// One-way times in microseconds, sorted; empty when the listener failed.
-inline std::vector<double> measureOneWayFloor(int count) {
-  struct Stamp {
-    std::atomic<std::uint32_t> seq{0};  // a futex: the sender sleeps on it, as a real waiter would
-    std::atomic<std::uint64_t> at{0};
-  };
-  void* mem = ::mmap(nullptr, sizeof(Stamp), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-  if (mem == MAP_FAILED) return {};
-  auto* stamp = new (mem) Stamp();
-  int pair[2];
-  if (::socketpair(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0, pair) != 0) return {};
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    ::close(pair[0]);
-    int ep = ::epoll_create1(EPOLL_CLOEXEC);
-    epoll_event ev{};
-    ev.events = EPOLLIN;
-    ::epoll_ctl(ep, EPOLL_CTL_ADD, pair[1], &ev);
-    char buf[256];
-    for (;;) {
-      epoll_event got{};
-      if (::epoll_wait(ep, &got, 1, -1) < 0) continue;
-      while (::recv(pair[1], buf, sizeof buf, MSG_DONTWAIT) > 0) {
-        stamp->at.store(monotonicNs(), std::memory_order_relaxed);
-        stamp->seq.fetch_add(1, std::memory_order_release);
-        ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&stamp->seq), FUTEX_WAKE, 1, nullptr, nullptr, 0);
-      }
-    }
-  }
-  ::close(pair[1]);
-  std::vector<double> us;
-  const char ping[] = "ping";
-  for (int i = 0; i < count + 200; ++i) {
-    std::uint32_t seen = stamp->seq.load(std::memory_order_acquire);
-    std::uint64_t start = monotonicNs();
-    if (::send(pair[0], ping, sizeof ping, 0) < 0) break;
-    timespec second{1, 0};
-    while (stamp->seq.load(std::memory_order_acquire) == seen)
-      if (::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&stamp->seq), FUTEX_WAIT, seen, &second, nullptr, 0) !=
-              0 &&
-          errno == ETIMEDOUT)
-        break;
-    if (i >= 200) us.push_back(static_cast<double>(stamp->at.load() - start) / 1000.0);  // after a warm-up
-  }
-  ::kill(pid, SIGKILL);
-  ::waitpid(pid, nullptr, 0);
-  ::close(pair[0]);
-  ::munmap(mem, sizeof(Stamp));
-  std::sort(us.begin(), us.end());
-  return us;
-}
-
 inline double percentile(const std::vector<double>& sorted, int p) {
   if (sorted.empty()) return 0;
   return sorted[std::min(sorted.size() - 1, sorted.size() * static_cast<std::size_t>(p) / 100)];
 }
+
+class OneWayFloor {
+ public:
+  // Forks the listener, which makes nothing but system calls, so any
+  // process may fork it, threads or not.
+  OneWayFloor() {
+    void* mem = ::mmap(nullptr, sizeof(Stamp), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (mem == MAP_FAILED) return;
+    stamp_ = new (mem) Stamp();
+    int pair[2];
+    if (::socketpair(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0, pair) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) listen(pair[1]);
+    ::close(pair[1]);
+    fd_ = pair[0];
+    for (int i = 0; i < 200; ++i) sample();  // warm-up
+  }
+  ~OneWayFloor() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    if (fd_ >= 0) ::close(fd_);
+    if (stamp_) ::munmap(stamp_, sizeof(Stamp));
+  }
+  OneWayFloor(const OneWayFloor&) = delete;
+  OneWayFloor& operator=(const OneWayFloor&) = delete;
+
+  // One one-way time in microseconds; negative when nothing arrived.
+  double sample() {
+    if (fd_ < 0) return -1;
+    std::uint32_t seen = stamp_->seq.load(std::memory_order_acquire);
+    std::uint64_t start = monotonicNs();
+    const char ping[] = "ping";
+    if (::send(fd_, ping, sizeof ping, 0) < 0) return -1;
+    timespec second{1, 0};
+    while (stamp_->seq.load(std::memory_order_acquire) == seen)
+      if (::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&stamp_->seq), FUTEX_WAIT, seen, &second, nullptr, 0) !=
+              0 &&
+          errno == ETIMEDOUT)
+        return -1;
+    return static_cast<double>(stamp_->at.load() - start) / 1000.0;
+  }
+
+ private:
+  struct Stamp {
+    std::atomic<std::uint32_t> seq{0};
+    std::atomic<std::uint64_t> at{0};
+  };
+
+  [[noreturn]] void listen(int fd) {
+    int ep = ::epoll_create1(EPOLL_CLOEXEC);
+    epoll_event ev{};
+    ev.events = EPOLLIN;
+    ::epoll_ctl(ep, EPOLL_CTL_ADD, fd, &ev);
+    char buf[256];
+    for (;;) {
+      epoll_event got{};
+      if (::epoll_wait(ep, &got, 1, -1) < 0) continue;
+      while (::recv(fd, buf, sizeof buf, MSG_DONTWAIT) > 0) {
+        stamp_->at.store(monotonicNs(), std::memory_order_relaxed);
+        stamp_->seq.fetch_add(1, std::memory_order_release);
+        ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&stamp_->seq), FUTEX_WAKE, 1, nullptr, nullptr, 0);
+      }
+    }
+  }
+
+  Stamp* stamp_ = nullptr;
+  pid_t pid_ = -1;
+  int fd_ = -1;
+};
 
 }  // namespace bench

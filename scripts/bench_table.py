@@ -21,17 +21,17 @@ PAIRS = [
     ("foundation:BM_DomainReadUnchanged", "foundation:BM_DomainReadAfterTouch", None),
     ("prefs:BM_LayoutWithRules", "prefs:BM_LayoutWithoutRules", 3.0),
     ("tweak:BM_HitTestHooked/1", "tweak:BM_HitTestUnhooked/1", None),
-    ("notify:BM_NotifyPostToObserverMainThread@p50_us", "notify:BM_OneWayDatagramToEpoll@p50_us", 1.3),
-    ("notify:BM_NotifyPostToObserverMainThread@p99_us", "notify:BM_OneWayDatagramToEpoll@p99_us", None),
+    ("notify:BM_NotifyPostToObserverMainThread@p50_us", "notify:BM_NotifyPostToObserverMainThread@floor_p50_us", 1.3),
+    ("notify:BM_NotifyPostToObserverMainThread@p99_us", "notify:BM_NotifyPostToObserverMainThread@floor_p99_us", None),
     ("notify:BM_DBusSignalThroughDaemon@p50_us", "notify:BM_NotifyPostToObserverMainThread@p50_us", None),
-    ("device:BM_ReloadPrefsToIndicator@p50_us", "device:BM_OneWayDatagramToEpoll@p50_us", 6.0),
-    ("device:BM_ReloadPrefsToIndicator@p99_us", "device:BM_OneWayDatagramToEpoll@p99_us", None),
+    ("device:BM_ReloadPrefsToIndicator@p50_us", "device:BM_ReloadPrefsToIndicator@floor_p50_us", 6.0),
+    ("device:BM_ReloadPrefsToIndicator@p99_us", "device:BM_ReloadPrefsToIndicator@floor_p99_us", None),
     # Where the time goes: each hop's first stamp after the post, against the floor.
-    ("device:BM_ReloadPrefsToIndicator@deliver_p50_us", "device:BM_OneWayDatagramToEpoll@p50_us", None),
-    ("device:BM_ReloadPrefsToIndicator@load.start_p50_us", "device:BM_OneWayDatagramToEpoll@p50_us", None),
-    ("device:BM_ReloadPrefsToIndicator@load.end_p50_us", "device:BM_OneWayDatagramToEpoll@p50_us", None),
-    ("device:BM_ReloadPrefsToIndicator@refresh_p50_us", "device:BM_OneWayDatagramToEpoll@p50_us", None),
-    ("device:BM_ReloadPrefsToIndicator@hide_p50_us", "device:BM_OneWayDatagramToEpoll@p50_us", None),
+    ("device:BM_ReloadPrefsToIndicator@deliver_p50_us", "device:BM_ReloadPrefsToIndicator@floor_p50_us", None),
+    ("device:BM_ReloadPrefsToIndicator@load.start_p50_us", "device:BM_ReloadPrefsToIndicator@floor_p50_us", None),
+    ("device:BM_ReloadPrefsToIndicator@load.end_p50_us", "device:BM_ReloadPrefsToIndicator@floor_p50_us", None),
+    ("device:BM_ReloadPrefsToIndicator@refresh_p50_us", "device:BM_ReloadPrefsToIndicator@floor_p50_us", None),
+    ("device:BM_ReloadPrefsToIndicator@hide_p50_us", "device:BM_ReloadPrefsToIndicator@floor_p50_us", None),
 ]
 
 
