@@ -96,6 +96,7 @@ void BM_GnuObjcSend(benchmark::State& state) {
 }
 BENCHMARK(BM_GnuObjcSend);
 
+
 // The same alternating between instances of two classes, as BM_PolymorphicSend does.
 void BM_GnuObjcSendPolymorphic(benchmark::State& state) {
   static const GnuPeer peers[2] = {makeGnuPeer("BenchGnuMeterA"), makeGnuPeer("BenchGnuMeterB")};
@@ -105,6 +106,14 @@ void BM_GnuObjcSendPolymorphic(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(gnuSend(ps[++i & 1]));
 }
 BENCHMARK(BM_GnuObjcSendPolymorphic);
+
+// Last of the GNU peers: with a method replaced in that runtime, the
+// polymorphic peer measured after it ran twice as slow.
+void BM_GnuObjcSendHooked(benchmark::State& state) {
+  static const GnuPeer peer = makeGnuHookedPeer("BenchGnuHookedMeter");
+  for (auto _ : state) benchmark::DoNotOptimize(gnuSend(peer));
+}
+BENCHMARK(BM_GnuObjcSendHooked);
 #endif
 
 void BM_UnhookedSend(benchmark::State& state) {

@@ -24,7 +24,7 @@ for b in "${benches[@]}"; do
   exe="$(find "build/$preset" -type f -name "$b" -perm -u+x | head -n1)"
   [[ -n "$exe" ]] || { echo "no $b in build/$preset" >&2; exit 1; }
   echo "== $b" >&2
-  "$exe" --benchmark_format=json --benchmark_out="$out/$b.json" --benchmark_out_format=json >"$out/$b.txt"
+  "$exe" --benchmark_format=json --benchmark_out="$out/$b.json" --benchmark_out_format=json >"$out/$b.txt" 2>"$out/$b.err"
 done
 
 python3 scripts/bench_table.py "$out"

@@ -13,7 +13,7 @@ PAIRS = [
     ("objc:BM_CachedSend", "objc:BM_VirtualCall", 2.0),
     ("objc:BM_CachedSend", "objc:BM_GnuObjcSend", 1.0),
     ("objc:BM_UnhookedSend", "objc:BM_GnuObjcSend", 1.0),
-    ("objc:BM_HookedSend", "objc:BM_GnuObjcSend", 1.0),
+    ("objc:BM_HookedSend", "objc:BM_GnuObjcSendHooked", 1.0),
     ("objc:BM_PolymorphicSend", "objc:BM_GnuObjcSendPolymorphic", 1.0),
     ("objc:BM_HookedSend", "objc:BM_UnhookedSend", 1.5),
     ("objc:BM_HookedSend", "objc:BM_VirtualCallChained", None),

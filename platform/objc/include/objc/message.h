@@ -314,11 +314,18 @@ struct Call<R(A...)> {
   // A send site's miss, kept out of line so the inline part stays small.
   template <class Sel>
   [[gnu::noinline]] static R miss(SendSite& site, id self, ParamT<A>... args) {
+    if (!self) [[unlikely]]
+      return invoke(Imp{}, self, Sel::sel(), args...);
+    // A polymorphic site goes straight to the receiver class's cache, with
+    // the selector and encoding its last entry resolved.
+    if (site.refills.load(std::memory_order_relaxed) >= kMonomorphicRefills) {
+      const SiteEntry* e = site.entry.load(std::memory_order_acquire);
+      Imp imp = lookup(self->isa(), e->sel);
+      if (imp.types == e->types && imp) [[likely]]
+        return call(imp.fn, self, e->sel, args...);
+      return invokeSlow(imp, self, e->sel, args...);
+    }
     SEL sel = Sel::sel();
-    if (!self) return invoke(Imp{}, self, sel, args...);
-    // A polymorphic site goes straight to the receiver class's cache.
-    if (site.refills.load(std::memory_order_relaxed) >= kMonomorphicRefills)
-      return invoke(lookup(self->isa(), sel), self, sel, args...);
     return invoke(refillSite(site, self->isa(), sel, types()), self, sel, args...);
   }
 };
