@@ -1,26 +1,69 @@
 // From notify_post of ReloadPrefs in this process to the home-screen
-// indicator's new state in SpringBoard, read through its control socket.
+// indicator's new state in SpringBoard, against the one-way floor of a
+// cross-process wake-up: one floor sample before each change, so both meet
+// the same load.
+//
+// Nobody is asked anything while a change travels: every hop stamps itself
+// into a shared log (foundation/HopTrace.h) — the post, the delivery on
+// SpringBoard's main thread, the snapshot loader's start and end on a global
+// queue, the refresh on the main queue and each deferred hide — and this
+// process sleeps until the hides of one change are in, then reads the stamps
+// after the run. The control socket is asked once, at the end, whether the
+// indicator ended where the last change put it.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "Install.h"
 #include "Supervisor.h"
 #include "control/ControlClient.h"
+#include "foundation/HopTrace.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"
 #include "foundation/NSUserDefaults.h"
 #include "notify/notify.h"
+#include "one_way_floor.h"
 
 namespace {
+
+namespace hops = foundation::hops;
+
+constexpr const char* kHops[] = {"deliver", "load.start", "load.end", "refresh", "hide"};
+
+// The hides recorded from entry `from` on.
+int hidesSince(const hops::Log* log, std::uint32_t from) {
+  int n = 0;
+  std::uint32_t end = std::min(log->next.load(), log->capacity);
+  for (std::uint32_t i = from; i < end; ++i)
+    if (std::string_view(log->entries[i].name) == "hide") ++n;
+  return n;
+}
+
+// Waits until `want` hides follow entry `from`; false after five seconds
+// without a hop (a loaded machine can stall a process for a good while).
+bool awaitHides(hops::Log* log, std::uint32_t from, int want) {
+  while (hidesSince(log, from) < want)
+    if (!hops::waitPast(log, log->next.load(), 5000000000ull)) return false;
+  return true;
+}
 
 void BM_ReloadPrefsToIndicator(benchmark::State& state) {
   char tmpl[] = "/tmp/cvbench.XXXXXX";
   std::filesystem::path root = ::mkdtemp(tmpl);
   ::setenv("CORVALLO_DEVICE_ROOT", root.c_str(), 1);
+  std::string logPath = root / "hops";
+  hops::Log* log = hops::create(logPath.c_str(), 1 << 16);
+  if (!log) {
+    state.SkipWithError("cannot make the hop log");
+    return;
+  }
+  ::setenv("CORVALLO_TRACE_HOPS", logPath.c_str(), 1);  // this process records its posts too
   std::filesystem::path build = CORVALLO_BUILD_DIR;
   device::install({build / "bin", build / "lib", build / "none"}, root);
   device::Supervisor sb(root, {{"SpringBoard",
@@ -32,27 +75,74 @@ void BM_ReloadPrefsToIndicator(benchmark::State& state) {
     state.SkipWithError("SpringBoard did not start");
     return;
   }
-  control::Client client(sb.socketPathOf("SpringBoard"));
-  auto hidden = [&] { return client.request({{"op", "state"}})["pageControl"]["hidden"].get<bool>(); };
   auto domain = NSString::make("com.tenvarix.corvalloprefs");
-
-  std::vector<double> micros;
   bool hide = false;
-  for (auto _ : state) {
+  auto change = [&] {
     NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(domain, [&](NSMutableDictionary* d) {
       d->setObjectForKey(hide ? kCFBooleanTrue : kCFBooleanFalse, "isHidePageDotsEnabled");
     });
-    auto start = std::chrono::steady_clock::now();
+    std::uint32_t from = log->next.load();
     notify_post("com.tenvarix.corvallo/ReloadPrefs");
-    while (hidden() != hide) {
-    }
-    micros.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
-    hide = !hide;
+    return from;
+  };
+
+  // How many indicators one change hides: counted once, after a pause long
+  // enough for every hop of the first change.
+  std::uint32_t first = change();
+  hops::waitPast(log, first, 1000000000ull);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const int hidesPerChange = hidesSince(log, first);
+  if (hidesPerChange == 0) {
+    state.SkipWithError("no indicator was refreshed");
+    return;
   }
-  std::sort(micros.begin(), micros.end());
-  state.counters["p50_us"] = micros[micros.size() / 2];
-  state.counters["p99_us"] = micros[std::min(micros.size() - 1, micros.size() * 99 / 100)];
+
+  bench::OneWayFloor floor;
+  std::vector<double> floorUs;
+  std::vector<std::uint32_t> starts;
+  for (auto _ : state) {
+    floorUs.push_back(floor.sample());
+    hide = !hide;
+    std::uint32_t from = change();
+    starts.push_back(from);
+    if (!awaitHides(log, from, hidesPerChange)) {
+      state.SkipWithError("a change did not reach the indicator");
+      break;
+    }
+  }
+  control::Client client(sb.socketPathOf("SpringBoard"));
+  bool ended = client.request({{"op", "state"}})["pageControl"]["hidden"].get<bool>();
   sb.stop();
+
+  // Each change's hops, measured from its post: the first of each kind,
+  // and the last hide for the whole path.
+  std::map<std::string, std::vector<double>> after;
+  std::uint32_t end = std::min(log->next.load(), log->capacity);
+  for (std::size_t c = 0; c < starts.size(); ++c) {
+    std::uint32_t to = c + 1 < starts.size() ? starts[c + 1] : end;
+    std::uint64_t post = 0, lastHide = 0;
+    std::map<std::string, std::uint64_t> firstOf;
+    for (std::uint32_t i = starts[c]; i < to; ++i) {
+      const hops::Entry& e = log->entries[i];
+      std::string name = e.name;
+      if (name == "post" && !post) post = e.ns;
+      if (name == "hide") lastHide = e.ns;
+      firstOf.emplace(name, e.ns);
+    }
+    if (!post || !lastHide) continue;
+    for (const char* h : kHops)
+      if (firstOf.count(h)) after[h].push_back(static_cast<double>(firstOf[h] - post) / 1000.0);
+    after["total"].push_back(static_cast<double>(lastHide - post) / 1000.0);
+  }
+  for (auto& [name, us] : after) std::sort(us.begin(), us.end());
+  auto& total = after["total"];
+  state.counters["p50_us"] = bench::percentile(total, 50);
+  state.counters["p99_us"] = bench::percentile(total, 99);
+  for (const char* h : kHops) state.counters[std::string(h) + "_p50_us"] = bench::percentile(after[h], 50);
+  std::sort(floorUs.begin(), floorUs.end());
+  state.counters["floor_p50_us"] = bench::percentile(floorUs, 50);
+  state.counters["floor_p99_us"] = bench::percentile(floorUs, 99);
+  state.counters["ended_right"] = ended == hide;
   std::filesystem::remove_all(root);
 }
 BENCHMARK(BM_ReloadPrefsToIndicator)->Iterations(300)->Unit(benchmark::kMicrosecond);

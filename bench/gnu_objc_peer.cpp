@@ -17,15 +17,19 @@ signed char class_addMethod(gnu_Class cls, gnu_SEL sel, gnu_IMP imp, const char*
 signed char class_addIvar(gnu_Class cls, const char* name, std::size_t size, unsigned char log2Align, const char* type);
 gnu_SEL sel_registerName(const char* name);
 gnu_id class_createInstance(gnu_Class cls, std::size_t extra);
+gnu_IMP class_replaceMethod(gnu_Class cls, gnu_SEL sel, gnu_IMP imp, const char* types);
 gnu_IMP objc_msg_lookup(gnu_id receiver, gnu_SEL op);
 }
 
 namespace {
 long gnuLevel(gnu_id, gnu_SEL) { return 3; }
+
+gnu_IMP previousGnuLevel;
+long gnuHookedLevel(gnu_id self, gnu_SEL sel) { return previousGnuLevel(self, sel) + 1; }
 }  // namespace
 
-GnuPeer makeGnuPeer() {
-  gnu_Class root = objc_allocateClassPair(nullptr, "BenchGnuRoot", 0);
+GnuPeer makeGnuPeer(const char* className) {
+  gnu_Class root = objc_allocateClassPair(nullptr, className, 0);
   class_addIvar(root, "isa", sizeof(void*), 3, "#");
   gnu_SEL sel = sel_registerName("level");
   class_addMethod(root, sel, &gnuLevel, "q@:");
@@ -36,4 +40,12 @@ GnuPeer makeGnuPeer() {
 long gnuSend(const GnuPeer& peer) {
   gnu_IMP imp = objc_msg_lookup(peer.object, peer.selector);
   return imp(peer.object, peer.selector);
+}
+
+GnuPeer makeGnuHookedPeer(const char* className) {
+  GnuPeer peer = makeGnuPeer(className);
+  // The class is the object's first word, as the GNU runtime lays objects out.
+  gnu_Class cls = *static_cast<gnu_Class*>(peer.object);
+  previousGnuLevel = class_replaceMethod(cls, peer.selector, &gnuHookedLevel, "q@:");
+  return peer;
 }

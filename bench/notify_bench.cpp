@@ -1,7 +1,8 @@
 // Latency of a notification from notify_post to the callback on the main
-// thread of another process, against two peers measured in the same run: a
-// plain Unix datagram round trip, and a D-Bus signal through a private
-// dbus-daemon started here on an address of its own.
+// thread of another process, against peers measured in the same run: the
+// one-way floor (a datagram to an epoll loop in another process, the least a
+// cross-process wake-up costs), a plain Unix datagram round trip, and a D-Bus
+// signal through a private dbus-daemon started here on an address of its own.
 //
 // The receiving processes stamp the arrival on the monotonic clock (shared by
 // all processes) into shared memory and wake the poster with a futex, so the
@@ -13,6 +14,7 @@
 #include <linux/futex.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/epoll.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
@@ -46,12 +48,14 @@ struct Arrival {
 struct Shared {
   Arrival notify;
   Arrival dbus;
+  Arrival floor;
 };
 
 Shared* shared = nullptr;
 std::vector<pid_t> children;
 std::string dbusAddress;
 int echoFd = -1;
+int floorFd = -1;
 
 std::uint64_t nowNs() {
   timespec ts;
@@ -80,7 +84,7 @@ bool awaitArrival(Arrival& a, std::uint32_t seen) {
 struct Percentiles {
   double p50 = 0, p99 = 0;
 };
-Percentiles notifyResult, datagramResult, dbusResult;
+Percentiles notifyResult, datagramResult, dbusResult, floorResult;
 
 Percentiles report(benchmark::State& state, std::vector<double>& samplesUs) {
   Percentiles p;
@@ -120,6 +124,23 @@ Percentiles report(benchmark::State& state, std::vector<double>& samplesUs) {
     }
   }
   std::_Exit(0);
+}
+
+// The floor: an epoll loop that stamps each datagram as it arrives, which is
+// what the notification's observer does with a seqpacket, minus everything else.
+[[noreturn]] void floorListener(int fd) {
+  int ep = ::epoll_create1(EPOLL_CLOEXEC);
+  epoll_event ev{};
+  ev.events = EPOLLIN;
+  ev.data.fd = fd;
+  ::epoll_ctl(ep, EPOLL_CTL_ADD, fd, &ev);
+  shared->floor.ready = 1;
+  char buf[1024];
+  for (;;) {
+    epoll_event got{};
+    if (::epoll_wait(ep, &got, 1, -1) < 0) continue;
+    while (::recv(fd, buf, sizeof buf, MSG_DONTWAIT) > 0) arrived(shared->floor);
+  }
 }
 
 [[noreturn]] void datagramEcho(int fd) {
@@ -167,35 +188,62 @@ bool waitReady(const std::atomic<int>& flag) {
 
 // ---- the benchmarks ----
 
-// Warms up, then times each send until the observer process stamps its
-// arrival: a one-way latency, read from the clock the two processes share.
+// One send timed until the observer process stamps its arrival: a one-way
+// latency, read from the clock the two processes share; negative when lost.
+template <class Send>
+double oneWay(Arrival& arrival, Send send) {
+  std::uint32_t seen = arrival.seq.load(std::memory_order_acquire);
+  std::uint64_t start = nowNs();
+  send();
+  if (!awaitArrival(arrival, seen)) return -1;
+  return static_cast<double>(arrival.at.load() - start) / 1000.0;
+}
+
+// Warms up, then times each send.
 template <class Send>
 Percentiles measureOneWay(benchmark::State& state, Arrival& arrival, Send send, const char* lost) {
-  for (int i = 0; i < 200; ++i) {
-    std::uint32_t seen = arrival.seq.load();
-    send();
-    awaitArrival(arrival, seen);
-  }
+  for (int i = 0; i < 200; ++i) oneWay(arrival, send);
   std::vector<double> samples;
   samples.reserve(static_cast<std::size_t>(state.max_iterations));
   for (auto _ : state) {
-    std::uint32_t seen = arrival.seq.load(std::memory_order_acquire);
-    std::uint64_t start = nowNs();
-    send();
-    if (!awaitArrival(arrival, seen)) {
+    double us = oneWay(arrival, send);
+    if (us < 0) {
       state.SkipWithError(lost);
       break;
     }
-    double us = static_cast<double>(arrival.at.load() - start) / 1000.0;
     samples.push_back(us);
     state.SetIterationTime(us / 1e6);
   }
   return report(state, samples);
 }
 
+void postPing() { notify_post(kPing); }
+void sendFloorPing() {
+  const char ping[] = "com.corvallo.bench/Ping";
+  (void)!::send(floorFd, ping, sizeof ping, 0);
+}
+
+// The notification and its one-way floor in turn, one of each per
+// iteration, so that both meet the same load: the machine's load moves
+// either several times over within a minute.
 void BM_NotifyPostToObserverMainThread(benchmark::State& state) {
-  notifyResult = measureOneWay(
-      state, shared->notify, [] { notify_post(kPing); }, "a notification was lost");
+  for (int i = 0; i < 200; ++i) oneWay(shared->notify, postPing), oneWay(shared->floor, sendFloorPing);
+  std::vector<double> notifySamples, floorSamples;
+  for (auto _ : state) {
+    double floor = oneWay(shared->floor, sendFloorPing);
+    double us = oneWay(shared->notify, postPing);
+    if (us < 0 || floor < 0) {
+      state.SkipWithError("a notification or a datagram was lost");
+      break;
+    }
+    floorSamples.push_back(floor);
+    notifySamples.push_back(us);
+    state.SetIterationTime(us / 1e6);
+  }
+  floorResult = report(state, floorSamples);
+  state.counters["floor_p50_us"] = floorResult.p50;
+  state.counters["floor_p99_us"] = floorResult.p99;
+  notifyResult = report(state, notifySamples);
 }
 
 void BM_UnixDatagramRoundTrip(benchmark::State& state) {
@@ -260,10 +308,19 @@ int main(int argc, char** argv) {
   });
   ::close(pair[1]);
   echoFd = pair[0];
+  int floorPair[2];
+  if (::socketpair(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0, floorPair) != 0) return 1;
+  fork_([&] {
+    ::close(floorPair[0]);
+    floorListener(floorPair[1]);
+  });
+  ::close(floorPair[1]);
+  floorFd = floorPair[0];
   fork_(notifyObserver);
   if (!dbusAddress.empty()) fork_(dbusListener);
 
   if (!waitReady(shared->notify.ready)) std::fprintf(stderr, "notify observer did not start\n");
+  if (!waitReady(shared->floor.ready)) std::fprintf(stderr, "the floor's listener did not start\n");
   if (dbusAddress.empty() || !waitReady(shared->dbus.ready))
     std::fprintf(stderr, "dbus-daemon or its listener did not start; the D-Bus peer is skipped\n");
 
@@ -274,6 +331,9 @@ int main(int argc, char** argv) {
   if (notifyResult.p50 > 0) {
     std::printf("\nnotify_post -> callback on another process's main thread: p50 %.1f us, p99 %.1f us\n",
                 notifyResult.p50, notifyResult.p99);
+    if (floorResult.p50 > 0)
+      std::printf("one-way floor, a datagram to an epoll loop:              p50 %.1f us, p99 %.1f us  (notify %.2fx)\n",
+                  floorResult.p50, floorResult.p99, notifyResult.p50 / floorResult.p50);
     if (datagramResult.p50 > 0)
       std::printf("plain Unix datagram round trip:                          p50 %.1f us, p99 %.1f us\n",
                   datagramResult.p50, datagramResult.p99);

@@ -5,6 +5,7 @@
 #include "Tweak.h"
 #include "colorpicker/libcolorpicker.h"
 #include "dispatch/dispatch.h"
+#include "foundation/HopTrace.h"
 #include "substrate/substrate.h"
 #include "uikit/UIPageControl.h"
 
@@ -82,6 +83,7 @@ std::atomic<Class> iconListClass{nullptr};
 
 void CVLORefreshPageControls() {
   if (!pageControls) return;
+  foundation::hops::record("refresh");
   Class cls = iconListClass.load();
   if (!cls) {
     cls = objc_getClass("SBIconListPageControl");
@@ -116,6 +118,7 @@ void UIPageControl_CVLODots::handleHidingImpl(UIPageControl* self) {
     } else if (control->isHidden()) {
       control->setHidden(false);
     }
+    foundation::hops::record("hide");
   });
 }
 

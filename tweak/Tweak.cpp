@@ -7,6 +7,7 @@
 
 #include "HostMessages.h"
 #include "dispatch/dispatch.h"
+#include "foundation/HopTrace.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSUserDefaults.h"
 #include "notify/CFNotificationCenter.h"
@@ -99,6 +100,7 @@ void CVLOReloadPrefs() {
 void CVLOLoadPrefs() {
   Ref<CVLOHelper> h = helper;
   if (!h) return;
+  foundation::hops::record("load.start");
   const Key* keys = keyTable();
   auto flag = [&](int k) { return h->CVLOReadBooleanPreferenceValueFallbackValue(keys[k].name, keys[k].seeded); };
   enabled.store(flag(kIsEnabled), std::memory_order_relaxed);
@@ -114,6 +116,7 @@ void CVLOLoadPrefs() {
   };
   activePageDotColorString.store(colour(kActiveColor));
   inactivePageDotColorString.store(colour(kInactiveColor));
+  foundation::hops::record("load.end");
   dispatch_async(dispatch_get_main_queue(), [] { CVLORefreshPageControls(); });
 }
 

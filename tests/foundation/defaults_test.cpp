@@ -51,6 +51,19 @@ class Defaults : public ::testing::Test {
     return status;
   }
 
+  // A change made behind the store's back reaches it through the folder's
+  // watch, a moment after the file is closed.
+  bool readsSoon(const char* key, const std::string& value) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    do {
+      auto d = defaults_->persistentDomainForName(domain_);
+      Ref<NSObject> o = d ? d->objectForKey(key) : nullptr;
+      auto v = objc_cast<NSString>(o.get());
+      if (v && v->utf8() == value) return true;
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+  }
+
   std::string root_;
   Ref<NSUserDefaults> defaults_;
   Ref<NSString> domain_ = "com.tenvarix.corvalloprefs"_ns;
@@ -109,9 +122,49 @@ TEST_F(Defaults, UnchangedFileIsNotParsedAgainButAChangeIsSeen) {
   std::string tmp = prefs() + "/other-writer";
   std::ofstream(tmp, std::ios::binary) << bytes;
   fs::rename(tmp, file("com.tenvarix.corvalloprefs"));
-  auto changed = defaults_->persistentDomainForName(domain_);
-  ASSERT_TRUE(changed);
-  EXPECT_EQ(ref_cast<NSString>(changed->objectForKey("a"))->utf8(), "2");
+  EXPECT_TRUE(readsSoon("a", "2"));
+}
+
+// What a person does to the file while the store serves it from memory: cp
+// over it, an editor's rename, a restore of an older copy. Each is seen by the
+// reads that follow, at most a watch event later.
+TEST_F(Defaults, FilesReplacedBehindTheStoresBackAreSeen) {
+  defaults_->setPersistentDomainForName(NSDictionary::of({{"a", "1"_ns}}), domain_);
+  fs::copy_file(file("com.tenvarix.corvalloprefs"), prefs() + "/backup.plist");
+  ASSERT_TRUE(readsSoon("a", "1"));
+
+  std::string other = prefs() + "/edited.plist";
+  ASSERT_TRUE(foundation::writePlistFile(other, NSDictionary::of({{"a", "cp"_ns}}), foundation::PlistFormat::XML));
+  fs::copy_file(other, file("com.tenvarix.corvalloprefs"), fs::copy_options::overwrite_existing);  // cp
+  EXPECT_TRUE(readsSoon("a", "cp"));
+
+  ASSERT_TRUE(foundation::writePlistFile(other, NSDictionary::of({{"a", "editor"_ns}}), foundation::PlistFormat::XML));
+  fs::rename(other, file("com.tenvarix.corvalloprefs"));  // an editor's save
+  EXPECT_TRUE(readsSoon("a", "editor"));
+
+  fs::copy_file(prefs() + "/backup.plist", file("com.tenvarix.corvalloprefs"), fs::copy_options::overwrite_existing);
+  EXPECT_TRUE(readsSoon("a", "1"));  // a restore
+
+  fs::remove(file("com.tenvarix.corvalloprefs"));
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (defaults_->persistentDomainForName(domain_) && std::chrono::steady_clock::now() < deadline) {
+  }
+  EXPECT_FALSE(defaults_->persistentDomainForName(domain_));
+}
+
+// A write through the store in another process is seen by the very next read
+// here, from a cache that held the old version: nothing is waited for.
+TEST_F(Defaults, AnotherProcessWriteIsSeenByTheNextRead) {
+  defaults_->setPersistentDomainForName(NSDictionary::of({{"x", "1"_ns}}), domain_);
+  for (int round = 0; round < 20; ++round) {
+    auto before = defaults_->persistentDomainForName(domain_);
+    ASSERT_TRUE(before);
+    EXPECT_FALSE(before->objectForKey("k" + std::to_string(round) + "0"));
+    ASSERT_EQ(wait(spawn({"update", "com.tenvarix.corvalloprefs", "k" + std::to_string(round), "1"})), 0);
+    auto after = defaults_->persistentDomainForName(domain_);
+    ASSERT_TRUE(after);
+    EXPECT_TRUE(after->objectForKey("k" + std::to_string(round) + "0")) << round;
+  }
 }
 
 TEST_F(Defaults, RefusedNamesNeitherReadNorWriteAndAreLogged) {

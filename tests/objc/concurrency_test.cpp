@@ -53,6 +53,61 @@ TEST(Concurrency, CachesStayCorrectWhileTablesChange) {
   EXPECT_EQ(objc::sendSel<long()>(obj, s), 2);
 }
 
+double hookedArea(Shape*, SEL) { return 42.0; }
+
+// Typed sends go through their site's inline entry. Threads send `area` to
+// one class in a loop while the main thread hooks it there; a send that
+// starts after the hook has returned must reach the hook, never the entry
+// its site filled before.
+TEST(Concurrency, SendAfterAHookReturnsSeesTheHook) {
+  Class cls = freshSubclass(Shape::cls(), "Hooked");
+  auto obj = ref_cast<Shape>(objc::send<NSObject::newMessage>(cls));
+  ASSERT_DOUBLE_EQ(obj->area(), 1.0);
+
+  std::atomic<bool> hooked{false}, stop{false};
+  std::atomic<long> stale{0}, afterHook{0}, sends{0};
+  std::vector<std::thread> senders;
+  for (int t = 0; t < 3; ++t) {
+    senders.emplace_back([&] {
+      while (!stop.load(std::memory_order_relaxed)) {
+        bool hookDone = hooked.load(std::memory_order_acquire);
+        double a = obj->area();
+        if (hookDone) {
+          if (a != 42.0) stale.fetch_add(1);
+          afterHook.fetch_add(1, std::memory_order_relaxed);
+        }
+        sends.fetch_add(1, std::memory_order_relaxed);
+      }
+    });
+  }
+  while (sends.load() < 3000) std::this_thread::yield();
+  objc::Imp previous;
+  auto result = objc::exchangeOrAddMethod(cls, Shape::areaMessage::sel(),
+                                          objc::implementation<Shape::areaMessage, &hookedArea>(), &previous);
+  ASSERT_EQ(result.status, objc::HookStatus::Installed);
+  hooked.store(true, std::memory_order_release);
+  while (afterHook.load() < 3000) std::this_thread::yield();
+  stop = true;
+  for (auto& t : senders) t.join();
+
+  EXPECT_EQ(stale.load(), 0);
+  EXPECT_DOUBLE_EQ(obj->area(), 42.0);
+  EXPECT_DOUBLE_EQ(objc::send<Shape::areaMessage>(Shape::make().get()), 1.0);  // the superclass is untouched
+}
+
+// A site that sees receivers of several classes answers each with its own
+// implementation, however they alternate, and after tables change.
+TEST(Concurrency, OneSiteManyClasses) {
+  Ref<Shape> shapes[3] = {Shape::make(), Square::make(), Triangle::make()};
+  double sum = 0;
+  for (int i = 0; i < 300; ++i) {
+    sum += shapes[i % 3]->area();
+    if (i == 150)
+      class_addMethod(Triangle::cls(), sel_registerName("unrelated"), objc::uncheckedImplementation<&one>(), "q@:");
+  }
+  EXPECT_DOUBLE_EQ(sum, 100 * (1.0 + Square::make()->area() + 1.0));
+}
+
 TEST(Concurrency, ClassesRegisteredWhileOthersLookThemUp) {
   std::atomic<bool> stop{false};
   std::thread lookups([&] {

@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -13,6 +14,8 @@ namespace foundation {
 namespace {
 std::mutex overrideMutex;
 std::optional<std::string> rootOverride;
+// Moves with every change of the override; odd while one is set.
+std::atomic<std::uint64_t> overrideGeneration{0};
 
 std::string homeFolder() {
   if (const char* home = std::getenv("HOME"); home && *home) return home;
@@ -64,7 +67,29 @@ std::string devicePath(std::string_view path) {
 void setDeviceRootOverride(std::optional<std::string> root) {
   std::lock_guard g(overrideMutex);
   if (root) root = absolute(std::move(*root));
+  bool set = root.has_value();
   rootOverride = std::move(root);
+  std::uint64_t next = overrideGeneration.load(std::memory_order_relaxed) + 1;
+  if ((next & 1) != set) ++next;
+  overrideGeneration.store(next, std::memory_order_release);
 }
+
+namespace detail {
+const std::string& preferencesFolder() {
+  thread_local std::uint64_t generation = ~std::uint64_t{0};
+  thread_local const char* env = nullptr;
+  thread_local std::string folder;
+  std::uint64_t g = overrideGeneration.load(std::memory_order_acquire);
+  // Without an override the root is the environment's, whose string a
+  // change of the variable replaces.
+  const char* e = (g & 1) ? nullptr : std::getenv("CORVALLO_DEVICE_ROOT");
+  if (g != generation || e != env || folder.empty()) {
+    folder = devicePath(kPreferencesFolder);
+    generation = g;
+    env = e;
+  }
+  return folder;
+}
+}  // namespace detail
 
 }  // namespace foundation

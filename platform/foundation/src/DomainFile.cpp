@@ -13,6 +13,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "DomainChanges.h"
 #include "Internal.h"
 #include "foundation/DevicePaths.h"
 #include "foundation/PropertyList.h"
@@ -40,6 +41,23 @@ std::unordered_map<std::string, CacheEntry>& cache() {
   return *c;
 }
 std::atomic<std::uint64_t> parseCount{0};
+
+// What the last read of each domain answered, by name, with the stamp it was
+// read under.
+struct NamedRead {
+  std::string folder;
+  std::uint64_t stamp = 0;
+  Snapshot snapshot;
+};
+struct NameHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+std::mutex namedMutex;
+std::unordered_map<std::string, NamedRead, NameHash, std::equal_to<>>& namedReads() {
+  static auto* m = new std::unordered_map<std::string, NamedRead, NameHash, std::equal_to<>>;
+  return *m;
+}
 
 std::string folderPath() { return devicePath(kPreferencesFolder); }
 
@@ -128,8 +146,37 @@ void forgetDomain(const std::string& path) {
 }
 
 void dropDomainCache() {
+  {
+    std::lock_guard g(namedMutex);
+    namedReads().clear();
+  }
   std::lock_guard g(cacheMutex);
   cache().clear();
+}
+
+Snapshot readDomainNamed(std::string_view name) {
+  const std::string& folder = preferencesFolder();
+  // Taken before the file is looked at: a change after this moves the stamp.
+  std::optional<std::uint64_t> stamp = domainStamp(folder, name);
+  if (stamp) {
+    std::lock_guard g(namedMutex);
+    auto& reads = namedReads();
+    if (auto it = reads.find(name); it != reads.end() && it->second.stamp == *stamp && it->second.folder == folder)
+      return it->second.snapshot;
+  }
+  std::string path = folder;
+  path += '/';
+  path += name;
+  path += ".plist";
+  Snapshot s = readDomain(path, name);
+  if (stamp) {
+    std::lock_guard g(namedMutex);
+    auto& reads = namedReads();
+    auto it = reads.find(name);
+    if (it == reads.end()) it = reads.emplace(std::string(name), NamedRead{}).first;
+    it->second = {folder, *stamp, s};
+  }
+  return s;
 }
 
 std::uint64_t domainParseCount() { return parseCount.load(std::memory_order_relaxed); }
@@ -282,6 +329,8 @@ Status writeDomain(const DomainPaths& p, NSDictionary* domain, const Snapshot& b
   } else {
     forgetDomain(p.file);
   }
+  std::string_view leaf = std::string_view(p.file).substr(p.folder.size() + 1);
+  domainWritten(p.folder, leaf.substr(0, leaf.size() - std::string_view(".plist").size()));
   return Done{};
 }
 

@@ -57,6 +57,10 @@ std::string domainFilePath(std::string_view name);
 // The domain as it is now. A file that does not parse reads as Corrupt and
 // is logged once per version.
 Snapshot readDomain(const std::string& path, std::string_view name);
+// The named domain in the current preference folder. While nothing can have
+// changed it (DomainChanges.h) this answers what the last read saw, without
+// a system call.
+Snapshot readDomainNamed(std::string_view name);
 // Drops what the cache holds for one file or for all.
 void forgetDomain(const std::string& path);
 void dropDomainCache();

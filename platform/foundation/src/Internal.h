@@ -13,6 +13,10 @@ class NSNumber;
 
 namespace foundation::detail {
 
+// The device's preference folder on the host, recomputed only when the
+// device root may have moved (an override set, the environment changed).
+const std::string& preferencesFolder();
+
 // An uninitialised instance of `cls`, which is T or a subclass of it.
 template <class T>
 Ref<T> allocAs(Class cls) {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "DomainChanges.h"
 #include "DomainFile.h"
 #include "Internal.h"
 #include "foundation/Log.h"
@@ -65,7 +66,7 @@ Ref<NSUserDefaults> NSUserDefaults::standardUserDefaultsImpl(Class) {
 
 Ref<NSDictionary> NSUserDefaults::persistentDomainForNameImpl(NSString* name) {
   if (!checkName(name, "persistentDomainForName:")) return nullptr;
-  return readDomain(domainFilePath(name->utf8()), name->utf8()).dict;
+  return readDomainNamed(name->utf8()).dict;
 }
 
 void NSUserDefaults::setPersistentDomainForNameImpl(NSDictionary* domain, NSString* name) {
@@ -108,6 +109,7 @@ void NSUserDefaults::removePersistentDomainForNameImpl(NSString* name) {
   else if (before.state == FileState::Present)
     ::unlink(p.file.c_str());
   forgetDomain(p.file);
+  domainWritten(p.folder, name->utf8());
   syncFolder(p.folder);
 }
 

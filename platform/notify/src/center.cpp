@@ -20,6 +20,7 @@
 
 #include "dispatch/dispatch.h"
 #include "dispatch/main_loop.h"
+#include "foundation/HopTrace.h"
 #include "notify/CFNotificationCenter.h"
 #include "notify/notify.h"
 #include "transport.h"
@@ -177,7 +178,7 @@ class DarwinCenter {
               static_cast<unsigned char>(packets[i][0]) != notify::detail::kWireVersion)
             continue;
           std::string_view name(packets[i] + 1, n - 1);
-          if (notify::detail::isValidName(name)) batch_.emplace_back(name);
+          if (notify::detail::isValidName(name)) batch_.push_back(name);
         }
         if (!open || static_cast<unsigned>(got) < kSlots) break;
       }
@@ -189,6 +190,8 @@ class DarwinCenter {
 
   void deliverBatch() {
     std::vector<std::shared_ptr<Registration>> due;
+    due.swap(due_);
+    due.clear();
     {
       std::lock_guard lock(mutex_);
       for (const auto& name : batch_) {
@@ -213,6 +216,8 @@ class DarwinCenter {
         logLine("the callback for %s threw", r->name.c_str());
       }
     }
+    due.clear();
+    due_.swap(due);
   }
 
   void deliver(const std::shared_ptr<Registration>& r) {
@@ -231,6 +236,7 @@ class DarwinCenter {
         if (--r->inFlight == 0) center->idle_.notify_all();
       }
     } finished{this, r.get()};
+    foundation::hops::record("deliver");
     r->callback(&darwinRef, const_cast<void*>(r->observer), r->name.c_str(), nullptr, nullptr);
   }
 
@@ -254,7 +260,9 @@ class DarwinCenter {
   std::string listenPath_;
   pid_t owner_ = 0;
   std::unique_ptr<Descriptor> listener_;  // main thread
-  std::vector<std::string> batch_;        // main thread
+  // Names in the packet buffer: delivered before the next read reuses it.
+  std::vector<std::string_view> batch_;             // main thread
+  std::vector<std::shared_ptr<Registration>> due_;  // main thread, kept for its capacity
 };
 
 bool isDarwin(CFNotificationCenterRef center, const char* what) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "foundation/HopTrace.h"
 #include "transport.h"
 
 bool notify::isValidName(const char* name) noexcept {
@@ -13,5 +14,6 @@ bool notify::isValidName(const char* name) noexcept {
 
 std::uint32_t notify_post(const char* name) noexcept {
   if (!notify::isValidName(name)) return NOTIFY_STATUS_INVALID_NAME;
+  foundation::hops::record("post");
   return notify::detail::broadcast(name);
 }

@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <set>
 #include <vector>
@@ -240,7 +241,8 @@ bool isValidName(std::string_view s) noexcept {
   return foundation::isWellFormedUtf8(s);
 }
 
-foundation::Result<std::string> notifyFolder() {
+namespace {
+foundation::Result<std::string> findNotifyFolder() {
   std::string root;
   if (const char* env = std::getenv("CORVALLO_DEVICE_ROOT"); env && *env) {
     root = env;
@@ -253,10 +255,27 @@ foundation::Result<std::string> notifyFolder() {
   while (root.size() > 1 && root.back() == '/') root.pop_back();
   return root + "/var/run/notify";
 }
+}  // namespace
+
+// Worked out again only when the environment's strings change, which setenv
+// does by replacing them: a post costs no allocation.
+const foundation::Result<std::string>& notifyFolder() {
+  thread_local const char* env = nullptr;
+  thread_local const char* home = nullptr;
+  thread_local std::optional<foundation::Result<std::string>> found;
+  const char* e = std::getenv("CORVALLO_DEVICE_ROOT");
+  const char* h = std::getenv("HOME");
+  if (!found || e != env || h != home) {
+    found = findNotifyFolder();
+    env = e;
+    home = h;
+  }
+  return *found;
+}
 
 std::uint32_t broadcast(std::string_view name) noexcept {
   try {
-    auto folder = notifyFolder();
+    const auto& folder = notifyFolder();
     if (!folder) {
       logLine("cannot post %.*s: %s", static_cast<int>(name.size()), name.data(), folder.error().c_str());
       return NOTIFY_STATUS_FAILED;
@@ -296,7 +315,7 @@ void sweepDeadListeners(int dirFd) {
 }  // namespace
 
 foundation::Result<Listener> openListener() {
-  auto found = notifyFolder();
+  const auto found = notifyFolder();
   if (!found) return foundation::Error{found.error()};
   const std::string& folder = found.value();
   if (auto made = makeFolders(folder); !made) return foundation::Error{made.error()};

@@ -22,7 +22,8 @@ bool isValidName(std::string_view name) noexcept;
 inline constexpr unsigned char kWireVersion = 1;
 
 // "<device root>/var/run/notify", or why the device root cannot be determined.
-foundation::Result<std::string> notifyFolder();
+// Valid until this thread's next call.
+const foundation::Result<std::string>& notifyFolder();
 
 // Sends a post of `name` to every listener in the folder, without blocking;
 // listeners whose process has gone are removed.

@@ -35,7 +35,14 @@ std::shared_mutex& tableLock() {
   return m;
 }
 
+std::atomic<std::uint64_t> methodEpoch{1};
+
 namespace {
+
+// Called with tableLock() held exclusively, after the change and after the
+// caches it touches are dropped: a site that reads the new epoch and then
+// looks up must find the new tables.
+void tablesChanged() { methodEpoch.fetch_add(1, std::memory_order_acq_rel); }
 
 struct Registry {
   std::mutex selMutex;
@@ -82,14 +89,19 @@ void retire(ClassData* d, const MethodCache* c) {
 }
 
 // Called with tableLock() held exclusively.
-void invalidateCaches(Class cls) {
+void dropCaches(Class cls) {
   ClassData* d = cls->data_;
   {
     std::lock_guard g(d->cacheMutex);
     retire(d, cls->cache_.exchange(nullptr, std::memory_order_acq_rel));
     d->cacheCount = 0;
   }
-  for (Class sub : d->subclasses) invalidateCaches(sub);
+  for (Class sub : d->subclasses) dropCaches(sub);
+}
+
+void invalidateCaches(Class cls) {
+  dropCaches(cls);
+  tablesChanged();
 }
 
 Imp findInChain(Class cls, SEL sel) {
@@ -179,6 +191,21 @@ Imp lookupSlow(Class cls, SEL sel) {
   return imp;
 }
 
+Imp refillSite(SendSite& site, Class cls, SEL sel, const char* types) {
+  const std::uint64_t epoch = methodEpoch.load(std::memory_order_acquire);
+  const Imp imp = lookup(cls, sel);
+  if (!imp || imp.types != types) return imp;  // the caller reports it
+  const SiteEntry* e = site.entry.load(std::memory_order_acquire);
+  if (e && e->cls == cls && e->fn == imp.fn) {
+    // Found again after an unrelated change: the entry still holds.
+    const_cast<SiteEntry*>(e)->epoch.store(epoch, std::memory_order_relaxed);
+    return imp;
+  }
+  if (e && site.refills.fetch_add(1, std::memory_order_relaxed) + 1 >= kMonomorphicRefills) return imp;
+  site.entry.store(new SiteEntry{cls, imp.fn, sel, types, epoch}, std::memory_order_release);
+  return imp;
+}
+
 void throwUnrecognized(id self, SEL sel) {
   Class c = object_getClass(self);
   std::ostringstream os;
@@ -209,6 +236,7 @@ Class defineClass(std::string_view name, Class superclass, std::size_t instanceS
   cls->data_->construct = construct;
   cls->data_->destroy = destroy;
   classes.emplace(std::string(name), cls);
+  tablesChanged();
   return cls;
 }
 
@@ -319,6 +347,7 @@ void objc_registerClassPair(Class cls) {
   if (!cls) return;
   std::unique_lock g(tableLock());
   registry().classes.emplace(cls->data_->name, cls);
+  objc::tablesChanged();
 }
 
 IMP class_getMethodImplementation(Class cls, SEL sel) { return cls && sel ? objc::lookup(cls, sel) : IMP{}; }

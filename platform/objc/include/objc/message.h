@@ -216,12 +216,21 @@ T fromCanon(C&& v) {
 
 std::string encodingFor(std::initializer_list<const char*> parts);
 
-// The interned encoding of a canonical signature: result, self, _cmd, args.
+// The interned encoding of a canonical signature: result, self, _cmd, args;
+// interned when the library that uses it loads (or at first use, when that
+// comes earlier, from another initialiser).
+template <class R, class... A>
+const char* internTypesOf() {
+  return internTypes(encodingFor(
+      {TypeEncoding<R>::value, TypeEncoding<id>::value, TypeEncoding<SEL>::value, TypeEncoding<A>::value...}));
+}
+template <class R, class... A>
+inline const char* const typesAtLoad = internTypesOf<R, A...>();
+
 template <class R, class... A>
 [[gnu::always_inline]] inline const char* typesOf() {
-  static const char* const t = internTypes(encodingFor(
-      {TypeEncoding<R>::value, TypeEncoding<id>::value, TypeEncoding<SEL>::value, TypeEncoding<A>::value...}));
-  return t;
+  const char* t = typesAtLoad<R, A...>;
+  return t ? t : internTypesOf<R, A...>();
 }
 
 // ---------------------------------------------------- signature agreement
@@ -275,18 +284,49 @@ struct Call<R(A...)> {
 
   // The parameters are the message's own types: arguments convert here,
   // with C++'s ordinary implicit conversions and error messages.
+  // Everything but the matching case is out of line, so a hook calling its
+  // previous implementation needs no stack frame of its own for it.
   [[gnu::always_inline]] static R invoke(Imp imp, id self, SEL sel, ParamT<A>... args) {
+    if (imp && imp.types == typesAtLoad<CR, CanonArg<A>...>) [[likely]]
+      return call(imp.fn, self, sel, args...);
+    return invokeSlow(imp, self, sel, args...);
+  }
+
+  [[gnu::noinline]] static R invokeSlow(Imp imp, id self, SEL sel, ParamT<A>... args) {
     if (!imp) {
       if (!self) return R();
       throwUnrecognized(self, sel);
     }
     if (imp.types != types()) throwSignatureMismatch(self, sel, imp.types, types());
-    auto fn = reinterpret_cast<Fn>(imp.fn);
+    return call(imp.fn, self, sel, args...);
+  }
+
+  // An implementation whose encoding is already known to match.
+  [[gnu::always_inline]] static R call(RawFn raw, id self, SEL sel, ParamT<A>... args) {
+    auto fn = reinterpret_cast<Fn>(raw);
     if constexpr (std::is_void_v<R>) {
       fn(self, sel, toCanon(args)...);
     } else {
       return fromCanon<R>(fn(self, sel, toCanon(args)...));
     }
+  }
+
+  // A send site's miss, kept out of line so the inline part stays small.
+  template <class Sel>
+  [[gnu::noinline]] static R miss(SendSite& site, id self, ParamT<A>... args) {
+    if (!self) [[unlikely]]
+      return invoke(Imp{}, self, Sel::sel(), args...);
+    // A polymorphic site goes straight to the receiver class's cache, with
+    // the selector and encoding its last entry resolved.
+    if (site.refills.load(std::memory_order_relaxed) >= kMonomorphicRefills) {
+      const SiteEntry* e = site.entry.load(std::memory_order_acquire);
+      Imp imp = lookup(self->isa(), e->sel);
+      if (imp.types == e->types && imp) [[likely]]
+        return call(imp.fn, self, e->sel, args...);
+      return invokeSlow(imp, self, e->sel, args...);
+    }
+    SEL sel = Sel::sel();
+    return invoke(refillSite(site, self->isa(), sel, types()), self, sel, args...);
   }
 };
 
@@ -321,14 +361,28 @@ using ResultOf = typename ResultOfT<SignatureOf<M>>::type;
 template <class M>
 concept MessageType = is_message<M>::value;
 
+// The site of every send of message M to a receiver of static type Recv in
+// one library (hidden, so reaching it costs no indirection). Zero until its
+// first send fills it; a site is a cache, so sharing one is always correct.
+template <class M, class Recv>
+[[gnu::visibility("hidden")]] inline constinit SendSite sendSite{};
+
 // send<Message>(receiver, args...): a message to an object or a class. A
 // message to nothing returns the zero value of the result.
+//
+// The site's entry answers when the receiver's class is the one it saw and no
+// method table has changed since: then the send is one compare of the class,
+// one of the epoch and the call, with the selector taken from the entry.
 template <MessageType M, class Recv, class... X>
 [[gnu::always_inline]] inline ResultOf<M> send(const Recv& receiver, X&&... args) {
   id self = asId(receiver);
-  SEL s = M::sel();
   using C = Call<SignatureOf<M>>;
-  return C::invoke(self ? lookup(self->isa(), s) : Imp{}, self, s, std::forward<X>(args)...);
+  SendSite& site = sendSite<M, Recv>;
+  const SiteEntry* e = site.entry.load(std::memory_order_acquire);
+  if (e && self && e->cls == self->isa() &&
+      e->epoch.load(std::memory_order_relaxed) == methodEpoch.load(std::memory_order_acquire)) [[likely]]
+    return C::call(e->fn, self, e->sel, std::forward<X>(args)...);
+  return C::template miss<M>(site, self, std::forward<X>(args)...);
 }
 
 // A message whose selector is known only at run time (a row's action named

@@ -5,6 +5,7 @@
 // site reads the same here as there.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -48,6 +49,37 @@ const char* internTypes(std::string_view types);
 
 // Slow path of a send; the fast path lives inline in message.h.
 Imp lookupSlow(Class cls, SEL sel);
+
+// Moves on with every change that can alter what a send finds: a method
+// added, replaced or hooked, a class registered. Send sites compare it with
+// the epoch their entry was filled at.
+extern std::atomic<std::uint64_t> methodEpoch;
+
+// What one send site remembers: the receiver class it last saw and that
+// class's implementation, whose encoding was checked against the site's
+// message when the entry was made. Entries are immutable but for the epoch
+// and never freed, so a sender may read one while another thread replaces it.
+struct SiteEntry {
+  Class cls;
+  RawFn fn;
+  SEL sel;
+  const char* types;  // the message's encoding, for the site's miss path
+  std::atomic<std::uint64_t> epoch;
+};
+// A site that has had to change class this often serves its sends from the
+// per-class cache instead, so receivers of alternating classes never make it
+// allocate without end.
+inline constexpr std::uint32_t kMonomorphicRefills = 8;
+
+struct SendSite {
+  std::atomic<const SiteEntry*> entry{nullptr};
+  std::atomic<std::uint32_t> refills{0};  // class changes; past a few the site is polymorphic
+};
+
+// A site's miss: looks `sel` up for `cls` and, while the site is monomorphic
+// and the implementation has the message's encoding, points the site at it.
+// Answers the implementation for this send (checked by the caller).
+Imp refillSite(SendSite& site, Class cls, SEL sel, const char* types);
 [[noreturn]] void throwUnrecognized(id self, SEL sel);
 [[noreturn]] void throwSignatureMismatch(id self, SEL sel, const char* have, const char* want);
 

@@ -17,11 +17,16 @@ struct SelName {
   constexpr std::string_view view() const { return {text, N - 1}; }
 };
 
-// The interned selector for a literal, looked up once per literal.
+// The interned selector for a literal, registered when the library that
+// names it loads. A library's own load-time code may run before this one's
+// initialiser and then registers the name itself.
+template <SelName S>
+inline const SEL selectorAtLoad = sel_registerName(S.text);
+
 template <SelName S>
 [[gnu::always_inline]] inline SEL sel() {
-  static const SEL s = sel_registerName(S.text);
-  return s;
+  SEL s = selectorAtLoad<S>;
+  return s ? s : sel_registerName(S.text);
 }
 
 // A message: what senders, implementations, overrides and hooks all refer to,
