@@ -19,6 +19,7 @@ function(corvallo_test)
   # The leak checker of the sanitizer presets skips the font libraries' caches.
   gtest_discover_tests(${ARG_NAME}
     DISCOVERY_TIMEOUT 30
-    PROPERTIES TIMEOUT 120 LABELS "${ARG_LABELS}"
-      ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
+    # LABELS last: an empty label list would swallow the key after it.
+    PROPERTIES TIMEOUT 120 ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp"
+      LABELS "${ARG_LABELS}")
 endfunction()
