@@ -114,6 +114,8 @@ json Host::state() {
   json out;
   out["appearance"] = window_->overrideUserInterfaceStyle() == UIUserInterfaceStyleDark ? "dark" : "light";
   out["navigationBarTint"] = outer_->navigationBar()->tintColor()->hexString();
+  CGRect screen = window_->frame();
+  out["screen"] = json::array({screen.origin.x, screen.origin.y, screen.size.width, screen.size.height});
   out["failed"] = failure_ ? *failure_ : json(nullptr);
   out["depth"] =
       outer_->viewControllers()->count() - 1 +
@@ -240,6 +242,8 @@ json Host::resume() {
 json Host::handle(const json& req) {
   std::string op = control::requestOp(req);
   if (op == "ping") return json{{"pong", true}};
+  // Nothing in flight on the global queues: a page's deferred work has reached the main queue.
+  if (op == "settled") return json{{"settled", dispatch::waitForGlobalQueues(std::chrono::nanoseconds(0))}};
   if (op == "state") return state();
   if (op == "entries") {
     discover();

@@ -2,6 +2,7 @@
 // a few widget stacks with theirs, in one view tree.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "springboard/SBHWidgetStackViewController.h"
@@ -16,6 +17,13 @@ struct HomeScreenLayout {
   // The wallpaper's legibility settles a moment after the home screen
   // appears; only then do the dots get colours.
   long legibilityDelayMs = 250;
+};
+
+// An app icon and where SpringBoard's grid puts it, in screen points (the
+// label goes below the frame).
+struct AppIcon {
+  std::string label;
+  CGRect frame;
 };
 
 class HomeScreen {
@@ -38,6 +46,11 @@ class HomeScreen {
   void changeLegibility(long style);
   // Returns false when there is no such stack.
   bool scrollWidgetStack(std::size_t stack, long widget);
+
+  // The icons of the page on show, below the widget stacks, and of the dock.
+  std::vector<AppIcon> iconsOnCurrentPage() const;
+  std::vector<AppIcon> dockIcons() const;
+  CGRect dockFrame() const;
 
  private:
   HomeScreenLayout layout_;
