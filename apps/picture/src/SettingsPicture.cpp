@@ -63,9 +63,12 @@ void row(Canvas& c, const json& r, Rect cell, bool last, unsigned groupCorners, 
   double cy = cell.y + cell.h / 2;
   Colour tint = colourFrom(r["tint"], colourFrom(r["themeTint"], theme));
   std::string cellType = text(r["cellType"]);
-  Colour ink = colourFrom(r["textColor"], p.label);
-  if (cellType == "PSButtonCell" && !r["textColor"].is_string()) ink = tint;
-  if (cellType == "PSStaticTextCell" && !r["textColor"].is_string()) ink = p.secondary;
+  // The model's labelColor is not dynamic: it reports the light value in both
+  // appearances, where the device would resolve it for the dark one.
+  bool defaultInk = !r["textColor"].is_string() || r["textColor"] == "#000000";
+  Colour ink = defaultInk ? p.label : colourFrom(r["textColor"], p.label);
+  if (cellType == "PSButtonCell" && defaultInk) ink = tint;
+  if (cellType == "PSStaticTextCell" && defaultInk) ink = p.secondary;
   if (r.contains("sliderValue")) {
     slider(c, cell, r, tint, p);
   } else {
