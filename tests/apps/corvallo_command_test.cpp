@@ -268,3 +268,18 @@ TEST_F(SupervisorTest, AHungHostIsKilledAndStartedAgain) {
   EXPECT_TRUE(processGone(hung));
   EXPECT_NE(supervisorLog().find("did not answer a ping"), std::string::npos) << supervisorLog();
 }
+
+TEST_F(CommandTest, ARootlessPackageInstallsUnderVarJbAndTheDeviceRuns) {
+  std::string deb = std::string(CORVALLO_BUILD_DIR) + "/com.tenvarix.corvallo_0.1.0_rootless.deb";
+  ASSERT_TRUE(std::filesystem::exists(deb)) << "build the deb target";
+  up({"--package", deb});
+  EXPECT_TRUE(std::filesystem::exists(root_ / "var/jb/Library/MobileSubstrate/DynamicLibraries/Corvallo.dylib"));
+  EXPECT_TRUE(
+      std::filesystem::exists(root_ / "var/jb/Library/PreferenceBundles/CorvalloPrefs.bundle/Root-Light.plist"));
+  EXPECT_FALSE(std::filesystem::exists(root_ / "Library/MobileSubstrate/DynamicLibraries/Corvallo.dylib"));
+  EXPECT_EQ(status()["springboard"]["injected"], json::array({"Corvallo"}));
+  EXPECT_EQ(corvallo({"settings", "--json"}).json()["title"], "Corvallo");
+  ASSERT_EQ(corvallo({"toggle", "isHidePageDotsEnabled"}).code, 0);
+  auto home = [&] { return corvallo({"home", "--json"}).json()["pageControls"][0]; };
+  EXPECT_TRUE(eventually(home, [](const json& c) { return c["hidden"] == false; })) << last_.dump();
+}
