@@ -1,6 +1,14 @@
 #include "Canvas.h"
 
 #include <pango/pangocairo.h>
+#include <png.h>
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include <cmath>
 #include <stdexcept>
@@ -122,10 +130,46 @@ void Canvas::paste(const Canvas& other, double x, double y) {
   cairo_restore(cr_);
 }
 
+// Written with libpng rather than cairo's writer: at zlib's fastest level a
+// screen encodes several times faster, for files about a third larger.
 void Canvas::save(const std::string& pngFile) const {
   cairo_surface_flush(surface_);
-  if (cairo_surface_write_to_png(surface_, pngFile.c_str()) != CAIRO_STATUS_SUCCESS)
-    throw std::runtime_error("cannot write the picture " + pngFile);
+  int w = cairo_image_surface_get_width(surface_), h = cairo_image_surface_get_height(surface_);
+  int stride = cairo_image_surface_get_stride(surface_);
+  const unsigned char* data = cairo_image_surface_get_data(surface_);
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(pngFile.c_str(), "wb"), &std::fclose);
+  if (!file) throw std::runtime_error("cannot write the picture " + pngFile + ": " + std::strerror(errno));
+  // Everything with a destructor exists before setjmp, so libpng's longjmp skips none.
+  std::vector<unsigned char> row(static_cast<std::size_t>(w) * 4);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    throw std::runtime_error("cannot encode the picture " + pngFile);
+  }
+  png_init_io(png, file.get());
+  png_set_compression_level(png, 1);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8, PNG_COLOR_TYPE_RGB_ALPHA,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
+  png_write_info(png, info);
+  for (int y = 0; y < h; ++y) {
+    // Cairo keeps premultiplied native-endian ARGB; PNG wants straight RGBA.
+    const auto* src = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    for (int x = 0; x < w; ++x) {
+      std::uint32_t p = src[x];
+      unsigned a = p >> 24;
+      auto straight = [a](unsigned c) { return a ? static_cast<unsigned char>((c * 255 + a / 2) / a) : 0; };
+      unsigned char* out = &row[static_cast<std::size_t>(x) * 4];
+      out[0] = straight((p >> 16) & 0xFF);
+      out[1] = straight((p >> 8) & 0xFF);
+      out[2] = straight(p & 0xFF);
+      out[3] = static_cast<unsigned char>(a);
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
 }
 
 }  // namespace picture
