@@ -6,6 +6,7 @@
 
 #include <asio.hpp>
 #include <cstring>
+#include <functional>
 #include <iostream>
 #include <thread>
 
@@ -212,6 +213,22 @@ int runSupervisor(const Device& device, const BuildOutput& build, const Supervis
     if (!e) dispatch::stopMain();
   });
   ::signal(SIGPIPE, SIG_IGN);
+  // A device whose root was deleted (a test's temporary root) has nothing left
+  // to run: stop rather than keep hosts on files that are gone.
+  asio::steady_timer rootCheck(dispatch::mainContext());
+  std::function<void()> checkRoot = [&] {
+    rootCheck.expires_after(std::chrono::seconds(1));
+    rootCheck.async_wait([&](const asio::error_code& e) {
+      if (e) return;
+      if (!fs::exists(socket)) {
+        NSLog("the device root %s is gone; stopping", device.root().string());
+        dispatch::stopMain();
+        return;
+      }
+      checkRoot();
+    });
+  };
+  checkRoot();
   NSLog("supervising the device under %s", device.root().string());
   supervisor.start();
   dispatch_main();
