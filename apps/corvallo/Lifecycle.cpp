@@ -55,7 +55,10 @@ bool ready(const Device& device) {
 pid_t spawnSupervisor(const Device& device, const SupervisorPolicy& policy) {
   fs::path log = device.root() / "var/log/supervisor.log";
   fs::create_directories(log.parent_path());
-  std::vector<std::string> args{"/proc/self/exe", "--root", device.root().string(), "supervise"};
+  // This very program (even if rebuilt since), named by its path for `ps`.
+  std::error_code ec;
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  std::vector<std::string> args{ec ? "corvallo" : self.string(), "--root", device.root().string(), "supervise"};
   for (auto& a : policyArguments(policy)) args.push_back(a);
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
