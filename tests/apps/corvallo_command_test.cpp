@@ -283,3 +283,41 @@ TEST_F(CommandTest, ARootlessPackageInstallsUnderVarJbAndTheDeviceRuns) {
   auto home = [&] { return corvallo({"home", "--json"}).json()["pageControls"][0]; };
   EXPECT_TRUE(eventually(home, [](const json& c) { return c["hidden"] == false; })) << last_.dump();
 }
+
+TEST_F(CommandTest, NotifyWatchSeesPostsAndLogFiltersDebugLines) {
+  up();
+  // The watcher runs on while this test posts; its output goes to files.
+  std::string out = (root_ / "watch.out").string(), err = (root_ / "watch.err").string();
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  std::vector<std::string> args{program(), "--root",           root_.string(), "notify",
+                                "watch",   "com.example.ping", "--count",      "2"};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t watcher = 0;
+  ASSERT_EQ(::posix_spawn(&watcher, argv[0], &files, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&files);
+  ASSERT_TRUE(eventually([&] { return json(slurp(err)); },
+                         [](const json& e) { return e.get<std::string>().find("watching") != std::string::npos; }));
+  ASSERT_EQ(corvallo({"notify", "post", "com.example.ping"}).code, 0);
+  ASSERT_EQ(corvallo({"notify", "post", "com.example.ping"}).code, 0);
+  int status = -1;
+  ASSERT_TRUE(eventually([&] { return json(::waitpid(watcher, &status, WNOHANG) == watcher); },
+                         [](const json& done) { return done.get<bool>(); }))
+      << slurp(out);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(slurp(out), "[1] com.example.ping\n[2] com.example.ping\n");
+
+  // The tracing hooks' result lines are debug-level: shown only on request.
+  ASSERT_TRUE(eventually(
+      [&] {
+        return json(corvallo({"log", "--debug"}).out);
+      },
+      [](const json& l) { return l.get<std::string>().find("<Debug>") != std::string::npos; }));
+  std::string plain = corvallo({"log"}).out;
+  EXPECT_NE(plain.find("SpringBoard started"), std::string::npos);
+  EXPECT_EQ(plain.find("<Debug>"), std::string::npos);
+}
