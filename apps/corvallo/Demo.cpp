@@ -32,7 +32,8 @@ class Walk {
     json st = device_.settings({{"op", "state"}});
     char name[64];
     std::snprintf(name, sizeof name, "step%02d.png", number_);
-    picture::drawSideBySide(sb, st, (folder_ / name).string(), std::to_string(number_) + ". " + title);
+    picture::drawSideBySide(sb, st, (folder_ / name).string(), std::to_string(number_) + ". " + title,
+                            device_.root().string());
     std::cout << "\n" << number_ << ". " << title << (ok ? "" : "  (NOT REACHED within 5 s)") << "\n";
     if (!detail.empty()) std::cout << "   " << detail << "\n";
     std::cout << indent(homeText(homeJson(sb))) << "   picture: " << (folder_ / name).string() << "\n";

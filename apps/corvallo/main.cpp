@@ -191,7 +191,7 @@ int main(int argc, char** argv) {
       json state = dev.settings({{"op", "state"}});
       json page = device::settingsJson(state);
       return printScreen(page, device::settingsText(page), asJson, png,
-                         [&](const std::string& file) { picture::drawSettingsPage(state, file); });
+                         [&](const std::string& file) { picture::drawSettingsPage(state, file, root.string()); });
     }
     if (*toggleCmd) device::toggle(dev, a);
     if (*setCmd) device::setValue(dev, a, b);

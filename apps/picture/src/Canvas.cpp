@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -120,6 +121,30 @@ double Canvas::text(const std::string& text, double x, double y, Colour c, const
   pango_font_description_free(font);
   g_object_unref(layout);
   return th;
+}
+
+bool Canvas::image(const std::string& pngFile, Rect r, double radius) {
+  cairo_surface_t* img = cairo_image_surface_create_from_png(pngFile.c_str());
+  bool ok = cairo_surface_status(img) == CAIRO_STATUS_SUCCESS && cairo_image_surface_get_width(img) > 0;
+  if (ok) {
+    cairo_save(cr_);
+    cairo_new_sub_path(cr_);
+    double rad = std::min({radius, r.w / 2, r.h / 2});
+    cairo_arc(cr_, r.x + r.w - rad, r.y + rad, rad, -M_PI / 2, 0);
+    cairo_arc(cr_, r.x + r.w - rad, r.y + r.h - rad, rad, 0, M_PI / 2);
+    cairo_arc(cr_, r.x + rad, r.y + r.h - rad, rad, M_PI / 2, M_PI);
+    cairo_arc(cr_, r.x + rad, r.y + rad, rad, M_PI, 3 * M_PI / 2);
+    cairo_close_path(cr_);
+    cairo_clip(cr_);
+    cairo_translate(cr_, r.x, r.y);
+    cairo_scale(cr_, r.w / cairo_image_surface_get_width(img), r.h / cairo_image_surface_get_height(img));
+    cairo_set_source_surface(cr_, img, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_GOOD);
+    cairo_paint(cr_);
+    cairo_restore(cr_);
+  }
+  cairo_surface_destroy(img);
+  return ok;
 }
 
 void Canvas::paste(const Canvas& other, double x, double y) {

@@ -49,6 +49,8 @@ class Canvas {
   // Draws `text` with its top at y; x is its left, centre or right by the alignment.
   // Answers the height it took.
   double text(const std::string& text, double x, double y, Colour c, const Text& style = {});
+  // Draws a PNG file scaled into `r` with rounded corners; false when it cannot be read.
+  bool image(const std::string& pngFile, Rect r, double radius);
   // Pastes another canvas at (x, y), in points.
   void paste(const Canvas& other, double x, double y);
   void save(const std::string& pngFile) const;

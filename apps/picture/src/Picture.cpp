@@ -6,12 +6,14 @@ namespace picture {
 
 void drawHomeScreen(const nlohmann::json& state, const std::string& pngFile) { homeScreen(state)->save(pngFile); }
 
-void drawSettingsPage(const nlohmann::json& state, const std::string& pngFile) { settingsPage(state)->save(pngFile); }
+void drawSettingsPage(const nlohmann::json& state, const std::string& pngFile, const std::string& deviceRoot) {
+  settingsPage(state, deviceRoot)->save(pngFile);
+}
 
 void drawSideBySide(const nlohmann::json& springBoard, const nlohmann::json& settings, const std::string& pngFile,
-                    const std::string& caption) {
+                    const std::string& caption, const std::string& deviceRoot) {
   auto home = homeScreen(springBoard);
-  auto page = settingsPage(settings);
+  auto page = settingsPage(settings, deviceRoot);
   constexpr double kMargin = 24, kCaption = 56;
   Canvas c(home->width() + page->width() + 3 * kMargin, std::max(home->height(), page->height()) + kCaption + kMargin);
   c.fill(rgb(0x1C1C1E));

@@ -108,7 +108,17 @@ void navigationBar(Canvas& c, const json& page, const Palette& p, Colour tint, b
   c.text(title, c.width() / 2, 58, p.label, {17, true, Align::Centre});
 }
 
-void entries(Canvas& c, const json& page, const Palette& p) {
+// An entry's icon as the bundle ships it (the 2x file first, as a phone's screen would).
+bool entryIcon(Canvas& c, const json& entry, const std::string& root, Rect r) {
+  if (root.empty() || !entry["bundle"].is_string() || !entry["icon"].is_string()) return false;
+  std::string icon = entry["icon"].get<std::string>();
+  std::string folder = root + entry["bundle"].get<std::string>() + "/";
+  auto dot = icon.rfind('.');
+  if (dot != std::string::npos && c.image(folder + icon.substr(0, dot) + "@2x" + icon.substr(dot), r, 7)) return true;
+  return c.image(folder + icon, r, 7);
+}
+
+void entries(Canvas& c, const json& page, const Palette& p, const std::string& root) {
   double y = kContentTop + 20;
   auto list = page.value("entries", json::array());
   double h = 44;
@@ -116,7 +126,8 @@ void entries(Canvas& c, const json& page, const Palette& p) {
   c.roundedRect(group, 10, p.cell);
   for (std::size_t i = 0; i < list.size(); ++i) {
     double top = y + h * static_cast<double>(i);
-    c.roundedRect({group.x + 16, top + 7, 29, 29}, 7, rgb(0x19C246));
+    Rect icon{group.x + 16, top + 7.5, 29, 29};
+    if (!entryIcon(c, list[i], root, icon)) c.roundedRect(icon, 7, p.secondary);
     c.text(text(list[i]["label"]), group.x + 60, top + 11, p.label, {17});
     chevron(c, group.x + group.w - 20, top + h / 2, p.secondary.withAlpha(0.7));
     if (i + 1 < list.size()) c.line(group.x + 60, top + h, group.x + group.w, top + h, 0.5, p.separator);
@@ -161,7 +172,7 @@ void alert(Canvas& c, const json& a, const Palette& p, Colour tint) {
 
 }  // namespace
 
-std::unique_ptr<Canvas> settingsPage(const json& state) {
+std::unique_ptr<Canvas> settingsPage(const json& state, const std::string& deviceRoot) {
   Rect screen = rectFrom(state["screen"]);
   if (screen.w <= 0) screen = {0, 0, 390, 844};
   bool dark = state.value("appearance", "light") == "dark";
@@ -171,7 +182,7 @@ std::unique_ptr<Canvas> settingsPage(const json& state) {
   auto c = std::make_unique<Canvas>(screen.w, screen.h);
   c->fill(p.background);
   if (page.value("class", "home") == "home") {
-    entries(*c, page, p);
+    entries(*c, page, p, deviceRoot);
   } else {
     double top = kContentTop - page.value("contentOffset", 0.0);
     for (const auto& s : page.value("sections", json::array())) {

@@ -17,9 +17,11 @@ inline constexpr double kScale = 2.0;
 // when the file cannot be written.
 void drawHomeScreen(const nlohmann::json& springBoardState, const std::string& pngFile);
 // The Settings host's state: the visible page in its appearance, with any alert on top.
-void drawSettingsPage(const nlohmann::json& settingsState, const std::string& pngFile);
+// Images the report names by device path (an entry's icon) are read under `deviceRoot`.
+void drawSettingsPage(const nlohmann::json& settingsState, const std::string& pngFile,
+                      const std::string& deviceRoot = {});
 // Both screens side by side under a caption.
 void drawSideBySide(const nlohmann::json& springBoardState, const nlohmann::json& settingsState,
-                    const std::string& pngFile, const std::string& caption);
+                    const std::string& pngFile, const std::string& caption, const std::string& deviceRoot = {});
 
 }  // namespace picture
