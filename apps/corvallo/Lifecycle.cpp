@@ -39,12 +39,15 @@ std::string uptimeText(double s) {
   return text;
 }
 
-// Both hosts answer, and Settings shows the page a user who tapped the entry sees.
+// Both hosts answer, the home screen has appeared (the wallpaper's legibility
+// has given the dots their colours, which would otherwise overwrite a change
+// made in the first moment), and Settings shows the page a user who tapped
+// the entry sees.
 bool ready(const Device& device) {
   try {
     json sb = device.springBoard({{"op", "state"}}, std::chrono::milliseconds(500));
     json st = device.settings({{"op", "state"}}, std::chrono::milliseconds(500));
-    return sb["pageControl"].is_object() && st["page"].value("class", "home") != "home";
+    return sb.value("appeared", false) && st["page"].value("class", "home") != "home";
   } catch (const std::exception&) {
     return false;
   }

@@ -104,6 +104,7 @@ json reportHomeScreen(const HomeScreen& home, const substrate::InjectionReport& 
               {"injectionFailures", failed},
               {"pageControl", page},
               {"widgetStacks", stacks},
+              {"appeared", home.appeared()},
               {"screen", rectJson(home.root()->frame())},
               {"icons", iconsJson(home.iconsOnCurrentPage())},
               {"dock", json{{"frame", rectJson(home.dockFrame())}, {"icons", iconsJson(home.dockIcons())}}}};

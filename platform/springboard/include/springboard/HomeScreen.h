@@ -29,12 +29,16 @@ struct AppIcon {
 class HomeScreen {
  public:
   explicit HomeScreen(HomeScreenLayout layout = {});
+  HomeScreen(const HomeScreen&) = delete;  // its scheduled work refers to it
+  HomeScreen& operator=(const HomeScreen&) = delete;
 
   // Builds the views on the main thread. The indicator is made through
   // initWithFrame:, as SpringBoard makes it.
   void build();
 
   UIView* root() const { return root_.get(); }
+  // Whether the wallpaper's legibility has arrived, so the screen shows as a person sees it.
+  bool appeared() const { return appeared_; }
   SBIconListPageControl* pageControl() const { return pageControl_.get(); }
   const std::vector<Ref<SBHWidgetStackViewController>>& widgetStacks() const { return stacks_; }
 
@@ -57,6 +61,7 @@ class HomeScreen {
   Ref<UIView> root_;
   Ref<SBIconListPageControl> pageControl_;
   std::vector<Ref<SBHWidgetStackViewController>> stacks_;
+  bool appeared_ = false;  // main thread only
 };
 
 }  // namespace springboard
