@@ -13,7 +13,7 @@ packages=(
   libcli11-dev
   libobjc-12-dev
   libdbus-1-dev dbus-daemon
-  libcairo2-dev libpango1.0-dev fonts-inter fonts-dejavu-core
+  libpango1.0-dev libcairo2-dev fonts-inter fonts-dejavu-core
 )
 
 missing=()

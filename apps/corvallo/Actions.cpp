@@ -117,14 +117,14 @@ void choose(const Device& device, const std::string& title) {
   }
   if (!page.value("menu", json()).is_object()) {
     try {
-      device.settings({{"op", "openMenu"}});
+      device.settings({{"op", "tapOptions"}});
     } catch (const CommandError&) {
       throw CommandError("no alert or menu is open, and this page has no options menu");
     }
     page = visiblePage(device);
   }
-  if (!titled(page["menu"], "items")) throw CommandError("the options menu has no entry \"" + title + "\"");
-  settingsAct(device, {{"op", "chooseMenuItem"}, {"item", title}});
+  if (!titled(page["menu"], "entries")) throw CommandError("the menu has no entry \"" + title + "\"");
+  settingsAct(device, {{"op", "chooseMenuAction"}, {"action", title}});
 }
 
 void appearance(const Device& device, const std::string& style) {

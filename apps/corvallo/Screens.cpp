@@ -139,7 +139,7 @@ std::string settingsText(const json& s) {
       out << "    [" << (a.is_object() ? a.value("title", std::string()) : a.dump()) << "]\n";
   };
   list("alert", s["alert"], "actions");
-  list("menu", s["menu"], "items");
+  list("menu", s["menu"], "entries");
   if (s["overlay"].is_object()) out << "overlay: " << s["overlay"].dump() << "\n";
   return out.str();
 }
