@@ -126,8 +126,10 @@ int runDemo(const Device& device, const BuildOutput& build, const DemoOptions& o
             [](const json& c) { return c["currentPageIndicatorTintColor"] == "#FF2D55"; });
 
   int before = device.springBoard({{"op", "state"}}).value("pid", 0);
-  tap(device, "reset");
-  walk.step("You tap \"Reset All Settings\": Settings asks first", "", [](const json&) { return true; });
+  device.settings({{"op", "tapOptions"}});
+  walk.step("You open the page's options menu", "", [](const json&) { return true; });
+  choose(device, "Reset All Settings");
+  walk.step("You choose \"Reset All Settings\": Settings asks first", "", [](const json&) { return true; });
   choose(device, "Reset");
   walk.step("You confirm: the tweak writes the six defaults and SpringBoard relaunches with them", "",
             [&](const json& c) {

@@ -113,14 +113,17 @@ TEST_F(CommandTest, ThePictureShowsTheCurrentDotInItsColourAndNoDotsWhenHidden) 
   cairo_surface_destroy(png);
 }
 
-TEST_F(CommandTest, ResetAskedFromThePageRelaunchesSpringBoardWithTheDefaults) {
+TEST_F(CommandTest, ResetFromTheOptionsMenuRelaunchesSpringBoardWithTheDefaults) {
   up();
   ASSERT_EQ(corvallo({"toggle", "isHidePageDotsEnabled"}).code, 0);
   int before = status()["springboard"]["pid"];
-  ASSERT_EQ(corvallo({"tap", "reset"}).code, 0);
+  // No alert or menu is open: choose opens the page's options menu first.
+  Outcome chose = corvallo({"choose", "Reset All Settings"});
+  ASSERT_EQ(chose.code, 0) << chose.err;
   json page = corvallo({"settings", "--json"}).json();
   ASSERT_TRUE(page["alert"].is_object()) << page.dump();
-  Outcome chose = corvallo({"choose", "Reset"});
+  EXPECT_NE(corvallo({"choose", "No Such Action"}).code, 0);
+  chose = corvallo({"choose", "Reset"});
   ASSERT_EQ(chose.code, 0) << chose.err;
   ASSERT_TRUE(eventually([&] { return ask("springboard", "state"); },
                          [&](const json& s) {

@@ -38,6 +38,7 @@ Colour colourFrom(const nlohmann::json& text, Colour fallback) {
 }
 
 Rect rectFrom(const nlohmann::json& f) {
+  if (f.is_object()) return {f.value("x", 0.0), f.value("y", 0.0), f.value("width", 0.0), f.value("height", 0.0)};
   if (!f.is_array() || f.size() != 4) return {};
   return {f[0].get<double>(), f[1].get<double>(), f[2].get<double>(), f[3].get<double>()};
 }
@@ -95,12 +96,14 @@ double Canvas::text(const std::string& text, double x, double y, Colour c, const
   if (text.empty()) return 0;
   PangoLayout* layout = pango_cairo_create_layout(cr_);
   // The face the layout model measures with; DejaVu where Inter is missing.
-  PangoFontDescription* font = pango_font_description_from_string("Inter, DejaVu Sans");
+  PangoFontDescription* font =
+      pango_font_description_from_string(style.font.empty() ? "Inter, DejaVu Sans" : style.font.c_str());
   pango_font_description_set_absolute_size(font, style.size * PANGO_SCALE);
-  pango_font_description_set_weight(font, style.bold ? PANGO_WEIGHT_SEMIBOLD : PANGO_WEIGHT_NORMAL);
+  if (style.font.empty())
+    pango_font_description_set_weight(font, style.bold ? PANGO_WEIGHT_SEMIBOLD : PANGO_WEIGHT_NORMAL);
   pango_layout_set_font_description(layout, font);
   pango_layout_set_text(layout, text.c_str(), -1);
-  if (style.width > 0) {
+  if (style.width > 0 && style.wrap) {
     pango_layout_set_width(layout, static_cast<int>(style.width * PANGO_SCALE));
     pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
     pango_layout_set_alignment(layout, style.align == Align::Centre  ? PANGO_ALIGN_CENTER
@@ -114,6 +117,21 @@ double Canvas::text(const std::string& text, double x, double y, Colour c, const
   if (style.width <= 0) {
     if (style.align == Align::Centre) left = x - tw / 2;
     if (style.align == Align::Right) left = x - tw;
+  } else if (!style.wrap) {
+    if (style.align == Align::Centre) left = x + (style.width - tw) / 2;
+    if (style.align == Align::Right) left = x + style.width - tw;
+  }
+  if (style.glowRadius > 0 && style.glow.a > 0) {
+    cairo_new_path(cr_);
+    cairo_move_to(cr_, left, y);
+    pango_cairo_layout_path(cr_, layout);
+    cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
+    for (int i = 6; i >= 1; --i) {
+      source(cr_, style.glow.withAlpha(0.09));
+      cairo_set_line_width(cr_, style.glowRadius * i / 3.0);
+      cairo_stroke_preserve(cr_);
+    }
+    cairo_new_path(cr_);
   }
   cairo_move_to(cr_, left, y);
   source(cr_, c);

@@ -22,6 +22,7 @@ Colour rgb(unsigned hex, double alpha = 1.0);
 struct Rect {
   double x = 0, y = 0, w = 0, h = 0;
 };
+// [x, y, width, height] or {x, y, width, height}.
 Rect rectFrom(const nlohmann::json& frame);
 
 enum class Align { Left, Centre, Right };
@@ -30,7 +31,11 @@ struct Text {
   double size = 17;
   bool bold = false;
   Align align = Align::Left;
-  double width = -1;  // wraps when set
+  double width = -1;        // wraps when set
+  std::string font;         // a Pango description naming the face; Inter (DejaVu Sans) when empty
+  bool wrap = true;         // false: one line, aligned within `width`
+  Colour glow{0, 0, 0, 0};  // a halo around the glyphs (a text layer's shadow)
+  double glowRadius = 0;
 };
 
 class Canvas {

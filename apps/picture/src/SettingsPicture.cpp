@@ -3,6 +3,7 @@
 #include <string>
 
 #include "Screens.h"
+#include "ViewTree.h"
 #include "picture/Picture.h"
 
 namespace picture {
@@ -95,17 +96,68 @@ void row(Canvas& c, const json& r, Rect cell, bool last, unsigned groupCorners, 
     c.line(cell.x + kInset, cell.y + cell.h - 0.25, cell.x + cell.w, cell.y + cell.h - 0.25, 0.5, p.separator);
 }
 
-void navigationBar(Canvas& c, const json& page, const Palette& p, Colour tint, bool dark) {
+// Where the bar's own coordinates start on the screen: the model's bar does not
+// count the status bar above it.
+double barTop(const json& bar) {
+  Rect f = rectFrom(bar["frame"]);
+  return f.y >= 20 ? f.y : kContentTop - (f.h > 0 ? f.h : 44);
+}
+
+void navigationBar(Canvas& c, const json& page, const Palette& p, Colour tint, bool dark, const std::string& root) {
   c.roundedRect({0, 0, c.width(), kContentTop}, 0, p.background.withAlpha(0.94));
   statusBar(c, dark ? Colour{1, 1, 1, 1} : Colour{0, 0, 0, 1});
   c.line(0, kContentTop, c.width(), kContentTop, 0.33, p.separator);
   bool home = page.value("class", "home") == "home";
-  std::string title = home ? "Settings" : text(page["title"]);
   if (!home) {
     chevron(c, 18, 69, tint, true);
     c.text("Settings", 27, 58, tint, {17});
   }
-  c.text(title, c.width() / 2, 58, p.label, {17, true, Align::Centre});
+  const json& bar = page.value("navigationBar", json());
+  if (bar.is_object()) {
+    Rect f = rectFrom(bar["frame"]);
+    double top = barTop(bar);
+    // The bar clips what it shows: the title view's label sits at its offset,
+    // below sight until the page scrolls.
+    cairo_save(c.cr());
+    cairo_rectangle(c.cr(), f.x, top, f.w > 0 ? f.w : c.width(), f.h > 0 ? f.h : 44);
+    cairo_clip(c.cr());
+    if (bar["titleView"].is_object())
+      drawViewTree(c, bar["titleView"], f.x, top, root);
+    else
+      c.text(text(bar.value("title", page["title"])), c.width() / 2, 58, p.label, {17, true, Align::Centre});
+    if (bar["rightItem"].is_object()) drawViewTree(c, bar["rightItem"]["customView"], f.x, top, root);
+    cairo_restore(c.cr());
+    return;
+  }
+  c.text(home ? "Settings" : text(page["title"]), c.width() / 2, 58, p.label, {17, true, Align::Centre});
+}
+
+// The open menu, under the button it came from (the bar's right item).
+void menu(Canvas& c, const json& page, const Palette& p, bool dark) {
+  const json& m = page["menu"];
+  auto entries = m.value("entries", json::array());
+  double w = 250, rowH = 44, right = c.width() - 16, top = kContentTop + 4;
+  const json& bar = page.value("navigationBar", json());
+  if (bar.is_object() && bar["rightItem"].is_object() && bar["rightItem"]["customView"].is_object()) {
+    Rect b = rectFrom(bar["rightItem"]["customView"]["frame"]);
+    Rect f = rectFrom(bar["frame"]);
+    right = std::min(c.width() - 8, f.x + b.x + b.w);
+    top = barTop(bar) + b.y + b.h + 6;
+  }
+  Rect box{right - w, top, w, rowH * static_cast<double>(entries.size())};
+  c.fill({0, 0, 0, dark ? 0.3 : 0.08});
+  for (int i = 8; i >= 1; --i)
+    c.roundedRect({box.x - i, box.y - i + 4, box.w + 2 * i, box.h + 2 * i}, 13 + i, {0, 0, 0, 0.012});
+  c.roundedRect(box, 13, dark ? rgb(0x2C2C2E, 0.97) : rgb(0xF9F9F9, 0.97));
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const json& e = entries[i];
+    double y = box.y + rowH * static_cast<double>(i);
+    Colour ink = e.value("destructive", false) ? rgb(0xFF3B30) : p.label;
+    if (e.value("disabled", false)) ink = p.secondary;
+    c.text(text(e["title"]), box.x + 16, y + 12, ink, {17});
+    if (e["symbol"].is_string()) drawSymbol(c, e["symbol"], {box.x + w - 38, y + 11, 22, 22}, ink);
+    if (i + 1 < entries.size()) c.line(box.x, y + rowH, box.x + w, y + rowH, 0.5, p.separator);
+  }
 }
 
 // An entry's icon as the bundle ships it (the 2x file first, as a phone's screen would).
@@ -185,6 +237,8 @@ std::unique_ptr<Canvas> settingsPage(const json& state, const std::string& devic
     entries(*c, page, p, deviceRoot);
   } else {
     double top = kContentTop - page.value("contentOffset", 0.0);
+    // The banner and anything else above the sections, in the table's coordinates.
+    if (page.value("tableHeader", json()).is_object()) drawViewTree(*c, page["tableHeader"], 0, top, deviceRoot);
     for (const auto& s : page.value("sections", json::array())) {
       Rect header = rectFrom(s["headerFrame"]);
       std::string title = text(s["headerTitle"]);
@@ -210,7 +264,8 @@ std::unique_ptr<Canvas> settingsPage(const json& state, const std::string& devic
                 {13, false, Align::Left, screen.w - 2 * kInset - 40});
     }
   }
-  navigationBar(*c, page, p, theme, dark);
+  navigationBar(*c, page, p, theme, dark, deviceRoot);
+  if (page.value("menu", json()).is_object()) menu(*c, page, p, dark);
   if (page.value("alert", json()).is_object()) alert(*c, page["alert"], p, theme);
   c->roundedRect({screen.w / 2 - 67, screen.h - 9, 134, 5}, 2.5, dark ? Colour{1, 1, 1, 0.9} : Colour{0, 0, 0, 0.9});
   return c;
