@@ -85,8 +85,26 @@ void setValue(const Device& device, const std::string& key, const std::string& v
     settingsAct(device, {{"op", "setColor"}, {"row", key}, {"color", value}});
     return;
   }
-  // Picker rows (dates, times, durations) take their text through the host.
-  settingsAct(device, {{"op", "setValue"}, {"row", key}, {"value", value}});
+  if (row.value("picker", json()).is_object()) {
+    // As a person does it: tap the row, turn the wheels, press Submit.
+    json pick{{"op", "setPickerValue"}};
+    if (row["picker"].value("style", 0) == 2) {
+      double seconds;
+      if (!number(value, seconds) || seconds < 0)
+        throw CommandError("the row " + key + " takes a duration in seconds, not \"" + value + "\"");
+      pick["seconds"] = seconds;
+    } else {
+      static const std::regex iso("\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}(:\\d{2})?(Z|[+-]\\d{2}:?\\d{2})?");
+      if (!std::regex_match(value, iso))
+        throw CommandError("the row " + key + " takes a date such as 2024-03-05T20:30:00Z, not \"" + value + "\"");
+      pick["date"] = value;
+    }
+    settingsAct(device, {{"op", "tap"}, {"row", key}});
+    device.settings(pick);
+    settingsAct(device, {{"op", "submitPicker"}});
+    return;
+  }
+  throw CommandError("the row " + key + " takes no value: it is not a switch, slider, colour or picker row");
 }
 
 void tap(const Device& device, const std::string& title) {

@@ -110,7 +110,7 @@ json settingsJson(const json& state) {
   out["alert"] = page.value("alert", json());
   // Reported by the pages that have an options menu or a picker overlay.
   out["menu"] = page.value("menu", json());
-  out["overlay"] = page.value("overlay", json());
+  out["overlay"] = page.value("pickerOverlay", state.value("pickerOverlay", json()));
   return out;
 }
 

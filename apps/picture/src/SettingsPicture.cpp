@@ -222,6 +222,34 @@ void alert(Canvas& c, const json& a, const Palette& p, Colour tint) {
   }
 }
 
+// The picker overlay as the host reports it: its backdrop and body at the
+// opacity showing now, the value in the wheel's place, Cancel and Submit.
+void pickerOverlay(Canvas& c, const json& o, const Palette& p, Colour tint) {
+  double op = o.value("shownOpacity", o.value("opacity", 1.0));
+  if (op <= 0.001) return;
+  Rect f = rectFrom(o["frame"]);
+  if (f.w <= 0) f = {0, 0, c.width(), c.height()};
+  auto inFrame = [&](const char* name) {
+    Rect r = rectFrom(o[name]);
+    return Rect{f.x + r.x, f.y + r.y, r.w, r.h};
+  };
+  cairo_push_group(c.cr());
+  c.roundedRect(f, 0, {0, 0, 0, 0.35});
+  Rect body = inFrame("body");
+  c.roundedRect(body, 13, p.cell);
+  Rect wheel = rectFrom(o["picker"]);
+  wheel = {body.x + wheel.x, body.y + wheel.y, wheel.w, wheel.h};
+  c.roundedRect({wheel.x + 8, wheel.y + wheel.h / 2 - 18, wheel.w - 16, 36}, 8, p.separator.withAlpha(0.5));
+  std::string value = o["value"].is_string() ? o["value"].get<std::string>() : o["value"].dump();
+  c.text(value + "  (" + o.value("mode", std::string("date")) + ")", wheel.x + wheel.w / 2, wheel.y + wheel.h / 2 - 12,
+         p.label, {20, false, Align::Centre});
+  Rect cancel = inFrame("cancel"), submit = inFrame("submit");
+  c.text("Cancel", cancel.x + cancel.w / 2, cancel.y + cancel.h / 2 - 11, tint, {17, false, Align::Centre});
+  c.text("Submit", submit.x + submit.w / 2, submit.y + submit.h / 2 - 11, tint, {17, true, Align::Centre});
+  cairo_pop_group_to_source(c.cr());
+  cairo_paint_with_alpha(c.cr(), op);
+}
+
 }  // namespace
 
 std::unique_ptr<Canvas> settingsPage(const json& state, const std::string& deviceRoot) {
@@ -266,6 +294,8 @@ std::unique_ptr<Canvas> settingsPage(const json& state, const std::string& devic
   }
   navigationBar(*c, page, p, theme, dark, deviceRoot);
   if (page.value("menu", json()).is_object()) menu(*c, page, p, dark);
+  json overlay = page.value("pickerOverlay", state.value("pickerOverlay", json()));
+  if (overlay.is_object()) pickerOverlay(*c, overlay, p, theme);
   if (page.value("alert", json()).is_object()) alert(*c, page["alert"], p, theme);
   c->roundedRect({screen.w / 2 - 67, screen.h - 9, 134, 5}, 2.5, dark ? Colour{1, 1, 1, 0.9} : Colour{0, 0, 0, 0.9});
   return c;
