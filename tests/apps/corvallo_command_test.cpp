@@ -324,3 +324,40 @@ TEST_F(CommandTest, NotifyWatchSeesPostsAndLogFiltersDebugLines) {
   EXPECT_NE(plain.find("SpringBoard started"), std::string::npos);
   EXPECT_EQ(plain.find("<Debug>"), std::string::npos);
 }
+
+TEST_F(CommandTest, TheSettingsPageReportsItsRowsAndDrawsSwitchesInTheThemeColour) {
+  up();
+  json page = corvallo({"settings", "--json"}).json();
+  for (const char* field : {"title", "sections", "alert", "menu", "overlay"})
+    EXPECT_TRUE(page.contains(field)) << field;
+  json enabled, colour;
+  for (const auto& s : page["sections"])
+    for (const auto& r : s["rows"]) {
+      for (const char* field : {"title", "key", "cell", "value", "hidden", "height", "tintColor"})
+        ASSERT_TRUE(r.contains(field)) << field << " in " << r.dump();
+      if (r["key"] == "isEnabled") enabled = r;
+      if (r["key"] == "activePageDotColor") colour = r;
+    }
+  EXPECT_EQ(enabled["value"], true);
+  EXPECT_EQ(enabled["tintColor"], "#19C246FF");
+  // Hidden until custom colours are on, and then it takes no space.
+  EXPECT_EQ(colour["hidden"], true);
+  EXPECT_EQ(colour["height"], 0.0);
+
+  std::string file = (root_ / "page.png").string();
+  ASSERT_EQ(corvallo({"settings", "--png", file}).code, 0);
+  json state = ask("settings", "state");
+  json row;
+  for (const auto& s : state["page"]["sections"])
+    for (const auto& r : s["rows"])
+      if (r["key"] == "isEnabled") row = r;
+  ASSERT_TRUE(row.is_object());
+  cairo_surface_t* png = cairo_image_surface_create_from_png(file.c_str());
+  ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+  // The switch's track, left of its knob, at the row's middle below the bar.
+  double y = 91 - state["page"]["contentOffset"].get<double>() + row["frame"]["y"].get<double>() +
+             row["frame"]["height"].get<double>() / 2;
+  double x = state["screen"][2].get<double>() - 32 - 51 + 8;  // inset 16 + margin 16, switch 51 wide
+  EXPECT_TRUE(near(pixelAt(png, x, y), 0x19, 0xC2, 0x46));
+  cairo_surface_destroy(png);
+}
