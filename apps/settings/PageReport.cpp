@@ -1,5 +1,7 @@
 #include "PageReport.h"
 
+#include <algorithm>
+
 #include "ViewReport.h"
 #include "control/ControlServer.h"
 #include "foundation/NSNumber.h"
@@ -37,9 +39,12 @@ json viewJson(UIView* v) {
   return json{{"class", class_getName(v->isa())}, {"background", colorJson(v->backgroundColor())}};
 }
 
+
 json rowJson(PSListController* page, UITableView* table, long section, long row, double height) {
-  Ref<PSSpecifier> item = page->specifierAtIndexPath(NSIndexPath::indexPathForRowInSection(row, section));
+  auto path = NSIndexPath::indexPathForRowInSection(row, section);
+  Ref<PSSpecifier> item = page->specifierAtIndexPath(path);
   json r{{"section", section}, {"row", row}, {"height", height}, {"hidden", height == 0.0}};
+  r["frame"] = rectJson(table->rectForRowAtIndexPath(path));
   if (!item) return r;
   r["title"] = textOrNull(item->name());
   r["id"] = textOrNull(item->identifier());
@@ -82,7 +87,6 @@ json rowJson(PSListController* page, UITableView* table, long section, long row,
   if (auto* swatch = objc_cast<UIView>(cell->accessoryView().get());
       swatch && !r.contains("switchOn") && !r.contains("sliderValue"))
     r["swatch"] = colorJson(swatch->backgroundColor());
-  (void)table;
   return r;
 }
 
@@ -163,20 +167,31 @@ json reportPage(PSListController* page, UINavigationBar* bar) {
   p["contentHeight"] = table->contentSize().height;
   p["viewTint"] = colorJson(page->view()->tintColor());
   json sections = json::array();
+  p["tableFrame"] = rectJson(table->frame());
   const auto& layout = table->sectionLayout();
+  // Section bands in content points, as the table stacked them.
+  double y = table->tableHeaderView() ? table->tableHeaderView()->frame().size.height : 0.0;
   for (std::size_t s = 0; s < layout.size(); ++s) {
     const auto& sec = layout[s];
+    double top = y;
+    y += std::max(0.0, sec.headerHeight);
+    for (double h : sec.rowHeights) y += h;
+    double rowsEnd = y;
+    y += std::max(0.0, sec.footerHeight);
     long si = static_cast<long>(s);
     json rows = json::array();
     for (std::size_t r = 0; r < sec.rowHeights.size(); ++r)
       rows.push_back(rowJson(page, table, si, static_cast<long>(r), sec.rowHeights[r]));
-    sections.push_back(json{{"headerHeight", sec.headerHeight},
-                            {"footerHeight", sec.footerHeight},
-                            {"headerTitle", textOrNull(page->tableViewTitleForHeaderInSection(table, si))},
-                            {"footerTitle", textOrNull(page->tableViewTitleForFooterInSection(table, si))},
-                            {"headerView", viewJson(sec.headerView)},
-                            {"footerView", viewJson(sec.footerView)},
-                            {"rows", rows}});
+    sections.push_back(
+        json{{"headerHeight", sec.headerHeight},
+             {"footerHeight", sec.footerHeight},
+             {"headerTitle", textOrNull(page->tableViewTitleForHeaderInSection(table, si))},
+             {"footerTitle", textOrNull(page->tableViewTitleForFooterInSection(table, si))},
+             {"headerView", viewJson(sec.headerView)},
+             {"footerView", viewJson(sec.footerView)},
+             {"headerFrame", json::array({0.0, top, table->frame().size.width, std::max(0.0, sec.headerHeight)})},
+             {"footerFrame", json::array({0.0, rowsEnd, table->frame().size.width, std::max(0.0, sec.footerHeight)})},
+             {"rows", rows}});
   }
   p["sections"] = sections;
   if (auto* alert = objc_cast<UIAlertController>(page->presentedViewController().get())) {

@@ -130,6 +130,8 @@ json Host::state() {
   out["mediaTime"] = CACurrentMediaTime();
   out["appearance"] = window_->overrideUserInterfaceStyle() == UIUserInterfaceStyleDark ? "dark" : "light";
   out["navigationBarTint"] = outer_->navigationBar()->tintColor()->hexString();
+  CGRect screen = window_->frame();
+  out["screen"] = json::array({screen.origin.x, screen.origin.y, screen.size.width, screen.size.height});
   out["failed"] = failure_ ? *failure_ : json(nullptr);
   out["depth"] =
       outer_->viewControllers()->count() - 1 +
@@ -319,6 +321,8 @@ json Host::handle(const json& req) {
 json Host::dispatchOp(const json& req) {
   std::string op = control::requestOp(req);
   if (op == "ping") return json{{"pong", true}};
+  // Nothing in flight on the global queues: a page's deferred work has reached the main queue.
+  if (op == "settled") return json{{"settled", dispatch::waitForGlobalQueues(std::chrono::nanoseconds(0))}};
   if (op == "state") return state();
   if (op == "entries") {
     discover();

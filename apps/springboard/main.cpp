@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
 
   auto handle = [&](const json& req) -> json {
     std::string op = control::requestOp(req);
+    if (op == "ping") return json{{"pong", true}};
     if (op == "state") return springboard::reportHomeScreen(home, injected);
     if (op == "touch") {
       auto hit = home.touchPageControl();
