@@ -13,6 +13,7 @@
 #include "foundation/NSException.h"
 #include "foundation/NSLocale.h"
 #include "foundation/NSNumber.h"
+#include "foundation/NSSet.h"
 #include "foundation/NSString.h"
 #include "foundation/NSUserDefaults.h"
 #include "foundation/PropertyList.h"
