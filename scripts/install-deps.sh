@@ -13,6 +13,7 @@ packages=(
   libcli11-dev
   libobjc-12-dev
   libdbus-1-dev dbus-daemon
+  libpango1.0-dev libcairo2-dev fonts-inter fonts-dejavu-core
 )
 
 missing=()

@@ -7,7 +7,6 @@
 #include "uikit/UIDatePicker.h"
 #include "uikit/UIGestureRecognizer.h"
 #include "uikit/UIScene.h"
-#include "uikit/UIView+Traits.h"
 
 namespace {
 
@@ -112,20 +111,4 @@ TEST(SystemColors, BackgroundsResolveByAppearance) {
   EXPECT_EQ(hex(UIColor_SystemBackground::tertiarySystemBackgroundColor(), light), "#FFFFFF");
   EXPECT_EQ(hex(UIColor_SystemBackground::tertiarySystemBackgroundColor(), dark), "#2C2C2E");
   EXPECT_EQ(hex(UIColor::blackColor(), dark), "#000000");
-}
-
-TEST(SystemColors, AViewTakesItsWindowsAppearanceOrTheKeyWindows) {
-  auto key = UIWindow::make(CGRect{{0, 0}, {390, 844}});
-  key->setOverrideUserInterfaceStyle(UIUserInterfaceStyleDark);
-  UIApplication::sharedApplication()->setKeyWindow(key);
-  auto loose = UIView::make(CGRect{{0, 0}, {10, 10}});
-  EXPECT_EQ(UIView_Traits::traitCollection(loose)->userInterfaceStyle(), UIUserInterfaceStyleDark);
-  auto other = UIWindow::make(CGRect{{0, 0}, {390, 844}});
-  other->setOverrideUserInterfaceStyle(UIUserInterfaceStyleLight);
-  auto inside = UIView::make(CGRect{{0, 0}, {10, 10}});
-  auto middle = UIView::make(CGRect{{0, 0}, {10, 10}});
-  other->addSubview(middle);
-  middle->addSubview(inside);
-  EXPECT_EQ(UIView_Traits::traitCollection(inside)->userInterfaceStyle(), UIUserInterfaceStyleLight);
-  UIApplication::sharedApplication()->setKeyWindow(nullptr);
 }
