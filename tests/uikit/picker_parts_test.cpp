@@ -2,11 +2,15 @@
 // target-action with and without a sender, scenes, and appearance colours.
 #include <gtest/gtest.h>
 
+#include "dispatch/main_loop.h"
+#include "foundation/NSNumber.h"
+#include "uikit/MediaClock.h"
 #include "uikit/UIColor+SystemBackground.h"
 #include "uikit/UIControl.h"
 #include "uikit/UIDatePicker.h"
 #include "uikit/UIGestureRecognizer.h"
 #include "uikit/UIScene.h"
+#include "uikit/UIViewAnimation.h"
 
 namespace {
 
@@ -111,4 +115,85 @@ TEST(SystemColors, BackgroundsResolveByAppearance) {
   EXPECT_EQ(hex(UIColor_SystemBackground::tertiarySystemBackgroundColor(), light), "#FFFFFF");
   EXPECT_EQ(hex(UIColor_SystemBackground::tertiarySystemBackgroundColor(), dark), "#2C2C2E");
   EXPECT_EQ(hex(UIColor::blackColor(), dark), "#000000");
+}
+
+namespace {
+
+struct Completions {
+  std::vector<bool> finished;
+  Ref<_UIBlock> block() {
+    return _UIBlock::make([this](NSObject* arg) { finished.push_back(objc_cast<NSNumber>(arg)->boolValue()); });
+  }
+};
+
+void fade(const Ref<UIView>& view, double to, Completions* done,
+          unsigned long options = UIViewAnimationOptionCurveLinear) {
+  UIView_Animation::animateWithDurationDelayOptionsAnimationsCompletion(
+      0.2, 0.0, options, _UIBlock::make([view, to](NSObject*) { view->setAlpha(to); }), done ? done->block() : nullptr);
+}
+
+class ViewAnimation : public testing::Test {
+ protected:
+  void SetUp() override { uikit::setMediaTime(100); }
+  void TearDown() override {
+    uikit::advanceMediaTime(10);
+    dispatch::runMainUntil([] { return UIView_Animation::pendingAnimations() == 0; }, std::chrono::seconds(5));
+    uikit::useRealMediaTime();
+  }
+  static double shown(const Ref<UIView>& v) { return *UIView_Animation::presentationValue(v.get(), "alpha"); }
+};
+
+}  // namespace
+
+TEST_F(ViewAnimation, AlphaMovesOnTheMediaClockAndCompletesOnce) {
+  auto view = UIView::make(CGRect{{0, 0}, {10, 10}});
+  view->setAlpha(0);
+  Completions done;
+  fade(view, 1, &done);
+  EXPECT_EQ(view->alpha(), 1);  // the model value at once
+  EXPECT_EQ(shown(view), 0);
+  dispatch::runMainUntilIdle();
+  EXPECT_TRUE(done.finished.empty());  // never inside the call, nor before the end
+  uikit::advanceMediaTime(0.05);
+  EXPECT_NEAR(shown(view), 0.25, 1e-9);
+  uikit::advanceMediaTime(0.05);
+  EXPECT_NEAR(shown(view), 0.5, 1e-9);
+  EXPECT_TRUE(UIView_Animation::isAnimating(view.get(), "alpha"));
+  uikit::advanceMediaTime(0.1);
+  EXPECT_EQ(shown(view), 1);
+  EXPECT_TRUE(dispatch::runMainUntil([&] { return !done.finished.empty(); }, std::chrono::seconds(5)));
+  dispatch::runMainUntilIdle();
+  EXPECT_EQ(done.finished, std::vector<bool>{true});
+}
+
+TEST_F(ViewAnimation, ALaterAnimationTakesOverFromWhatShows) {
+  auto view = UIView::make(CGRect{{0, 0}, {10, 10}});
+  view->setAlpha(0);
+  Completions in, out;
+  fade(view, 1, &in);
+  uikit::advanceMediaTime(0.1);
+  fade(view, 0, &out);
+  EXPECT_NEAR(shown(view), 0.5, 1e-9);
+  uikit::advanceMediaTime(0.1);
+  EXPECT_NEAR(shown(view), 0.25, 1e-9);
+  EXPECT_TRUE(dispatch::runMainUntil([&] { return !in.finished.empty(); }, std::chrono::seconds(5)));
+  EXPECT_EQ(in.finished, std::vector<bool>{false});
+  uikit::advanceMediaTime(0.1);
+  EXPECT_TRUE(dispatch::runMainUntil([&] { return !out.finished.empty(); }, std::chrono::seconds(5)));
+  EXPECT_EQ(out.finished, std::vector<bool>{true});
+  EXPECT_EQ(shown(view), 0);
+}
+
+TEST_F(ViewAnimation, CurvesShapeTheWay) {
+  auto eased = UIView::make(CGRect{{0, 0}, {10, 10}});
+  eased->setAlpha(0);
+  fade(eased, 1, nullptr, UIViewAnimationOptionCurveEaseIn);
+  uikit::advanceMediaTime(0.1);
+  EXPECT_LT(shown(eased), 0.5);
+  auto gone = UIView::make(CGRect{{0, 0}, {10, 10}});
+  Completions done;
+  fade(gone, 0, &done);
+  gone = nullptr;  // a view that goes away still has its completion run
+  uikit::advanceMediaTime(0.2);
+  EXPECT_TRUE(dispatch::runMainUntil([&] { return !done.finished.empty(); }, std::chrono::seconds(5)));
 }
