@@ -1,5 +1,6 @@
 #include "PageReport.h"
 
+#include "PickerControl.h"
 #include "control/ControlServer.h"
 #include "foundation/NSNumber.h"
 #include "uikit/UIAlertController.h"
@@ -64,6 +65,7 @@ json rowJson(PSListController* page, UITableView* table, long section, long row,
   r["minimumScaleFactor"] = label->minimumScaleFactor();
   r["detailText"] = textOrNull(cell->detailTextLabel()->text());
   r["detailTextColor"] = colorJson(cell->detailTextLabel()->textColor());
+  if (json picker = pickerJson(cell); !picker.is_null()) r["picker"] = picker;
   if (auto* sw = objc_cast<UISwitch>(cell->accessoryView().get())) {
     r["switchOn"] = sw->isOn();
     r["tint"] = colorJson(sw->onTintColor());

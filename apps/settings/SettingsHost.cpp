@@ -1,6 +1,7 @@
 #include "SettingsHost.h"
 
 #include "PageReport.h"
+#include "PickerControl.h"
 #include "colorcell/LCPColorCell.h"
 #include "control/ControlServer.h"
 #include "dispatch/main_loop.h"
@@ -8,6 +9,7 @@
 #include "foundation/NSException.h"
 #include "uikit/UIAlertController.h"
 #include "uikit/UIControls.h"
+#include "uikit/UIScene.h"
 
 using control::RequestError;
 
@@ -37,6 +39,10 @@ Host::Host() {
   outer_ = UINavigationController::make(home_);
   window_ = UIWindow::make(kUIScreenBounds);
   window_->setRootViewController(outer_);
+  // Pages find the window through the application's scene, as on the device.
+  scene_ = UIWindowScene::make();
+  scene_->addWindow(window_);
+  UIApplication_Scenes::connectScene(scene_);
   discover();
   window_->makeKeyAndVisible();
 }
@@ -115,6 +121,8 @@ json Host::state() {
   out["appearance"] = window_->overrideUserInterfaceStyle() == UIUserInterfaceStyleDark ? "dark" : "light";
   out["navigationBarTint"] = outer_->navigationBar()->tintColor()->hexString();
   out["failed"] = failure_ ? *failure_ : json(nullptr);
+  Ref<UIView> overlay = shownOverlay(outer_->view().get());
+  out["pickerOverlay"] = overlayJson(overlay.get());
   out["depth"] =
       outer_->viewControllers()->count() - 1 +
       (objc_cast<UINavigationController>(outer_->topViewController().get())
@@ -237,6 +245,15 @@ json Host::resume() {
   return json{{"reloaded", reloaded}};
 }
 
+json Host::pickerAction(const std::string& op, const json& req) {
+  Ref<UIView> root = outer_->view();
+  return guarded(op, [&] {
+    if (op == "setPickerValue") return setPickerValue(root.get(), req);
+    if (op == "tapBackdrop") return tapBackdrop(root.get());
+    return pressPickerButton(root.get(), op == "submitPicker");
+  });
+}
+
 json Host::handle(const json& req) {
   std::string op = control::requestOp(req);
   if (op == "ping") return json{{"pong", true}};
@@ -252,6 +269,9 @@ json Host::handle(const json& req) {
   if (op == "scroll") return scroll(req);
   if (op == "appearance") return appearance(req);
   if (op == "resume") return resume();
+  if (op == "setPickerValue" || op == "submitPicker" || op == "cancelPicker" || op == "tapBackdrop")
+    return pickerAction(op, req);
+  if (op == "animationClock") return animationClock(req);
   if (op == "openedURLs") return json{{"urls", UIApplication::sharedApplication()->openedURLs()}};
   if (op == "quit") {
     dispatch::stopMain();

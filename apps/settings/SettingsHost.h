@@ -12,6 +12,7 @@
 #include "preferences/PSListController.h"
 #include "preferences/PreferenceLoader.h"
 #include "uikit/UINavigationController.h"
+#include "uikit/UIScene.h"
 #include "uikit/UIWindow.h"
 
 namespace settings {
@@ -40,6 +41,7 @@ class Host {
   json scroll(const json& req);
   json appearance(const json& req);
   json resume();
+  json pickerAction(const std::string& op, const json& req);
   // Runs `f` at the boundary of a page: a page that raises is taken down and
   // recorded, and the host carries on.
   template <class F>
@@ -47,6 +49,7 @@ class Host {
   void unwindToHome();
 
   Ref<UIWindow> window_;
+  Ref<UIWindowScene> scene_;
   Ref<UINavigationController> outer_;
   Ref<PSListController> home_;
   std::vector<preferences::BundleEntry> entries_;

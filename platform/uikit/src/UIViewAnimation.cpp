@@ -153,6 +153,8 @@ bool UIView_Animation::isAnimating(UIView* view, std::string_view key) {
 
 std::size_t UIView_Animation::pendingAnimations() { return running().size(); }
 
+void UIView_Animation::completeEnded() { tick(); }
+
 void UIView_Animation::animateWithDurationDelayOptionsAnimationsCompletionImpl(Class, double duration, double delay,
                                                                                unsigned long options,
                                                                                _UIBlock* animations,

@@ -34,6 +34,9 @@ struct UIView_Animation {
   static bool isAnimating(UIView* view, std::string_view key);
   // Animations whose completion has not run yet.
   static std::size_t pendingAnimations();
+  // Runs now the completions of what has ended on the media clock, rather
+  // than at the main loop's next look; for hosts that move the clock by hand.
+  static void completeEnded();
 
  private:
   static void animateWithDurationDelayOptionsAnimationsCompletionImpl(Class self, double duration, double delay,
