@@ -26,6 +26,19 @@ constexpr const char* kShared = "com.tenvarix.prefstest/Durations";
 constexpr const char* kOther = "com.tenvarix.prefstest/Other";
 constexpr const char* kSentinel = "com.tenvarix.prefstest/Sentinel";
 
+// The bundle's classes are sent to, never named: a checked downcast would.
+Ref<CVLODateTimePicker> asPicker(const Ref<PSTableCell>& cell) {
+  EXPECT_TRUE(objc_opt_isKindOfClass(cell.get(), objc_getClass("CVLODateTimePicker")));
+  return Ref<CVLODateTimePicker>(static_cast<CVLODateTimePicker*>(cell.get()));
+}
+
+// The cell's overlay, sent for by name for the same reason.
+Ref<CVLODateTimePickerView> overlayOf(const Ref<CVLODateTimePicker>& cell) {
+  using overlayMessage = objc::Message<"dateTimePickerView", Ref<UIView>()>;
+  Ref<UIView> v = objc::send<overlayMessage>(cell);
+  return Ref<CVLODateTimePickerView>(static_cast<CVLODateTimePickerView*>(v.get()));
+}
+
 class PickerRows : public testing::Test {
  protected:
   void SetUp() override {
@@ -85,7 +98,7 @@ class PickerRows : public testing::Test {
     return row;
   }
   static Ref<CVLODateTimePicker> cell(const char* cls, const Ref<PSSpecifier>& row) {
-    return ref_cast<CVLODateTimePicker>(newCell(cls, row));
+    return asPicker(newCell(cls, row));
   }
   static std::string detail(const Ref<CVLODateTimePicker>& c) {
     Ref<NSString> t = c->detailTextLabel()->text();
@@ -125,7 +138,7 @@ bool sameRect(CGRect r, double x, double y, double w, double h) {
 
 TEST_F(PickerRows, TheOverlayLaysOutItsCardForTheWindow) {
   auto row = cell("CVLODatePicker", item("day", kOther));
-  Ref<CVLODateTimePickerView> overlay = row->dateTimePickerView();
+  Ref<CVLODateTimePickerView> overlay = overlayOf(row);
   ASSERT_TRUE(overlay);
   EXPECT_EQ(overlay->superview().get(), root_->view().get());
   EXPECT_EQ(overlay->alpha(), 0);  // laid out when attached, and transparent until presented
@@ -151,9 +164,9 @@ TEST_F(PickerRows, TheOverlayLaysOutItsCardForTheWindow) {
 
 TEST_F(PickerRows, ColoursAreChosenOnceByTheAppearanceAtConstruction) {
   window_->setOverrideUserInterfaceStyle(UIUserInterfaceStyleDark);
-  Ref<CVLODateTimePickerView> dark = cell("CVLOTimePicker", item("at", kOther))->dateTimePickerView();
+  Ref<CVLODateTimePickerView> dark = overlayOf(cell("CVLOTimePicker", item("at", kOther)));
   window_->setOverrideUserInterfaceStyle(UIUserInterfaceStyleLight);
-  Ref<CVLODateTimePickerView> light = cell("CVLOTimePicker", item("at", kOther))->dateTimePickerView();
+  Ref<CVLODateTimePickerView> light = overlayOf(cell("CVLOTimePicker", item("at", kOther)));
   auto resolvedDark = UITraitCollection::traitCollectionWithUserInterfaceStyle(UIUserInterfaceStyleDark);
   auto hex = [&](const Ref<UIColor>& c) {
     return UIColor_SystemBackground::resolvedColorWithTraitCollection(c, resolvedDark)->hexString();
@@ -179,7 +192,7 @@ TEST_F(PickerRows, ADurationRowSeedsQuietlyThenSubmitsAndEveryListenerRefreshes)
 
   Ref<PSSpecifier> row = duration->specifier();
   objc::sendSel<void()>(row->target(), row->buttonAction());  // the host's tap
-  Ref<CVLODateTimePickerView> overlay = duration->dateTimePickerView();
+  Ref<CVLODateTimePickerView> overlay = overlayOf(duration);
   EXPECT_EQ(overlay->dateTimePicker()->datePickerMode(), UIDatePickerModeCountDownTimer);
   EXPECT_EQ(overlay->dateTimePicker()->countDownDuration(), 1800);
   EXPECT_EQ(settle(), 0);  // the key was there: no seeding, no post
@@ -204,7 +217,7 @@ TEST_F(PickerRows, ADurationRowSeedsQuietlyThenSubmitsAndEveryListenerRefreshes)
 
   // The next tap presents the same overlay again.
   objc::sendSel<void()>(row->target(), row->buttonAction());
-  EXPECT_EQ(duration->dateTimePickerView().get(), overlay.get());
+  EXPECT_EQ(overlayOf(duration).get(), overlay.get());
   EXPECT_EQ(overlay->superview().get(), root_->view().get());
   EXPECT_EQ(overlay->dateTimePicker()->countDownDuration(), 2700);
 }
@@ -212,7 +225,7 @@ TEST_F(PickerRows, ADurationRowSeedsQuietlyThenSubmitsAndEveryListenerRefreshes)
 TEST_F(PickerRows, CancelAndTheBackdropHideWithoutWriting) {
   auto row = cell("CVLODateAndTimePicker", item("when", kShared, "03-05-2024 08:30 PM"));
   EXPECT_EQ(detail(row), "Tue Mar 5 08:30 PM");
-  Ref<CVLODateTimePickerView> overlay = row->dateTimePickerView();
+  Ref<CVLODateTimePickerView> overlay = overlayOf(row);
   Ref<NSDictionary> before = domain();
   for (int way = 0; way < 2; ++way) {
     row->presentDateTimePicker();
@@ -247,7 +260,7 @@ TEST_F(PickerRows, ADateDefaultThatDoesNotParseIsWrittenBackAndPostedAtEachPrese
   row->presentDateTimePicker();
   EXPECT_EQ(settle(), 3);
   EXPECT_FALSE(domain()->objectForKey("day"));
-  Ref<CVLODateTimePickerView> overlay = row->dateTimePickerView();
+  Ref<CVLODateTimePickerView> overlay = overlayOf(row);
   EXPECT_NEAR(overlay->dateTimePicker()->date()->timeIntervalSinceNow(), 0, 5);
 }
 
@@ -255,12 +268,12 @@ TEST_F(PickerRows, ARowWithNothingStoredAndNoDefaultWritesAndPostsNothingUntilSu
   auto row = cell("CVLOTimeIntervalPicker", item("minutes", kShared));
   EXPECT_EQ(detail(row), "0:01");
   row->presentDateTimePicker();
-  EXPECT_EQ(row->dateTimePickerView()->dateTimePicker()->countDownDuration(), 60);
+  EXPECT_EQ(overlayOf(row)->dateTimePicker()->countDownDuration(), 60);
   EXPECT_EQ(settle(), 0);
   EXPECT_FALSE(domain());
   auto date = cell("CVLODatePicker", item("day", kOther));
   date->presentDateTimePicker();
-  EXPECT_NEAR(date->dateTimePickerView()->dateTimePicker()->date()->timeIntervalSinceNow(), 0, 5);
+  EXPECT_NEAR(overlayOf(date)->dateTimePicker()->date()->timeIntervalSinceNow(), 0, 5);
   EXPECT_FALSE(domain());
 }
 
@@ -276,10 +289,10 @@ TEST_F(PickerRows, AStoredDateWinsOverTheDefault) {
 TEST_F(PickerRows, ARemovedOrDestroyedCellHearsNothingMore) {
   auto removed = cell("CVLOTimeIntervalPicker", item("minutes", kShared, "00:30"));
   auto kept = cell("CVLOTimeIntervalPicker", item("minutes", kShared));
-  Weak<CVLODateTimePicker> gone;
+  Weak<PSTableCell> gone;
   {
     auto destroyed = cell("CVLOTimeIntervalPicker", item("minutes", kShared));
-    gone = Weak<CVLODateTimePicker>(destroyed.get());
+    gone = Weak<PSTableCell>(destroyed.get());
   }
   EXPECT_FALSE(gone.lock());  // nothing else held it
   auto parent = UIView::make(CGRect{{0, 0}, {390, 44}});
@@ -296,8 +309,8 @@ TEST_F(PickerRows, ARemovedOrDestroyedCellHearsNothingMore) {
 
 TEST_F(PickerRows, TheGenericCellHasNoOverlayAndIgnoresTaps) {
   auto row = item("day", kShared);
-  auto plain = ref_cast<CVLODateTimePicker>(newCell("CVLODateTimePicker", row));
-  EXPECT_FALSE(plain->dateTimePickerView());
+  auto plain = asPicker(newCell("CVLODateTimePicker", row));
+  EXPECT_FALSE(overlayOf(plain));
   EXPECT_FALSE(plain->detailTextLabel()->text());
   EXPECT_FALSE(row->buttonAction());
   EXPECT_FALSE(plain->isListening());

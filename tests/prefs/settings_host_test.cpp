@@ -211,3 +211,11 @@ TEST_F(SettingsHost, ADurationPickedInTheExamplesReachesBothRowsOfItsNotificatio
   EXPECT_EQ(ref_cast<NSNumber>(domain->objectForKey("exampleDuration"))->doubleValue(), 2700);
   EXPECT_FALSE(settings({{"op", "submitPicker"}})["ok"]);  // nothing showing any more
 }
+
+TEST_F(SettingsHost, PickerRowsFollowTheLocaleOfTheEnvironment) {
+  ::setenv("LC_ALL", "fr_FR.UTF-8", 1);
+  start(false);
+  ::unsetenv("LC_ALL");
+  ASSERT_TRUE(settings({{"op", "open"}, {"entry", "Corvallo Examples"}})["ok"]);
+  EXPECT_EQ(row(settings({{"op", "state"}}), "date")["detailText"], "décembre 25 2023");
+}
