@@ -1,10 +1,14 @@
 #include "PageReport.h"
 
 #include "PickerControl.h"
+#include "ViewReport.h"
 #include "control/ControlServer.h"
 #include "foundation/NSNumber.h"
+#include "uikit/MediaClock.h"
 #include "uikit/UIAlertController.h"
 #include "uikit/UIControls.h"
+#include "uikit/UILabel.h"
+#include "uikit/UIMenu.h"
 
 using nlohmann::json;
 
@@ -14,8 +18,6 @@ namespace {
 
 // Answered by the bundle's cells that tint themselves; the host does not link them.
 using interactionTintColorMessage = objc::Message<"interactionTintColor", Ref<UIColor>()>;
-
-json colorJson(const Ref<UIColor>& c) { return c ? json(c->hexString()) : json(nullptr); }
 
 std::string text(const Ref<NSString>& s) { return s ? s->utf8() : std::string(); }
 json textOrNull(const Ref<NSString>& s) { return s ? json(s->utf8()) : json(nullptr); }
@@ -104,9 +106,60 @@ json valueJson(const Ref<NSObject>& value) {
   return foundation::describe(value);
 }
 
-json reportPage(PSListController* page) {
+json reportMenu() {
+  Ref<UIMenu> menu = uikit::presentedMenu();
+  if (!menu) return nullptr;
+  json entries = json::array();
+  Ref<NSArray> children = menu->children();
+  for (const auto& c : children->items()) {
+    auto* element = static_cast<UIMenuElement*>(c.get());
+    Ref<UIImage> image = element->image();
+    auto* action = objc_cast<UIAction>(element);
+    unsigned long attributes = action ? action->attributes() : 0;
+    entries.push_back(
+        json{{"title", textOrNull(element->title())},
+             {"symbol", image && !image->symbolName().empty() ? json(image->symbolName()) : json(nullptr)},
+             {"destructive", (attributes & UIMenuElementAttributesDestructive) != 0},
+             {"disabled", (attributes & UIMenuElementAttributesDisabled) != 0}});
+  }
+  Ref<UIView> source = uikit::presentedMenuSource();
+  return json{{"source", source ? json(class_getName(source->isa())) : json(nullptr)}, {"entries", entries}};
+}
+
+json reportNavigationBar(UINavigationBar* bar) {
+  double now = CACurrentMediaTime();
+  json out{{"frame", rectJson(bar->frame())}, {"tint", colorJson(bar->tintColor())}};
+  Ref<UINavigationItem> item = bar->topItem();
+  Ref<UIView> titleView = item ? item->titleView() : nullptr;
+  if (titleView) {
+    json t = viewTreeJson(titleView.get(), now);
+    for (const auto& child : titleView->subviewList()) {
+      auto* label = objc_cast<UILabel>(child.get());
+      if (!label) continue;
+      CGRect l = label->frame(), v = titleView->bounds();
+      t["text"] = textOrNull(label->text());
+      t["textColor"] = colorJson(label->textColor());
+      t["offset"] = (l.origin.y + l.size.height / 2) - v.size.height / 2;
+      break;
+    }
+    out["titleView"] = t;
+  } else {
+    out["titleView"] = nullptr;
+    out["title"] = item ? textOrNull(item->title()) : json(nullptr);
+  }
+  Ref<UIBarButtonItem> right = item ? item->rightBarButtonItem() : nullptr;
+  Ref<UIView> custom = right ? right->customView() : nullptr;
+  out["rightItem"] = right ? json{{"customView", viewTreeJson(custom.get(), now)}} : json(nullptr);
+  return out;
+}
+
+json reportPage(PSListController* page, UINavigationBar* bar) {
   json p{{"class", class_getName(page->isa())}, {"title", textOrNull(page->title())}};
   Ref<UITableView> table = page->table();
+  p["mediaTime"] = CACurrentMediaTime();
+  p["tableHeader"] = viewTreeJson(table->tableHeaderView().get(), CACurrentMediaTime());
+  p["navigationBar"] = bar ? reportNavigationBar(bar) : json(nullptr);
+  p["menu"] = reportMenu();
   p["reloads"] = table->reloadCount();
   p["contentOffset"] = table->contentOffset().y;
   p["contentHeight"] = table->contentSize().height;

@@ -161,23 +161,4 @@ json tapBackdrop(UIView* rootView) {
   return overlayJson(overlay.get());
 }
 
-json animationClock(const json& req) {
-  if (auto a = req.find("advance"); a != req.end()) {
-    if (!a->is_number() || a->get<double>() < 0)
-      throw RequestError("\"advance\" must be a number of seconds, at least 0");
-    uikit::advanceMediaTime(a->get<double>());
-  } else if (auto s = req.find("set"); s != req.end()) {
-    if (!s->is_number()) throw RequestError("\"set\" must be a number of seconds");
-    uikit::setMediaTime(s->get<double>());
-  } else if (auto r = req.find("realTime"); r != req.end() && r->is_boolean() && r->get<bool>()) {
-    uikit::useRealMediaTime();
-  } else if (!req.contains("advance") && !req.contains("set") && !req.contains("realTime")) {
-    // Only asked.
-  } else {
-    throw RequestError("give \"advance\", \"set\" or \"realTime\": true");
-  }
-  settleAnimations();
-  return json{{"mediaTime", CACurrentMediaTime()}, {"manual", uikit::mediaTimeIsManual()}};
-}
-
 }  // namespace settings

@@ -1,6 +1,6 @@
 // The picker rows as the host sees them: their overlay's state for reports,
 // and the hand of a user on it (set a value, submit, cancel, tap the
-// backdrop) and on the animation clock. The host does not link the bundle:
+// backdrop). The host does not link the bundle:
 // it sends the overlay's messages by name.
 #pragma once
 
@@ -24,8 +24,5 @@ nlohmann::json overlayJson(UIView* overlay);
 nlohmann::json setPickerValue(UIView* rootView, const nlohmann::json& req);
 nlohmann::json pressPickerButton(UIView* rootView, bool submit);
 nlohmann::json tapBackdrop(UIView* rootView);
-// {"advance": seconds}, {"set": seconds} or {"realTime": true}; answers the
-// media time and whether the clock runs by hand.
-nlohmann::json animationClock(const nlohmann::json& req);
 
 }  // namespace settings
