@@ -16,7 +16,10 @@ function(corvallo_test)
   cmake_parse_arguments(ARG "" "NAME" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${ARG_NAME} ${ARG_SOURCES})
   target_link_libraries(${ARG_NAME} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+  # The leak checker of the sanitizer presets skips the font libraries' caches.
   gtest_discover_tests(${ARG_NAME}
     DISCOVERY_TIMEOUT 30
-    PROPERTIES TIMEOUT 120 LABELS "${ARG_LABELS}")
+    # LABELS last: an empty label list would swallow the key after it.
+    PROPERTIES TIMEOUT 120 ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp"
+      LABELS "${ARG_LABELS}")
 endfunction()

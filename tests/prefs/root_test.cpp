@@ -32,7 +32,9 @@ Ref<PSListController> rootPage() { return newPage("CVLORootListController"); }
 Ref<UIView> titleView(double minimum) {
   bundle();
   Ref<NSObject> fresh = objc::send<NSObject::allocMessage>(objc_getClass("CVLOBetterTitleView"));
-  return objc::send<Title::initWithTitleMinimumScrollOffsetRequiredMessage>(fresh, "Corvallo"_ns, minimum);
+  // The same selector answering a plain view: the class itself lives in the bundle.
+  using Init = objc::Message<"initWithTitle:minimumScrollOffsetRequired:", Ref<UIView>(NSString*, double)>;
+  return objc::send<Init>(fresh, "Corvallo"_ns, minimum);
 }
 
 UILabel* labelOf(UIView* title) { return objc_cast<UILabel>(title->subviewList().front().get()); }
