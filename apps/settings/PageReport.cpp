@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "PickerControl.h"
 #include "ViewReport.h"
 #include "control/ControlServer.h"
 #include "foundation/NSNumber.h"
@@ -71,6 +72,7 @@ json rowJson(PSListController* page, UITableView* table, long section, long row,
   r["minimumScaleFactor"] = label->minimumScaleFactor();
   r["detailText"] = textOrNull(cell->detailTextLabel()->text());
   r["detailTextColor"] = colorJson(cell->detailTextLabel()->textColor());
+  if (json picker = pickerJson(cell); !picker.is_null()) r["picker"] = picker;
   if (auto* sw = objc_cast<UISwitch>(cell->accessoryView().get())) {
     r["switchOn"] = sw->isOn();
     r["tint"] = colorJson(sw->onTintColor());

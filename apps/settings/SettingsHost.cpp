@@ -1,6 +1,7 @@
 #include "SettingsHost.h"
 
 #include "PageReport.h"
+#include "PickerControl.h"
 #include "colorcell/LCPColorCell.h"
 #include "control/ControlServer.h"
 #include "dispatch/main_loop.h"
@@ -11,6 +12,8 @@
 #include "uikit/UIAlertController.h"
 #include "uikit/UIControls.h"
 #include "uikit/UIMenu.h"
+#include "uikit/UIScene.h"
+#include "uikit/UIViewAnimation.h"
 
 using control::RequestError;
 
@@ -40,6 +43,10 @@ Host::Host() {
   outer_ = UINavigationController::make(home_);
   window_ = UIWindow::make(kUIScreenBounds);
   window_->setRootViewController(outer_);
+  // Pages find the window through the application's scene, as on the device.
+  scene_ = UIWindowScene::make();
+  scene_->addWindow(window_);
+  UIApplication_Scenes::connectScene(scene_);
   discover();
   window_->makeKeyAndVisible();
 }
@@ -133,6 +140,8 @@ json Host::state() {
   CGRect screen = window_->frame();
   out["screen"] = json::array({screen.origin.x, screen.origin.y, screen.size.width, screen.size.height});
   out["failed"] = failure_ ? *failure_ : json(nullptr);
+  Ref<UIView> overlay = shownOverlay(outer_->view().get());
+  out["pickerOverlay"] = overlayJson(overlay.get());
   out["depth"] =
       outer_->viewControllers()->count() - 1 +
       (objc_cast<UINavigationController>(outer_->topViewController().get())
@@ -288,6 +297,8 @@ json Host::mediaTime(const json& req) {
   if (req.contains("set")) uikit::setMediaTime(number(req, "set"));
   if (req.contains("advance")) uikit::advanceMediaTime(number(req, "advance"));
   if (req.contains("real") && req["real"] == true) uikit::useRealMediaTime();
+  // Fades that ended on the clock complete before the answer.
+  UIView_Animation::completeEnded();
   return json{{"mediaTime", CACurrentMediaTime()}, {"manual", uikit::mediaTimeIsManual()}};
 }
 
@@ -310,6 +321,15 @@ json Host::resume() {
       return json::object();
     });
   return json{{"reloaded", reloaded}};
+}
+
+json Host::pickerAction(const std::string& op, const json& req) {
+  Ref<UIView> root = outer_->view();
+  return guarded(op, [&] {
+    if (op == "setPickerValue") return setPickerValue(root.get(), req);
+    if (op == "tapBackdrop") return tapBackdrop(root.get());
+    return pressPickerButton(root.get(), op == "submitPicker");
+  });
 }
 
 json Host::handle(const json& req) {
@@ -338,6 +358,8 @@ json Host::dispatchOp(const json& req) {
   if (op == "mediaTime") return mediaTime(req);
   if (op == "appearance") return appearance(req);
   if (op == "resume") return resume();
+  if (op == "setPickerValue" || op == "submitPicker" || op == "cancelPicker" || op == "tapBackdrop")
+    return pickerAction(op, req);
   if (op == "openedURLs") return json{{"urls", UIApplication::sharedApplication()->openedURLs()}};
   if (op == "quit") {
     dispatch::stopMain();

@@ -12,6 +12,7 @@
 #include "preferences/PSListController.h"
 #include "preferences/PreferenceLoader.h"
 #include "uikit/UINavigationController.h"
+#include "uikit/UIScene.h"
 #include "uikit/UIWindow.h"
 
 namespace settings {
@@ -46,6 +47,7 @@ class Host {
   void syncNavigationBar();
   json appearance(const json& req);
   json resume();
+  json pickerAction(const std::string& op, const json& req);
   // Runs `f` at the boundary of a page: a page that raises is taken down and
   // recorded, and the host carries on.
   template <class F>
@@ -53,6 +55,7 @@ class Host {
   void unwindToHome();
 
   Ref<UIWindow> window_;
+  Ref<UIWindowScene> scene_;
   Ref<UINavigationController> outer_;
   Ref<PSListController> home_;
   std::vector<preferences::BundleEntry> entries_;

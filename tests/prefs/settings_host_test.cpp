@@ -174,6 +174,52 @@ TEST_F(SettingsHost, TheHomeScreenFollowsAndResetRestoresTheDefaults) {
   EXPECT_TRUE(eventually([&] { return supervisor_->launchesOf("SpringBoard") > launches; }, std::chrono::seconds(10)));
 }
 
+TEST_F(SettingsHost, ADurationPickedInTheExamplesReachesBothRowsOfItsNotification) {
+  start(false);
+  ASSERT_TRUE(settings({{"op", "open"}, {"entry", "Corvallo Examples"}})["ok"]);
+  json s = settings({{"op", "state"}});
+  EXPECT_EQ(row(s, "duration")["detailText"], "0:30");
+  EXPECT_EQ(row(s, "sameDuration")["detailText"], "0:30");
+  EXPECT_EQ(row(s, "date")["detailText"], "December 25 2023");
+  EXPECT_EQ(row(s, "dateAndTime")["detailText"], "Tue Mar 5 08:30 PM");
+  EXPECT_EQ(row(s, "duration")["picker"]["overlay"]["opacity"], 0.0);
+  EXPECT_TRUE(s["pickerOverlay"].is_null() || !s["pickerOverlay"]["animating"].get<bool>());
+
+  ASSERT_TRUE(settings({{"op", "mediaTime"}, {"set", 50.0}})["manual"]);
+  ASSERT_TRUE(settings({{"op", "tap"}, {"row", "duration"}})["ok"]);
+  json overlay = settings({{"op", "state"}})["pickerOverlay"];
+  ASSERT_TRUE(overlay.is_object());
+  EXPECT_EQ(overlay["mode"], "countDownTimer");
+  EXPECT_EQ(overlay["value"], 1800.0);
+  EXPECT_EQ(overlay["opacity"], 1.0);
+  EXPECT_EQ(overlay["shownOpacity"], 0.0);
+  EXPECT_EQ(overlay["body"]["width"], overlay["frame"]["width"].get<double>() - 60);
+  settings({{"op", "mediaTime"}, {"advance", 0.1}});
+  EXPECT_NEAR(settings({{"op", "state"}})["pickerOverlay"]["shownOpacity"].get<double>(), 0.5, 1e-6);
+  EXPECT_FALSE(settings({{"op", "setPickerValue"}, {"date", "2024-03-05T20:30:00Z"}})["ok"]);  // wrong kind
+  EXPECT_EQ(settings({{"op", "setPickerValue"}, {"seconds", 2700}})["value"], 2700.0);
+  EXPECT_TRUE(settings({{"op", "submitPicker"}})["ok"]);
+  EXPECT_TRUE(eventually([&] {
+    json now = settings({{"op", "state"}});
+    return row(now, "duration")["detailText"] == "0:45" && row(now, "sameDuration")["detailText"] == "0:45";
+  }));
+  EXPECT_EQ(row(settings({{"op", "state"}}), "date")["detailText"], "December 25 2023");
+  settings({{"op", "mediaTime"}, {"advance", 0.3}});
+  EXPECT_TRUE(settings({{"op", "state"}})["pickerOverlay"].is_null());  // faded out and detached
+  auto domain = NSUserDefaults::standardUserDefaults()->persistentDomainForName("com.tenvarix.corvalloexamples"_ns);
+  ASSERT_TRUE(domain);
+  EXPECT_EQ(ref_cast<NSNumber>(domain->objectForKey("exampleDuration"))->doubleValue(), 2700);
+  EXPECT_FALSE(settings({{"op", "submitPicker"}})["ok"]);  // nothing showing any more
+}
+
+TEST_F(SettingsHost, PickerRowsFollowTheLocaleOfTheEnvironment) {
+  ::setenv("LC_ALL", "fr_FR.UTF-8", 1);
+  start(false);
+  ::unsetenv("LC_ALL");
+  ASSERT_TRUE(settings({{"op", "open"}, {"entry", "Corvallo Examples"}})["ok"]);
+  EXPECT_EQ(row(settings({{"op", "state"}}), "date")["detailText"], "décembre 25 2023");
+}
+
 namespace {
 
 const json* child(const json& view, const std::string& cls) {

@@ -108,4 +108,9 @@ Ref<NSLayoutConstraint> NSLayoutAnchor::constraintEqualToAnchorConstantImpl(NSLa
 OBJC_IMPLEMENT(NSLayoutAnchor, constraintEqualToAnchor, constraintEqualToAnchorConstant)
 OBJC_IMPLEMENT(NSLayoutXAxisAnchor)
 OBJC_IMPLEMENT(NSLayoutYAxisAnchor)
-OBJC_IMPLEMENT(NSLayoutDimension)
+Ref<NSLayoutConstraint> NSLayoutDimension::constraintEqualToConstantImpl(double constant) {
+  Ref<NSObject> mine = item();
+  return NSLayoutConstraint::equal(mine, attribute(), nullptr, NSLayoutAttributeNotAnAttribute, constant);
+}
+
+OBJC_IMPLEMENT(NSLayoutDimension, constraintEqualToConstant)

@@ -1,5 +1,7 @@
 #include "uikit/UIView.h"
 
+#include "uikit/UIViewAnimation.h"
+
 #include <algorithm>
 
 #include "uikit/Layout.h"
@@ -200,7 +202,13 @@ Ref<UIView> UIView::hitTestWithEventImpl(CGPoint p, UIEvent* e) {
   return Ref<UIView>(this);
 }
 
-OBJC_IMPLEMENT(UIView, init, initWithFrame, dealloc, frame, setFrame, bounds, isHidden, setHidden, alpha,
+void UIView::setAlphaImpl(double a) {
+  double from = alpha_;
+  alpha_ = a;
+  uikit::detail::noteAnimatableChange(this, "alpha", from, a);
+}
+
+OBJC_IMPLEMENT(UIView, init, initWithFrame, dealloc, frame, setFrame, bounds, isHidden, setHidden, alpha, setAlpha,
                backgroundColor, tintColor, setTintColor, isUserInteractionEnabled, setUserInteractionEnabled,
                clipsToBounds, tag, autoresizingMask, layer, superview, addSubview, insertSubviewAtIndex,
                removeFromSuperview, layoutSubviews, setNeedsLayout, layoutIfNeeded, didMoveToSuperview, didMoveToWindow,

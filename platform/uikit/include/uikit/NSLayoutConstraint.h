@@ -71,6 +71,7 @@ class NSLayoutAnchor : public NSObject {
   // An anchor of class `cls` for the attribute of `item` (not a message).
   static Ref<NSLayoutAnchor> forItem(Class cls, NSObject* item, long attribute);
   long attribute() const { return attribute_; }
+  Ref<NSObject> item() const { return item_.lock(); }
 
  private:
   Ref<NSLayoutConstraint> constraintEqualToAnchorImpl(NSLayoutAnchor* other);
@@ -87,4 +88,9 @@ class NSLayoutYAxisAnchor : public NSLayoutAnchor {
 };
 class NSLayoutDimension : public NSLayoutAnchor {
   OBJC_CLASS(NSLayoutDimension, NSLayoutAnchor)
+  // A width or height of its own, related to no other view.
+  OBJC_METHOD(constraintEqualToConstant, "constraintEqualToConstant:", Ref<NSLayoutConstraint>(double))
+
+ private:
+  Ref<NSLayoutConstraint> constraintEqualToConstantImpl(double constant);
 };

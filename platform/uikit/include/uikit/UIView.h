@@ -37,7 +37,9 @@ class UIView : public NSObject {
   OBJC_METHOD(bounds, "bounds", CGRect())
   OBJC_METHOD(isHidden, "isHidden", bool())
   OBJC_METHOD(setHidden, "setHidden:", void(bool))
-  OBJC_PROPERTY(alpha, setAlpha, double)
+  OBJC_METHOD(alpha, "alpha", double())
+  // Inside an animation block the change is animated (UIView_Animation).
+  OBJC_METHOD(setAlpha, "setAlpha:", void(double))
   OBJC_PROPERTY(backgroundColor, setBackgroundColor, Ref<UIColor>)
   OBJC_METHOD(tintColor, "tintColor", Ref<UIColor>())
   OBJC_METHOD(setTintColor, "setTintColor:", void(UIColor*))
@@ -115,6 +117,8 @@ class UIView : public NSObject {
   Ref<NSArray> constraintsImpl();
   Ref<UITraitCollection> traitCollectionImpl();
   CGRect boundsImpl() { return CGRect{{0, 0}, frame_.size}; }
+  double alphaImpl() { return alpha_; }
+  void setAlphaImpl(double a);
   bool isHiddenImpl() { return hidden_; }
   void setHiddenImpl(bool h) { hidden_ = h; }
   Ref<UIColor> tintColorImpl();
@@ -136,6 +140,7 @@ class UIView : public NSObject {
   bool pointInsideWithEventImpl(CGPoint p, UIEvent* e);
 
   CGRect frame_;
+  double alpha_ = 0;
   bool hidden_ = false;
   bool userInteractionEnabled_ = true;
   bool needsLayout_ = false;

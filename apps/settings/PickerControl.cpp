@@ -1,0 +1,164 @@
+#include "PickerControl.h"
+
+#include <cmath>
+
+#include "control/ControlServer.h"
+#include "foundation/NSDateFormatter.h"
+#include "uikit/MediaClock.h"
+#include "uikit/UIControls.h"
+#include "uikit/UIDatePicker.h"
+#include "uikit/UIGestureRecognizer.h"
+#include "uikit/UIViewAnimation.h"
+
+using control::RequestError;
+using nlohmann::json;
+
+namespace settings {
+
+namespace {
+
+// Messages of the bundle's picker cell and overlay.
+using dateTimePickerViewMessage = objc::Message<"dateTimePickerView", Ref<UIView>()>;
+using dateTimePickerMessage = objc::Message<"dateTimePicker", Ref<UIDatePicker>()>;
+using bodyViewMessage = objc::Message<"bodyView", Ref<UIView>()>;
+using backgroundViewMessage = objc::Message<"backgroundView", Ref<UIView>()>;
+using cancelButtonMessage = objc::Message<"cancelButton", Ref<UIButton>()>;
+using submitButtonMessage = objc::Message<"submitButton", Ref<UIButton>()>;
+using styleMessage = objc::Message<"dateTimePickerStyle", long()>;
+
+bool answers(NSObject* o, SEL s) { return o && class_respondsToSelector(o->isa(), s); }
+
+json rectJson(const Ref<UIView>& v) {
+  if (!v) return nullptr;
+  CGRect r = v->frame();
+  return json{{"x", r.origin.x}, {"y", r.origin.y}, {"width", r.size.width}, {"height", r.size.height}};
+}
+
+const char* modeName(long mode) {
+  switch (mode) {
+    case UIDatePickerModeTime:
+      return "time";
+    case UIDatePickerModeDate:
+      return "date";
+    case UIDatePickerModeDateAndTime:
+      return "dateAndTime";
+    case UIDatePickerModeCountDownTimer:
+      return "countDownTimer";
+    default:
+      return "unknown";
+  }
+}
+
+std::string iso8601(const Ref<NSDate>& date) {
+  auto f = NSDateFormatter::make();
+  f->setDateFormat("yyyy-MM-dd'T'HH:mm:ssXXX"_ns);
+  f->setLocale(NSLocale::localeWithLocaleIdentifier("en_US_POSIX"_ns));
+  return f->stringFromDate(date)->utf8();
+}
+
+// "2024-03-05T20:30:00Z", with an offset, without seconds, or a local day.
+Ref<NSDate> parseIso8601(const std::string& text) {
+  auto f = NSDateFormatter::make();
+  f->setLocale(NSLocale::localeWithLocaleIdentifier("en_US_POSIX"_ns));
+  for (const char* pattern : {"yyyy-MM-dd'T'HH:mm:ssXXX", "yyyy-MM-dd'T'HH:mmXXX", "yyyy-MM-dd'T'HH:mm:ss",
+                              "yyyy-MM-dd'T'HH:mm", "yyyy-MM-dd"}) {
+    f->setDateFormat(NSString::make(pattern));
+    if (Ref<NSDate> d = f->dateFromString(NSString::make(text))) return d;
+  }
+  return nullptr;
+}
+
+Ref<UIView> requireOverlay(UIView* rootView) {
+  Ref<UIView> overlay = shownOverlay(rootView);
+  if (!overlay) throw RequestError("no picker is showing; tap a picker row first");
+  return overlay;
+}
+
+// Whatever ended on the clock completes now, so a report that follows sees it.
+void settleAnimations() { UIView_Animation::completeEnded(); }
+
+}  // namespace
+
+Ref<UIView> shownOverlay(UIView* rootView) {
+  if (!rootView) return nullptr;
+  const auto& children = rootView->subviewList();
+  for (auto it = children.rbegin(); it != children.rend(); ++it)
+    if (answers(it->get(), submitButtonMessage::sel()) &&
+        ((*it)->alpha() > 0 || UIView_Animation::isAnimating(it->get(), "alpha")))
+      return *it;
+  return nullptr;
+}
+
+json overlayJson(UIView* overlay) {
+  if (!overlay) return nullptr;
+  Ref<UIDatePicker> picker = objc::send<dateTimePickerMessage>(overlay);
+  json value = nullptr;
+  if (picker)
+    value = picker->datePickerMode() == UIDatePickerModeCountDownTimer ? json(picker->countDownDuration())
+                                                                       : json(iso8601(picker->date()));
+  auto shown = UIView_Animation::presentationValue(overlay, "alpha");
+  return json{{"attached", static_cast<bool>(overlay->superview())},
+              {"opacity", overlay->alpha()},
+              {"shownOpacity", shown ? json(*shown) : json(nullptr)},
+              {"animating", UIView_Animation::isAnimating(overlay, "alpha")},
+              {"style", objc::send<styleMessage>(overlay)},
+              {"mode", picker ? json(modeName(picker->datePickerMode())) : json(nullptr)},
+              {"value", value},
+              {"frame", rectJson(Ref<UIView>(overlay))},
+              {"body", rectJson(objc::send<bodyViewMessage>(overlay))},
+              {"picker", rectJson(picker)},
+              {"cancel", rectJson(objc::send<cancelButtonMessage>(overlay))},
+              {"submit", rectJson(objc::send<submitButtonMessage>(overlay))}};
+}
+
+json pickerJson(PSTableCell* cell) {
+  if (!answers(cell, dateTimePickerViewMessage::sel())) return nullptr;
+  Ref<UIView> overlay = objc::send<dateTimePickerViewMessage>(cell);
+  return json{{"style", objc::send<styleMessage>(cell)}, {"overlay", overlayJson(overlay.get())}};
+}
+
+json setPickerValue(UIView* rootView, const json& req) {
+  Ref<UIView> overlay = requireOverlay(rootView);
+  Ref<UIDatePicker> picker = objc::send<dateTimePickerMessage>(overlay);
+  if (!picker) throw RequestError("the picker has not been laid out");
+  if (auto s = req.find("seconds"); s != req.end()) {
+    if (!s->is_number() || !std::isfinite(s->get<double>())) throw RequestError("\"seconds\" must be a number");
+    if (picker->datePickerMode() != UIDatePickerModeCountDownTimer)
+      throw RequestError("this picker takes a date, not seconds");
+    picker->setCountDownDuration(s->get<double>());
+  } else if (auto d = req.find("date"); d != req.end()) {
+    if (!d->is_string()) throw RequestError("\"date\" must be an ISO 8601 text");
+    if (picker->datePickerMode() == UIDatePickerModeCountDownTimer)
+      throw RequestError("this picker takes seconds, not a date");
+    Ref<NSDate> date = parseIso8601(d->get<std::string>());
+    if (!date) throw RequestError("not an ISO 8601 date: " + d->get<std::string>());
+    picker->setDate(date);
+  } else {
+    throw RequestError("give \"date\" (ISO 8601) or \"seconds\"");
+  }
+  return overlayJson(overlay.get());
+}
+
+json pressPickerButton(UIView* rootView, bool submit) {
+  Ref<UIView> overlay = requireOverlay(rootView);
+  Ref<UIButton> button = submit ? objc::send<submitButtonMessage>(overlay) : objc::send<cancelButtonMessage>(overlay);
+  if (!button) throw RequestError("the picker has not been laid out");
+  button->_tap();
+  settleAnimations();
+  return overlayJson(overlay.get());
+}
+
+json tapBackdrop(UIView* rootView) {
+  Ref<UIView> overlay = requireOverlay(rootView);
+  Ref<UIView> backdrop = objc::send<backgroundViewMessage>(overlay);
+  Ref<NSArray> taps = backdrop ? UIView_Gestures::gestureRecognizers(backdrop) : nullptr;
+  bool tapped = false;
+  if (taps)
+    for (const auto& t : taps->items())
+      if (auto* tap = objc_cast<UITapGestureRecognizer>(t.get())) tapped = tap->recognizeTap() || tapped;
+  if (!tapped) throw RequestError("the backdrop takes no tap");
+  settleAnimations();
+  return overlayJson(overlay.get());
+}
+
+}  // namespace settings
