@@ -202,7 +202,16 @@ Imp refillSite(SendSite& site, Class cls, SEL sel, const char* types) {
     return imp;
   }
   if (e && site.refills.fetch_add(1, std::memory_order_relaxed) + 1 >= kMonomorphicRefills) return imp;
-  site.entry.store(new SiteEntry{cls, imp.fn, sel, types, epoch}, std::memory_order_release);
+  // Every entry stays reachable from here: a replaced one may still be in a
+  // sender's hands, so none is ever freed.
+  static std::mutex entriesMutex;
+  static auto* entries = new std::vector<const SiteEntry*>;
+  auto* fresh = new SiteEntry{cls, imp.fn, sel, types, epoch};
+  {
+    std::lock_guard g(entriesMutex);
+    entries->push_back(fresh);
+  }
+  site.entry.store(fresh, std::memory_order_release);
   return imp;
 }
 
