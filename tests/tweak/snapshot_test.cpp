@@ -101,6 +101,8 @@ TEST_F(BadInput, ADomainFileThatDoesNotParseReadsAsAbsent) {
     std::ofstream out(domainFile(), std::ios::trunc);
     out << "this is not a property list";
   }
+  // Written behind the store's back: the store sees it once its folder watch has.
+  ASSERT_TRUE(dispatch::runMainUntil([] { return !storedDomain(); }, 5s));
   tweak().loadPrefs();
   drain();
   EXPECT_TRUE(tweak().enabled->load());
