@@ -1,5 +1,6 @@
 // The Settings host's control protocol, in process: each input is a session
 // of request lines answered by a fresh host on the staged device.
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <sstream>
@@ -25,5 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // What a request scheduled (deferred reloads, alerts) runs before the next.
     dispatch::runMainUntilIdle();
   }
+  // Nothing the input started may still run when the process exits (its
+  // static objects are destroyed then) or while the next input runs.
+  dispatch::runMainUntilQuiet(std::chrono::seconds(5));
   return 0;
 }

@@ -1,6 +1,7 @@
 // SpringBoard's control protocol, in process, with the tweak injected as on
 // the device: each input is a session of request lines answered by a fresh
 // home screen.
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -45,5 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (parsed.is_discarded() || !parsed.is_object() || !parsed.contains("ok")) std::abort();
     dispatch::runMainUntilIdle();
   }
+  // Nothing the input started may still run when the process exits (its
+  // static objects are destroyed then) or while the next input runs.
+  dispatch::runMainUntilQuiet(std::chrono::seconds(5));
   return 0;
 }

@@ -166,6 +166,7 @@ namespace {
 // A binary list can hold a NUL inside a string: written as XML with `mark`
 // where each NUL goes, made binary, then patched.
 void writeBinaryList(const std::string& name, const std::string& itemsXml, char mark, char patch) {
+  deviceRoot();
   std::string xml = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>items</key><array>" + itemsXml +
                     "</array></dict></plist>";
   auto value = foundation::plistFromBytes(xml);
