@@ -89,7 +89,9 @@ Ref<NSArray> CVLOBaseListController::specifiersImpl() {
     collectSpecifiersWithDependenciesFromArray(_specifiers);
     stampAndStrip();
   }
-  doTinting();
+  // A deferred reload may ask for the rows while another page covers this
+  // one; the bar it would tint is that page's then.
+  if (!offScreen_) doTinting();
   return _specifiers;
 }
 
@@ -182,11 +184,9 @@ void CVLOBaseListController::publishReloadingKeys() {
   reloadingKeys_.swap(keys);
 }
 
-bool CVLOBaseListController::reloadsOnWriteTo(NSString* key) {
-  if (!key) return false;
-  const std::string& text = key->utf8();
+bool CVLOBaseListController::reloadsOnWriteTo(std::string_view key) {
   std::lock_guard g(dependenciesMutex_);
-  return reloadingKeys_.find(text) != reloadingKeys_.end();
+  return reloadingKeys_.find(key) != reloadingKeys_.end();
 }
 
 Ref<PSSpecifier> CVLOBaseListController::specifierForKeyImpl(NSString* key) {
@@ -230,11 +230,13 @@ void CVLOBaseListController::reloadSpecifiersImpl() {
   collectSpecifiersWithDependenciesFromArray(specifiers());
 }
 
-// Never now: a reload asked for during a layout would re-enter it.
+// Never now: a reload asked for during a layout would re-enter it. The page
+// is handed on, never copied, so its last release (and the release of its
+// views and cells) happens on the main thread.
 void CVLOBaseListController::reloadTableImpl() {
   Ref<CVLOBaseListController> page(this);
-  dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_HIGH, 0), [page]() mutable {
-    dispatch_async(dispatch_get_main_queue(), [page] { page->table()->reloadData(); });
+  dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_HIGH, 0), [page = std::move(page)]() mutable {
+    dispatch_async(dispatch_get_main_queue(), [page = std::move(page)] { page->table()->reloadData(); });
   });
 }
 
@@ -432,14 +434,21 @@ double CVLOBaseListController::tableViewHeightForRowAtIndexPathImpl(UITableView*
 
 // ----------------------------------------------------------------- binding
 
+// The row's key is read here, on the main thread, which alone changes the
+// row's properties; the check then reads only that copy and the published
+// keys. The page goes back to the main queue to be released there.
 void CVLOBaseListController::setPreferenceValueSpecifierImpl(NSObject* value, PSSpecifier* s) {
   closeLayoutPass();
   sendSuper<setPreferenceValueSpecifierMessage>(value, s);
+  auto* keyText = s ? objc_cast<NSString>(s->findProperty(PSKeyNameKey)) : nullptr;
+  std::optional<std::string> key;
+  if (keyText) key = keyText->utf8();
   Ref<CVLOBaseListController> page(this);
-  Ref<PSSpecifier> row(s);
-  dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_HIGH, 0), [page, row] {
-    if (row && page->reloadsOnWriteTo(objc_cast<NSString>(row->findProperty(PSKeyNameKey)))) page->reloadTable();
-  });
+  dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_HIGH, 0),
+                 [page = std::move(page), key = std::move(key)]() mutable {
+                   if (key && page->reloadsOnWriteTo(*key)) page->reloadTable();
+                   dispatch_async(dispatch_get_main_queue(), [page = std::move(page)] {});
+                 });
 }
 
 void CVLOBaseListController::confirm(const char* titleKey, const char* messageKey, const char* actionKey, bool reset) {
@@ -520,6 +529,7 @@ void CVLOBaseListController::viewDidLoadImpl() {
   doTinting();
 }
 void CVLOBaseListController::viewWillAppearImpl(bool animated) {
+  offScreen_ = false;
   sendSuper<viewWillAppearMessage>(animated);
   doTinting();
 }
@@ -528,6 +538,7 @@ void CVLOBaseListController::viewDidAppearImpl(bool animated) {
   doTinting();
 }
 void CVLOBaseListController::viewWillDisappearImpl(bool animated) {
+  offScreen_ = true;
   sendSuper<viewWillDisappearMessage>(animated);
   reverseTinting();
 }

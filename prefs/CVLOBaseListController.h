@@ -4,6 +4,7 @@
 #pragma once
 
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -88,7 +89,7 @@ class CVLOBaseListController : public PSListController {
 
   void collectSpecifiersWithDependenciesFromArrayImpl(NSArray* rows);
   void publishReloadingKeys();
-  bool reloadsOnWriteTo(NSString* key);
+  bool reloadsOnWriteTo(std::string_view key);
   bool shouldHideSpecifierImpl(PSSpecifier* s);
   Ref<PSSpecifier> specifierForKeyImpl(NSString* key);
   long operatorTypeForStringImpl(NSString* s);
@@ -144,8 +145,11 @@ class CVLOBaseListController : public PSListController {
   // collect the rules again. It reads only this copy of the keys whose writes
   // reload (none while the page has no rules), made on the main thread after
   // each collection; the lock guards the copy and nothing is sent under it.
-  std::mutex dependenciesMutex_;
+  std::mutex dependenciesMutex_{};
   std::set<std::string, std::less<>> reloadingKeys_{};
+  // From viewWillDisappear: until viewWillAppear: another page covers this one
+  // or it has left the screen.
+  bool offScreen_ = false;
 
   // One layout pass asks for every row's visibility many times over (its
   // height, its section's, the count of hidden sections). From the page's

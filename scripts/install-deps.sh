@@ -15,6 +15,7 @@ packages=(
   libcli11-dev
   libobjc-12-dev
   libdbus-1-dev dbus-daemon
+  libpango1.0-dev libcairo2-dev fonts-inter fonts-dejavu-core
 )
 if [ "${1:-}" = --fuzz ]; then packages+=(clang libclang-rt-14-dev); fi
 

@@ -1,155 +1,146 @@
 #include "Demo.h"
 
+#include <cstdlib>
 #include <functional>
 #include <iostream>
 #include <thread>
 
-#include "DeviceReport.h"
-#include "Hosts.h"
-#include "control/ControlClient.h"
-#include "foundation/NSNumber.h"
-#include "foundation/NSString.h"
-#include "foundation/NSUserDefaults.h"
-#include "notify/notify.h"
+#include "Actions.h"
+#include "Lifecycle.h"
+#include "Screens.h"
+#include "picture/Picture.h"
 
 namespace fs = std::filesystem;
-using nlohmann::json;
 
 namespace device {
 
 namespace {
 
 constexpr const char* kDomain = "com.tenvarix.corvalloprefs";
-constexpr const char* kReloadPrefs = "com.tenvarix.corvallo/ReloadPrefs";
+using Clock = std::chrono::steady_clock;
 
-bool waitForState(const fs::path& root, const std::function<bool(const json&)>& done) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (std::chrono::steady_clock::now() < deadline) {
-    try {
-      if (done(springBoardState(root))) return true;
-    } catch (const std::exception&) {
-      // restarting
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+class Walk {
+ public:
+  Walk(const Device& device, fs::path folder) : device_(device), folder_(std::move(folder)) {}
+
+  // Prints the step, waits (bounded) for SpringBoard to show what it should, and draws both screens.
+  void step(const std::string& title, const std::string& detail, const std::function<bool(const json&)>& shown) {
+    ++number_;
+    bool ok = waitFor(shown);
+    allShown_ = allShown_ && ok;
+    json sb = device_.springBoard({{"op", "state"}});
+    json st = device_.settings({{"op", "state"}});
+    char name[64];
+    std::snprintf(name, sizeof name, "step%02d.png", number_);
+    picture::drawSideBySide(sb, st, (folder_ / name).string(), std::to_string(number_) + ". " + title,
+                            device_.root().string());
+    std::cout << "\n" << number_ << ". " << title << (ok ? "" : "  (NOT REACHED within 5 s)") << "\n";
+    if (!detail.empty()) std::cout << "   " << detail << "\n";
+    std::cout << indent(homeText(homeJson(sb))) << "   picture: " << (folder_ / name).string() << "\n";
   }
-  return false;
-}
 
-// A settings change as the Settings host makes it: store, then announce.
-void changeSetting(const std::string& key, const Ref<NSObject>& value) {
-  Ref<NSString> domain = NSString::make(kDomain);
-  NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(
-      domain, [&](NSMutableDictionary* d) { d->setObjectForKey(value, key); });
-  notify_post(kReloadPrefs);
-}
+  bool allShown() const { return allShown_; }
 
-// The settings host, or nothing when this build has none.
-std::unique_ptr<control::Client> settingsClient(const Supervisor& supervisor) {
-  if (supervisor.socketPathOf("Preferences").empty()) return nullptr;
-  if (!supervisor.waitUntilAnswering("Preferences", std::chrono::seconds(10))) return nullptr;
-  return std::make_unique<control::Client>(supervisor.socketPathOf("Preferences"));
-}
+ private:
+  bool waitFor(const std::function<bool(const json&)>& shown) {
+    auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (Clock::now() < deadline) {
+      try {
+        if (shown(device_.springBoard({{"op", "state"}})["pageControl"])) return true;
+      } catch (const CommandError&) {
+        // SpringBoard restarting
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+  }
+  static std::string indent(const std::string& text) {
+    std::string out = "   ";
+    for (char c : text) out += c == '\n' ? std::string("\n   ") : std::string(1, c);
+    return out.substr(0, out.size() - 3);
+  }
 
-json settingsRequest(control::Client& settings, const json& req) {
-  json answer = settings.request(req);
-  if (!answer.value("ok", false))
-    throw std::runtime_error("Settings refused " + req.dump() + ": " + answer.value("error", std::string()));
-  return answer;
-}
+  const Device& device_;
+  fs::path folder_;
+  int number_ = 0;
+  bool allShown_ = true;
+};
 
-// The open page's row bound to `key`, or null.
-json settingsRow(const json& state, const std::string& key) {
-  for (const auto& section : state["page"].value("sections", json::array()))
-    for (const auto& row : section.value("rows", json::array()))
-      if (row.value("key", json()) == key) return row;
+json switchRow(const Device& device, const std::string& key) {
+  for (const auto& s : device.settings({{"op", "state"}})["page"].value("sections", json::array()))
+    for (const auto& r : s.value("rows", json::array()))
+      if (r.value("key", json()) == key) return r;
   return nullptr;
 }
 
-// Rows that depend on a switch appear a moment after it flips: the page
-// reloads its table on a later turn of its main queue.
-void waitForSettingsRow(control::Client& settings, const std::string& key) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (std::chrono::steady_clock::now() < deadline) {
-    json row = settingsRow(settingsRequest(settings, {{"op", "state"}}), key);
-    if (row.is_object() && !row.value("hidden", true)) return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  throw std::runtime_error("the settings row " + key + " did not appear");
+void setSwitch(const Device& device, const std::string& key, bool on) {
+  json row = switchRow(device, key);
+  if (row.is_object() && row.value("switchOn", on) != on) toggle(device, key);
 }
 
-// Flips the switch only when it is not already in the wanted position, so the
-// demo reaches the same screens whatever the device had stored before.
-void setSettingsSwitch(control::Client& settings, const std::string& key, bool on) {
-  json row = settingsRow(settingsRequest(settings, {{"op", "state"}}), key);
-  if (row.is_object() && row.value("switchOn", !on) != on) settingsRequest(settings, {{"op", "toggle"}, {"row", key}});
+fs::path pictureFolder(const DemoOptions& options) {
+  if (!options.folder.empty()) {
+    fs::create_directories(options.folder);
+    return fs::absolute(options.folder);
+  }
+  std::string tmpl = (fs::temp_directory_path() / "corvallo-demo.XXXXXX").string();
+  if (!::mkdtemp(tmpl.data())) throw CommandError("cannot make a folder for the pictures");
+  return tmpl;
 }
 
 }  // namespace
 
-int runDemo(const BuildOutput& build, const fs::path& root) {
-  printInstall(install(build, root), root);
-  Supervisor supervisor(root, hostsFor(build));
-  if (!startHosts(supervisor)) return 1;
-  auto settings = settingsClient(supervisor);
-  bool allSettled = true;
-  auto step = [&](const char* title, const std::function<bool(const json&)>& settled) {
-    bool ok = waitForState(root, settled);
-    allSettled = allSettled && ok;
-    std::cout << "\n"
-              << title << (ok ? "" : " (NOT REACHED within 5 s)") << "\n"
-              << describeHomeScreen(springBoardState(root));
-  };
-  auto home = [](const json& s) { return s["pageControl"]; };
-  auto showSettings = [&] {
-    if (settings) std::cout << describeSettingsPage(settingsRequest(*settings, {{"op", "state"}}));
-  };
+int runDemo(const Device& device, const BuildOutput& build, const DemoOptions& options) {
+  fs::path folder = pictureFolder(options);
+  bool wasRunning = device.running();
+  if (!wasRunning && up(device, build, UpOptions{}) != 0) return 1;
+  std::cout << "pictures of both screens at each step go to " << folder.string() << "\n";
+  Walk walk(device, folder);
+  auto coloured = [](const json& c) { return c["currentPageIndicatorTintColor"].is_string(); };
 
-  step("1. SpringBoard started with the tweak:",
-       [&](const json& s) { return home(s)["currentPageIndicatorTintColor"].is_string(); });
-  if (settings) {
-    settingsRequest(*settings, {{"op", "open"}, {"entry", "Corvallo"}});
-    std::cout << "\n";
-    showSettings();
-  }
+  openEntry(device, "Corvallo");
+  setSwitch(device, "isEnabled", true);
+  setSwitch(device, "isHidePageDotsEnabled", true);
+  setSwitch(device, "isColorCustomizationEnabled", false);
+  walk.step("The Corvallo page in Settings; on the home screen the tweak hides the dots", "",
+            [&](const json& c) { return coloured(c) && c.value("hidden", false); });
 
-  std::cout << "\n   turning off \"Hide Page Dots\"" << (settings ? " in Settings" : "") << "...\n";
-  if (settings) {
-    setSettingsSwitch(*settings, "isEnabled", true);
-    setSettingsSwitch(*settings, "isHidePageDotsEnabled", false);
-  } else {
-    changeSetting("isEnabled", kCFBooleanTrue);
-    changeSetting("isHidePageDotsEnabled", kCFBooleanFalse);
-  }
-  step("2. Dots shown again:", [&](const json& s) { return !home(s).value("hidden", true); });
+  toggle(device, "isHidePageDotsEnabled");
+  walk.step("You turn \"Hide Page Dots\" off: Settings stores NO in " + std::string(kDomain) +
+                " and posts com.tenvarix.corvallo/ReloadPrefs;",
+            "SpringBoard's tweak reloads its snapshot on a background queue, then refreshes each indicator on the "
+            "main queue: the dots are back",
+            [](const json& c) { return !c.value("hidden", true); });
 
-  std::cout << "\n   turning on custom colours, current dot #FF2D55...\n";
-  if (settings) {
-    setSettingsSwitch(*settings, "isColorCustomizationEnabled", true);
-    waitForSettingsRow(*settings, "activePageDotColor");
-    settingsRequest(*settings, {{"op", "setColor"}, {"row", "activePageDotColor"}, {"color", "#FF2D55"}});
-  } else {
-    changeSetting("activePageDotColor", NSString::make("#FF2D55"));
-    changeSetting("isColorCustomizationEnabled", kCFBooleanTrue);
-  }
-  step("3. Dots recoloured:", [&](const json& s) { return home(s)["currentPageIndicatorTintColor"] == "#FF2D55"; });
-  showSettings();
+  toggle(device, "isColorCustomizationEnabled");
+  walk.step("You turn custom colours on: the two colour rows that depend on it appear", "",
+            [](const json& c) { return !c.value("hidden", true); });
 
-  pid_t before = supervisor.pidOf("SpringBoard");
-  std::cout << "\n   reset all settings" << (settings ? " from the Settings sheet" : "") << " and respring...\n";
-  if (settings) {
-    settingsRequest(*settings, {{"op", "tap"}, {"row", "reset"}});
-    settingsRequest(*settings, {{"op", "chooseAlertAction"}, {"action", "Reset"}});
-  } else {
-    notify_post("com.tenvarix.corvallo/Reset");
-    notify_post("com.tenvarix.corvallo/Respring");
-  }
-  step("4. A new SpringBoard with the defaults (dots hidden, system colours):", [&](const json& s) {
-    return s.value("pid", 0) != before && home(s).value("hidden", false) &&
-           home(s)["currentPageIndicatorTintColor"] == "#FFFFFF";
-  });
-  std::cout << "\nhost logs: " << supervisor.logPathOf("SpringBoard").string() << "\n";
-  supervisor.stop();
-  return allSettled ? 0 : 1;
+  setValue(device, "activePageDotColor", "#FF2D55");
+  setValue(device, "inactivePageDotColor", "#FF2D55:0.35");
+  walk.step("You pick #FF2D55 for the current dot and #FF2D55 at 35% for the others", "",
+            [](const json& c) { return c["currentPageIndicatorTintColor"] == "#FF2D55"; });
+
+  appearance(device, "dark");
+  walk.step("Settings in dark appearance: the page loads its dark page list", "",
+            [](const json& c) { return c["currentPageIndicatorTintColor"] == "#FF2D55"; });
+
+  int before = device.springBoard({{"op", "state"}}).value("pid", 0);
+  tap(device, "reset");
+  walk.step("You tap \"Reset All Settings\": Settings asks first", "", [](const json&) { return true; });
+  choose(device, "Reset");
+  walk.step("You confirm: the tweak writes the six defaults and SpringBoard relaunches with them", "",
+            [&](const json& c) {
+              return c.value("hidden", false) && c["currentPageIndicatorTintColor"] == "#FFFFFF" &&
+                     device.springBoard({{"op", "state"}}).value("pid", before) != before;
+            });
+  appearance(device, "light");
+
+  std::cout << "\nlogs: corvallo --root " << device.root().string() << " log\n";
+  if (!options.keep && !wasRunning) down(device);
+  if (options.keep || wasRunning) std::cout << "the device is still running; stop it with `corvallo down`\n";
+  std::cout << "pictures: " << folder.string() << "\n";
+  return walk.allShown() ? 0 : 1;
 }
 
 }  // namespace device

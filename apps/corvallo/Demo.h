@@ -1,14 +1,20 @@
-// `corvallo demo`: starts the device and changes the settings as a user would,
-// showing the dots after each step.
+// `corvallo demo`: the road of one change, from the switch in Settings to the
+// home screen, step by step, with a picture of both screens at each step.
 #pragma once
 
-#include <filesystem>
+#include <string>
 
+#include "Device.h"
 #include "Install.h"
 
 namespace device {
 
-// 0 when every step settled within its time.
-int runDemo(const BuildOutput& build, const std::filesystem::path& root);
+struct DemoOptions {
+  bool keep = false;   // leave the device running
+  std::string folder;  // where the pictures go; a new folder when empty
+};
+
+// 0 when every step reached the screen it expected.
+int runDemo(const Device& device, const BuildOutput& build, const DemoOptions& options);
 
 }  // namespace device

@@ -9,9 +9,12 @@ using nlohmann::json;
 
 namespace device {
 
-std::vector<HostSpec> hostsFor(const BuildOutput& build) {
+std::vector<HostSpec> hostsFor(const BuildOutput& build, const std::string& openEntry) {
   std::vector<HostSpec> hosts{{"SpringBoard", build.bin / "springboard", {}, kSpringBoardSocket}};
-  if (fs::exists(build.bin / "settings")) hosts.push_back({"Preferences", build.bin / "settings", {}, kSettingsSocket});
+  std::vector<std::string> settingsArgs;
+  if (!openEntry.empty()) settingsArgs = {"--open", openEntry};
+  if (fs::exists(build.bin / "settings"))
+    hosts.push_back({"Preferences", build.bin / "settings", settingsArgs, kSettingsSocket});
   return hosts;
 }
 

@@ -1,4 +1,4 @@
-// The hosts of a simulated device and how the commands reach them.
+// The hosts of a simulated device and how they are started.
 #pragma once
 
 #include <filesystem>
@@ -6,16 +6,15 @@
 
 #include <nlohmann/json.hpp>
 
+#include "Device.h"
 #include "Install.h"
 #include "Supervisor.h"
 
 namespace device {
 
-inline constexpr const char* kSpringBoardSocket = "/var/run/corvallo/springboard.sock";
-inline constexpr const char* kSettingsSocket = "/var/run/corvallo/settings.sock";
-
-// SpringBoard, and the Settings host when the build has one.
-std::vector<HostSpec> hostsFor(const BuildOutput& build);
+// SpringBoard, and the Settings host when the build has one. Settings opens
+// `openEntry` at start when it is not empty.
+std::vector<HostSpec> hostsFor(const BuildOutput& build, const std::string& openEntry = {});
 // Starts the hosts and waits for SpringBoard to answer.
 bool startHosts(Supervisor& supervisor);
 void printInstall(const InstallReport& report, const std::filesystem::path& root);

@@ -25,4 +25,10 @@ struct InstallReport {
 // std::runtime_error when the root cannot be written.
 InstallReport install(const BuildOutput& build, const std::filesystem::path& root);
 
+// The same from a Debian package of the deliverables (plain or rootless):
+// its files go to their device paths, the platform libraries it depends on
+// come from the build. Throws std::runtime_error when the package cannot be read.
+InstallReport installPackage(const std::filesystem::path& deb, const BuildOutput& build,
+                             const std::filesystem::path& root);
+
 }  // namespace device

@@ -6,23 +6,38 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 
 #include "control/ControlClient.h"
+#include "foundation/Log.h"
 
 namespace device {
 
 namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
 
 namespace {
+
 constexpr int kRelaunchExitStatus = 75;
-constexpr int kCrashesBeforeGivingUp = 5;
-constexpr auto kCrashWindow = std::chrono::seconds(30);
+
+std::string seconds(Clock::duration d) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f s", std::chrono::duration<double>(d).count());
+  return text;
+}
+
+std::string describeExit(int status) {
+  if (WIFEXITED(status)) return "exited with status " + std::to_string(WEXITSTATUS(status));
+  if (WIFSIGNALED(status)) return std::string("was killed by ") + ::strsignal(WTERMSIG(status));
+  return "ended";
+}
+
 }  // namespace
 
-Supervisor::Supervisor(fs::path root, std::vector<HostSpec> hosts) : root_(std::move(root)) {
+Supervisor::Supervisor(fs::path root, std::vector<HostSpec> hosts, SupervisorPolicy policy)
+    : root_(std::move(root)), policy_(policy) {
   for (auto& config : hosts) hosts_.push_back(Host{std::move(config)});
 }
 
@@ -41,6 +56,8 @@ const Supervisor::Host* Supervisor::find(const std::string& name) const {
   return nullptr;
 }
 
+void Supervisor::note(const std::string& line) const { NSLog("%s", line); }
+
 void Supervisor::launch(Host& host) {
   fs::create_directories(logPathOf(host.config.name).parent_path());
   std::string log = logPathOf(host.config.name).string();
@@ -55,7 +72,8 @@ void Supervisor::launch(Host& host) {
   pid_t parent = ::getpid();
   pid_t pid = ::fork();
   if (pid == 0) {
-    // A host never outlives its supervisor.
+    // A host never outlives its supervisor (the death signal follows the
+    // forking thread, which is the watcher: it lives until stop()).
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (::getppid() != parent) ::_exit(1);
     int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
@@ -67,59 +85,117 @@ void Supervisor::launch(Host& host) {
     std::fprintf(stderr, "cannot start %s: %s\n", argv[0], std::strerror(errno));
     ::_exit(127);
   }
-  if (pid < 0) throw std::runtime_error(std::string("cannot fork: ") + std::strerror(errno));
+  if (pid < 0) {
+    note("cannot fork " + host.config.name + ": " + std::strerror(errno) + "; trying again");
+    host.restartPending = true;
+    host.restartAt = Clock::now() + policy_.maxBackoff;
+    return;
+  }
   host.pid = pid;
+  host.restartPending = false;
+  host.launchedAt = Clock::now();
+  host.startedAt = std::chrono::system_clock::now();
   ++host.launches;
+}
+
+void Supervisor::reap(Host& host, int status) {
+  host.pid = 0;
+  if (stopping_) return;
+  auto lived = Clock::now() - host.launchedAt;
+  bool relaunchAsked = WIFEXITED(status) && WEXITSTATUS(status) == kRelaunchExitStatus;
+  std::chrono::milliseconds wait{0};
+  if (relaunchAsked || lived >= policy_.stableAfter) {
+    host.quickFailures = 0;
+  } else {
+    // Quick failures in a row wait longer each time; the cap keeps a host
+    // that got better from waiting long, and nothing ever gives up.
+    ++host.quickFailures;
+    wait = policy_.firstBackoff;
+    for (int i = 1; i < host.quickFailures && wait < policy_.maxBackoff; ++i) wait *= 2;
+    wait = std::min(wait, policy_.maxBackoff);
+  }
+  host.restartPending = true;
+  host.restartAt = Clock::now() + wait;
+  if (!relaunchAsked)
+    note(host.config.name + " " + describeExit(status) + " after " + seconds(lived) + "; starting it again" +
+         (wait.count()
+              ? " in " + seconds(wait) + " (" + std::to_string(host.quickFailures) + " quick failures in a row)"
+              : ""));
 }
 
 void Supervisor::start() {
   {
     std::lock_guard g(mutex_);
-    for (auto& h : hosts_) launch(h);
+    for (auto& h : hosts_) {
+      h.restartPending = true;
+      h.restartAt = Clock::now();
+    }
   }
   watcher_ = std::thread([this] { watch(); });
+  if (policy_.pingInterval.count() > 0) pinger_ = std::thread([this] { ping(); });
 }
 
 void Supervisor::watch() {
+  std::unique_lock lock(mutex_);
   while (!stopping_) {
-    {
-      std::lock_guard g(mutex_);
-      for (auto& h : hosts_) {
-        if (h.pid <= 0) continue;
-        int status = 0;
-        pid_t r = ::waitpid(h.pid, &status, WNOHANG);
-        if (r != h.pid) continue;
-        h.pid = 0;
-        if (stopping_) continue;
-        bool relaunchAsked = WIFEXITED(status) && WEXITSTATUS(status) == kRelaunchExitStatus;
-        bool cleanExit = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        if (cleanExit) continue;
-        if (!relaunchAsked) {
-          auto now = std::chrono::steady_clock::now();
-          auto& crashes = h.recentCrashes;
-          crashes.push_back(now);
-          std::erase_if(crashes, [&](auto t) { return now - t > kCrashWindow; });
-          if (static_cast<int>(crashes.size()) >= kCrashesBeforeGivingUp) {
-            std::cerr << h.config.name << " keeps failing; not starting it again (see "
-                      << logPathOf(h.config.name).string() << ")\n";
-            h.gaveUp = true;
-            continue;
-          }
-        }
-        launch(h);
-      }
+    for (auto& h : hosts_) {
+      int status = 0;
+      if (h.pid > 0 && ::waitpid(h.pid, &status, WNOHANG) == h.pid) reap(h, status);
+      if (!stopping_ && h.pid == 0 && h.restartPending && Clock::now() >= h.restartAt) launch(h);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    wake_.wait_for(lock, std::chrono::milliseconds(5));
+  }
+}
+
+void Supervisor::ping() {
+  while (!stopping_) {
+    struct Target {
+      pid_t pid;
+      std::string name, socket;
+      Clock::time_point launchedAt;
+    };
+    std::vector<Target> targets;
+    {
+      std::unique_lock lock(mutex_);
+      wake_.wait_for(lock, policy_.pingInterval, [this] { return stopping_.load(); });
+      if (stopping_) return;
+      for (const auto& h : hosts_)
+        if (h.pid > 0) targets.push_back({h.pid, h.config.name, socketPathOf(h.config.name), h.launchedAt});
+    }
+    for (const auto& t : targets) {
+      bool answered = false;
+      std::string why;
+      if (!control::isListening(t.socket)) {
+        if (Clock::now() - t.launchedAt < policy_.startGrace) continue;
+        why = "is not listening " + seconds(Clock::now() - t.launchedAt) + " after its launch";
+      } else {
+        try {
+          control::Client client(t.socket, policy_.pingTimeout);
+          answered = client.request({{"op", "ping"}}, policy_.pingTimeout).value("ok", false);
+        } catch (const std::exception&) {
+        }
+        why = "did not answer a ping within " + seconds(policy_.pingTimeout);
+      }
+      if (answered || stopping_) continue;
+      std::lock_guard g(mutex_);
+      for (auto& h : hosts_)
+        if (h.pid == t.pid) {
+          note(t.name + " " + why + "; killing it");
+          ::kill(t.pid, SIGKILL);
+        }
+    }
   }
 }
 
 void Supervisor::stop() {
   if (stopping_.exchange(true)) return;
+  wake_.notify_all();
+  if (pinger_.joinable()) pinger_.join();
   if (watcher_.joinable()) watcher_.join();
   std::lock_guard g(mutex_);
   for (auto& h : hosts_)
     if (h.pid > 0) ::kill(h.pid, SIGTERM);
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  auto deadline = Clock::now() + std::chrono::seconds(3);
   for (auto& h : hosts_) {
     while (h.pid > 0) {
       int status;
@@ -127,15 +203,22 @@ void Supervisor::stop() {
         h.pid = 0;
         break;
       }
-      if (std::chrono::steady_clock::now() > deadline) {
+      if (Clock::now() > deadline) {
         ::kill(h.pid, SIGKILL);
         ::waitpid(h.pid, &status, 0);
         h.pid = 0;
         break;
       }
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
   }
+}
+
+std::vector<Supervisor::HostStatus> Supervisor::status() const {
+  std::lock_guard g(mutex_);
+  std::vector<HostStatus> out;
+  for (const auto& h : hosts_) out.push_back({h.config.name, h.pid, h.launches, h.startedAt});
+  return out;
 }
 
 pid_t Supervisor::pidOf(const std::string& name) const {
@@ -152,10 +235,10 @@ int Supervisor::launchesOf(const std::string& name) const {
 
 bool Supervisor::waitUntilAnswering(const std::string& name, std::chrono::milliseconds timeout) const {
   std::string path = socketPathOf(name);
-  auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (std::chrono::steady_clock::now() < deadline) {
+  auto deadline = Clock::now() + timeout;
+  while (Clock::now() < deadline) {
     if (control::isListening(path)) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return false;
 }

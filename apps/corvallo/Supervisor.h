@@ -1,12 +1,17 @@
-// Keeps the host programs of a simulated device running: a host that asks to
-// be relaunched (or dies) is started again, as the device's launch daemon does.
+// Keeps the host programs of a simulated device running, as the device's
+// launch daemon does: any exit that stop() did not ask for is followed by a
+// new launch, quick failures in a row wait longer each time (capped, logged,
+// never giving up), and a host that stops answering its control socket is
+// killed and started again.
 #pragma once
 
 #include <sys/types.h>
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -21,9 +26,22 @@ struct HostSpec {
   std::string controlSocket;      // device path of its control socket
 };
 
+struct SupervisorPolicy {
+  // A host that ran at least this long before exiting starts again at once.
+  std::chrono::milliseconds stableAfter{5000};
+  // The wait after the first quick failure; it doubles with each one more, up to the cap.
+  std::chrono::milliseconds firstBackoff{50};
+  std::chrono::milliseconds maxBackoff{5000};
+  // How often each host is pinged and how long it has to answer; 0 turns pinging off.
+  std::chrono::milliseconds pingInterval{1000};
+  std::chrono::milliseconds pingTimeout{2000};
+  // A host not listening this long after its launch counts as hung too.
+  std::chrono::milliseconds startGrace{10000};
+};
+
 class Supervisor {
  public:
-  Supervisor(std::filesystem::path root, std::vector<HostSpec> hosts);
+  Supervisor(std::filesystem::path root, std::vector<HostSpec> hosts, SupervisorPolicy policy = {});
   ~Supervisor();  // stops every host
   Supervisor(const Supervisor&) = delete;
   Supervisor& operator=(const Supervisor&) = delete;
@@ -31,6 +49,13 @@ class Supervisor {
   void start();
   void stop();
 
+  struct HostStatus {
+    std::string name;
+    pid_t pid = 0;  // 0 while it is not running
+    int launches = 0;
+    std::chrono::system_clock::time_point startedAt;
+  };
+  std::vector<HostStatus> status() const;
   // The host's current process, or 0 while it is not running.
   pid_t pidOf(const std::string& name) const;
   // How many times the host has been started.
@@ -45,18 +70,25 @@ class Supervisor {
     HostSpec config;
     pid_t pid = 0;
     int launches = 0;
-    std::vector<std::chrono::steady_clock::time_point> recentCrashes;
-    bool gaveUp = false;
+    int quickFailures = 0;
+    std::chrono::steady_clock::time_point launchedAt, restartAt;
+    std::chrono::system_clock::time_point startedAt;
+    bool restartPending = false;
   };
   void launch(Host& host);
+  void reap(Host& host, int status);
   void watch();
+  void ping();
+  void note(const std::string& line) const;
   const Host* find(const std::string& name) const;
 
   std::filesystem::path root_;
+  SupervisorPolicy policy_;
   mutable std::mutex mutex_;
+  std::condition_variable wake_;
   std::vector<Host> hosts_;
   std::atomic<bool> stopping_{false};
-  std::thread watcher_;
+  std::thread watcher_, pinger_;
 };
 
 }  // namespace device

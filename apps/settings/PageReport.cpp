@@ -1,9 +1,15 @@
 #include "PageReport.h"
 
+#include <algorithm>
+
+#include "ViewReport.h"
 #include "control/ControlServer.h"
 #include "foundation/NSNumber.h"
+#include "uikit/MediaClock.h"
 #include "uikit/UIAlertController.h"
 #include "uikit/UIControls.h"
+#include "uikit/UILabel.h"
+#include "uikit/UIMenu.h"
 
 using nlohmann::json;
 
@@ -13,8 +19,6 @@ namespace {
 
 // Answered by the bundle's cells that tint themselves; the host does not link them.
 using interactionTintColorMessage = objc::Message<"interactionTintColor", Ref<UIColor>()>;
-
-json colorJson(const Ref<UIColor>& c) { return c ? json(c->hexString()) : json(nullptr); }
 
 std::string text(const Ref<NSString>& s) { return s ? s->utf8() : std::string(); }
 json textOrNull(const Ref<NSString>& s) { return s ? json(s->utf8()) : json(nullptr); }
@@ -35,9 +39,12 @@ json viewJson(UIView* v) {
   return json{{"class", class_getName(v->isa())}, {"background", colorJson(v->backgroundColor())}};
 }
 
+
 json rowJson(PSListController* page, UITableView* table, long section, long row, double height) {
-  Ref<PSSpecifier> item = page->specifierAtIndexPath(NSIndexPath::indexPathForRowInSection(row, section));
+  auto path = NSIndexPath::indexPathForRowInSection(row, section);
+  Ref<PSSpecifier> item = page->specifierAtIndexPath(path);
   json r{{"section", section}, {"row", row}, {"height", height}, {"hidden", height == 0.0}};
+  r["frame"] = rectJson(table->rectForRowAtIndexPath(path));
   if (!item) return r;
   r["title"] = textOrNull(item->name());
   r["id"] = textOrNull(item->identifier());
@@ -80,7 +87,6 @@ json rowJson(PSListController* page, UITableView* table, long section, long row,
   if (auto* swatch = objc_cast<UIView>(cell->accessoryView().get());
       swatch && !r.contains("switchOn") && !r.contains("sliderValue"))
     r["swatch"] = colorJson(swatch->backgroundColor());
-  (void)table;
   return r;
 }
 
@@ -102,28 +108,90 @@ json valueJson(const Ref<NSObject>& value) {
   return foundation::describe(value);
 }
 
-json reportPage(PSListController* page) {
+json reportMenu() {
+  Ref<UIMenu> menu = uikit::presentedMenu();
+  if (!menu) return nullptr;
+  json entries = json::array();
+  Ref<NSArray> children = menu->children();
+  for (const auto& c : children->items()) {
+    auto* element = static_cast<UIMenuElement*>(c.get());
+    Ref<UIImage> image = element->image();
+    auto* action = objc_cast<UIAction>(element);
+    unsigned long attributes = action ? action->attributes() : 0;
+    entries.push_back(
+        json{{"title", textOrNull(element->title())},
+             {"symbol", image && !image->symbolName().empty() ? json(image->symbolName()) : json(nullptr)},
+             {"destructive", (attributes & UIMenuElementAttributesDestructive) != 0},
+             {"disabled", (attributes & UIMenuElementAttributesDisabled) != 0}});
+  }
+  Ref<UIView> source = uikit::presentedMenuSource();
+  return json{{"source", source ? json(class_getName(source->isa())) : json(nullptr)}, {"entries", entries}};
+}
+
+json reportNavigationBar(UINavigationBar* bar) {
+  double now = CACurrentMediaTime();
+  json out{{"frame", rectJson(bar->frame())}, {"tint", colorJson(bar->tintColor())}};
+  Ref<UINavigationItem> item = bar->topItem();
+  Ref<UIView> titleView = item ? item->titleView() : nullptr;
+  if (titleView) {
+    json t = viewTreeJson(titleView.get(), now);
+    for (const auto& child : titleView->subviewList()) {
+      auto* label = objc_cast<UILabel>(child.get());
+      if (!label) continue;
+      CGRect l = label->frame(), v = titleView->bounds();
+      t["text"] = textOrNull(label->text());
+      t["textColor"] = colorJson(label->textColor());
+      t["offset"] = (l.origin.y + l.size.height / 2) - v.size.height / 2;
+      break;
+    }
+    out["titleView"] = t;
+  } else {
+    out["titleView"] = nullptr;
+    out["title"] = item ? textOrNull(item->title()) : json(nullptr);
+  }
+  Ref<UIBarButtonItem> right = item ? item->rightBarButtonItem() : nullptr;
+  Ref<UIView> custom = right ? right->customView() : nullptr;
+  out["rightItem"] = right ? json{{"customView", viewTreeJson(custom.get(), now)}} : json(nullptr);
+  return out;
+}
+
+json reportPage(PSListController* page, UINavigationBar* bar) {
   json p{{"class", class_getName(page->isa())}, {"title", textOrNull(page->title())}};
   Ref<UITableView> table = page->table();
+  p["mediaTime"] = CACurrentMediaTime();
+  p["tableHeader"] = viewTreeJson(table->tableHeaderView().get(), CACurrentMediaTime());
+  p["navigationBar"] = bar ? reportNavigationBar(bar) : json(nullptr);
+  p["menu"] = reportMenu();
   p["reloads"] = table->reloadCount();
   p["contentOffset"] = table->contentOffset().y;
   p["contentHeight"] = table->contentSize().height;
   p["viewTint"] = colorJson(page->view()->tintColor());
   json sections = json::array();
+  p["tableFrame"] = rectJson(table->frame());
   const auto& layout = table->sectionLayout();
+  // Section bands in content points, as the table stacked them.
+  double y = table->tableHeaderView() ? table->tableHeaderView()->frame().size.height : 0.0;
   for (std::size_t s = 0; s < layout.size(); ++s) {
     const auto& sec = layout[s];
+    double top = y;
+    y += std::max(0.0, sec.headerHeight);
+    for (double h : sec.rowHeights) y += h;
+    double rowsEnd = y;
+    y += std::max(0.0, sec.footerHeight);
     long si = static_cast<long>(s);
     json rows = json::array();
     for (std::size_t r = 0; r < sec.rowHeights.size(); ++r)
       rows.push_back(rowJson(page, table, si, static_cast<long>(r), sec.rowHeights[r]));
-    sections.push_back(json{{"headerHeight", sec.headerHeight},
-                            {"footerHeight", sec.footerHeight},
-                            {"headerTitle", textOrNull(page->tableViewTitleForHeaderInSection(table, si))},
-                            {"footerTitle", textOrNull(page->tableViewTitleForFooterInSection(table, si))},
-                            {"headerView", viewJson(sec.headerView)},
-                            {"footerView", viewJson(sec.footerView)},
-                            {"rows", rows}});
+    sections.push_back(
+        json{{"headerHeight", sec.headerHeight},
+             {"footerHeight", sec.footerHeight},
+             {"headerTitle", textOrNull(page->tableViewTitleForHeaderInSection(table, si))},
+             {"footerTitle", textOrNull(page->tableViewTitleForFooterInSection(table, si))},
+             {"headerView", viewJson(sec.headerView)},
+             {"footerView", viewJson(sec.footerView)},
+             {"headerFrame", json::array({0.0, top, table->frame().size.width, std::max(0.0, sec.headerHeight)})},
+             {"footerFrame", json::array({0.0, rowsEnd, table->frame().size.width, std::max(0.0, sec.footerHeight)})},
+             {"rows", rows}});
   }
   p["sections"] = sections;
   if (auto* alert = objc_cast<UIAlertController>(page->presentedViewController().get())) {

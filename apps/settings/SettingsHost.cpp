@@ -6,8 +6,11 @@
 #include "dispatch/main_loop.h"
 #include "foundation/Log.h"
 #include "foundation/NSException.h"
+#include "preferences/CoreFoundation.h"
+#include "uikit/MediaClock.h"
 #include "uikit/UIAlertController.h"
 #include "uikit/UIControls.h"
+#include "uikit/UIMenu.h"
 
 using control::RequestError;
 
@@ -63,6 +66,7 @@ Ref<UIViewController> Host::visiblePage() {
 }
 
 void Host::unwindToHome() {
+  uikit::dismissMenu();
   while (outer_->viewControllers()->count() > 1) outer_->popViewControllerAnimated(false);
 }
 
@@ -110,10 +114,24 @@ json Host::open(const json& req) {
   });
 }
 
+void Host::syncNavigationBar() {
+  Ref<UINavigationBar> bar = outer_->navigationBar();
+  Ref<UIViewController> page = visiblePage();
+  Ref<UINavigationItem> item = (page ? page : Ref<UIViewController>(home_))->navigationItem();
+  bar->_showItem(item);
+  bar->layoutIfNeeded();
+}
+
 json Host::state() {
+  syncNavigationBar();
   json out;
+  out["systemVersion"] = preferences::systemVersion();
+  out["cfVersion"] = kCFCoreFoundationVersionNumber;
+  out["mediaTime"] = CACurrentMediaTime();
   out["appearance"] = window_->overrideUserInterfaceStyle() == UIUserInterfaceStyleDark ? "dark" : "light";
   out["navigationBarTint"] = outer_->navigationBar()->tintColor()->hexString();
+  CGRect screen = window_->frame();
+  out["screen"] = json::array({screen.origin.x, screen.origin.y, screen.size.width, screen.size.height});
   out["failed"] = failure_ ? *failure_ : json(nullptr);
   out["depth"] =
       outer_->viewControllers()->count() - 1 +
@@ -130,13 +148,14 @@ json Host::state() {
     return out;
   }
   auto* list = listOf(page);
-  out["page"] = list ? reportPage(list) : json{{"class", class_getName(page->isa())}};
+  out["page"] = list ? reportPage(list, outer_->navigationBar().get()) : json{{"class", class_getName(page->isa())}};
   return out;
 }
 
 json Host::back() {
   if (Ref<PSListController> page(listOf(visiblePage().get())); page && page->presentedViewController())
     throw RequestError("an alert is showing; choose one of its actions");
+  uikit::dismissMenu();
   auto* inner = objc_cast<UINavigationController>(outer_->topViewController().get());
   if (inner && inner->viewControllers()->count() > 1) {
     inner->popViewControllerAnimated(true);
@@ -216,6 +235,62 @@ json Host::scroll(const json& req) {
   });
 }
 
+namespace {
+
+UIButton* firstButton(UIView* v) {
+  if (!v) return nullptr;
+  if (auto* b = objc_cast<UIButton>(v)) return b;
+  for (const auto& child : v->subviewList())
+    if (auto* b = firstButton(child.get())) return b;
+  return nullptr;
+}
+
+}  // namespace
+
+json Host::tapOptions() {
+  Ref<PSListController> page(listOf(visiblePage().get()));
+  if (!page) throw RequestError("no settings page is open");
+  if (page->presentedViewController()) throw RequestError("an alert is showing; choose one of its actions");
+  Ref<UIBarButtonItem> item = page->navigationItem()->rightBarButtonItem();
+  Ref<UIView> custom = item ? item->customView() : nullptr;
+  Ref<UIButton> button(firstButton(custom.get()));
+  if (!button) throw RequestError("this page has no options button");
+  return guarded("opening the options", [&] {
+    button->_tap();
+    json menu = reportMenu();
+    if (menu.is_null()) throw RequestError("the options button opened no menu");
+    return json{{"menu", menu}};
+  });
+}
+
+json Host::chooseMenuAction(const json& req) {
+  std::string want = str(req, "action");
+  Ref<UIMenu> menu = uikit::presentedMenu();
+  if (!menu) throw RequestError("no menu is open");
+  std::string titles;
+  Ref<NSArray> children = menu->children();
+  for (const auto& c : children->items()) {
+    auto* action = objc_cast<UIAction>(c.get());
+    if (!action) continue;
+    Ref<NSString> title = action->title();
+    std::string text = title ? title->utf8() : std::string();
+    if (text == want)
+      return guarded("choosing " + want, [&] {
+        if (!uikit::chooseMenuAction(action)) throw RequestError("the menu entry \"" + want + "\" is disabled");
+        return json::object();
+      });
+    titles += (titles.empty() ? "" : ", ") + ("\"" + text + "\"");
+  }
+  throw RequestError("the menu has no entry \"" + want + "\" (it has " + titles + ")");
+}
+
+json Host::mediaTime(const json& req) {
+  if (req.contains("set")) uikit::setMediaTime(number(req, "set"));
+  if (req.contains("advance")) uikit::advanceMediaTime(number(req, "advance"));
+  if (req.contains("real") && req["real"] == true) uikit::useRealMediaTime();
+  return json{{"mediaTime", CACurrentMediaTime()}, {"manual", uikit::mediaTimeIsManual()}};
+}
+
 json Host::appearance(const json& req) {
   std::string style = str(req, "style");
   long s = style == "dark" ? UIUserInterfaceStyleDark : style == "light" ? UIUserInterfaceStyleLight : -1;
@@ -238,8 +313,16 @@ json Host::resume() {
 }
 
 json Host::handle(const json& req) {
+  json answer = dispatchOp(req);
+  syncNavigationBar();
+  return answer;
+}
+
+json Host::dispatchOp(const json& req) {
   std::string op = control::requestOp(req);
   if (op == "ping") return json{{"pong", true}};
+  // Nothing in flight on the global queues: a page's deferred work has reached the main queue.
+  if (op == "settled") return json{{"settled", dispatch::waitForGlobalQueues(std::chrono::nanoseconds(0))}};
   if (op == "state") return state();
   if (op == "entries") {
     discover();
@@ -250,6 +333,9 @@ json Host::handle(const json& req) {
   if (op == "tap" || op == "toggle" || op == "slide" || op == "setColor") return rowAction(op, req);
   if (op == "chooseAlertAction") return chooseAlertAction(req);
   if (op == "scroll") return scroll(req);
+  if (op == "tapOptions") return tapOptions();
+  if (op == "chooseMenuAction") return chooseMenuAction(req);
+  if (op == "mediaTime") return mediaTime(req);
   if (op == "appearance") return appearance(req);
   if (op == "resume") return resume();
   if (op == "openedURLs") return json{{"urls", UIApplication::sharedApplication()->openedURLs()}};

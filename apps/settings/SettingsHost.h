@@ -32,12 +32,18 @@ class Host {
   Ref<UIViewController> visiblePage();
 
  private:
+  json dispatchOp(const json& req);
   json open(const json& req);
   json state();
   json back();
   json rowAction(const std::string& op, const json& req);
   json chooseAlertAction(const json& req);
   json scroll(const json& req);
+  json tapOptions();
+  json chooseMenuAction(const json& req);
+  json mediaTime(const json& req);
+  // Shows the visible page's navigation item in the shared bar, laid out.
+  void syncNavigationBar();
   json appearance(const json& req);
   json resume();
   // Runs `f` at the boundary of a page: a page that raises is taken down and

@@ -32,6 +32,7 @@ long integer(const json& req, const char* name, long fallback) {
 control::Handler homeScreenHandler(HomeScreen& home, const substrate::InjectionReport& injected) {
   return [&home, &injected](const json& req) -> json {
     std::string op = control::requestOp(req);
+    if (op == "ping") return json{{"pong", true}};
     if (op == "state") return springboard::reportHomeScreen(home, injected);
     if (op == "touch") {
       auto hit = home.touchPageControl();

@@ -13,6 +13,39 @@ namespace {
 
 json colour(const Ref<UIColor>& c) { return c ? json(c->hexString()) : json(nullptr); }
 
+json rectJson(CGRect r) { return json::array({r.origin.x, r.origin.y, r.size.width, r.size.height}); }
+
+// The view's frame in screen points: its origin plus each superview's.
+CGRect onScreen(UIView* view) {
+  CGRect f = view->frame();
+  for (Ref<UIView> up = view->superview(); up; up = up->superview()) {
+    f.origin.x += up->frame().origin.x;
+    f.origin.y += up->frame().origin.y;
+  }
+  return f;
+}
+
+// Where the indicator draws its dots: a row centred in its frame (a column
+// when the frame is taller than wide), 7 points across, 16 apart.
+constexpr double kDotDiameter = 7, kDotPitch = 16;
+json dotCentres(CGRect frame, long pages) {
+  json dots = json::array();
+  bool vertical = frame.size.height > frame.size.width;
+  double cx = frame.origin.x + frame.size.width / 2, cy = frame.origin.y + frame.size.height / 2;
+  double start = -kDotPitch * static_cast<double>(pages - 1) / 2;
+  for (long i = 0; i < pages; ++i) {
+    double d = start + kDotPitch * static_cast<double>(i);
+    dots.push_back(vertical ? json::array({cx, cy + d}) : json::array({cx + d, cy}));
+  }
+  return dots;
+}
+
+json iconsJson(const std::vector<AppIcon>& icons) {
+  json out = json::array();
+  for (const auto& i : icons) out.push_back(json{{"label", i.label}, {"frame", rectJson(i.frame)}});
+  return out;
+}
+
 // Whether an injected library keeps this control in its registry, read the
 // way a debugger would: by the library's exported name.
 json registered(UIPageControl* control) {
@@ -48,12 +81,19 @@ json reportPageControl(const Ref<UIPageControl>& control) {
       {"pageIndicatorTintColor", colour(control->pageIndicatorTintColor())},
       {"savedCurrentPageIndicatorTintColor", colour(savedColour<cachedCurrentPageIndicatorTintColorMessage>(control))},
       {"savedPageIndicatorTintColor", colour(savedColour<cachedPageIndicatorTintColorMessage>(control))},
+      {"frame", rectJson(onScreen(control))},
+      {"dotDiameter", kDotDiameter},
+      {"dots", dotCentres(onScreen(control), control->numberOfPages())},
   };
 }
 
 json reportHomeScreen(const HomeScreen& home, const substrate::InjectionReport& injected) {
   json stacks = json::array();
-  for (const auto& stack : home.widgetStacks()) stacks.push_back(reportPageControl(stack->pageControl()));
+  for (const auto& stack : home.widgetStacks()) {
+    json report = reportPageControl(stack->pageControl());
+    if (report.is_object()) report["stackFrame"] = rectJson(onScreen(stack->view().get()));
+    stacks.push_back(report);
+  }
   json page = reportPageControl(home.pageControl());
   if (page.is_object()) page["registered"] = registered(home.pageControl());
   json loaded = json::array(), failed = json::array();
@@ -63,7 +103,11 @@ json reportHomeScreen(const HomeScreen& home, const substrate::InjectionReport& 
               {"injected", loaded},
               {"injectionFailures", failed},
               {"pageControl", page},
-              {"widgetStacks", stacks}};
+              {"widgetStacks", stacks},
+              {"appeared", home.appeared()},
+              {"screen", rectJson(home.root()->frame())},
+              {"icons", iconsJson(home.iconsOnCurrentPage())},
+              {"dock", json{{"frame", rectJson(home.dockFrame())}, {"icons", iconsJson(home.dockIcons())}}}};
 }
 
 }  // namespace springboard

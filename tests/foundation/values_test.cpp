@@ -198,4 +198,21 @@ TEST(Values, DatesCountFromTheReferenceDate) {
   EXPECT_EQ(NSDate::make(4)->compare(NSDate::make(5)), -1);
 }
 
+// Version texts compare by their numbers, so "9.3" is below "15.0".
+TEST(Strings, NumericComparisonReadsRunsOfDigitsAsNumbers) {
+  auto cmp = [](const char* a, const char* b) {
+    return NSString::make(a)->compareOptions(NSString::make(b), NSNumericSearch);
+  };
+  EXPECT_EQ(cmp("14.8", "15.0"), NSOrderedAscending);
+  EXPECT_EQ(cmp("15.0", "15.0"), NSOrderedSame);
+  EXPECT_EQ(cmp("15.0.1", "15.0"), NSOrderedDescending);
+  EXPECT_EQ(cmp("16.0", "15.0"), NSOrderedDescending);
+  EXPECT_EQ(cmp("9.3", "15.0"), NSOrderedAscending);
+  EXPECT_EQ(cmp("15.00", "15.0"), NSOrderedSame) << "leading zeros do not count";
+  EXPECT_EQ(cmp("100000000000000000000001", "99999999999999999999999"), NSOrderedDescending);
+  EXPECT_EQ(NSString::make("9.3")->compareOptions("15.0"_ns, 0), NSOrderedDescending) << "without the option: bytes";
+  EXPECT_EQ(NSString::make("abc")->compareOptions("ABD"_ns, NSCaseInsensitiveSearch), NSOrderedAscending);
+  EXPECT_EQ(NSString::make("15.0")->compareOptions(nullptr, NSNumericSearch), NSOrderedDescending);
+}
+
 }  // namespace

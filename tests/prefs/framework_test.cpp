@@ -107,7 +107,7 @@ TEST(Bundles, StringsFallBackToTheKeyAndClassesFindTheirBundle) {
   EXPECT_EQ(b->localizedStringForKeyValueTable("NO_SUCH_KEY"_ns, ""_ns, nullptr)->utf8(), "NO_SUCH_KEY");
   EXPECT_EQ(NSBundle::bundleForClass(objc_getClass("CVLOSubListController")).get(), b.get());
   EXPECT_NE(NSBundle::bundleForClass(PSListController::cls()).get(), b.get());
-  EXPECT_EQ(b->principalClass(), objc_getClass("CVLOBaseListController"));
+  EXPECT_EQ(b->principalClass(), objc_getClass("CVLORootListController"));
   EXPECT_EQ(b->pathForResourceOfType("Corvallo-fullsize"_ns, ".png"_ns)->utf8(),
             std::string(kBundle) + "/Corvallo-fullsize.png");
   EXPECT_FALSE(b->pathForResourceOfType("../../etc/passwd"_ns, nullptr));

@@ -173,3 +173,144 @@ TEST_F(SettingsHost, TheHomeScreenFollowsAndResetRestoresTheDefaults) {
   }));
   EXPECT_TRUE(eventually([&] { return supervisor_->launchesOf("SpringBoard") > launches; }, std::chrono::seconds(10)));
 }
+
+namespace {
+
+const json* child(const json& view, const std::string& cls) {
+  for (const auto& v : view["subviews"])
+    if (v["class"] == cls) return &v;
+  return nullptr;
+}
+
+}  // namespace
+
+// Everything through the control socket: the banner, the title following the
+// scroll, the options menu, and a reset that brings SpringBoard back with
+// the defaults.
+TEST_F(SettingsHost, TheRootPageThroughTheHostAlone) {
+  start(true);
+  auto dotsHidden = [&] { return ask("SpringBoard", {{"op", "state"}})["pageControl"]["hidden"]; };
+  ASSERT_TRUE(eventually([&] { return dotsHidden() == true; }));
+  ASSERT_TRUE(settings({{"op", "mediaTime"}, {"set", 100}})["manual"]);
+  ASSERT_TRUE(settings({{"op", "open"}, {"entry", "Corvallo"}})["ok"]);
+  ASSERT_TRUE(settings({{"op", "mediaTime"}, {"advance", 2}})["ok"]);
+  json s = settings({{"op", "state"}});
+  EXPECT_EQ(s["systemVersion"], "15.0");
+  const json& page = s["page"];
+  EXPECT_EQ(page["class"], "CVLORootListController");
+
+  const json& header = page["tableHeader"];
+  ASSERT_TRUE(header.is_object()) << page.dump();
+  EXPECT_EQ(header["frame"]["width"], 375);
+  const json* icon = child(header, "UIImageView");
+  const json* title = child(header, "UILabel");
+  ASSERT_TRUE(icon && title);
+  EXPECT_EQ((*icon)["frame"]["x"], 158.5);
+  EXPECT_EQ((*icon)["image"]["file"], "/Library/PreferenceBundles/CorvalloPrefs.bundle/Corvallo-fullsize.png");
+  EXPECT_EQ((*icon)["image"]["size"]["width"], 120);
+  EXPECT_EQ((*title)["text"], "Corvallo");
+  EXPECT_EQ((*title)["frame"]["y"], 88);
+  EXPECT_EQ(header["frame"]["height"], (*title)["frame"]["height"].get<double>() + 88);
+  for (const json* glowing : {icon, title}) {
+    const json& layer = (*glowing)["layer"];
+    EXPECT_EQ(layer["shadow"]["color"], "#19C246");
+    EXPECT_EQ(layer["shadow"]["radius"], 25);
+    ASSERT_EQ(layer["animations"].size(), 1u);
+    const json& glow = layer["animations"][0];
+    EXPECT_EQ(glow["keyPath"], "shadowRadius");
+    EXPECT_EQ(glow["fromValue"], 5);
+    EXPECT_EQ(glow["toValue"], 25);
+    EXPECT_EQ(glow["repeatCount"], "forever");
+    EXPECT_EQ(glow["value"], 15) << "two seconds into the pulse";
+    EXPECT_EQ(layer["shadow"]["presentedRadius"], 15);
+  }
+
+  const json& bar = page["navigationBar"];
+  EXPECT_EQ(bar["titleView"]["class"], "CVLOBetterTitleView");
+  EXPECT_EQ(bar["titleView"]["text"], "Corvallo");
+  EXPECT_EQ(bar["titleView"]["textColor"], "#000000");
+  EXPECT_EQ(bar["titleView"]["offset"], 50);
+  const json& options = bar["rightItem"]["customView"];
+  ASSERT_TRUE(child(options, "UILabel") && child(options, "UIButton")) << options.dump();
+  EXPECT_EQ((*child(options, "UILabel"))["text"], "Options");
+  EXPECT_EQ((*child(options, "UIButton"))["image"]["symbol"], "gearshape.fill");
+  EXPECT_EQ(options["frame"]["x"].get<double>() + options["frame"]["width"].get<double>(), 375 - 16);
+
+  auto offset = [&](double y) {
+    EXPECT_TRUE(settings({{"op", "scroll"}, {"y", y}})["ok"]);
+    return settings({{"op", "state"}})["page"]["navigationBar"]["titleView"]["offset"].get<double>();
+  };
+  EXPECT_EQ(offset(-88), -50);
+  EXPECT_EQ(offset(20), 30);
+  EXPECT_EQ(offset(50), 0);
+  EXPECT_EQ(offset(0), 50);
+
+  ASSERT_TRUE(settings({{"op", "toggle"}, {"row", "isHidePageDotsEnabled"}})["ok"]);
+  EXPECT_TRUE(eventually([&] { return dotsHidden() == false; }));
+
+  json menu = settings({{"op", "tapOptions"}})["menu"];
+  ASSERT_EQ(menu["entries"].size(), 2u) << menu.dump();
+  EXPECT_EQ(menu["entries"][0]["title"], "Respring");
+  EXPECT_EQ(menu["entries"][0]["symbol"], "arrow.triangle.2.circlepath");
+  EXPECT_EQ(menu["entries"][1]["title"], "Reset All Settings");
+  EXPECT_EQ(menu["entries"][1]["symbol"], "slider.horizontal.2.rectangle.and.arrow.triangle.2.circlepath");
+  EXPECT_EQ(menu["entries"][1]["destructive"], true);
+  EXPECT_EQ(settings({{"op", "state"}})["page"]["menu"], menu);
+
+  json unknown = settings({{"op", "chooseMenuAction"}, {"action", "Format Disk"}});
+  EXPECT_FALSE(unknown["ok"]);
+  EXPECT_NE(unknown["error"].get<std::string>().find("no entry \"Format Disk\""), std::string::npos) << unknown.dump();
+  EXPECT_TRUE(settings({{"op", "ping"}})["ok"]);
+
+  int launches = supervisor_->launchesOf("SpringBoard");
+  ASSERT_TRUE(settings({{"op", "chooseMenuAction"}, {"action", "Reset All Settings"}})["ok"]);
+  json asked = settings({{"op", "state"}})["page"];
+  EXPECT_TRUE(asked["menu"].is_null());
+  EXPECT_EQ(asked["alert"]["title"], "Reset Settings");
+  EXPECT_FALSE(settings({{"op", "chooseMenuAction"}, {"action", "Respring"}})["ok"]) << "the menu closed";
+  ASSERT_TRUE(settings({{"op", "chooseAlertAction"}, {"action", "Reset"}})["ok"]);
+  EXPECT_TRUE(eventually([&] { return supervisor_->launchesOf("SpringBoard") > launches; }, std::chrono::seconds(10)));
+  EXPECT_TRUE(eventually(
+      [&] {
+        try {
+          return dotsHidden() == true;
+        } catch (const std::exception&) {
+          return false;  // still restarting
+        }
+      },
+      std::chrono::seconds(10)))
+      << "SpringBoard is back with the default: dots hidden";
+}
+
+TEST_F(SettingsHost, AnAppearanceChangeBehindAboutLeavesItsBarUntinted) {
+  start(false);
+  ASSERT_TRUE(settings({{"op", "open"}, {"entry", "Corvallo"}})["ok"]);
+  EXPECT_EQ(settings({{"op", "state"}})["navigationBarTint"], "#19C246");
+  ASSERT_TRUE(settings({{"op", "tap"}, {"row", "about"}})["ok"]);
+  ASSERT_EQ(settings({{"op", "state"}})["page"]["class"], "CVLOSubListController");
+  ASSERT_TRUE(settings({{"op", "appearance"}, {"style", "dark"}})["ok"]);
+  EXPECT_FALSE(eventually(
+      [&] {
+        return settings({{"op", "state"}})["navigationBarTint"] == "#19C246";
+      },
+      std::chrono::milliseconds(500)))
+      << "the root page's deferred reload tinted the bar of the About page";
+  ASSERT_TRUE(settings({{"op", "back"}})["ok"]);
+  json root = settings({{"op", "state"}});
+  EXPECT_EQ(root["navigationBarTint"], "#19C246");
+  EXPECT_EQ(root["page"]["navigationBar"]["titleView"]["textColor"], "#FFFFFF");
+}
+
+TEST_F(SettingsHost, TheExamplesBundleShowsItsBannerAndWholeNumberSlider) {
+  start(false);
+  ASSERT_TRUE(settings({{"op", "open"}, {"entry", "Corvallo Examples"}})["ok"]);
+  json s = settings({{"op", "state"}});
+  json banner = row(s, "banner");
+  EXPECT_EQ(banner["cellClass"], "CVLOHeaderCell");
+  EXPECT_EQ(banner["height"], 90);
+  EXPECT_EQ(row(s, "wholeNumber")["value"], 3);
+  EXPECT_EQ(settings({{"op", "slide"}, {"row", "wholeNumber"}, {"value", -2.5}})["value"], -3);
+  auto d = NSUserDefaults::standardUserDefaults()->persistentDomainForName("com.tenvarix.corvalloexamples"_ns);
+  ASSERT_TRUE(d);
+  EXPECT_EQ(static_cast<NSNumber*>(d->objectForKey("wholeNumber").get())->doubleValue(), -3);
+}

@@ -34,6 +34,8 @@ std::string deviceRoot() {
     if (rootOverride) return *rootOverride;
   }
   if (const char* env = std::getenv("CORVALLO_DEVICE_ROOT"); env && *env) return absolute(env);
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/')
+    return std::string(data) + "/corvallo/device";
   return homeFolder() + "/.local/share/corvallo/device";
 }
 

@@ -122,11 +122,11 @@ using foundation::detail::textOf;
 
 // ---------------------------------------------------------------- NSString
 
-OBJC_IMPLEMENT(NSString, string, stringWithUTF8String, stringWithString, UTF8String, length, isEqualToString, hasPrefix,
-               hasSuffix, containsString, stringByAppendingString, stringByAppendingPathComponent,
-               stringByReplacingOccurrencesOfStringWithString, componentsSeparatedByString, uppercaseString,
-               lowercaseString, boolValue, intValue, integerValue, longLongValue, doubleValue, floatValue, copy,
-               mutableCopy, description, isEqual, hash)
+OBJC_IMPLEMENT(NSString, string, stringWithUTF8String, stringWithString, UTF8String, length, isEqualToString,
+               compareOptions, hasPrefix, hasSuffix, containsString, stringByAppendingString,
+               stringByAppendingPathComponent, stringByReplacingOccurrencesOfStringWithString,
+               componentsSeparatedByString, uppercaseString, lowercaseString, boolValue, intValue, integerValue,
+               longLongValue, doubleValue, floatValue, copy, mutableCopy, description, isEqual, hash)
 
 // Sent to a subclass, the factories make an instance of that subclass.
 Ref<NSString> NSString::stringImpl(Class cls) { return allocAs<NSString>(cls); }
@@ -165,6 +165,11 @@ bool NSString::containsStringImpl(NSString* s) {
 }
 
 Ref<NSString> NSString::stringByAppendingStringImpl(NSString* s) { return make(text_ + std::string(textOf(s))); }
+
+long NSString::compareOptionsImpl(NSString* other, unsigned long options) {
+  if (!other) return NSOrderedDescending;
+  return foundation::compareTexts(text_, other->text_, options);
+}
 
 Ref<NSString> NSString::stringByAppendingPathComponentImpl(NSString* s) {
   std::string_view right = textOf(s);

@@ -193,8 +193,11 @@ Ref<UITableViewCell> PSListController::tableViewCellForRowAtIndexPathImpl(UITabl
                      ? UITableViewCellStyleValue1
                      : UITableViewCellStyleDefault;
     Ref<NSObject> fresh = objc::send<allocMessage>(c);
-    cell = objc::send<PSTableCell::initWithStyleReuseIdentifierSpecifierMessage>(
-        fresh, style, NSString::make(class_getName(c)), item);
+    if (class_respondsToSelector(c, PSTableCellSizing::initWithSpecifierMessage::sel()))
+      cell = objc::send<PSTableCellSizing::initWithSpecifierMessage>(fresh, item);
+    else
+      cell = objc::send<PSTableCell::initWithStyleReuseIdentifierSpecifierMessage>(
+          fresh, style, NSString::make(class_getName(c)), item);
     if (!cell) return UITableViewCell::make(0, nullptr);
     item->setPropertyForKey(cell, PSTableCellKey);
   }
@@ -202,10 +205,17 @@ Ref<UITableViewCell> PSListController::tableViewCellForRowAtIndexPathImpl(UITabl
   return cell;
 }
 
-double PSListController::tableViewHeightForRowAtIndexPathImpl(UITableView*, NSIndexPath* p) {
+// The row's height property, else what its cell asks for once it exists.
+double PSListController::tableViewHeightForRowAtIndexPathImpl(UITableView* t, NSIndexPath* p) {
   Ref<PSSpecifier> item = specifierAtIndexPath(p);
-  if (item)
-    if (auto h = preferences::numberOf(item->findProperty(PSHeightKey)); h && *h >= 0) return *h;
+  if (!item) return 44.0;
+  if (auto h = preferences::numberOf(item->findProperty(PSHeightKey)); h && *h >= 0) return *h;
+  using Preferred = PSTableCellSizing::preferredHeightForWidthMessage;
+  if (auto* cell = objc_cast<PSTableCell>(item->findProperty(PSTableCellKey));
+      cell && class_respondsToSelector(cell->isa(), Preferred::sel())) {
+    double h = objc::send<Preferred>(cell, t ? t->frame().size.width : 0.0);
+    if (h >= 0) return h;
+  }
   return 44.0;
 }
 

@@ -1,5 +1,7 @@
 #include "springboard/HomeScreen.h"
 
+#include <algorithm>
+
 #include "dispatch/dispatch.h"
 #include "foundation/NSString.h"
 
@@ -7,7 +9,14 @@ namespace springboard {
 
 namespace {
 constexpr CGFloat kScreenWidth = 390, kScreenHeight = 844;
-}
+constexpr CGFloat kIconSize = 60, kGridLeft = 27, kColumnPitch = 92, kRowPitch = 100, kGridTop = 80;
+constexpr long kColumns = 4, kRows = 6;
+
+const char* const kApps[] = {"FaceTime", "Calendar",  "Photos",   "Camera",    "Mail",     "Clock",     "Maps",
+                             "Weather",  "Reminders", "Notes",    "Stocks",    "Books",    "App Store", "Podcasts",
+                             "TV",       "Health",    "Home",     "Wallet",    "Settings", "Files",     "Translate",
+                             "Measure",  "Compass",   "Contacts", "Shortcuts", "Find My",  "Fitness",   "Tips"};
+}  // namespace
 
 HomeScreen::HomeScreen(HomeScreenLayout layout) : layout_(layout) {}
 
@@ -33,9 +42,10 @@ void HomeScreen::build() {
 
   Ref<SBIconListPageControl> control = pageControl_;
   dispatch_after(dispatch_time(DISPATCH_TIME_NOW, layout_.legibilityDelayMs * static_cast<long>(NSEC_PER_MSEC)),
-                 dispatch_get_main_queue(), [control] {
+                 dispatch_get_main_queue(), [this, control] {
                    if (control && !control->legibilitySettings())
                      control->setLegibilitySettings(_UILegibilitySettings::settingsWithStyle(_UILegibilityStyleLight));
+                   appeared_ = true;
                  });
 }
 
@@ -65,6 +75,40 @@ void HomeScreen::showPage(long page) {
 
 void HomeScreen::changeLegibility(long style) {
   if (pageControl_) pageControl_->setLegibilitySettings(_UILegibilitySettings::settingsWithStyle(style));
+}
+
+std::vector<AppIcon> HomeScreen::iconsOnCurrentPage() const {
+  std::vector<AppIcon> icons;
+  long page = pageControl_ ? pageControl_->currentPage() : 0;
+  // Widget stacks take the first two rows, two columns each, on the first page.
+  CGFloat widgetBottom = 0;
+  if (page == 0)
+    for (const auto& stack : stacks_) {
+      CGRect f = stack->view()->frame();
+      widgetBottom = std::max(widgetBottom, f.origin.y + f.size.height);
+    }
+  long first = page == 0 ? 0 : 16 + (page - 1) * kColumns * kRows;
+  constexpr long kAppCount = sizeof kApps / sizeof kApps[0];
+  for (long row = 0, n = 0; row < kRows; ++row) {
+    CGFloat y = kGridTop + kRowPitch * static_cast<CGFloat>(row);
+    if (y < widgetBottom) continue;
+    for (long col = 0; col < kColumns; ++col, ++n)
+      icons.push_back({kApps[(first + n) % kAppCount],
+                       CGRectMake(kGridLeft + kColumnPitch * static_cast<CGFloat>(col), y, kIconSize, kIconSize)});
+  }
+  return icons;
+}
+
+CGRect HomeScreen::dockFrame() const { return CGRectMake(12, kScreenHeight - 102, kScreenWidth - 24, 90); }
+
+std::vector<AppIcon> HomeScreen::dockIcons() const {
+  std::vector<AppIcon> icons;
+  CGRect dock = dockFrame();
+  const char* names[] = {"Phone", "Safari", "Messages", "Music"};
+  for (long i = 0; i < 4; ++i)
+    icons.push_back({names[i], CGRectMake(kGridLeft + kColumnPitch * static_cast<CGFloat>(i),
+                                          dock.origin.y + (dock.size.height - kIconSize) / 2, kIconSize, kIconSize)});
+  return icons;
 }
 
 bool HomeScreen::scrollWidgetStack(std::size_t stack, long widget) {

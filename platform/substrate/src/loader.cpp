@@ -45,12 +45,17 @@ bool filterSelects(std::string_view bytes, std::string_view bundleIdentifier, st
 
 InjectionReport injectLibraries(std::string_view bundleIdentifier, std::string_view executableName) {
   InjectionReport report;
-  fs::path folder = foundation::devicePath(kDynamicLibrariesFolder);
-  std::error_code ec;
   std::vector<fs::path> libraries;
-  for (const auto& entry : fs::directory_iterator(folder, ec))
-    if (entry.path().extension() == ".dylib") libraries.push_back(entry.path());
-  std::sort(libraries.begin(), libraries.end());
+  // Rootless installations keep theirs under /var/jb.
+  for (const char* prefix : {"", kRootlessPrefix}) {
+    std::error_code ec;
+    std::vector<fs::path> found;
+    fs::path folder = foundation::devicePath(std::string(prefix) + kDynamicLibrariesFolder);
+    for (const auto& entry : fs::directory_iterator(folder, ec))
+      if (entry.path().extension() == ".dylib") found.push_back(entry.path());
+    std::sort(found.begin(), found.end());
+    libraries.insert(libraries.end(), found.begin(), found.end());
+  }
 
   for (const auto& library : libraries) {
     std::string name = library.stem().string();

@@ -1,8 +1,40 @@
 #include "uikit/UINavigationController.h"
 
-OBJC_IMPLEMENT(UINavigationItem, title, titleView)
+OBJC_IMPLEMENT(UINavigationItem, title, titleView, rightBarButtonItem)
 
-OBJC_IMPLEMENT(UINavigationBar)
+void UINavigationBar::_showItemImpl(UINavigationItem* item) {
+  item_ = item;
+  setNeedsLayout();
+}
+
+// The title view centred in the bar at its own size (a view laid out by
+// constraints resolves them first), the right item's custom view at the
+// trailing margin, both centred vertically.
+void UINavigationBar::layoutSubviewsImpl() {
+  sendSuper<layoutSubviewsMessage>();
+  Ref<UIView> title = item_ ? item_->titleView() : nullptr;
+  Ref<UIBarButtonItem> right = item_ ? item_->rightBarButtonItem() : nullptr;
+  Ref<UIView> rightView = right ? right->customView() : nullptr;
+  for (auto& shown : {shownTitle_, shownRight_})
+    if (shown && shown != title && shown != rightView && shown->superview().get() == this) shown->removeFromSuperview();
+  CGSize bar = frame().size;
+  if (title) {
+    if (title->superview().get() != this) addSubview(title);
+    title->layoutIfNeeded();
+    CGSize s = title->frame().size;
+    title->setFrame(CGRectMake((bar.width - s.width) / 2, (bar.height - s.height) / 2, s.width, s.height));
+  }
+  if (rightView) {
+    if (rightView->superview().get() != this) addSubview(rightView);
+    CGSize s = rightView->frame().size;
+    rightView->setFrame(
+        CGRectMake(bar.width - kUINavigationBarMargin - s.width, (bar.height - s.height) / 2, s.width, s.height));
+  }
+  shownTitle_ = title;
+  shownRight_ = rightView;
+}
+
+OBJC_IMPLEMENT(UINavigationBar, topItem, _showItem, layoutSubviews)
 
 Ref<UINavigationController> UINavigationController::initWithRootViewControllerImpl(UIViewController* root) {
   Ref<NSObject> self = init();  // a subclass's init runs first

@@ -3,7 +3,7 @@
 // "/var/jb/…") and resolves them here, at the edge where files are opened.
 //
 // The root is, in order: the process override below, $CORVALLO_DEVICE_ROOT,
-// or $HOME/.local/share/corvallo/device. Resolving creates nothing.
+// $XDG_DATA_HOME/corvallo/device, or $HOME/.local/share/corvallo/device. Resolving creates nothing.
 #pragma once
 
 #include <optional>

@@ -11,6 +11,19 @@
 class NSArray;
 class NSMutableString;
 
+enum NSComparisonResult : long {
+  NSOrderedAscending = -1,
+  NSOrderedSame = 0,
+  NSOrderedDescending = 1,
+};
+
+enum NSStringCompareOptions : unsigned long {
+  NSCaseInsensitiveSearch = 1,
+  NSLiteralSearch = 2,
+  // Runs of digits compare as numbers: "9.3" is before "15.0".
+  NSNumericSearch = 64,
+};
+
 namespace foundation {
 // A C++ text argument for the conveniences that take a key or text where the
 // message takes an NSString; nothing (nullptr) goes to the message.
@@ -28,6 +41,9 @@ class NSString : public NSObject {
   // In UTF-16 code units, as on the device.
   OBJC_METHOD(length, "length", unsigned long())
   OBJC_METHOD(isEqualToString, "isEqualToString:", bool(NSString*))
+  // Byte order of the UTF-8 text unless the options say otherwise; nothing
+  // sorts before every text.
+  OBJC_METHOD(compareOptions, "compare:options:", long(NSString*, unsigned long))
   OBJC_METHOD(hasPrefix, "hasPrefix:", bool(NSString*))
   OBJC_METHOD(hasSuffix, "hasSuffix:", bool(NSString*))
   OBJC_METHOD(containsString, "containsString:", bool(NSString*))
@@ -75,6 +91,7 @@ class NSString : public NSObject {
   const char* UTF8StringImpl() { return text_.c_str(); }
   unsigned long lengthImpl();
   bool isEqualToStringImpl(NSString* other);
+  long compareOptionsImpl(NSString* other, unsigned long options);
   bool hasPrefixImpl(NSString* s);
   bool hasSuffixImpl(NSString* s);
   bool containsStringImpl(NSString* s);
@@ -134,6 +151,8 @@ double textDoubleValue(std::string_view text);
 // saturated at the limits, NaN as 0.
 long long saturatingTruncate(double d);
 int saturatingInt(long long v);
+// compare:options: on C++ texts: NSOrderedAscending, Same or Descending.
+long compareTexts(std::string_view a, std::string_view b, unsigned long options);
 }  // namespace foundation
 
 #include "foundation/NSArray.h"

@@ -100,10 +100,13 @@ class NSObject {
  private:
   friend struct objc::Access;
 
-  Class isa_;
-  std::atomic<std::uint32_t> refs_;
-  bool immortal_;
-  std::atomic<objc::SideTable*> side_;
+  // Initialised here, not left to the zeroed allocation: a constructor may
+  // treat the memory it runs on as undefined, and the optimiser may drop the
+  // zeroing as a dead store before it. The runtime sets isa_ and refs_ after.
+  Class isa_ = nullptr;
+  std::atomic<std::uint32_t> refs_{0};
+  bool immortal_ = false;
+  std::atomic<objc::SideTable*> side_{nullptr};
 };
 
 namespace objc {
@@ -139,8 +142,8 @@ inline const CacheSlot* cacheProbe(const MethodCache* c, SEL sel) noexcept {
 // A class is itself an object: its isa is its metaclass, whose table holds the
 // class methods. Class objects are never released.
 struct objc_class : NSObject {
-  std::atomic<const objc::MethodCache*> cache_;
-  objc::ClassData* data_;
+  std::atomic<const objc::MethodCache*> cache_{nullptr};
+  objc::ClassData* data_ = nullptr;
 };
 
 // A strong reference. Object results of sends arrive as Refs: the caller owns

@@ -7,6 +7,15 @@
 #include "uikit/UIControls.h"
 #include "uikit/UITableViewCell.h"
 
+class PSTableCell;
+
+// What a cell class may answer beyond PSTableCell's own: a cell made from its
+// row alone, and a height of its own choosing.
+struct PSTableCellSizing {
+  using initWithSpecifierMessage = objc::Message<"initWithSpecifier:", Ref<PSTableCell>(PSSpecifier*)>;
+  using preferredHeightForWidthMessage = objc::Message<"preferredHeightForWidth:", double(double)>;
+};
+
 class PSTableCell : public UITableViewCell {
   OBJC_CLASS(PSTableCell, UITableViewCell)
   OBJC_INIT(initWithStyleReuseIdentifierSpecifier,

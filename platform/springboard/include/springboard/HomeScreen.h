@@ -2,6 +2,7 @@
 // a few widget stacks with theirs, in one view tree.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "springboard/SBHWidgetStackViewController.h"
@@ -18,15 +19,26 @@ struct HomeScreenLayout {
   long legibilityDelayMs = 250;
 };
 
+// An app icon and where SpringBoard's grid puts it, in screen points (the
+// label goes below the frame).
+struct AppIcon {
+  std::string label;
+  CGRect frame;
+};
+
 class HomeScreen {
  public:
   explicit HomeScreen(HomeScreenLayout layout = {});
+  HomeScreen(const HomeScreen&) = delete;  // its scheduled work refers to it
+  HomeScreen& operator=(const HomeScreen&) = delete;
 
   // Builds the views on the main thread. The indicator is made through
   // initWithFrame:, as SpringBoard makes it.
   void build();
 
   UIView* root() const { return root_.get(); }
+  // Whether the wallpaper's legibility has arrived, so the screen shows as a person sees it.
+  bool appeared() const { return appeared_; }
   SBIconListPageControl* pageControl() const { return pageControl_.get(); }
   const std::vector<Ref<SBHWidgetStackViewController>>& widgetStacks() const { return stacks_; }
 
@@ -39,11 +51,17 @@ class HomeScreen {
   // Returns false when there is no such stack.
   bool scrollWidgetStack(std::size_t stack, long widget);
 
+  // The icons of the page on show, below the widget stacks, and of the dock.
+  std::vector<AppIcon> iconsOnCurrentPage() const;
+  std::vector<AppIcon> dockIcons() const;
+  CGRect dockFrame() const;
+
  private:
   HomeScreenLayout layout_;
   Ref<UIView> root_;
   Ref<SBIconListPageControl> pageControl_;
   std::vector<Ref<SBHWidgetStackViewController>> stacks_;
+  bool appeared_ = false;  // main thread only
 };
 
 }  // namespace springboard

@@ -10,6 +10,8 @@
 namespace substrate {
 
 inline constexpr const char* kDynamicLibrariesFolder = "/Library/MobileSubstrate/DynamicLibraries";
+// Where a rootless installation puts the same folders.
+inline constexpr const char* kRootlessPrefix = "/var/jb";
 
 struct InjectedLibrary {
   std::string name;  // "Corvallo"

@@ -4,8 +4,24 @@
 #include "foundation/NSString.h"
 #include "uikit/UIViewController.h"
 
+// The bar's leading and trailing margin.
+inline constexpr CGFloat kUINavigationBarMargin = 16;
+
+// Shows one navigation item: its title view and its right item's custom view
+// become subviews of the bar, placed at each layout.
 class UINavigationBar : public UIView {
   OBJC_CLASS(UINavigationBar, UIView)
+  OBJC_METHOD(topItem, "topItem", Ref<UINavigationItem>())
+  // The item whose views the bar shows from its next layout.
+  OBJC_METHOD(_showItem, "_showItem:", void(UINavigationItem*))
+  OBJC_OVERRIDE(layoutSubviews)
+
+ private:
+  Ref<UINavigationItem> topItemImpl() { return item_; }
+  void _showItemImpl(UINavigationItem* item);
+  void layoutSubviewsImpl();
+  Ref<UINavigationItem> item_;
+  Ref<UIView> shownTitle_, shownRight_;
 };
 
 class UINavigationController : public UIViewController {

@@ -6,6 +6,7 @@
 
 #include "foundation/NSArray.h"
 #include "foundation/NSString.h"
+#include "uikit/UIBarButtonItem.h"
 #include "uikit/UIBlock.h"
 #include "uikit/UITraitCollection.h"
 #include "uikit/UIView.h"
@@ -16,7 +17,9 @@ class UIWindow;
 class UINavigationItem : public NSObject {
   OBJC_CLASS(UINavigationItem, NSObject)
   OBJC_PROPERTY(title, setTitle, Ref<NSString>)
+  // Shown in the middle of the bar instead of the title.
   OBJC_PROPERTY(titleView, setTitleView, Ref<UIView>)
+  OBJC_PROPERTY(rightBarButtonItem, setRightBarButtonItem, Ref<UIBarButtonItem>)
 };
 
 class UIViewController : public NSObject {

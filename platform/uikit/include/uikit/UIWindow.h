@@ -16,7 +16,7 @@ class UIWindow : public UIView {
   // The window's appearance; changing it tells every controller in it.
   OBJC_METHOD(overrideUserInterfaceStyle, "overrideUserInterfaceStyle", long())
   OBJC_METHOD(setOverrideUserInterfaceStyle, "setOverrideUserInterfaceStyle:", void(long))
-  OBJC_METHOD(traitCollection, "traitCollection", Ref<UITraitCollection>())
+  OBJC_OVERRIDE(traitCollection)
 
  private:
   Ref<UIViewController> rootViewControllerImpl() { return root_; }

@@ -1,0 +1,14 @@
+// `corvallo defaults`: the device's preference store as macOS's `defaults` shows it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace device {
+
+// `args` are what follows `defaults`: read|write|delete DOMAIN [KEY [-type] VALUE].
+// Prints to stdout; throws CommandError for a refused name, a missing domain
+// or key, or a value that is not of its type.
+int defaultsCommand(const std::vector<std::string>& args);
+
+}  // namespace device

@@ -1,0 +1,66 @@
+#include "Device.h"
+
+#include <signal.h>
+
+#include <cerrno>
+#include <fstream>
+
+#include "control/ControlClient.h"
+
+namespace fs = std::filesystem;
+
+namespace device {
+
+std::string Device::hostPath(const char* devicePath) const {
+  return (root_ / fs::path(devicePath).relative_path()).string();
+}
+
+bool Device::running() const { return control::isListening(hostPath(kSupervisorSocket)); }
+
+void Device::requireRunning() const {
+  if (!running())
+    throw CommandError("no device is running under " + root_.string() + "; start one with `corvallo --root " +
+                       root_.string() + " up`");
+}
+
+json Device::ask(const char* host, const char* socket, const json& request, std::chrono::milliseconds timeout) const {
+  std::string path = hostPath(socket);
+  if (!control::isListening(path)) {
+    requireRunning();
+    throw CommandError(std::string(host) + " is not answering (it may be restarting); try again");
+  }
+  json answer;
+  try {
+    control::Client client(path, timeout);
+    answer = client.request(request, timeout);
+  } catch (const std::exception&) {
+    throw CommandError(std::string(host) + " did not answer within " + std::to_string(timeout.count()) + " ms");
+  }
+  if (!answer.value("ok", false)) throw CommandError(std::string(host) + ": " + answer.value("error", "refused"));
+  return answer;
+}
+
+json Device::supervisor(const json& request, std::chrono::milliseconds timeout) const {
+  requireRunning();
+  return ask("the supervisor", kSupervisorSocket, request, timeout);
+}
+
+json Device::springBoard(const json& request, std::chrono::milliseconds timeout) const {
+  return ask("SpringBoard", kSpringBoardSocket, request, timeout);
+}
+
+json Device::settings(const json& request, std::chrono::milliseconds timeout) const {
+  return ask("Settings", kSettingsSocket, request, timeout);
+}
+
+bool processGone(int pid) {
+  if (pid <= 0) return true;
+  if (::kill(pid, 0) != 0 && errno == ESRCH) return true;
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line)) return true;
+  auto close = line.rfind(')');
+  return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
+}
+
+}  // namespace device

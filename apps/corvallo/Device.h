@@ -1,0 +1,50 @@
+// A running device as the commands reach it: the supervisor and the two hosts,
+// each answering on its control socket under the device root.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace device {
+
+using nlohmann::json;
+
+inline constexpr const char* kSupervisorSocket = "/var/run/corvallo/supervisor.sock";
+inline constexpr const char* kSpringBoardSocket = "/var/run/corvallo/springboard.sock";
+inline constexpr const char* kSettingsSocket = "/var/run/corvallo/settings.sock";
+
+// What a command reports to its user as one line on stderr before a non-zero exit.
+class CommandError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class Device {
+ public:
+  explicit Device(std::filesystem::path root) : root_(std::move(root)) {}
+  const std::filesystem::path& root() const { return root_; }
+  std::string hostPath(const char* devicePath) const;
+
+  // Whether a supervisor answers for this root.
+  bool running() const;
+  // Throws a CommandError saying how to start one when none runs.
+  void requireRunning() const;
+
+  // One request each; a refusal or a silence becomes a CommandError naming the host.
+  json supervisor(const json& request, std::chrono::milliseconds timeout = std::chrono::seconds(2)) const;
+  json springBoard(const json& request, std::chrono::milliseconds timeout = std::chrono::seconds(2)) const;
+  json settings(const json& request, std::chrono::milliseconds timeout = std::chrono::seconds(2)) const;
+
+ private:
+  json ask(const char* host, const char* socket, const json& request, std::chrono::milliseconds timeout) const;
+  std::filesystem::path root_;
+};
+
+// Whether the process is gone (a zombie nobody has reaped yet counts as gone).
+bool processGone(int pid);
+
+}  // namespace device

@@ -1,0 +1,147 @@
+#include "Screens.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+namespace device {
+
+json rgbaColour(const json& c) {
+  if (!c.is_string()) return nullptr;
+  std::string s = c.get<std::string>();
+  if (s.size() < 7 || s[0] != '#') return s;
+  double alpha = 1.0;
+  if (auto colon = s.find(':'); colon != std::string::npos) alpha = std::strtod(s.c_str() + colon + 1, nullptr);
+  char out[16];
+  std::snprintf(out, sizeof out, "%s%02X", s.substr(0, 7).c_str(),
+                static_cast<int>(std::lround(std::clamp(alpha, 0.0, 1.0) * 255)));
+  return std::string(out);
+}
+
+namespace {
+
+json indicator(const json& c) {
+  if (!c.is_object()) return nullptr;
+  return json{{"hidden", c.value("hidden", false)},
+              {"numberOfPages", c.value("numberOfPages", 0)},
+              {"currentPage", c.value("currentPage", 0)},
+              {"currentPageIndicatorTintColor", rgbaColour(c["currentPageIndicatorTintColor"])},
+              {"pageIndicatorTintColor", rgbaColour(c["pageIndicatorTintColor"])}};
+}
+
+std::string colourText(const json& c) { return c.is_string() ? c.get<std::string>() : "system"; }
+
+void indicatorLine(std::ostringstream& out, const std::string& label, const json& c) {
+  out << label << ": ";
+  if (!c.is_object()) {
+    out << "none\n";
+    return;
+  }
+  out << (c["hidden"].get<bool>() ? "hidden" : "shown") << "; " << c["numberOfPages"] << " dots, current "
+      << c["currentPage"] << "; current dot " << colourText(c["currentPageIndicatorTintColor"]) << ", others "
+      << colourText(c["pageIndicatorTintColor"]) << "\n";
+}
+
+json rowValue(const json& row) {
+  if (row.contains("switchOn")) return row["switchOn"];
+  if (row.contains("sliderValue")) return row["sliderValue"];
+  if (row.contains("swatch") && row["value"].is_null()) return row["swatch"];
+  return row.value("value", json());
+}
+
+}  // namespace
+
+json homeJson(const json& state) {
+  json stacks = json::array();
+  for (const auto& s : state.value("widgetStacks", json::array())) stacks.push_back(indicator(s));
+  json controls = json::array();
+  if (state["pageControl"].is_object()) controls.push_back(indicator(state["pageControl"]));
+  return json{{"pageControls", controls}, {"widgetStacks", stacks}};
+}
+
+std::string homeText(const json& home) {
+  std::ostringstream out;
+  int i = 0;
+  for (const auto& c : home["pageControls"])
+    indicatorLine(out, "home-screen dots" + (i++ ? " " + std::to_string(i) : std::string()), c);
+  i = 0;
+  for (const auto& c : home["widgetStacks"]) indicatorLine(out, "widget stack " + std::to_string(++i) + " dots", c);
+  return out.str();
+}
+
+json settingsJson(const json& state) {
+  const json& page = state["page"];
+  json out{{"appearance", state.value("appearance", "light")}};
+  if (page.value("class", "home") == "home") {
+    json rows = json::array();
+    for (const auto& e : page.value("entries", json::array()))
+      rows.push_back(json{{"title", e["label"]},
+                          {"key", nullptr},
+                          {"cell", "PSLinkCell"},
+                          {"value", nullptr},
+                          {"hidden", false},
+                          {"height", nullptr},
+                          {"tintColor", nullptr}});
+    out.update(json{{"title", "Settings"},
+                    {"sections", json::array({json{{"title", nullptr}, {"rows", rows}}})},
+                    {"alert", nullptr},
+                    {"menu", nullptr},
+                    {"overlay", nullptr}});
+    return out;
+  }
+  json sections = json::array();
+  for (const auto& s : page.value("sections", json::array())) {
+    json rows = json::array();
+    for (const auto& r : s.value("rows", json::array())) {
+      json tint = r.contains("tint") && r["tint"].is_string() ? r["tint"] : r.value("themeTint", json());
+      rows.push_back(json{{"title", r.value("title", json())},
+                          {"key", r.value("key", json())},
+                          {"cell", r.value("cellType", json())},
+                          {"value", rowValue(r)},
+                          {"hidden", r.value("hidden", false)},
+                          {"height", r.value("height", 0.0)},
+                          {"tintColor", rgbaColour(tint)}});
+    }
+    sections.push_back(json{{"title", s.value("headerTitle", json())}, {"rows", rows}});
+  }
+  out["title"] = page.value("title", json());
+  out["sections"] = sections;
+  out["alert"] = page.value("alert", json());
+  // Reported by the pages that have an options menu or a picker overlay.
+  out["menu"] = page.value("menu", json());
+  out["overlay"] = page.value("overlay", json());
+  return out;
+}
+
+std::string settingsText(const json& s) {
+  std::ostringstream out;
+  out << (s["title"].is_string() ? s["title"].get<std::string>() : std::string("(untitled)")) << " ("
+      << s["appearance"].get<std::string>() << ")\n";
+  for (const auto& section : s["sections"]) {
+    if (section["title"].is_string()) out << "  " << section["title"].get<std::string>() << "\n";
+    for (const auto& row : section["rows"]) {
+      out << (row["hidden"].get<bool>() ? "    (hidden) " : "    ");
+      out << (row["title"].is_string() ? row["title"].get<std::string>() : std::string("—"));
+      const json& v = row["value"];
+      if (v.is_boolean())
+        out << "  [" << (v.get<bool>() ? "on" : "off") << "]";
+      else if (!v.is_null())
+        out << "  " << (v.is_string() ? v.get<std::string>() : v.dump());
+      if (row["key"].is_string()) out << "   (" << row["key"].get<std::string>() << ")";
+      out << "\n";
+    }
+  }
+  auto list = [&](const char* label, const json& box, const char* items) {
+    if (!box.is_object()) return;
+    out << label << ": " << box.value("title", json("")).dump() << "\n";
+    for (const auto& a : box.value(items, json::array()))
+      out << "    [" << (a.is_object() ? a.value("title", std::string()) : a.dump()) << "]\n";
+  };
+  list("alert", s["alert"], "actions");
+  list("menu", s["menu"], "entries");
+  if (s["overlay"].is_object()) out << "overlay: " << s["overlay"].dump() << "\n";
+  return out.str();
+}
+
+}  // namespace device

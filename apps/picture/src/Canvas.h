@@ -1,0 +1,67 @@
+// A cairo surface with the few drawing operations the screens need, in points.
+#pragma once
+
+#include <cairo.h>
+
+#include <memory>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace picture {
+
+struct Colour {
+  double r = 0, g = 0, b = 0, a = 1;
+  Colour withAlpha(double alpha) const { return {r, g, b, a * alpha}; }
+};
+
+// "#RRGGBB" or "#RRGGBB:0.45" (the hosts' form) or "#RRGGBBAA"; `fallback` for null or anything else.
+Colour colourFrom(const nlohmann::json& text, Colour fallback);
+Colour rgb(unsigned hex, double alpha = 1.0);
+
+struct Rect {
+  double x = 0, y = 0, w = 0, h = 0;
+};
+Rect rectFrom(const nlohmann::json& frame);
+
+enum class Align { Left, Centre, Right };
+
+struct Text {
+  double size = 17;
+  bool bold = false;
+  Align align = Align::Left;
+  double width = -1;  // wraps when set
+};
+
+class Canvas {
+ public:
+  Canvas(double width, double height);  // in points
+  ~Canvas();
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+
+  cairo_t* cr() const { return cr_; }
+  void fill(Colour c);
+  // `corners`: 1 top left, 2 top right, 4 bottom left, 8 bottom right.
+  void roundedRect(Rect r, double radius, Colour c, unsigned corners = 15);
+  void circle(double cx, double cy, double radius, Colour c);
+  void line(double x0, double y0, double x1, double y1, double width, Colour c);
+  // Draws `text` with its top at y; x is its left, centre or right by the alignment.
+  // Answers the height it took.
+  double text(const std::string& text, double x, double y, Colour c, const Text& style = {});
+  // Draws a PNG file scaled into `r` with rounded corners; false when it cannot be read.
+  bool image(const std::string& pngFile, Rect r, double radius);
+  // Pastes another canvas at (x, y), in points.
+  void paste(const Canvas& other, double x, double y);
+  void save(const std::string& pngFile) const;
+  double width() const { return width_; }
+  double height() const { return height_; }
+  cairo_surface_t* surface() const { return surface_; }
+
+ private:
+  double width_, height_;
+  cairo_surface_t* surface_;
+  cairo_t* cr_;
+};
+
+}  // namespace picture

@@ -1,0 +1,219 @@
+#include <cairo.h>
+
+#include <string>
+
+#include "Screens.h"
+#include "picture/Picture.h"
+
+namespace picture {
+
+using nlohmann::json;
+
+namespace {
+
+// Below the status bar and the navigation bar.
+constexpr double kContentTop = 91, kInset = 16;
+
+struct Palette {
+  Colour background, cell, label, secondary, separator, switchOff, dim;
+};
+
+Palette paletteFor(bool dark) {
+  if (dark)
+    return {rgb(0x000000), rgb(0x1C1C1E), rgb(0xFFFFFF), rgb(0x8D8D93), rgb(0x38383A), rgb(0x39393D), {0, 0, 0, 0.48}};
+  return {rgb(0xF2F2F7), rgb(0xFFFFFF), rgb(0x000000), rgb(0x6D6D72), rgb(0xC6C6C8), rgb(0xE9E9EA), {0, 0, 0, 0.2}};
+}
+
+std::string text(const json& v) { return v.is_string() ? v.get<std::string>() : std::string(); }
+
+void uppercase(std::string& s) {
+  for (char& ch : s) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+}
+
+void chevron(Canvas& c, double x, double cy, Colour ink, bool back = false) {
+  double d = back ? -1 : 1;
+  c.line(x, cy - 6, x + 6 * d, cy, back ? 3 : 2, ink);
+  c.line(x + 6 * d, cy, x, cy + 6, back ? 3 : 2, ink);
+}
+
+void toggleSwitch(Canvas& c, double right, double cy, bool on, Colour tint, const Palette& p) {
+  Rect track{right - 51, cy - 15.5, 51, 31};
+  c.roundedRect(track, 15.5, on ? tint : p.switchOff);
+  double knobX = on ? track.x + track.w - 15.5 : track.x + 15.5;
+  c.circle(knobX, cy + 0.5, 14, {0, 0, 0, 0.08});
+  c.circle(knobX, cy, 13.5, {1, 1, 1, 1});
+}
+
+void slider(Canvas& c, Rect cell, const json& row, Colour tint, const Palette& p) {
+  double lo = row.value("sliderMin", 0.0), hi = row.value("sliderMax", 1.0), v = row.value("sliderValue", 0.0);
+  double frac = hi > lo ? std::clamp((v - lo) / (hi - lo), 0.0, 1.0) : 0;
+  double x0 = cell.x + kInset, x1 = cell.x + cell.w - kInset, cy = cell.y + cell.h / 2;
+  c.roundedRect({x0, cy - 2, x1 - x0, 4}, 2, p.switchOff);
+  c.roundedRect({x0, cy - 2, (x1 - x0) * frac, 4}, 2, tint);
+  c.circle(x0 + (x1 - x0) * frac, cy + 0.5, 14, {0, 0, 0, 0.12});
+  c.circle(x0 + (x1 - x0) * frac, cy, 13.5, {1, 1, 1, 1});
+}
+
+void row(Canvas& c, const json& r, Rect cell, bool last, unsigned groupCorners, const Palette& p, Colour theme) {
+  double radius = r.value("cornerRadius", 0.0);
+  if (radius > 0)
+    c.roundedRect(cell, radius, p.cell, r.value("cornerMask", 0u));
+  else
+    c.roundedRect(cell, 10, p.cell, groupCorners);
+  double cy = cell.y + cell.h / 2;
+  Colour tint = colourFrom(r["tint"], colourFrom(r["themeTint"], theme));
+  std::string cellType = text(r["cellType"]);
+  // The model's labelColor is not dynamic: it reports the light value in both
+  // appearances, where the device would resolve it for the dark one.
+  bool defaultInk = !r["textColor"].is_string() || r["textColor"] == "#000000";
+  Colour ink = defaultInk ? p.label : colourFrom(r["textColor"], p.label);
+  if (cellType == "PSButtonCell" && defaultInk) ink = tint;
+  if (cellType == "PSStaticTextCell" && defaultInk) ink = p.secondary;
+  if (r.contains("sliderValue")) {
+    slider(c, cell, r, tint, p);
+  } else {
+    c.text(text(r["title"]), cell.x + kInset, cy - 11, ink, {17});
+  }
+  double right = cell.x + cell.w - kInset;
+  if (r.contains("switchOn")) {
+    toggleSwitch(c, right, cy, r["switchOn"].get<bool>(), tint, p);
+  } else if (r.contains("swatch") && r["swatch"].is_string()) {
+    c.circle(right - 14, cy, 14.5, p.separator);
+    c.circle(right - 14, cy, 13.5, colourFrom(r["swatch"], {0, 0, 0, 0}));
+    if (r["value"].is_string())
+      c.text(r["value"].get<std::string>(), right - 38, cy - 10, p.secondary, {15, false, Align::Right});
+  } else if (cellType == "PSLinkCell") {
+    chevron(c, right - 6, cy, p.secondary.withAlpha(0.7));
+    if (r["detailText"].is_string())
+      c.text(text(r["detailText"]), right - 18, cy - 11, p.secondary, {17, false, Align::Right});
+  } else if (r["detailText"].is_string()) {
+    c.text(text(r["detailText"]), right, cy - 11, colourFrom(r["detailTextColor"], p.secondary),
+           {17, false, Align::Right});
+  }
+  // Separators as the cell keeps them: below every row but the section's last.
+  if (!last && r.value("separatorsShown", true))
+    c.line(cell.x + kInset, cell.y + cell.h - 0.25, cell.x + cell.w, cell.y + cell.h - 0.25, 0.5, p.separator);
+}
+
+void navigationBar(Canvas& c, const json& page, const Palette& p, Colour tint, bool dark) {
+  c.roundedRect({0, 0, c.width(), kContentTop}, 0, p.background.withAlpha(0.94));
+  statusBar(c, dark ? Colour{1, 1, 1, 1} : Colour{0, 0, 0, 1});
+  c.line(0, kContentTop, c.width(), kContentTop, 0.33, p.separator);
+  bool home = page.value("class", "home") == "home";
+  std::string title = home ? "Settings" : text(page["title"]);
+  if (!home) {
+    chevron(c, 18, 69, tint, true);
+    c.text("Settings", 27, 58, tint, {17});
+  }
+  c.text(title, c.width() / 2, 58, p.label, {17, true, Align::Centre});
+}
+
+// An entry's icon as the bundle ships it (the 2x file first, as a phone's screen would).
+bool entryIcon(Canvas& c, const json& entry, const std::string& root, Rect r) {
+  if (root.empty() || !entry["bundle"].is_string() || !entry["icon"].is_string()) return false;
+  std::string icon = entry["icon"].get<std::string>();
+  std::string folder = root + entry["bundle"].get<std::string>() + "/";
+  auto dot = icon.rfind('.');
+  if (dot != std::string::npos && c.image(folder + icon.substr(0, dot) + "@2x" + icon.substr(dot), r, 7)) return true;
+  return c.image(folder + icon, r, 7);
+}
+
+void entries(Canvas& c, const json& page, const Palette& p, const std::string& root) {
+  double y = kContentTop + 20;
+  auto list = page.value("entries", json::array());
+  double h = 44;
+  Rect group{kInset, y, c.width() - 2 * kInset, h * static_cast<double>(list.size())};
+  c.roundedRect(group, 10, p.cell);
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    double top = y + h * static_cast<double>(i);
+    Rect icon{group.x + 16, top + 7.5, 29, 29};
+    if (!entryIcon(c, list[i], root, icon)) c.roundedRect(icon, 7, p.secondary);
+    c.text(text(list[i]["label"]), group.x + 60, top + 11, p.label, {17});
+    chevron(c, group.x + group.w - 20, top + h / 2, p.secondary.withAlpha(0.7));
+    if (i + 1 < list.size()) c.line(group.x + 60, top + h, group.x + group.w, top + h, 0.5, p.separator);
+  }
+}
+
+void alert(Canvas& c, const json& a, const Palette& p, Colour tint) {
+  c.fill(p.dim);
+  bool sheet = a.value("style", 0) == 0;
+  auto actions = a.value("actions", json::array());
+  double w = sheet ? c.width() - 16 : 270, x = (c.width() - w) / 2;
+  Colour box = p.cell.withAlpha(0.96);
+  Colour danger = rgb(0xFF3B30);
+  double headH = 0;
+  std::string title = text(a["title"]), message = text(a["message"]);
+  // Measure the head by drawing it off-canvas first would be a second layout;
+  // the text is short, so give it room for two lines of message.
+  headH = (title.empty() ? 0 : 26) + (message.empty() ? 0 : 40) + 24;
+  std::vector<json> main, cancel;
+  for (const auto& act : actions) (act.value("style", 0) == 1 && sheet ? cancel : main).push_back(act);
+  double rowH = 57;
+  double total = headH + rowH * static_cast<double>(main.size());
+  double bottom = c.height() - 34 - (cancel.empty() ? 0 : rowH + 8);
+  double top = sheet ? bottom - total : (c.height() - total) / 2;
+  c.roundedRect({x, top, w, total}, 14, box);
+  double ty = top + 14;
+  if (!title.empty()) ty += c.text(title, x + w / 2, ty, p.secondary, {13, true, Align::Centre}) + 4;
+  if (!message.empty()) c.text(message, x + 16, ty, p.secondary, {13, false, Align::Centre, w - 32});
+  double y = top + headH;
+  for (const auto& act : main) {
+    c.line(x, y, x + w, y, 0.5, p.separator);
+    int style = act.value("style", 0);
+    c.text(text(act["title"]), x + w / 2, y + 17, style == 2 ? danger : tint, {20, style == 1, Align::Centre});
+    y += rowH;
+  }
+  for (const auto& act : cancel) {
+    Rect r{x, c.height() - 34 - rowH, w, rowH};
+    c.roundedRect(r, 14, p.cell);
+    c.text(text(act["title"]), x + w / 2, r.y + 17, tint, {20, true, Align::Centre});
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<Canvas> settingsPage(const json& state, const std::string& deviceRoot) {
+  Rect screen = rectFrom(state["screen"]);
+  if (screen.w <= 0) screen = {0, 0, 390, 844};
+  bool dark = state.value("appearance", "light") == "dark";
+  Palette p = paletteFor(dark);
+  const json& page = state["page"];
+  Colour theme = colourFrom(page.value("viewTint", json()), colourFrom(state["navigationBarTint"], rgb(0x007AFF)));
+  auto c = std::make_unique<Canvas>(screen.w, screen.h);
+  c->fill(p.background);
+  if (page.value("class", "home") == "home") {
+    entries(*c, page, p, deviceRoot);
+  } else {
+    double top = kContentTop - page.value("contentOffset", 0.0);
+    for (const auto& s : page.value("sections", json::array())) {
+      Rect header = rectFrom(s["headerFrame"]);
+      std::string title = text(s["headerTitle"]);
+      uppercase(title);
+      if (!title.empty() && header.h > 0)
+        c->text(title, kInset + 20, top + header.y + header.h - 20, p.secondary, {13});
+      std::vector<const json*> shown;
+      if (!s.contains("rows")) continue;
+      for (const auto& r : s["rows"])
+        if (!r.value("hidden", false) && r.value("height", 0.0) > 0) shown.push_back(&r);
+      for (std::size_t i = 0; i < shown.size(); ++i) {
+        Rect f = rectFrom((*shown[i])["frame"]);
+        // The inset-grouped style rounds a section's outer corners; a cell that
+        // rounds itself (the host reports its radius) keeps its own mask.
+        unsigned groupCorners = (i == 0 ? 3u : 0u) | (i + 1 == shown.size() ? 12u : 0u);
+        row(*c, *shown[i], {kInset, top + f.y, screen.w - 2 * kInset, f.h}, i + 1 == shown.size(), groupCorners, p,
+            theme);
+      }
+      Rect footer = rectFrom(s["footerFrame"]);
+      std::string foot = text(s["footerTitle"]);
+      if (!foot.empty() && footer.h > 0)
+        c->text(foot, kInset + 20, top + footer.y + 7, p.secondary,
+                {13, false, Align::Left, screen.w - 2 * kInset - 40});
+    }
+  }
+  navigationBar(*c, page, p, theme, dark);
+  if (page.value("alert", json()).is_object()) alert(*c, page["alert"], p, theme);
+  c->roundedRect({screen.w / 2 - 67, screen.h - 9, 134, 5}, 2.5, dark ? Colour{1, 1, 1, 0.9} : Colour{0, 0, 0, 0.9});
+  return c;
+}
+
+}  // namespace picture
