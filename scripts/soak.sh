@@ -34,7 +34,7 @@ field() {  # host field: from `corvallo status --json`
   corvallo status --json 2>/dev/null | tr -d ' \n' | grep -o "\"$1\":{[^}]*" | grep -o "\"$2\":[^,}]*" |
     head -1 | cut -d: -f2
 }
-injected() { corvallo status --json 2>/dev/null | tr -d ' \n' | grep -q '"injected":["Corvallo"'; }
+injected() { corvallo status --json 2>/dev/null | tr -d ' \n' | grep -qF '"injected":["Corvallo"'; }
 # Waits up to 15 s for the host to run under a pid other than $2; prints the ms it took.
 comes_back() {
   local host=$1 old=$2 start pid
