@@ -1,5 +1,7 @@
 #include "CVLOBaseListController.h"
 
+#include <algorithm>
+
 #include "cells/UIColor+RGBHex.h"
 #include "cells/UIView+Rounding.h"
 #include "dispatch/dispatch.h"
@@ -95,6 +97,7 @@ Ref<NSArray> CVLOBaseListController::specifiersImpl() {
 
 void CVLOBaseListController::traitCollectionDidChangeImpl(UITraitCollection* previous) {
   sendSuper<traitCollectionDidChangeMessage>(previous);
+  closeLayoutPass();
   Ref<NSString> list = isDarkModeEnabled() ? getDarkModePlist() : getLightModePlist();
   _specifiers = loadSpecifiersFromPlistNameTarget(list, this);
   collectSpecifiersWithDependenciesFromArray(_specifiers);
@@ -137,6 +140,7 @@ Ref<NSString> CVLOBaseListController::pathOfResourceWithNameTypeImpl(NSString* n
 // ------------------------------------------------------------------- rules
 
 void CVLOBaseListController::collectSpecifiersWithDependenciesFromArrayImpl(NSArray* rows) {
+  closeLayoutPass();
   Ref<NSMutableDictionary> map = specifiersWithDependencies();
   if (map) {
     map->removeAllObjects();
@@ -187,6 +191,14 @@ bool CVLOBaseListController::reloadsOnWriteTo(std::string_view key) {
 
 Ref<PSSpecifier> CVLOBaseListController::specifierForKeyImpl(NSString* key) {
   if (!key || !_specifiers) return nullptr;
+  if (pass_.open) {
+    if (pass_.rowForKey.empty())
+      for (const auto& object : _specifiers->items())
+        if (auto* item = objc_cast<PSSpecifier>(object.get()))
+          if (NSString* k = textOf(item, PSKeyNameKey)) pass_.rowForKey.emplace(k->utf8(), item);  // the first wins
+    auto found = pass_.rowForKey.find(key->utf8());
+    return Ref<PSSpecifier>(found == pass_.rowForKey.end() ? nullptr : found->second);
+  }
   for (const auto& object : _specifiers->items()) {
     auto* item = objc_cast<PSSpecifier>(object.get());
     NSString* k = textOf(item, PSKeyNameKey);
@@ -213,6 +225,7 @@ bool CVLOBaseListController::shouldHideSpecifierImpl(PSSpecifier* s) {
 }
 
 void CVLOBaseListController::reloadSpecifiersImpl() {
+  closeLayoutPass();
   sendSuper<reloadSpecifiersMessage>();
   collectSpecifiersWithDependenciesFromArray(specifiers());
 }
@@ -240,27 +253,94 @@ Ref<NSObject> CVLOBaseListController::readPreferenceValueImpl(PSSpecifier* s) {
 
 // ---------------------------------------------------------------- geometry
 
-long CVLOBaseListController::hiddenRowsInSection(UITableView* t, long section, long* rowCount) {
-  long hidden = 0;
-  long r = 0;
-  for (; r < tableViewNumberOfRowsInSection(t, section); ++r) {
-    Ref<PSSpecifier> item = specifierAtIndexPath(NSIndexPath::indexPathForRowInSection(r, section));
-    if (item && shouldHideSpecifier(item)) ++hidden;
-  }
-  *rowCount = r;
+long CVLOBaseListController::numberOfSectionsInTableViewImpl(UITableView* t) {
+  long n = sendSuper<numberOfSectionsInTableViewMessage>(t);
+  openLayoutPass(t, n);
+  return n;
+}
+
+void CVLOBaseListController::openLayoutPass(UITableView* t, long sections) {
+  bool queued = pass_.closeQueued;
+  pass_ = LayoutPass{};
+  pass_.open = true;
+  pass_.table = t;
+  pass_.closeQueued = queued;
+  pass_.sections.resize(static_cast<std::size_t>(std::max(0L, sections)));
+  if (Ref<NSMutableDictionary> map = specifiersWithDependencies(); hasSpecifiersWithDependencies() && map)
+    for (const auto& [key, rows] : map->entries())
+      if (auto* listed = objc_cast<NSArray>(rows.get()))
+        for (const auto& row : listed->items())
+          if (auto* item = objc_cast<PSSpecifier>(row.get())) pass_.ruled.insert(item);
+  if (queued) return;
+  pass_.closeQueued = true;
+  Weak<CVLOBaseListController> page(this);
+  dispatch_async(dispatch_get_main_queue(), [page] {
+    if (Ref<CVLOBaseListController> p = page.lock()) {
+      p->pass_.closeQueued = false;
+      p->closeLayoutPass();
+    }
+  });
+}
+
+void CVLOBaseListController::closeLayoutPass() {
+  bool queued = pass_.closeQueued;
+  pass_ = LayoutPass{};
+  pass_.closeQueued = queued;
+}
+
+bool CVLOBaseListController::isHidden(PSSpecifier* row) {
+  if (!pass_.open) return shouldHideSpecifier(row);
+  auto known = pass_.hidden.find(row);
+  if (known != pass_.hidden.end()) return known->second;
+  bool hidden = shouldHideSpecifier(row);
+  pass_.hidden.emplace(row, hidden);
   return hidden;
 }
 
+bool CVLOBaseListController::isRuled(PSSpecifier* row) {
+  if (pass_.open) return pass_.ruled.count(row) > 0;
+  Ref<NSMutableDictionary> map = specifiersWithDependencies();
+  if (!hasSpecifiersWithDependencies() || !map) return false;
+  for (const auto& [key, rows] : map->entries())
+    if (static_cast<NSArray*>(rows.get())->containsObject(row)) return true;
+  return false;
+}
+
+CVLOBaseListController::SectionRows& CVLOBaseListController::sectionRows(UITableView* t, long section,
+                                                                         SectionRows& scratch) {
+  bool memo = inPass(t) && section >= 0 && section < static_cast<long>(pass_.sections.size());
+  if (memo && pass_.sections[static_cast<std::size_t>(section)].known)
+    return pass_.sections[static_cast<std::size_t>(section)];
+  SectionRows seen;
+  long r = 0;
+  for (; r < tableViewNumberOfRowsInSection(t, section); ++r) {
+    Ref<PSSpecifier> item = specifierAtIndexPath(NSIndexPath::indexPathForRowInSection(r, section));
+    if (!item) continue;
+    if (isHidden(item)) {
+      ++seen.hidden;
+    } else {
+      seen.last = r;
+      if (seen.first < 0) seen.first = r;
+    }
+  }
+  seen.rows = r;
+  seen.known = true;
+  if (!memo) return scratch = seen;
+  return pass_.sections[static_cast<std::size_t>(section)] = seen;
+}
+
 bool CVLOBaseListController::tableViewShouldHideSectionImpl(UITableView* t, long s) {
-  long rows = 0;
-  long hidden = hiddenRowsInSection(t, s, &rows);
-  return rows > 0 && hidden > 0 && hidden == rows;
+  SectionRows scratch;
+  const SectionRows& seen = sectionRows(t, s, scratch);
+  return seen.rows > 0 && seen.hidden > 0 && seen.hidden == seen.rows;
 }
 
 long CVLOBaseListController::numberOfHiddenSectionsInTableViewImpl(UITableView* t) {
+  if (inPass(t) && pass_.hiddenSections >= 0) return pass_.hiddenSections;
   long n = 0;
   for (long s = 0; s < (t ? t->numberOfSections() : 0); ++s)
     if (tableViewShouldHideSection(t, s)) ++n;
+  if (inPass(t)) pass_.hiddenSections = n;
   return n;
 }
 
@@ -312,44 +392,41 @@ double CVLOBaseListController::tableViewHeightForFooterInSectionImpl(UITableView
 double CVLOBaseListController::tableViewHeightForRowAtIndexPathImpl(UITableView* t, NSIndexPath* p) {
   auto superHeight = [&] { return sendSuper<tableViewHeightForRowAtIndexPathMessage>(t, p); };
   Ref<PSSpecifier> item = p ? specifierAtIndexPath(p) : nullptr;
-  if (hasSpecifiersWithDependencies() && item) {
-    Ref<NSMutableDictionary> map = specifiersWithDependencies();
-    for (const auto& [key, rows] : map->entries()) {
-      if (!static_cast<NSArray*>(rows.get())->containsObject(item)) continue;
-      bool hidden = shouldHideSpecifier(item);
-      if (auto* cell = objc_cast<UIView>(item->findProperty(PSTableCellKey))) cell->setClipsToBounds(hidden);
-      if (hidden) return 0.0;
-    }
+  if (item && isRuled(item)) {
+    bool hidden = isHidden(item);
+    if (auto* cell = objc_cast<UIView>(item->findProperty(PSTableCellKey))) cell->setClipsToBounds(hidden);
+    if (hidden) return 0.0;
   }
   if (!p) return superHeight();
   long section = p->section();
-  long n = tableViewNumberOfRowsInSection(t, section);
-  if (n < 1) return superHeight();
-  long hidden = 0, first = -1, last = -1, r = 0;
-  for (; r < tableViewNumberOfRowsInSection(t, section); ++r) {
-    Ref<PSSpecifier> row = specifierAtIndexPath(NSIndexPath::indexPathForRowInSection(r, section));
-    if (!row) continue;
-    setSeparatorsHidden(objc_cast<UIView>(row->findProperty(PSTableCellKey)), false);
-    if (shouldHideSpecifier(row)) {
-      ++hidden;
-    } else {
-      last = r;
-      if (first < 0) first = r;
-    }
+  if (tableViewNumberOfRowsInSection(t, section) < 1) return superHeight();
+  SectionRows scratch;
+  SectionRows& seen = sectionRows(t, section, scratch);
+  // Every row's separators show again before one row is rounded; within a
+  // pass only the row rounded last can have hidden them since.
+  if (!seen.separatorsShown) {
+    for (long r = 0; r < seen.rows; ++r)
+      if (Ref<PSSpecifier> row = specifierAtIndexPath(NSIndexPath::indexPathForRowInSection(r, section)))
+        setSeparatorsHidden(objc_cast<UIView>(row->findProperty(PSTableCellKey)), false);
+    seen.separatorsShown = true;
+  } else if (seen.separatorsHiddenOn) {
+    setSeparatorsHidden(objc_cast<UIView>(seen.separatorsHiddenOn->findProperty(PSTableCellKey)), false);
   }
-  if (hidden == 0 || hidden == r) return superHeight();
+  seen.separatorsHiddenOn = nullptr;
+  if (seen.hidden == 0 || seen.hidden == seen.rows) return superHeight();
   auto* cell = item ? objc_cast<UIView>(item->findProperty(PSTableCellKey)) : nullptr;
   auto round = [&](unsigned long mask) {
     if (!cell) return;
     UIView_Rounding::roundCornersRadius(cell, mask, kRowCornerRadius);
     setSeparatorsHidden(cell, true);
+    seen.separatorsHiddenOn = item.get();
   };
   long measured = p->row();
-  if (hidden == r - 1) {
-    if (measured == last) round(UIView_Rounding::kAllCorners);
-  } else if (measured == first) {
-    round(first == last ? UIView_Rounding::kAllCorners : UIView_Rounding::kTopCorners);
-  } else if (measured == last) {
+  if (seen.hidden == seen.rows - 1) {
+    if (measured == seen.last) round(UIView_Rounding::kAllCorners);
+  } else if (measured == seen.first) {
+    round(seen.first == seen.last ? UIView_Rounding::kAllCorners : UIView_Rounding::kTopCorners);
+  } else if (measured == seen.last) {
     round(UIView_Rounding::kBottomCorners);
   }
   return superHeight();
@@ -361,6 +438,7 @@ double CVLOBaseListController::tableViewHeightForRowAtIndexPathImpl(UITableView*
 // row's properties; the check then reads only that copy and the published
 // keys. The page goes back to the main queue to be released there.
 void CVLOBaseListController::setPreferenceValueSpecifierImpl(NSObject* value, PSSpecifier* s) {
+  closeLayoutPass();
   sendSuper<setPreferenceValueSpecifierMessage>(value, s);
   auto* keyText = s ? objc_cast<NSString>(s->findProperty(PSKeyNameKey)) : nullptr;
   std::optional<std::string> key;
@@ -470,9 +548,9 @@ OBJC_IMPLEMENT(CVLOBaseListController, preferenceBundle, themeTintColor, darkMod
                isDarkModeEnabled, setDarkModePlistLightModePlist, getDarkModePlist, getLightModePlist,
                localizedStringForKey, pathOfResourceWithNameType, collectSpecifiersWithDependenciesFromArray,
                shouldHideSpecifier, specifierForKey, operatorTypeForString, reloadSpecifiers, reloadTable,
-               readPreferenceValue, tableViewShouldHideSection, numberOfHiddenSectionsInTableView,
-               numberOfHiddenHeadersInTableView, numberOfHiddenFootersInTableView, tableViewViewForHeaderInSection,
-               tableViewViewForFooterInSection, tableViewHeightForHeaderInSection, tableViewHeightForFooterInSection,
-               tableViewHeightForRowAtIndexPath, setPreferenceValueSpecifier, reset, respring, twitter, paypal, github,
-               discord, bugReport, featureRequest, doTinting, reverseTinting, loadView, viewDidLoad, viewWillAppear,
-               viewDidAppear, viewWillDisappear)
+               readPreferenceValue, numberOfSectionsInTableView, tableViewShouldHideSection,
+               numberOfHiddenSectionsInTableView, numberOfHiddenHeadersInTableView, numberOfHiddenFootersInTableView,
+               tableViewViewForHeaderInSection, tableViewViewForFooterInSection, tableViewHeightForHeaderInSection,
+               tableViewHeightForFooterInSection, tableViewHeightForRowAtIndexPath, setPreferenceValueSpecifier, reset,
+               respring, twitter, paypal, github, discord, bugReport, featureRequest, doTinting, reverseTinting,
+               loadView, viewDidLoad, viewWillAppear, viewDidAppear, viewWillDisappear)

@@ -7,6 +7,9 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "foundation/NSDictionary.h"
 #include "preferences/PSListController.h"
@@ -42,6 +45,7 @@ class CVLOBaseListController : public PSListController {
   OBJC_OVERRIDE(readPreferenceValue)
 
   // Geometry of hidden rows and sections.
+  OBJC_OVERRIDE(numberOfSectionsInTableView)
   OBJC_METHOD(tableViewShouldHideSection, "tableView:shouldHideSection:", bool(UITableView*, long))
   OBJC_METHOD(numberOfHiddenSectionsInTableView, "numberOfHiddenSectionsInTableView:", long(UITableView*))
   OBJC_METHOD(numberOfHiddenHeadersInTableView, "numberOfHiddenHeadersInTableView:", long(UITableView*))
@@ -93,7 +97,20 @@ class CVLOBaseListController : public PSListController {
   void reloadTableImpl();
   Ref<NSObject> readPreferenceValueImpl(PSSpecifier* s);
 
-  long hiddenRowsInSection(UITableView* t, long section, long* rowCount);
+  // What one section's rows look like to its geometry.
+  struct SectionRows {
+    long rows = 0, hidden = 0, first = -1, last = -1;
+    PSSpecifier* separatorsHiddenOn = nullptr;  // the row whose rounding last hid them
+    bool separatorsShown = false;               // every row's shown once this pass
+    bool known = false;
+  };
+  long numberOfSectionsInTableViewImpl(UITableView* t);
+  void openLayoutPass(UITableView* t, long sections);
+  void closeLayoutPass();
+  bool inPass(UITableView* t) const { return pass_.open && pass_.table == t; }
+  bool isHidden(PSSpecifier* row);
+  bool isRuled(PSSpecifier* row);
+  SectionRows& sectionRows(UITableView* t, long section, SectionRows& scratch);
   bool tableViewShouldHideSectionImpl(UITableView* t, long s);
   long numberOfHiddenSectionsInTableViewImpl(UITableView* t);
   long numberOfHiddenHeadersInTableViewImpl(UITableView* t);
@@ -133,4 +150,21 @@ class CVLOBaseListController : public PSListController {
   // From viewWillDisappear: until viewWillAppear: another page covers this one
   // or it has left the screen.
   bool offScreen_ = false;
+
+  // One layout pass asks for every row's visibility many times over (its
+  // height, its section's, the count of hidden sections). From the page's
+  // numberOfSections to the next turn of the main loop, or until a value or
+  // the rows change, each answer is worked out once, so a pass costs each
+  // rule once. Outside a pass every answer is worked out afresh.
+  struct LayoutPass {
+    bool open = false;
+    bool closeQueued = false;
+    UITableView* table = nullptr;
+    std::unordered_map<PSSpecifier*, bool> hidden;
+    std::unordered_set<PSSpecifier*> ruled;
+    std::unordered_map<std::string, PSSpecifier*> rowForKey;
+    std::vector<SectionRows> sections;
+    long hiddenSections = -1;
+  };
+  LayoutPass pass_{};
 };

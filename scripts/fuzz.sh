@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 target=${1:-all}
 seconds=${2:-60}
-./scripts/install-deps.sh
+./scripts/install-deps.sh --fuzz
 cmake --preset fuzz >/dev/null
 targets=()
 for src in tests/fuzz/*_fuzz.cpp; do

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs. Safe to run again: it only calls
-# apt-get when something is missing, and refreshes the package lists once then.
+# Installs the Debian packages the build needs; with --fuzz, also the clang
+# and libFuzzer runtime that scripts/fuzz.sh builds with. Safe to run again: it
+# only calls apt-get when something is missing, and refreshes the package
+# lists once then.
 set -euo pipefail
 
 packages=(
@@ -15,6 +17,7 @@ packages=(
   libdbus-1-dev dbus-daemon
   libpango1.0-dev libcairo2-dev fonts-inter fonts-dejavu-core
 )
+if [ "${1:-}" = --fuzz ]; then packages+=(clang libclang-rt-14-dev); fi
 
 missing=()
 for p in "${packages[@]}"; do

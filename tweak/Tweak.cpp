@@ -56,14 +56,25 @@ const Key* keyTable() {
 }
 
 // The centre hands callbacks five arguments the handlers ignore.
+// Callbacks run on the main thread. A Reset is written once the posts read
+// with it have all been delivered, so a burst of Resets, read together while
+// the main thread was busy, makes one write. A Respring first writes a Reset
+// posted before it, since the relaunch would lose it.
+std::atomic<bool> resetQueued{false};
+
+void runQueuedReset() {
+  if (resetQueued.exchange(false)) CVLOResetPrefs();
+}
+
 void respringCallback(CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) {
+  runQueuedReset();
   CVLORespring();
 }
 void reloadCallback(CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) {
   CVLOReloadPrefs();
 }
 void resetCallback(CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) {
-  CVLOResetPrefs();
+  if (!resetQueued.exchange(true)) dispatch_async(dispatch_get_main_queue(), [] { runQueuedReset(); });
 }
 
 std::atomic<Class> systemServiceClass{nullptr};

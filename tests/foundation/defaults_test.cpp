@@ -1,6 +1,8 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -278,6 +280,27 @@ TEST_F(Defaults, AWriterKilledMidWriteLeavesADomainThatParses) {
   // A later writer cleans up after the dead one and still works.
   defaults_->setPersistentDomainForName(NSDictionary::of({{"after", kCFBooleanTrue}}), domain_);
   EXPECT_EQ(defaults_->persistentDomainForName(domain_)->count(), 1u);
+}
+
+TEST_F(Defaults, AReaderRemovesATempFileLeftByAWriterThatStopped) {
+  defaults_->setPersistentDomainForName(NSDictionary::of({{"kept", kCFBooleanTrue}}), domain_);
+  std::string temp = prefs() + "/.com.tenvarix.corvalloprefs.plist.tmp";
+  std::string lock = prefs() + "/.com.tenvarix.corvalloprefs.lock";
+  std::ofstream(temp) << "half a domain";
+  {
+    // A writer holds the lock: the file may be its own, half written.
+    int held = ::open(lock.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    NSUserDefaults::dropDomainCache();
+    EXPECT_TRUE(defaults_->persistentDomainForName(domain_));
+    EXPECT_TRUE(fs::exists(temp));
+    ::close(held);
+  }
+  NSUserDefaults::dropDomainCache();
+  auto d = defaults_->persistentDomainForName(domain_);
+  ASSERT_TRUE(d);
+  EXPECT_TRUE(d->find("kept"));
+  EXPECT_FALSE(fs::exists(temp));
 }
 
 }  // namespace

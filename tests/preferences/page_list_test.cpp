@@ -3,8 +3,20 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+
+#include "dispatch/main_loop.h"
 #include "fixture.h"
+#include "foundation/DevicePaths.h"
 #include "foundation/Log.h"
+#include "foundation/NSNumber.h"
+#include "foundation/PropertyList.h"
+#include "notify/CFNotificationCenter.h"
+#include "notify/notify.h"
 #include "preferences/CoreFoundation.h"
 #include "preferences/PSListItemsController.h"
 
@@ -157,4 +169,83 @@ TEST(PageList, ListsThatCannotBeReadGiveNoRowsAndOneLineEach) {
     EXPECT_EQ(l.rows->count(), 0u) << name;
     EXPECT_EQ(logs.nslogMessages().size(), std::string(name) == "Empty" ? 0u : 1u) << name;
   }
+}
+
+namespace {
+
+// A binary list can hold a NUL inside a string: written as XML with `mark`
+// where each NUL goes, made binary, then patched.
+void writeBinaryList(const std::string& name, const std::string& itemsXml, char mark, char patch) {
+  deviceRoot();
+  std::string xml = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>items</key><array>" + itemsXml +
+                    "</array></dict></plist>";
+  auto value = foundation::plistFromBytes(xml);
+  ASSERT_TRUE(value) << value.error();
+  auto bytes = foundation::plistToBytes(value.value(), foundation::PlistFormat::Binary);
+  ASSERT_TRUE(bytes);
+  std::string binary = bytes.value();
+  std::replace(binary.begin(), binary.end(), mark, patch);
+  std::ofstream(foundation::devicePath(std::string(kBundle) + "/" + name + ".plist"), std::ios::binary) << binary;
+}
+
+int cutPosts = 0;
+void countCutPost(CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) { ++cutPosts; }
+bool fenced = false;
+void fence(CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) { fenced = true; }
+
+}  // namespace
+
+// Every C-string use of such a name would see only the part before the NUL:
+// another notification, another domain, another file.
+TEST(PageList, NamesHoldingANulAreRefusedNotCutShort) {
+  const std::string rows =
+      row("PSSwitchCell", "Noted", "noted", "<key>PostNotification</key><string>com.tenvarix.cut#x</string>") +
+      row("PSSwitchCell", "Elsewhere", "",
+          "<key>key</key><string>elsewhere</string><key>defaults</key><string>" + std::string(kDomain) + "#x</string>");
+  writeBinaryList("Plain", rows, '#', '.');
+  EXPECT_EQ(load("Plain").rows->count(), 2u);
+  writeBinaryList("Nul", rows, '#', '\0');
+  {
+    foundation::LogCapture logs;
+    EXPECT_EQ(load("Nul").rows->count(), 0u);
+    ASSERT_EQ(logs.nslogMessages().size(), 1u);
+    EXPECT_THAT(logs.nslogMessages()[0], HasSubstr("NUL"));
+  }
+
+  // The same names set on rows by code.
+  setenv("CORVALLO_DEVICE_ROOT", deviceRoot().c_str(), 1);  // where posts go
+  clearDomain();
+  auto page = FixturePage::make();
+  Ref<PSSpecifier> noted = item("Noted", PSSwitchCell);
+  noted->setPropertyForKey(NSString::make(kDomain), PSDefaultsKey);
+  noted->setPropertyForKey(NSString::make("noted"), PSKeyNameKey);
+  noted->setPropertyForKey(NSString::make(std::string("com.tenvarix.cut\0x", 18)), PSValueChangedNotificationKey);
+  Ref<PSSpecifier> elsewhere = item("Elsewhere", PSSwitchCell);
+  elsewhere->setPropertyForKey(NSString::make(std::string(kDomain) + '\0' + "x"), PSDefaultsKey);
+  elsewhere->setPropertyForKey(NSString::make("elsewhere"), PSKeyNameKey);
+
+  CFNotificationCenterRef center = CFNotificationCenterGetDarwinNotifyCenter();
+  CFNotificationCenterAddObserver(center, &cutPosts, &countCutPost, "com.tenvarix.cut", nullptr,
+                                  CFNotificationSuspensionBehaviorDeliverImmediately);
+  CFNotificationCenterAddObserver(center, &fenced, &fence, "com.tenvarix.fence", nullptr,
+                                  CFNotificationSuspensionBehaviorDeliverImmediately);
+  page->setPreferenceValueSpecifier(NSNumberYES(), noted);
+  page->setPreferenceValueSpecifier(NSNumberYES(), elsewhere);
+  // Posts from one process arrive in order: once the fence is in, so is the rest.
+  ASSERT_EQ(notify_post("com.tenvarix.fence"), NOTIFY_STATUS_OK);
+  EXPECT_TRUE(dispatch::runMainUntil([] { return fenced; }, std::chrono::seconds(5)));
+  CFNotificationCenterRemoveEveryObserver(center, &cutPosts);
+  CFNotificationCenterRemoveEveryObserver(center, &fenced);
+  EXPECT_EQ(cutPosts, 0);
+  EXPECT_TRUE(stored("noted")) << "the value itself is stored";
+  EXPECT_FALSE(stored("elsewhere"));
+
+  // A list named with a NUL is no list, not the list named by what precedes it.
+  EXPECT_FALSE(fixtureBundle()->pathForResourceOfType(NSString::make(std::string("Plain.plist\0", 12)), nullptr));
+  EXPECT_EQ(load(std::string("Plain.plist\0", 12)).rows->count(), 0u);
+  std::string plain = foundation::devicePath(std::string(kBundle) + "/Plain.plist");
+  EXPECT_FALSE(foundation::plistFromFile(plain + '\0' + "x"));
+  EXPECT_FALSE(
+      foundation::writePlistFile(plain + '\0' + "x", NSDictionary::dictionary(), foundation::PlistFormat::Binary));
+  EXPECT_EQ(load("Plain").rows->count(), 2u) << "the file named by the part before the NUL is left alone";
 }

@@ -7,9 +7,11 @@
 #include <thread>
 
 #include "CVLOHelper.h"
+#include "dispatch/dispatch.h"
 #include "dispatch/main_loop.h"
 #include "foundation/NSDate.h"
 #include "notify/notify.h"
+#include "springboard/FBSystemService.h"
 #include "tweak_env.h"
 
 namespace tweaktest {
@@ -268,4 +270,72 @@ TEST_F(Reset, WritesTheDefaultsLeavesOtherKeysAndTheRunningLookAlone) {
 }
 
 }  // namespace
+// Renames into place of the domain file since the watch began. Both ends of
+// each rename are watched, since the kernel merges an event into an
+// identical one still unread.
+class RenameWatch {
+ public:
+  RenameWatch() : file_(domainFile()), fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    ::inotify_add_watch(fd_, file_.substr(0, file_.rfind('/')).c_str(), IN_MOVED_FROM | IN_MOVED_TO);
+  }
+  ~RenameWatch() { ::close(fd_); }
+  int versions() {
+    alignas(inotify_event) char events[4096];
+    for (ssize_t n; (n = ::read(fd_, events, sizeof events)) > 0;)
+      for (char* at = events; at < events + n;) {
+        auto* e = reinterpret_cast<inotify_event*>(at);
+        if ((e->mask & IN_MOVED_TO) && e->len && file_.substr(file_.rfind('/') + 1) == e->name) ++versions_;
+        at += sizeof(inotify_event) + e->len;
+      }
+    return versions_;
+  }
+
+ private:
+  std::string file_;
+  int fd_;
+  int versions_ = 0;
+};
+
+bool isResetNow() {
+  Ref<NSDictionary> d = storedDomain();
+  return d && boolean(d->objectForKey("isHidePageDotsEnabled")) == "true" &&
+         text(d->objectForKey("inactivePageDotColor")) == "#FFFFFF:0.45";
+}
+
+std::atomic<bool> resetAtExit{false};
+void exitAfterLookingAtTheDomain(int status) {
+  resetAtExit = isResetNow();
+  lastExitStatus() = status;
+  ++exitRequests();
+}
+void recordExitOnly(int status) {
+  lastExitStatus() = status;
+  ++exitRequests();
+}
+
+TEST_F(Reset, ABurstOfResetsWritesOnceAndBeforeTheRespringThatFollows) {
+  applyDomain(domainWith({.hide = false, .colours = true}, "#123456", "#654321"));
+  ASSERT_FALSE(isResetNow());
+  RenameWatch watch;
+  FBSystemService::setExitHandler(&exitAfterLookingAtTheDomain);
+  // The main thread is busy while the posts arrive, so they are read together.
+  std::atomic<bool> posted{false};
+  dispatch_async(dispatch_get_main_queue(), [&] {
+    while (!posted) std::this_thread::yield();
+  });
+  std::thread poster([&] {
+    for (int i = 0; i < 100; ++i) notify_post("com.tenvarix.corvallo/Reset");
+    notify_post("com.tenvarix.corvallo/Respring");
+    posted = true;
+  });
+  bool exited = dispatch::runMainUntil([] { return exitRequests().load() > 0; }, 5s);
+  poster.join();
+  FBSystemService::setExitHandler(&recordExitOnly);
+  ASSERT_TRUE(exited);
+  EXPECT_TRUE(resetAtExit.load()) << "the Respring ran before the Reset posted ahead of it";
+  drain();
+  EXPECT_TRUE(isResetNow());
+  EXPECT_EQ(watch.versions(), 1) << "the queued Resets were written one by one";
+}
+
 }  // namespace tweaktest

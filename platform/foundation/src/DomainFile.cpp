@@ -105,6 +105,19 @@ bool statDomain(const std::string& path, struct stat& st) {
   return false;
 }
 
+// A writer killed mid-write leaves its temporary file behind. It is stale
+// when nobody holds the domain's lock, since every writer writes under it;
+// whoever holds the lock will replace it anyway.
+void removeStaleTemp(std::string_view name) {
+  DomainPaths p = domainPaths(name);
+  struct stat st {};
+  if (::lstat(p.tmp.c_str(), &st) != 0) return;
+  UniqueFd lock(::open(p.lock.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
+  if (!lock || ::flock(lock.get(), LOCK_EX | LOCK_NB) != 0) return;
+  if (::unlink(p.tmp.c_str()) == 0)
+    os_log(storeLog(), "domain %s: removed %s, left by a writer that stopped", std::string(name), p.tmp);
+}
+
 timespec nextMtime(const Snapshot& before) {
   timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
@@ -197,6 +210,7 @@ Snapshot readDomain(const std::string& path, std::string_view name) {
     }
   }
 
+  removeStaleTemp(name);
   // Parse outside the cache lock; key and bytes both come from the one open
   // file. Never blocking and never following a link: a FIFO or a device in
   // the file's place must not hang a reader, and is read as corrupt.

@@ -104,6 +104,28 @@ Status checkBinary(std::string_view bytes, int maxDepth) {
     return true;
   };
 
+  // The library reads text up to its first NUL, so a key or a name holding
+  // one would silently become another; such text is refused instead.
+  auto holdsNul = [&](std::uint64_t object) {
+    std::uint64_t at = offsetOf(object);
+    if (at >= table) return false;
+    unsigned type = b[at] >> 4, info = b[at] & 0x0f;
+    if (type != 0x5 && type != 0x6) return false;
+    std::uint64_t length = info, pos = at + 1;
+    if (info == 0x0f) {
+      if (pos >= table || (b[pos] >> 4) != 0x1) return false;
+      unsigned width = 1u << (b[pos] & 0x0f);
+      if (width > 8 || pos + 1 + width > table) return false;
+      length = readBigEndian(b + pos + 1, width);
+      pos += 1 + width;
+    }
+    unsigned unit = type == 0x5 ? 1 : 2;
+    if (length > (table - pos) / unit) return false;  // left to the parser
+    for (std::uint64_t i = 0; i < length; ++i)
+      if (b[pos + i * unit] == 0 && (unit == 1 || b[pos + i * unit + 1] == 0)) return true;
+    return false;
+  };
+
   enum : unsigned char { Unseen, Open, Closed };
   std::vector<unsigned char> state(count, Unseen);
   struct Frame {
@@ -113,6 +135,7 @@ Status checkBinary(std::string_view bytes, int maxDepth) {
   auto enter = [&](std::uint64_t object) -> Status {
     if (state[object] == Open) return Error{"a collection contains itself"};
     if (state[object] == Closed) return Done{};
+    if (holdsNul(object)) return Error{"text holding a NUL character"};
     Frame f{object, 0, 0, 0};
     if (!elements(object, &f.first, &f.n)) return Error{"malformed binary property list"};
     if (f.n == 0) {

@@ -211,6 +211,7 @@ Result<Ref<NSObject>> plistFromBytes(std::string_view bytes) {
 }
 
 Result<Ref<NSObject>> plistFromFile(const std::string& path) {
+  if (path.find('\0') != std::string::npos) return Error{"a path with a NUL character names no file"};
   // Not blocking: a FIFO in a page list's place must not hang its reader.
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd) return Error{path + ": " + std::strerror(errno)};
@@ -257,6 +258,7 @@ Result<std::string> plistToBytes(objc::Borrowed<NSObject> borrowed, PlistFormat 
 
 Status writePlistFile(const std::string& path, objc::Borrowed<NSObject> borrowed, PlistFormat format) {
   NSObject* value = borrowed.get();
+  if (path.find('\0') != std::string::npos) return Error{"a path with a NUL character names no file"};
   auto bytes = plistToBytes(value, format);
   if (!bytes) return Error{bytes.error()};
   std::string tmp = path + ".tmp-" + std::to_string(::getpid());

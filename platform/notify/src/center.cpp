@@ -174,11 +174,8 @@ class DarwinCenter {
           // No post is empty: an empty read is the posting process hanging up
           // (the descriptor then closes with `conn`).
           if (n == 0) open = false;
-          if (n < 2 || n > 1 + notify::kMaxNameLength || (msgs[i].msg_hdr.msg_flags & MSG_TRUNC) ||
-              static_cast<unsigned char>(packets[i][0]) != notify::detail::kWireVersion)
-            continue;
-          std::string_view name(packets[i] + 1, n - 1);
-          if (notify::detail::isValidName(name)) batch_.push_back(name);
+          if (msgs[i].msg_hdr.msg_flags & MSG_TRUNC) continue;
+          if (auto name = notify::detail::decodePost(std::string_view(packets[i], n))) batch_.push_back(*name);
         }
         if (!open || static_cast<unsigned>(got) < kSlots) break;
       }

@@ -12,6 +12,8 @@ bool notify::isValidName(const char* name) noexcept {
   return detail::isValidName(std::string_view(name, n));
 }
 
+bool notify::isValidName(std::string_view name) noexcept { return detail::isValidName(name); }
+
 std::uint32_t notify_post(const char* name) noexcept {
   if (!notify::isValidName(name)) return NOTIFY_STATUS_INVALID_NAME;
   foundation::hops::record("post");

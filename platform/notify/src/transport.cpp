@@ -128,10 +128,9 @@ class Poster {
     }
 
     char packet[1 + kMaxNameLength];
-    packet[0] = static_cast<char>(kWireVersion);
-    std::memcpy(packet + 1, name.data(), name.size());
+    std::size_t length = encodePost(name, packet);
     for (std::size_t i = 0; i < peers_.size();) {
-      if (::send(peers_[i].fd.get(), packet, 1 + name.size(), MSG_DONTWAIT | MSG_NOSIGNAL) >= 0) {
+      if (::send(peers_[i].fd.get(), packet, length, MSG_DONTWAIT | MSG_NOSIGNAL) >= 0) {
         ++i;
         continue;
       }
@@ -234,6 +233,19 @@ void logLine(const char* format, ...) {
   std::vsnprintf(line, sizeof line, format, args);
   va_end(args);
   std::fprintf(stderr, "notify: %s\n", line);
+}
+
+std::size_t encodePost(std::string_view name, char* packet) noexcept {
+  packet[0] = static_cast<char>(kWireVersion);
+  std::memcpy(packet + 1, name.data(), name.size());
+  return 1 + name.size();
+}
+
+std::optional<std::string_view> decodePost(std::string_view message) noexcept {
+  if (message.size() < 2 || static_cast<unsigned char>(message[0]) != kWireVersion) return std::nullopt;
+  std::string_view name = message.substr(1);
+  if (!isValidName(name)) return std::nullopt;
+  return name;
 }
 
 bool isValidName(std::string_view s) noexcept {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,12 @@ bool isValidName(std::string_view name) noexcept;
 
 // First byte of every message, so stray traffic is told apart.
 inline constexpr unsigned char kWireVersion = 1;
+
+// One post on the wire: the version byte, then the name. `packet` holds
+// 1 + kMaxNameLength bytes; the answer is how many of them are used.
+std::size_t encodePost(std::string_view name, char* packet) noexcept;
+// The valid name a message carries, or nothing for stray or malformed traffic.
+std::optional<std::string_view> decodePost(std::string_view message) noexcept;
 
 // "<device root>/var/run/notify", or why the device root cannot be determined.
 // Valid until this thread's next call.

@@ -149,11 +149,13 @@ Ref<NSObject> NSBundle::principalClassImpl() {
 Ref<NSString> NSBundle::pathForResourceOfTypeImpl(NSString* name, NSString* type) {
   if (!name || name->utf8().empty()) return nullptr;
   std::string file = name->utf8();
-  if (file.find("..") != std::string::npos || file.find('/') != std::string::npos) return nullptr;
+  // A NUL would end the name early when the file is opened.
+  if (file.find("..") != std::string::npos || file.find_first_of(std::string_view("/\0", 2)) != std::string::npos)
+    return nullptr;
   if (type && !type->utf8().empty()) {
     std::string t = type->utf8();
     if (t.front() == '.') t.erase(0, 1);
-    if (t.find('/') != std::string::npos) return nullptr;
+    if (t.find_first_of(std::string_view("/\0", 2)) != std::string::npos) return nullptr;
     file += "." + t;
   }
   std::vector<std::string> folders{path_->utf8()};

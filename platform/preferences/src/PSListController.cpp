@@ -126,8 +126,14 @@ void PSListController::setPreferenceValueSpecifierImpl(NSObject* value, PSSpecif
           d->removeObjectForKey(key);
       });
   if (!stored) return;
-  if (auto* note = objc_cast<NSString>(s->findProperty(PSValueChangedNotificationKey)); note && !note->utf8().empty())
-    notify_post(note->utf8().c_str());
+  auto* note = objc_cast<NSString>(s->findProperty(PSValueChangedNotificationKey));
+  if (!note || note->utf8().empty()) return;
+  // Posting it as a C string would post the part before a NUL.
+  if (!notify::isValidName(note->utf8())) {
+    NSLog("%@ names the notification %@, which is not a valid name; it is not posted", s->name(), note);
+    return;
+  }
+  notify_post(note->utf8().c_str());
 }
 
 void PSListController::setSpecifierImpl(PSSpecifier* s) {

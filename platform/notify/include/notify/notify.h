@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 inline constexpr std::uint32_t NOTIFY_STATUS_OK = 0;
 inline constexpr std::uint32_t NOTIFY_STATUS_INVALID_NAME = 1;
@@ -30,6 +31,9 @@ inline constexpr std::size_t kMaxNameLength = 512;
 
 // The rule notify_post applies: 1 to 512 bytes of well-formed UTF-8.
 bool isValidName(const char* name) noexcept;
+// The same for a name that is not yet a C string: one holding a NUL is not
+// valid, since notify_post would see only the part before it.
+bool isValidName(std::string_view name) noexcept;
 
 // How many well-formed posts this process's endpoint has taken in so far,
 // delivered or not. For diagnostics and tests.

@@ -1,0 +1,64 @@
+#include "HomeScreenControl.h"
+
+#include <string>
+
+#include "HomeScreenReport.h"
+#include "dispatch/dispatch.h"
+#include "springboard/FBSystemService.h"
+
+using control::json;
+using control::RequestError;
+
+namespace springboard {
+
+namespace {
+
+long styleNamed(const json& req) {
+  std::string style = req.value("style", "light");
+  if (style == "light") return _UILegibilityStyleLight;
+  if (style == "dark") return _UILegibilityStyleDark;
+  throw RequestError("unknown legibility style \"" + style + "\" (light or dark)");
+}
+
+long integer(const json& req, const char* name, long fallback) {
+  auto it = req.find(name);
+  if (it == req.end()) return fallback;
+  if (!it->is_number_integer()) throw RequestError(std::string("\"") + name + "\" must be a whole number");
+  return it->get<long>();
+}
+
+}  // namespace
+
+control::Handler homeScreenHandler(HomeScreen& home, const substrate::InjectionReport& injected) {
+  return [&home, &injected](const json& req) -> json {
+    std::string op = control::requestOp(req);
+    if (op == "ping") return json{{"pong", true}};
+    if (op == "state") return springboard::reportHomeScreen(home, injected);
+    if (op == "touch") {
+      auto hit = home.touchPageControl();
+      return json{{"hit", hit ? json(class_getName(object_getClass(hit))) : json(nullptr)}};
+    }
+    if (op == "page") {
+      home.showPage(integer(req, "index", 0));
+      return json::object();
+    }
+    if (op == "scrollWidget") {
+      long stack = integer(req, "stack", 0);
+      if (stack < 0 || !home.scrollWidgetStack(static_cast<std::size_t>(stack), integer(req, "widget", 1)))
+        throw RequestError("no widget stack " + std::to_string(stack));
+      return json::object();
+    }
+    if (op == "legibility") {
+      home.changeLegibility(styleNamed(req));
+      return json::object();
+    }
+    if (op == "respring") {
+      // Answer first; the process ends on the next turn of the main queue.
+      dispatch_async(dispatch_get_main_queue(), [] { FBSystemService::sharedInstance()->exitAndRelaunch(true); });
+      return json::object();
+    }
+    throw RequestError("unknown op \"" + op + "\"");
+  };
+}
+
+}  // namespace springboard
