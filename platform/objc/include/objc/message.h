@@ -7,6 +7,8 @@
 // implementations may use narrower object types; the adapters below convert.
 #pragma once
 
+#include <atomic>
+
 #include <algorithm>
 #include <cstddef>
 #include <string>
@@ -224,13 +226,22 @@ const char* internTypesOf() {
   return internTypes(encodingFor(
       {TypeEncoding<R>::value, TypeEncoding<id>::value, TypeEncoding<SEL>::value, TypeEncoding<A>::value...}));
 }
+// Read atomically for the same reason as a selector's slot: load-time code
+// on another thread may look before this initialiser has run.
 template <class R, class... A>
-inline const char* const typesAtLoad = internTypesOf<R, A...>();
+inline std::atomic<const char*> loadedTypes{nullptr};
+template <class R, class... A>
+inline const bool typesAtLoad = (loadedTypes<R, A...>.store(internTypesOf<R, A...>(), std::memory_order_release), true);
 
 template <class R, class... A>
 [[gnu::always_inline]] inline const char* typesOf() {
-  const char* t = typesAtLoad<R, A...>;
-  return t ? t : internTypesOf<R, A...>();
+  static_cast<void>(&typesAtLoad<R, A...>);  // odr-use, so the encoding is interned at load
+  const char* t = loadedTypes<R, A...>.load(std::memory_order_acquire);
+  if (t) [[likely]]
+    return t;
+  t = internTypesOf<R, A...>();
+  loadedTypes<R, A...>.store(t, std::memory_order_release);
+  return t;
 }
 
 // ---------------------------------------------------- signature agreement
@@ -287,7 +298,7 @@ struct Call<R(A...)> {
   // Everything but the matching case is out of line, so a hook calling its
   // previous implementation needs no stack frame of its own for it.
   [[gnu::always_inline]] static R invoke(Imp imp, id self, SEL sel, ParamT<A>... args) {
-    if (imp && imp.types == typesAtLoad<CR, CanonArg<A>...>) [[likely]]
+    if (imp && imp.types == typesOf<CR, CanonArg<A>...>()) [[likely]]
       return call(imp.fn, self, sel, args...);
     return invokeSlow(imp, self, sel, args...);
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <string_view>
 
@@ -18,15 +19,25 @@ struct SelName {
 };
 
 // The interned selector for a literal, registered when the library that
-// names it loads. A library's own load-time code may run before this one's
-// initialiser and then registers the name itself.
+// names it loads. A library's own load-time code (a constructor that starts
+// work on another thread) may send before this initialiser has run, so the
+// slot is constant-initialised and read atomically: a sender that finds it
+// empty registers the name itself.
 template <SelName S>
-inline const SEL selectorAtLoad = sel_registerName(S.text);
+inline std::atomic<SEL> loadedSelector{nullptr};
+
+template <SelName S>
+inline const bool selectorAtLoad = (loadedSelector<S>.store(sel_registerName(S.text), std::memory_order_release), true);
 
 template <SelName S>
 [[gnu::always_inline]] inline SEL sel() {
-  SEL s = selectorAtLoad<S>;
-  return s ? s : sel_registerName(S.text);
+  static_cast<void>(&selectorAtLoad<S>);  // odr-use, so the name is registered at load
+  SEL s = loadedSelector<S>.load(std::memory_order_acquire);
+  if (s) [[likely]]
+    return s;
+  s = sel_registerName(S.text);
+  loadedSelector<S>.store(s, std::memory_order_release);
+  return s;
 }
 
 // A message: what senders, implementations, overrides and hooks all refer to,
