@@ -2,6 +2,8 @@
 // new process, as a person or a script would run it.
 #pragma once
 
+#include "Poll.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
@@ -103,17 +105,7 @@ class CommandTest : public ::testing::Test {
   // Polls `probe` until `done` holds, keeping the last value for the message.
   bool eventually(const std::function<nlohmann::json()>& probe, const std::function<bool(const nlohmann::json&)>& done,
                   std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
-    auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-      try {
-        last_ = probe();
-        if (done(last_)) return true;
-      } catch (const std::exception& e) {
-        last_ = {{"exception", e.what()}};
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
+    return device_test::pollUntil(probe, done, last_, timeout);
   }
 
   std::filesystem::path root_;

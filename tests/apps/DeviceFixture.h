@@ -2,6 +2,8 @@
 // SpringBoard supervised, for tests that cross process boundaries.
 #pragma once
 
+#include "Poll.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -61,17 +63,7 @@ class DeviceTest : public ::testing::Test {
   // for the failure message.
   bool eventually(const std::function<bool(const nlohmann::json&)>& done,
                   std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
-    auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-      try {
-        last_ = state();
-        if (done(last_)) return true;
-      } catch (const std::exception& e) {
-        last_ = {{"unreachable", e.what()}};
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
+    return device_test::pollUntil([&] { return state(); }, done, last_, timeout);
   }
 
   void setSetting(const std::string& key, const Ref<NSObject>& value) {
