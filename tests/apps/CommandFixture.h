@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -54,7 +55,8 @@ class CommandTest : public ::testing::Test {
   }
 
   Outcome run(const std::vector<std::string>& all) const {
-    static int serial = 0;
+    // Tests run commands from several threads; two sharing a number would share output files.
+    static std::atomic<int> serial{0};
     std::string base = root_.string() + "/.out" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);

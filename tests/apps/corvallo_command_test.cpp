@@ -78,7 +78,10 @@ TEST_F(CommandTest, ThePictureShowsTheCurrentDotInItsColourAndNoDotsWhenHidden) 
       << last_.dump();
 
   std::string file = (root_ / "home.png").string();
-  ASSERT_EQ(corvallo({"home", "--png", file}).code, 0);
+  {
+    Outcome drew = corvallo({"home", "--png", file});
+    ASSERT_EQ(drew.code, 0) << drew.err;
+  }
   cairo_surface_t* png = cairo_image_surface_create_from_png(file.c_str());
   ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
   EXPECT_EQ(cairo_image_surface_get_width(png), 780);
@@ -93,7 +96,10 @@ TEST_F(CommandTest, ThePictureShowsTheCurrentDotInItsColourAndNoDotsWhenHidden) 
 
   ASSERT_EQ(corvallo({"toggle", "isHidePageDotsEnabled"}).code, 0);
   ASSERT_TRUE(eventually(sb, [](const json& c) { return c["hidden"] == true; })) << last_.dump();
-  ASSERT_EQ(corvallo({"home", "--png", file}).code, 0);
+  {
+    Outcome drew = corvallo({"home", "--png", file});
+    ASSERT_EQ(drew.code, 0) << drew.err;
+  }
   png = cairo_image_surface_create_from_png(file.c_str());
   ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
   // Hidden: each dot's place shows the wallpaper just above it.

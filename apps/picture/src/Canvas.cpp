@@ -11,8 +11,11 @@
 #include <vector>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 #include "picture/Picture.h"
 
@@ -24,17 +27,21 @@ Colour rgb(unsigned hex, double alpha) {
 
 Colour colourFrom(const nlohmann::json& text, Colour fallback) {
   if (!text.is_string()) return fallback;
-  const std::string& s = text.get_ref<const std::string&>();
-  if (s.size() < 7 || s[0] != '#') return fallback;
-  char* end = nullptr;
-  unsigned long hex = std::strtoul(s.substr(1, 6).c_str(), &end, 16);
-  if (*end) return fallback;
+  std::string_view s = text.get_ref<const std::string&>();
+  // "#RRGGBB", "#RRGGBBAA" or "#RRGGBB:alpha", as the hosts report colours.
+  auto hexAt = [&](std::size_t from, std::size_t count, unsigned& out) {
+    if (s.size() < from + count) return false;
+    auto [end, ec] = std::from_chars(s.data() + from, s.data() + from + count, out, 16);
+    return ec == std::errc{} && end == s.data() + from + count;
+  };
+  unsigned hex = 0;
+  if (s.empty() || s[0] != '#' || !hexAt(1, 6, hex)) return fallback;
   double alpha = 1.0;
-  if (s.size() == 9 && s.find(':') == std::string::npos)
-    alpha = static_cast<double>(std::strtoul(s.substr(7, 2).c_str(), nullptr, 16)) / 255.0;
-  else if (auto colon = s.find(':'); colon != std::string::npos)
-    alpha = std::strtod(s.c_str() + colon + 1, nullptr);
-  return rgb(static_cast<unsigned>(hex), alpha);
+  if (unsigned byte = 0; s.size() == 9 && hexAt(7, 2, byte))
+    alpha = byte / 255.0;
+  else if (s.size() > 8 && s[7] == ':')
+    alpha = std::strtod(std::string(s.substr(8)).c_str(), nullptr);
+  return rgb(hex, alpha);
 }
 
 Rect rectFrom(const nlohmann::json& f) {
