@@ -224,6 +224,18 @@ TEST_F(Registry, EveryIndicatorAnswersTheAddedPropertiesAndOperations) {
   EXPECT_FALSE(savedCurrent(a));
 }
 
+TEST_F(Registry, TheIndicatorsTapRecogniserIsUIKitsOwnClass) {
+  // SpringBoard once defined a second class of this name; which one a process
+  // got depended on the linker.
+  Class tap = objc_getClass("UITapGestureRecognizer");
+  ASSERT_TRUE(tap);
+  EXPECT_EQ(class_getSuperclass(tap), objc_getClass("UIGestureRecognizer"));
+  auto c = newIconListPageControl();
+  Ref<NSObject> recogniser = objc::send<SBIconListPageControl::tapGestureRecognizerMessage>(c);
+  ASSERT_TRUE(recogniser);
+  EXPECT_TRUE(recogniser->isKindOfClass(objc_getClass("UIGestureRecognizer")));
+}
+
 class Colours : public TweakTest {};
 
 TEST_F(Colours, RecolouringOffPutsTheSavedObjectsBack) {

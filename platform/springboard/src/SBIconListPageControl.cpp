@@ -3,11 +3,10 @@
 #include <set>
 #include <string>
 
-OBJC_IMPLEMENT(UITapGestureRecognizer)
-
 Ref<UIView> SBIconListPageControl::initWithFrameImpl(CGRect f) {
   auto self = sendSuper<initWithFrameMessage>(f);
   if (!self) return self;
+  // UIKit's recogniser, so the indicator's tap is the same class everywhere in the process.
   tapRecognizer_ = UITapGestureRecognizer::make();
   touchIgnoreRects_ = NSArray::array();
   return self;

@@ -4,12 +4,8 @@
 #include "foundation/NSArray.h"
 #include "foundation/NSString.h"
 #include "springboard/SBLegibilitySettings.h"
+#include "uikit/UIGestureRecognizer.h"
 #include "uikit/UIPageControl.h"
-
-// The recogniser behind tapping the indicator to change page.
-class UITapGestureRecognizer : public NSObject {
-  OBJC_CLASS(UITapGestureRecognizer, NSObject)
-};
 
 class SBIconListPageControl : public UIPageControl {
   OBJC_CLASS(SBIconListPageControl, UIPageControl)
