@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -210,6 +211,41 @@ TEST_F(SettingsHost, ADurationPickedInTheExamplesReachesBothRowsOfItsNotificatio
   ASSERT_TRUE(domain);
   EXPECT_EQ(ref_cast<NSNumber>(domain->objectForKey("exampleDuration"))->doubleValue(), 2700);
   EXPECT_FALSE(settings({{"op", "submitPicker"}})["ok"]);  // nothing showing any more
+}
+
+TEST_F(SettingsHost, APickerBoundToTheTweaksNotificationMakesSpringBoardReread) {
+  // The installed examples page, rebound to the tweak's domain and notification.
+  fs::path page = fs::path(root_) / "Library/PreferenceBundles/CorvalloExamples.bundle/Examples.plist";
+  std::string text = (std::stringstream() << std::ifstream(page).rdbuf()).str();
+  auto replaceAll = [&](const std::string& from, const std::string& to) {
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+      text.replace(at, from.size(), to);
+  };
+  replaceAll("com.tenvarix.corvalloexamples/DurationChanged", "com.tenvarix.corvallo/ReloadPrefs");
+  replaceAll("<string>com.tenvarix.corvalloexamples</string>", "<string>com.tenvarix.corvalloprefs</string>");
+  fs::remove(page);  // never write through into the build's staged copy
+  std::ofstream(page) << text;
+
+  start(true);
+  auto dotsHidden = [&] { return ask("SpringBoard", {{"op", "state"}})["pageControl"]["hidden"]; };
+  ASSERT_TRUE(eventually([&] { return dotsHidden() == true; })) << "the tweak hides the dots by default";
+  // Written behind SpringBoard's back: nothing tells it to look yet.
+  NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(
+      NSString::make(kDomain),
+      [](NSMutableDictionary* d) { d->setObjectForKey(NSNumber::numberWithBool(false), "isHidePageDotsEnabled"_ns); });
+  EXPECT_EQ(dotsHidden(), true);
+
+  ASSERT_TRUE(settings({{"op", "open"}, {"entry", "Corvallo Examples"}})["ok"]);
+  ASSERT_TRUE(settings({{"op", "tap"}, {"row", "duration"}})["ok"]);
+  ASSERT_EQ(settings({{"op", "setPickerValue"}, {"seconds", 2700}})["value"], 2700.0);
+  ASSERT_TRUE(settings({{"op", "submitPicker"}})["ok"]);
+  EXPECT_TRUE(eventually([&] { return dotsHidden() == false; })) << ask("SpringBoard", {{"op", "state"}}).dump();
+  auto duration = stored("exampleDuration");
+  ASSERT_TRUE(duration);
+  EXPECT_EQ(static_cast<NSNumber*>(duration.get())->doubleValue(), 2700);
+  auto hide = stored("isHidePageDotsEnabled");  // the whole-domain write kept the other keys
+  ASSERT_TRUE(hide);
+  EXPECT_FALSE(static_cast<NSNumber*>(hide.get())->boolValue());
 }
 
 TEST_F(SettingsHost, PickerRowsFollowTheLocaleOfTheEnvironment) {
