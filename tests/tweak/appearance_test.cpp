@@ -1,6 +1,12 @@
 // Hiding and recolouring of live home-screen and widget-stack indicators.
 #include "tweak_env.h"
 
+#include <chrono>
+#include <memory>
+
+#include "dispatch/main_loop.h"
+#include "springboard/HomeScreen.h"
+
 namespace tweaktest {
 namespace {
 
@@ -234,6 +240,15 @@ TEST_F(Registry, TheIndicatorsTapRecogniserIsUIKitsOwnClass) {
   Ref<NSObject> recogniser = objc::send<SBIconListPageControl::tapGestureRecognizerMessage>(c);
   ASSERT_TRUE(recogniser);
   EXPECT_TRUE(recogniser->isKindOfClass(objc_getClass("UIGestureRecognizer")));
+}
+
+TEST_F(Registry, AHomeScreenLetGoBeforeItAppearsIsNotWrittenToLater) {
+  // The delayed legibility step once wrote into the screen itself; the address
+  // sanitizer preset sees such a write into freed memory.
+  auto home = std::make_unique<springboard::HomeScreen>(springboard::HomeScreenLayout{.legibilityDelayMs = 20});
+  home->build();
+  home.reset();
+  dispatch::runMainUntil([] { return false; }, std::chrono::milliseconds(60));  // past the delay
 }
 
 class Colours : public TweakTest {};

@@ -42,10 +42,10 @@ void HomeScreen::build() {
 
   Ref<SBIconListPageControl> control = pageControl_;
   dispatch_after(dispatch_time(DISPATCH_TIME_NOW, layout_.legibilityDelayMs * static_cast<long>(NSEC_PER_MSEC)),
-                 dispatch_get_main_queue(), [this, control] {
+                 dispatch_get_main_queue(), [appeared = appeared_, control] {
                    if (control && !control->legibilitySettings())
                      control->setLegibilitySettings(_UILegibilitySettings::settingsWithStyle(_UILegibilityStyleLight));
-                   appeared_ = true;
+                   *appeared = true;
                  });
 }
 

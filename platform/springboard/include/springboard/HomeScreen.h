@@ -2,6 +2,7 @@
 // a few widget stacks with theirs, in one view tree.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,7 @@ class HomeScreen {
 
   UIView* root() const { return root_.get(); }
   // Whether the wallpaper's legibility has arrived, so the screen shows as a person sees it.
-  bool appeared() const { return appeared_; }
+  bool appeared() const { return *appeared_; }
   SBIconListPageControl* pageControl() const { return pageControl_.get(); }
   const std::vector<Ref<SBHWidgetStackViewController>>& widgetStacks() const { return stacks_; }
 
@@ -61,7 +62,8 @@ class HomeScreen {
   Ref<UIView> root_;
   Ref<SBIconListPageControl> pageControl_;
   std::vector<Ref<SBHWidgetStackViewController>> stacks_;
-  bool appeared_ = false;  // main thread only
+  // Shared with the delayed block that sets it, which may outlive this screen.
+  std::shared_ptr<bool> appeared_ = std::make_shared<bool>(false);  // main thread only
 };
 
 }  // namespace springboard
