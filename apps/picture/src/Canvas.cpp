@@ -172,6 +172,30 @@ bool Canvas::image(const std::string& pngFile, Rect r, double radius) {
   return ok;
 }
 
+void Canvas::imageShadow(const std::string& pngFile, Rect r, Colour c, double blur, double dx, double dy) {
+  cairo_surface_t* img = cairo_image_surface_create_from_png(pngFile.c_str());
+  if (cairo_surface_status(img) == CAIRO_STATUS_SUCCESS && cairo_image_surface_get_width(img) > 0) {
+    // Copies of the shape on rings around it stand in for a blur.
+    constexpr int kAround = 12;
+    int rings = std::max(3, static_cast<int>(blur / 2));
+    double sx = r.w / cairo_image_surface_get_width(img), sy = r.h / cairo_image_surface_get_height(img);
+    for (int ring = rings; ring >= 0; --ring) {
+      double spread = blur * ring / rings;
+      int copies = ring == 0 ? 1 : kAround;
+      for (int k = 0; k < copies; ++k) {
+        double angle = 2 * M_PI * k / copies;
+        cairo_save(cr_);
+        source(cr_, c.withAlpha(c.a / (rings + 1) / copies * 2.5));
+        cairo_translate(cr_, r.x + dx + spread * std::cos(angle), r.y + dy + spread * std::sin(angle));
+        cairo_scale(cr_, sx, sy);
+        cairo_mask_surface(cr_, img, 0, 0);
+        cairo_restore(cr_);
+      }
+    }
+  }
+  cairo_surface_destroy(img);
+}
+
 void Canvas::paste(const Canvas& other, double x, double y) {
   cairo_save(cr_);
   cairo_scale(cr_, 1 / kScale, 1 / kScale);

@@ -56,6 +56,9 @@ class Canvas {
   double text(const std::string& text, double x, double y, Colour c, const Text& style = {});
   // Draws a PNG file scaled into `r` with rounded corners; false when it cannot be read.
   bool image(const std::string& pngFile, Rect r, double radius);
+  // The shadow a PNG file casts when drawn into `r`: its own shape, spread by
+  // `blur` points and moved by (dx, dy).
+  void imageShadow(const std::string& pngFile, Rect r, Colour c, double blur, double dx, double dy);
   // Pastes another canvas at (x, y), in points.
   void paste(const Canvas& other, double x, double y);
   void save(const std::string& pngFile) const;

@@ -69,6 +69,14 @@ void shadow(Canvas& c, const json& s, Rect r, double radius, unsigned mask) {
   }
 }
 
+// A picture casts its shadow from its own shape, not its frame.
+void imageShadow(Canvas& c, const json& s, const std::string& file, Rect r) {
+  double opacity = s.value("opacity", 0.0), blur = s.value("presentedRadius", s.value("radius", 0.0));
+  if (opacity <= 0 || blur <= 0) return;
+  c.imageShadow(file, r, colourFrom(s["color"], {0, 0, 0, 1}).withAlpha(opacity), blur,
+                s["offset"].value("width", 0.0), s["offset"].value("height", 0.0));
+}
+
 }  // namespace
 
 namespace {
@@ -100,9 +108,14 @@ void drawTree(Canvas& c, const json& v, double x, double y, const std::string& r
   json ownShadow = layer.contains("shadow") ? layer["shadow"] : json();
   const json& cast = ownShadow.is_object() ? ownShadow : inheritedShadow;
   bool hasBackground = v["background"].is_string() && colourFrom(v["background"], {0, 0, 0, 0}).a > 0;
-  bool isText = v.contains("text") && v["text"].is_string();
+  // Labels carry a font; a title view's "text" only repeats its label's.
+  bool isText = v.contains("text") && v["text"].is_string() && v.contains("font");
   bool isImage = v.contains("image") && v["image"].is_object();
-  if (cast.is_object() && !isText && (hasBackground || isImage)) shadow(c, cast, f, radius, corners(layer));
+  bool isFile = isImage && v["image"]["file"].is_string();
+  if (cast.is_object() && isFile && !hasBackground)
+    imageShadow(c, cast, root + v["image"]["file"].get<std::string>(), f);
+  else if (cast.is_object() && !isText && (hasBackground || isImage))
+    shadow(c, cast, f, radius, corners(layer));
   json passDown = hasBackground ? json() : cast;
   if (v["background"].is_string()) c.roundedRect(f, radius, colourFrom(v["background"], {0, 0, 0, 0}), corners(layer));
 
@@ -123,7 +136,7 @@ void drawTree(Canvas& c, const json& v, double x, double y, const std::string& r
       drawSymbol(c, img["symbol"], {f.x + (f.w - side) / 2, f.y + (f.h - side) / 2, side, side}, ink);
     }
   }
-  if (v.contains("text") && v["text"].is_string()) {
+  if (isText) {
     const json& font = v.value("font", json::object());
     Text style;
     style.size = v.value("displayedPointSize", font.value("pointSize", 17.0));
