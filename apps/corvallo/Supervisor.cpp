@@ -92,6 +92,7 @@ void Supervisor::launch(Host& host) {
     return;
   }
   host.pid = pid;
+  host.answered = false;
   host.restartPending = false;
   host.launchedAt = Clock::now();
   host.startedAt = std::chrono::system_clock::now();
@@ -104,11 +105,12 @@ void Supervisor::reap(Host& host, int status) {
   auto lived = Clock::now() - host.launchedAt;
   bool relaunchAsked = WIFEXITED(status) && WEXITSTATUS(status) == kRelaunchExitStatus;
   std::chrono::milliseconds wait{0};
-  if (relaunchAsked || lived >= policy_.stableAfter) {
+  if (relaunchAsked || host.answered || lived >= policy_.stableAfter) {
     host.quickFailures = 0;
   } else {
-    // Quick failures in a row wait longer each time; the cap keeps a host
-    // that got better from waiting long, and nothing ever gives up.
+    // A host that dies before it ever answers is failing to start: each
+    // such failure in a row waits longer; the cap keeps a host that got
+    // better from waiting long, and nothing ever gives up.
     ++host.quickFailures;
     wait = policy_.firstBackoff;
     for (int i = 1; i < host.quickFailures && wait < policy_.maxBackoff; ++i) wait *= 2;
@@ -143,8 +145,24 @@ void Supervisor::watch() {
       if (h.pid > 0 && ::waitpid(h.pid, &status, WNOHANG) == h.pid) reap(h, status);
       if (!stopping_ && h.pid == 0 && h.restartPending && Clock::now() >= h.restartAt) launch(h);
     }
+    noteHostsThatAnswer(lock);
     wake_.wait_for(lock, std::chrono::milliseconds(5));
   }
+}
+
+void Supervisor::noteHostsThatAnswer(std::unique_lock<std::mutex>& lock) {
+  std::vector<std::pair<pid_t, std::string>> starting;
+  for (const auto& h : hosts_)
+    if (h.pid > 0 && !h.answered) starting.emplace_back(h.pid, socketPathOf(h.config.name));
+  if (starting.empty()) return;
+  // Connecting can wait on a busy host: never with the lock held.
+  lock.unlock();
+  std::vector<pid_t> listening;
+  for (const auto& [pid, socket] : starting)
+    if (control::isListening(socket)) listening.push_back(pid);
+  lock.lock();
+  for (auto& h : hosts_)
+    if (h.pid > 0 && std::find(listening.begin(), listening.end(), h.pid) != listening.end()) h.answered = true;
 }
 
 void Supervisor::ping() {

@@ -71,6 +71,7 @@ class Supervisor {
     pid_t pid = 0;
     int launches = 0;
     int quickFailures = 0;
+    bool answered = false;  // has listened on its control socket since its launch
     std::chrono::steady_clock::time_point launchedAt, restartAt;
     std::chrono::system_clock::time_point startedAt;
     bool restartPending = false;
@@ -78,6 +79,8 @@ class Supervisor {
   void launch(Host& host);
   void reap(Host& host, int status);
   void watch();
+  // Marks the launched hosts now listening on their control sockets.
+  void noteHostsThatAnswer(std::unique_lock<std::mutex>& lock);
   void ping();
   void note(const std::string& line) const;
   const Host* find(const std::string& name) const;

@@ -60,7 +60,7 @@ void addPolicyOptions(CLI::App* cmd, device::SupervisorPolicy& p) {
         ->group("Supervisor tuning");
   };
   add("--stable-after-ms", p.stableAfter, "a host that ran this long before exiting restarts at once");
-  add("--first-backoff-ms", p.firstBackoff, "wait after the first quick failure (doubles each time)");
+  add("--first-backoff-ms", p.firstBackoff, "wait after the first failure to start (doubles each time)");
   add("--max-backoff-ms", p.maxBackoff, "longest wait between restarts");
   add("--ping-interval-ms", p.pingInterval, "how often each host is pinged (0: never)");
   add("--ping-timeout-ms", p.pingTimeout, "how long a host has to answer a ping");
