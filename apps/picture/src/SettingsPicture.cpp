@@ -191,7 +191,8 @@ void alert(Canvas& c, const json& a, const Palette& p, Colour tint) {
   bool sheet = a.value("style", 0) == 0;
   auto actions = a.value("actions", json::array());
   double w = sheet ? c.width() - 16 : 270, x = (c.width() - w) / 2;
-  Colour box = p.cell.withAlpha(0.96);
+  // The sheet's blurred material hides what lies behind it: opaque stands in for the blur.
+  Colour box = p.cell;
   Colour danger = rgb(0xFF3B30);
   double headH = 0;
   std::string title = text(a["title"]), message = text(a["message"]);
