@@ -108,6 +108,24 @@ TEST(Concurrency, OneSiteManyClasses) {
   EXPECT_DOUBLE_EQ(sum, 100 * (1.0 + Square::make()->area() + 1.0));
 }
 
+// A site past its monomorphic limit keeps two classes in entries; a hook on
+// either one reaches the next send, whichever entry holds that class.
+TEST(Concurrency, APolymorphicSiteSeesAHookOnEitherOfItsClasses) {
+  Ref<Shape> shapes[2];
+  for (auto& shape : shapes)
+    shape = ref_cast<Shape>(objc::send<NSObject::newMessage>(freshSubclass(Shape::cls(), "Turn")));
+  // A site of its own: no other test sends `area` to a const Shape*.
+  auto send = [](const Shape* s) { return objc::send<Shape::areaMessage>(s); };
+  for (int i = 0; i < 20; ++i) ASSERT_DOUBLE_EQ(send(shapes[i % 2].get()), 1.0);  // past the limit
+  for (int hooked = 0; hooked < 2; ++hooked) {
+    objc::Imp previous;
+    auto result = objc::exchangeOrAddMethod(object_getClass(shapes[hooked].get()), Shape::areaMessage::sel(),
+                                            objc::implementation<Shape::areaMessage, &hookedArea>(), &previous);
+    ASSERT_EQ(result.status, objc::HookStatus::Installed);
+    for (int k = 0; k < 2; ++k) EXPECT_DOUBLE_EQ(send(shapes[k].get()), k <= hooked ? 42.0 : 1.0) << hooked << k;
+  }
+}
+
 TEST(Concurrency, ClassesRegisteredWhileOthersLookThemUp) {
   std::atomic<bool> stop{false};
   std::thread lookups([&] {

@@ -191,17 +191,22 @@ Imp lookupSlow(Class cls, SEL sel) {
   return imp;
 }
 
-Imp refillSite(SendSite& site, Class cls, SEL sel, const char* types) {
+namespace {
+
+// Points `slot` at `cls`'s implementation, unless it has already changed
+// class `kMonomorphicRefills` times (counted in `changes`).
+Imp refillEntry(std::atomic<const SiteEntry*>& slot, std::atomic<std::uint32_t>& changes, Class cls, SEL sel,
+                const char* types) {
   const std::uint64_t epoch = methodEpoch.load(std::memory_order_acquire);
   const Imp imp = lookup(cls, sel);
   if (!imp || imp.types != types) return imp;  // the caller reports it
-  const SiteEntry* e = site.entry.load(std::memory_order_acquire);
+  const SiteEntry* e = slot.load(std::memory_order_acquire);
   if (e && e->cls == cls && e->fn == imp.fn) {
     // Found again after an unrelated change: the entry still holds.
     const_cast<SiteEntry*>(e)->epoch.store(epoch, std::memory_order_relaxed);
     return imp;
   }
-  if (e && site.refills.fetch_add(1, std::memory_order_relaxed) + 1 >= kMonomorphicRefills) return imp;
+  if (e && changes.fetch_add(1, std::memory_order_relaxed) + 1 >= kMonomorphicRefills) return imp;
   // Every entry stays reachable from here: a replaced one may still be in a
   // sender's hands, so none is ever freed.
   static std::mutex entriesMutex;
@@ -211,8 +216,18 @@ Imp refillSite(SendSite& site, Class cls, SEL sel, const char* types) {
     std::lock_guard g(entriesMutex);
     entries->push_back(fresh);
   }
-  site.entry.store(fresh, std::memory_order_release);
+  slot.store(fresh, std::memory_order_release);
   return imp;
+}
+
+}  // namespace
+
+Imp refillSite(SendSite& site, Class cls, SEL sel, const char* types) {
+  return refillEntry(site.entry, site.refills, cls, sel, types);
+}
+
+Imp refillSecond(SendSite& site, Class cls, SEL sel, const char* types) {
+  return refillEntry(site.second, site.secondRefills, cls, sel, types);
 }
 
 void throwUnrecognized(id self, SEL sel) {

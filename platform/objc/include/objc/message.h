@@ -327,14 +327,18 @@ struct Call<R(A...)> {
   [[gnu::noinline]] static R miss(SendSite& site, id self, ParamT<A>... args) {
     if (!self) [[unlikely]]
       return invoke(Imp{}, self, Sel::sel(), args...);
-    // A polymorphic site goes straight to the receiver class's cache, with
-    // the selector and encoding its last entry resolved.
+    // A polymorphic site tries its second entry, then the receiver class's
+    // cache, with the selector and encoding its first entry resolved; a stale
+    // first entry of this class is brought up to date instead.
     if (site.refills.load(std::memory_order_relaxed) >= kMonomorphicRefills) {
+      Class cls = self->isa();
+      const SiteEntry* s = site.second.load(std::memory_order_acquire);
+      if (s && s->cls == cls && s->epoch.load(std::memory_order_relaxed) == methodEpoch.load(std::memory_order_acquire))
+          [[likely]]
+        return call(s->fn, self, s->sel, args...);
       const SiteEntry* e = site.entry.load(std::memory_order_acquire);
-      Imp imp = lookup(self->isa(), e->sel);
-      if (imp.types == e->types && imp) [[likely]]
-        return call(imp.fn, self, e->sel, args...);
-      return invokeSlow(imp, self, e->sel, args...);
+      Imp imp = e->cls == cls ? refillSite(site, cls, e->sel, e->types) : refillSecond(site, cls, e->sel, e->types);
+      return invoke(imp, self, e->sel, args...);
     }
     SEL sel = Sel::sel();
     return invoke(refillSite(site, self->isa(), sel, types()), self, sel, args...);
@@ -393,6 +397,11 @@ template <MessageType M, class Recv, class... X>
   if (e && self && e->cls == self->isa() &&
       e->epoch.load(std::memory_order_relaxed) == methodEpoch.load(std::memory_order_acquire)) [[likely]]
     return C::call(e->fn, self, e->sel, std::forward<X>(args)...);
+  // A polymorphic site's second class, before the out-of-line miss.
+  const SiteEntry* s = site.second.load(std::memory_order_acquire);
+  if (s && self && s->cls == self->isa() &&
+      s->epoch.load(std::memory_order_relaxed) == methodEpoch.load(std::memory_order_acquire))
+    return C::call(s->fn, self, s->sel, std::forward<X>(args)...);
   return C::template miss<M>(site, self, std::forward<X>(args)...);
 }
 

@@ -74,12 +74,18 @@ inline constexpr std::uint32_t kMonomorphicRefills = 8;
 struct SendSite {
   std::atomic<const SiteEntry*> entry{nullptr};
   std::atomic<std::uint32_t> refills{0};  // class changes; past a few the site is polymorphic
+  // A polymorphic site's second entry, checked on its miss path before the
+  // per-class cache: two classes in turn are the common polymorphic case.
+  std::atomic<const SiteEntry*> second{nullptr};
+  std::atomic<std::uint32_t> secondRefills{0};
 };
 
 // A site's miss: looks `sel` up for `cls` and, while the site is monomorphic
 // and the implementation has the message's encoding, points the site at it.
 // Answers the implementation for this send (checked by the caller).
 Imp refillSite(SendSite& site, Class cls, SEL sel, const char* types);
+// The same for a polymorphic site's second entry, with its own bound.
+Imp refillSecond(SendSite& site, Class cls, SEL sel, const char* types);
 [[noreturn]] void throwUnrecognized(id self, SEL sel);
 [[noreturn]] void throwSignatureMismatch(id self, SEL sel, const char* have, const char* want);
 
