@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "ViewReport.h"
 #include "control/ControlServer.h"
 #include "foundation/NSDateFormatter.h"
 #include "uikit/MediaClock.h"
@@ -28,11 +29,7 @@ using styleMessage = objc::Message<"dateTimePickerStyle", long()>;
 
 bool answers(NSObject* o, SEL s) { return o && class_respondsToSelector(o->isa(), s); }
 
-json rectJson(const Ref<UIView>& v) {
-  if (!v) return nullptr;
-  CGRect r = v->frame();
-  return json{{"x", r.origin.x}, {"y", r.origin.y}, {"width", r.size.width}, {"height", r.size.height}};
-}
+json frameJson(const Ref<UIView>& v) { return v ? rectJson(v->frame()) : json(nullptr); }
 
 const char* modeName(long mode) {
   switch (mode) {
@@ -104,11 +101,11 @@ json overlayJson(UIView* overlay) {
               {"style", objc::send<styleMessage>(overlay)},
               {"mode", picker ? json(modeName(picker->datePickerMode())) : json(nullptr)},
               {"value", value},
-              {"frame", rectJson(Ref<UIView>(overlay))},
-              {"body", rectJson(objc::send<bodyViewMessage>(overlay))},
-              {"picker", rectJson(picker)},
-              {"cancel", rectJson(objc::send<cancelButtonMessage>(overlay))},
-              {"submit", rectJson(objc::send<submitButtonMessage>(overlay))}};
+              {"frame", frameJson(Ref<UIView>(overlay))},
+              {"body", frameJson(objc::send<bodyViewMessage>(overlay))},
+              {"picker", frameJson(picker)},
+              {"cancel", frameJson(objc::send<cancelButtonMessage>(overlay))},
+              {"submit", frameJson(objc::send<submitButtonMessage>(overlay))}};
 }
 
 json pickerJson(PSTableCell* cell) {
