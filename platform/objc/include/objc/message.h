@@ -327,15 +327,12 @@ struct Call<R(A...)> {
   [[gnu::noinline]] static R miss(SendSite& site, id self, ParamT<A>... args) {
     if (!self) [[unlikely]]
       return invoke(Imp{}, self, Sel::sel(), args...);
-    // A polymorphic site tries its second entry, then the receiver class's
-    // cache, with the selector and encoding its first entry resolved; a stale
-    // first entry of this class is brought up to date instead.
+    // A polymorphic site (whose second entry the inline part already tried)
+    // refills that entry from the receiver class's cache, with the selector
+    // and encoding its first entry resolved; a stale first entry of this
+    // class is brought up to date instead.
     if (site.refills.load(std::memory_order_relaxed) >= kMonomorphicRefills) {
       Class cls = self->isa();
-      const SiteEntry* s = site.second.load(std::memory_order_acquire);
-      if (s && s->cls == cls && s->epoch.load(std::memory_order_relaxed) == methodEpoch.load(std::memory_order_acquire))
-          [[likely]]
-        return call(s->fn, self, s->sel, args...);
       const SiteEntry* e = site.entry.load(std::memory_order_acquire);
       Imp imp = e->cls == cls ? refillSite(site, cls, e->sel, e->types) : refillSecond(site, cls, e->sel, e->types);
       return invoke(imp, self, e->sel, args...);
