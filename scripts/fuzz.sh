@@ -10,6 +10,8 @@ target=${1:-all}
 seconds=${2:-60}
 ./scripts/install-deps.sh --fuzz
 cmake --preset fuzz >/dev/null
+# The font libraries' process-long caches are not leaks of ours.
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 targets=()
 for src in tests/fuzz/*_fuzz.cpp; do
   name=$(basename "$src" _fuzz.cpp)
