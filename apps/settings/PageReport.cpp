@@ -1,6 +1,7 @@
 #include "PageReport.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "PickerControl.h"
 #include "ViewReport.h"
@@ -39,7 +40,6 @@ json viewJson(UIView* v) {
   if (!v) return nullptr;
   return json{{"class", class_getName(v->isa())}, {"background", colorJson(v->backgroundColor())}};
 }
-
 
 json rowJson(PSListController* page, UITableView* table, long section, long row, double height) {
   auto path = NSIndexPath::indexPathForRowInSection(row, section);
@@ -89,6 +89,13 @@ json rowJson(PSListController* page, UITableView* table, long section, long row,
   if (auto* swatch = objc_cast<UIView>(cell->accessoryView().get());
       swatch && !r.contains("switchOn") && !r.contains("sliderValue"))
     r["swatch"] = colorJson(swatch->backgroundColor());
+  // Views a cell class adds of its own (a banner's icon and title), in the cell's coordinates.
+  json added = json::array();
+  for (const auto& v : cell->subviewList())
+    if (v.get() != cell->contentView().get() && v.get() != cell->accessoryView().get() &&
+        std::string_view(class_getName(v->isa())) != "_UITableViewCellSeparatorView")  // drawn with the rows
+      added.push_back(viewTreeJson(v.get(), CACurrentMediaTime()));
+  r["addedViews"] = added;
   return r;
 }
 

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 #include "Install.h"
 #include "Supervisor.h"
@@ -390,6 +391,12 @@ TEST_F(SettingsHost, TheExamplesBundleShowsItsBannerAndWholeNumberSlider) {
   json banner = row(s, "banner");
   EXPECT_EQ(banner["cellClass"], "CVLOHeaderCell");
   EXPECT_EQ(banner["height"], 90);
+  // The views the banner cell adds are reported for pictures to draw; the separator is not one of them.
+  std::vector<std::string> added;
+  for (const auto& v : banner["addedViews"]) added.push_back(v["class"]);
+  EXPECT_EQ(added, (std::vector<std::string>{"UIImageView", "UILabel"}));
+  EXPECT_EQ(banner["addedViews"][1]["text"], "Corvallo");
+  EXPECT_EQ(row(s, "wholeNumber")["addedViews"], json::array());
   EXPECT_EQ(row(s, "wholeNumber")["value"], 3);
   EXPECT_EQ(settings({{"op", "slide"}, {"row", "wholeNumber"}, {"value", -2.5}})["value"], -3);
   auto d = NSUserDefaults::standardUserDefaults()->persistentDomainForName("com.tenvarix.corvalloexamples"_ns);

@@ -1,4 +1,5 @@
 #include <cairo.h>
+#include <cmath>
 
 #include <string>
 
@@ -55,7 +56,8 @@ void slider(Canvas& c, Rect cell, const json& row, Colour tint, const Palette& p
   c.circle(x0 + (x1 - x0) * frac, cy, 13.5, {1, 1, 1, 1});
 }
 
-void row(Canvas& c, const json& r, Rect cell, bool last, unsigned groupCorners, const Palette& p, Colour theme) {
+void row(Canvas& c, const json& r, Rect cell, bool last, unsigned groupCorners, const Palette& p, Colour theme,
+         const std::string& root) {
   double radius = r.value("cornerRadius", 0.0);
   if (radius > 0)
     c.roundedRect(cell, radius, p.cell, r.value("cornerMask", 0u));
@@ -70,6 +72,10 @@ void row(Canvas& c, const json& r, Rect cell, bool last, unsigned groupCorners, 
   Colour ink = defaultInk ? p.label : colourFrom(r["textColor"], p.label);
   if (cellType == "PSButtonCell" && defaultInk) ink = tint;
   if (cellType == "PSStaticTextCell" && defaultInk) ink = p.secondary;
+  // The model's cell spans the table; the picture insets it, so its own views are centred in it.
+  double modelWidth = rectFrom(r["frame"]).w;
+  for (const auto& v : r.value("addedViews", json::array()))
+    drawViewTree(c, v, cell.x + (modelWidth > 0 ? (cell.w - modelWidth) / 2 : 0), cell.y, root);
   if (r.contains("sliderValue")) {
     slider(c, cell, r, tint, p);
   } else {
@@ -88,8 +94,10 @@ void row(Canvas& c, const json& r, Rect cell, bool last, unsigned groupCorners, 
     if (r["detailText"].is_string())
       c.text(text(r["detailText"]), right - 18, cy - 11, p.secondary, {17, false, Align::Right});
   } else if (r["detailText"].is_string()) {
-    c.text(text(r["detailText"]), right, cy - 11, colourFrom(r["detailTextColor"], p.secondary),
-           {17, false, Align::Right});
+    // Black is the model's unresolved default, secondary ink on the device.
+    bool defaultDetail = !r["detailTextColor"].is_string() || r["detailTextColor"] == "#000000";
+    c.text(text(r["detailText"]), right, cy - 11,
+           defaultDetail ? p.secondary : colourFrom(r["detailTextColor"], p.secondary), {17, false, Align::Right});
   }
   // Separators as the cell keeps them: below every row but the section's last.
   if (!last && r.value("separatorsShown", true))
@@ -223,6 +231,17 @@ void alert(Canvas& c, const json& a, const Palette& p, Colour tint) {
   }
 }
 
+// What the wheels show: hours and minutes of a count-down, else the date as
+// the host reports it.
+std::string wheelText(const json& o) {
+  const json& v = o["value"];
+  if (o.value("mode", std::string()) == "countDownTimer" && v.is_number()) {
+    long minutes = std::lround(v.get<double>() / 60);
+    return std::to_string(minutes / 60) + " hours   " + std::to_string(minutes % 60) + " min";
+  }
+  return v.is_string() ? v.get<std::string>() : v.dump();
+}
+
 // The picker overlay as the host reports it: its backdrop and body at the
 // opacity showing now, the value in the wheel's place, Cancel and Submit.
 void pickerOverlay(Canvas& c, const json& o, const Palette& p, Colour tint) {
@@ -230,21 +249,19 @@ void pickerOverlay(Canvas& c, const json& o, const Palette& p, Colour tint) {
   if (op <= 0.001) return;
   Rect f = rectFrom(o["frame"]);
   if (f.w <= 0) f = {0, 0, c.width(), c.height()};
-  auto inFrame = [&](const char* name) {
-    Rect r = rectFrom(o[name]);
-    return Rect{f.x + r.x, f.y + r.y, r.w, r.h};
+  // The body lies in the overlay's frame; the wheel and the buttons in the body.
+  auto within = [](Rect outer, const json& frame) {
+    Rect r = rectFrom(frame);
+    return Rect{outer.x + r.x, outer.y + r.y, r.w, r.h};
   };
   cairo_push_group(c.cr());
   c.roundedRect(f, 0, {0, 0, 0, 0.35});
-  Rect body = inFrame("body");
+  Rect body = within(f, o["body"]);
   c.roundedRect(body, 13, p.cell);
-  Rect wheel = rectFrom(o["picker"]);
-  wheel = {body.x + wheel.x, body.y + wheel.y, wheel.w, wheel.h};
+  Rect wheel = within(body, o["picker"]);
   c.roundedRect({wheel.x + 8, wheel.y + wheel.h / 2 - 18, wheel.w - 16, 36}, 8, p.separator.withAlpha(0.5));
-  std::string value = o["value"].is_string() ? o["value"].get<std::string>() : o["value"].dump();
-  c.text(value + "  (" + o.value("mode", std::string("date")) + ")", wheel.x + wheel.w / 2, wheel.y + wheel.h / 2 - 12,
-         p.label, {20, false, Align::Centre});
-  Rect cancel = inFrame("cancel"), submit = inFrame("submit");
+  c.text(wheelText(o), wheel.x + wheel.w / 2, wheel.y + wheel.h / 2 - 12, p.label, {20, false, Align::Centre});
+  Rect cancel = within(body, o["cancel"]), submit = within(body, o["submit"]);
   c.text("Cancel", cancel.x + cancel.w / 2, cancel.y + cancel.h / 2 - 11, tint, {17, false, Align::Centre});
   c.text("Submit", submit.x + submit.w / 2, submit.y + submit.h / 2 - 11, tint, {17, true, Align::Centre});
   cairo_pop_group_to_source(c.cr());
@@ -284,7 +301,7 @@ std::unique_ptr<Canvas> settingsPage(const json& state, const std::string& devic
         // rounds itself (the host reports its radius) keeps its own mask.
         unsigned groupCorners = (i == 0 ? 3u : 0u) | (i + 1 == shown.size() ? 12u : 0u);
         row(*c, *shown[i], {kInset, top + f.y, screen.w - 2 * kInset, f.h}, i + 1 == shown.size(), groupCorners, p,
-            theme);
+            theme, deviceRoot);
       }
       Rect footer = rectFrom(s["footerFrame"]);
       std::string foot = text(s["footerTitle"]);
