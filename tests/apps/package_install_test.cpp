@@ -25,6 +25,11 @@ namespace {
 
 constexpr const char* kTweakPath = "Library/MobileSubstrate/DynamicLibraries/Corvallo.dylib";
 
+std::string bytesOf(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 unsigned modeOf(const fs::path& p) {
   struct stat st {};
   ::lstat(p.c_str(), &st);
@@ -41,7 +46,7 @@ std::set<std::string> listing(const fs::path& dir) {
     std::string line = e.path().lexically_relative(dir).string() + " " + std::to_string(st.st_mode) + " " +
                        std::to_string(st.st_ino);
     if (e.is_symlink()) line += " -> " + fs::read_symlink(e.path()).string();
-    else if (e.is_regular_file()) line += " " + CommandTest::slurp(e.path());
+    else if (e.is_regular_file()) line += " " + bytesOf(e.path());
     out.insert(line);
   }
   return out;

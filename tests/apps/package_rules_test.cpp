@@ -10,7 +10,10 @@ namespace {
 
 PackageEntry file(std::string path, unsigned mode = 0644) { return {std::move(path), EntryType::File, mode, {}}; }
 PackageEntry folder(std::string path, unsigned mode = 0755) { return {std::move(path), EntryType::Directory, mode, {}}; }
-PackageEntry link(std::string path, std::string target) {
+PackageEntry odd(std::string path, EntryType type, std::string target = {}) {
+  return {std::move(path), type, 0644, std::move(target)};
+}
+PackageEntry sym(std::string path, std::string target) {
   return {std::move(path), EntryType::Symlink, 0777, std::move(target)};
 }
 
@@ -28,18 +31,18 @@ TEST(PackageRules, EachEscapeOrOddEntryRefusesTheWholeListWithOneLineNamingIt) {
       {"dot-dot", {file("./a"), file("./var/../../etc/passwd")}, "./var/../../etc/passwd", "\"..\""},
       {"dot-dot inside", {file("./var/jb/../x")}, "./var/jb/../x", "\"..\""},
       {"absolute", {file("/etc/shadow")}, "/etc/shadow", "absolute"},
-      {"hard link", {file("./a"), {"./b", EntryType::HardLink, 0644, "./a"}}, "./b", "hard link"},
-      {"char device", {{"./dev/null", EntryType::CharDevice, 0666, {}}}, "./dev/null", "character device"},
-      {"block device", {{"./sda", EntryType::BlockDevice, 0660, {}}}, "./sda", "block device"},
-      {"fifo", {{"./p", EntryType::Fifo, 0644, {}}}, "./p", "fifo"},
-      {"socket", {{"./s", EntryType::Socket, 0755, {}}}, "./s", "socket"},
-      {"absolute link", {link("./var/jb/x", "/etc/shadow")}, "./var/jb/x", "outside the device root"},
-      {"climbing link", {link("./var/jb/x", "../../../tmp/victim")}, "./var/jb/x", "outside"},
+      {"hard link", {file("./a"), odd("./b", EntryType::HardLink, "./a")}, "./b", "hard link"},
+      {"char device", {odd("./dev/null", EntryType::CharDevice)}, "./dev/null", "character device"},
+      {"block device", {odd("./sda", EntryType::BlockDevice)}, "./sda", "block device"},
+      {"fifo", {odd("./p", EntryType::Fifo)}, "./p", "fifo"},
+      {"socket", {odd("./s", EntryType::Socket)}, "./s", "socket"},
+      {"absolute link", {sym("./var/jb/x", "/etc/shadow")}, "./var/jb/x", "outside the device root"},
+      {"climbing link", {sym("./var/jb/x", "../../../tmp/victim")}, "./var/jb/x", "outside"},
       // Each link alone stays inside; followed as the kernel does, the second leaves.
-      {"link through link", {link("./a/b", ".."), link("./c", "a/b/../x")}, "./c", "outside"},
-      {"link loop", {link("./a", "b"), link("./b", "a")}, "./a", "outside"},
-      {"empty link", {link("./a", "")}, "./a", "outside"},
-      {"beneath a link", {link("./lib", "usr/lib"), file("./lib/x")}, "./lib/x", "beneath the package's symlink"},
+      {"link through link", {sym("./a/b", ".."), sym("./c", "a/b/../x")}, "./c", "outside"},
+      {"link loop", {sym("./a", "b"), sym("./b", "a")}, "./a", "outside"},
+      {"empty link", {sym("./a", "")}, "./a", "outside"},
+      {"beneath a link", {sym("./lib", "usr/lib"), file("./lib/x")}, "./lib/x", "beneath the package's symlink"},
       {"beneath a file", {file("./a"), file("./a/b")}, "./a/b", "beneath the file"},
       {"twice", {file("./a"), folder("a/")}, "a/", "twice"},
       {"root as a file", {file("./")}, "./", "root itself"},
@@ -58,8 +61,8 @@ TEST(PackageRules, EachEscapeOrOddEntryRefusesTheWholeListWithOneLineNamingIt) {
 TEST(PackageRules, AcceptedEntriesArePlainPathsWithSafeModesAndInsideLinksKept) {
   auto v = device::checkEntries({folder("./", 0777), folder("./var/", 0777), folder("./var/jb/", 0700),
                                  file("./var/jb/tool", 04755), file("./var/jb/data", 02666), file("./var/jb/ww", 0666),
-                                 file("var//jb/./sticky", 01777), link("./var/jb/up", "../jb/data"),
-                                 link("./var/jb/lib", "data"), link("./alias", "var/jb/lib")});
+                                 file("var//jb/./sticky", 01777), sym("./var/jb/up", "../jb/data"),
+                                 sym("./var/jb/lib", "data"), sym("./alias", "var/jb/lib")});
   ASSERT_TRUE(v.ok()) << v.refusal;
   std::vector<std::pair<std::string, unsigned>> got;
   for (const auto& a : v.accepted) got.emplace_back(a.path, a.mode);
@@ -88,7 +91,7 @@ TEST(PackageRules, APackageMustCarryTheTweakPlainOrRootless) {
   const std::string tweak = "Library/MobileSubstrate/DynamicLibraries/Corvallo.dylib";
   EXPECT_EQ(device::checkCarriesTweak({file(tweak)}), "");
   EXPECT_EQ(device::checkCarriesTweak({file("var/jb/" + tweak)}), "");
-  EXPECT_NE(device::checkCarriesTweak({link(tweak, "elsewhere")}).find("does not carry the tweak"), std::string::npos);
+  EXPECT_NE(device::checkCarriesTweak({sym(tweak, "elsewhere")}).find("does not carry the tweak"), std::string::npos);
   EXPECT_NE(device::checkCarriesTweak({file("Library/other.dylib")}).find("does not carry the tweak"),
             std::string::npos);
 }
