@@ -56,6 +56,7 @@ inline std::string deb(const std::vector<Entry>& data, const std::string& contro
   std::string out;
   archive* a = archive_write_new();
   archive_write_set_format_ar_svr4(a);
+  archive_write_set_bytes_in_last_block(a, 1);  // no padding after the last member
   auto write = [](archive*, void* to, const void* buf, size_t n) -> la_ssize_t {
     static_cast<std::string*>(to)->append(static_cast<const char*>(buf), n);
     return static_cast<la_ssize_t>(n);

@@ -233,7 +233,12 @@ void onAFullDisk(const fs::path& where, const fs::path& report, const std::funct
       rlimit limit{200 * 1024, 200 * 1024};
       ::setrlimit(RLIMIT_FSIZE, &limit);
     }
-    std::string findings = scenario(where / "device");
+    std::string findings;
+    try {
+      findings = scenario(where / "device");
+    } catch (const std::exception& e) {
+      findings = std::string("scenario failed: ") + e.what();
+    }
     std::ofstream(report) << findings;
     ::_exit(0);
   }
