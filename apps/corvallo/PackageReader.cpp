@@ -3,8 +3,8 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <stdexcept>
 
@@ -51,16 +51,28 @@ archive_entry* next(archive* a, const std::string& where) {
 }
 
 // The current member's bytes, counted against what the package may hold.
-std::string body(archive* a, const std::string& where, std::size_t& budget) {
+std::string body(archive* a, archive_entry* e, const std::string& where, std::size_t& budget) {
   std::string out;
-  char buf[65536];
+  if (archive_entry_size_is_set(e) && archive_entry_size(e) > 0)
+    out.reserve(std::min<std::size_t>(static_cast<std::size_t>(archive_entry_size(e)), budget));
   for (;;) {
-    la_ssize_t n = archive_read_data(a, buf, sizeof buf);
-    if (n < 0) fail(where + ": " + errorOf(a));
-    if (n == 0) return out;
-    if (static_cast<std::size_t>(n) > budget) fail(where + ": larger than a package may be");
-    budget -= static_cast<std::size_t>(n);
-    out.append(buf, static_cast<std::size_t>(n));
+    const void* block = nullptr;
+    std::size_t n = 0;
+    la_int64_t offset = 0;
+    int r = archive_read_data_block(a, &block, &n, &offset);
+    if (r == ARCHIVE_EOF) return out;
+    if (r != ARCHIVE_OK && r != ARCHIVE_WARN) fail(where + ": " + errorOf(a));
+    // Sparse entries give their blocks by offset; the holes read as zeros.
+    if (offset < 0 || static_cast<std::size_t>(offset) > budget + out.size()) fail(where + ": larger than a package may be");
+    std::size_t at = static_cast<std::size_t>(offset);
+    if (at > out.size()) {
+      budget -= at - out.size();
+      out.resize(at);
+    }
+    if (at < out.size()) fail(where + ": damaged archive");
+    if (n > budget) fail(where + ": larger than a package may be");
+    budget -= n;
+    out.append(static_cast<const char*>(block), n);
   }
 }
 
@@ -90,7 +102,7 @@ std::string controlFrom(std::string_view tarBytes, std::size_t& budget) {
     const char* name = archive_entry_pathname(e);
     std::string_view n = name ? name : "";
     if (archive_entry_filetype(e) == AE_IFREG && (n == "./control" || n == "control"))
-      return body(a.get(), "control.tar", budget);
+      return body(a.get(), e, "control.tar", budget);
   }
   fail("control.tar holds no control file");
 }
@@ -108,7 +120,7 @@ void dataFrom(std::string_view tarBytes, std::size_t& budget, Package& p) {
     std::size_t cost = 512 + entry.path.size() + entry.linkTarget.size();
     if (cost > budget) fail("data.tar: larger than a package may be");
     budget -= cost;
-    p.contents.push_back(entry.type == EntryType::File ? body(a.get(), "data.tar entry " + entry.path, budget) : "");
+    p.contents.push_back(entry.type == EntryType::File ? body(a.get(), e, "data.tar entry " + entry.path, budget) : "");
     p.entries.push_back(std::move(entry));
   }
 }
@@ -125,16 +137,16 @@ Package readPackage(std::string_view debBytes, std::size_t maxBytes) {
     std::string name = raw ? raw : "";
     if (first) {
       first = false;
-      std::string version = name == "debian-binary" ? body(deb.get(), name, budget) : "";
+      std::string version = name == "debian-binary" ? body(deb.get(), e, name, budget) : "";
       if (version.substr(0, 2) != "2.") fail("not a Debian package: it does not start with debian-binary 2.x");
       continue;
     }
     if (!haveControl && isMember(name, "control.tar")) {
-      p.control = controlFrom(body(deb.get(), name, budget), budget);
+      p.control = controlFrom(body(deb.get(), e, name, budget), budget);
       haveControl = true;
     } else if (!haveData && isMember(name, "data.tar")) {
       if (!haveControl) fail("data.tar comes before control.tar");
-      dataFrom(body(deb.get(), name, budget), budget, p);
+      dataFrom(body(deb.get(), e, name, budget), budget, p);
       haveData = true;
     }
   }
@@ -145,11 +157,13 @@ Package readPackage(std::string_view debBytes, std::size_t maxBytes) {
 }
 
 Package readPackageFile(const std::filesystem::path& deb, std::size_t maxBytes) {
+  std::error_code ec;
+  auto size = std::filesystem::file_size(deb, ec);
+  if (ec) fail("cannot read " + deb.string() + ": " + ec.message());
+  if (size > maxBytes) fail("larger than a package may be");
   std::ifstream in(deb, std::ios::binary);
-  if (!in) fail("cannot open " + deb.string());
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) fail("cannot read " + deb.string());
-  if (bytes.size() > maxBytes) fail("larger than a package may be");
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  if (!in || !in.read(bytes.data(), static_cast<std::streamsize>(size))) fail("cannot read " + deb.string());
   return readPackage(bytes, maxBytes);
 }
 
