@@ -13,6 +13,7 @@ packages=(
   libasio-dev
   nlohmann-json3-dev
   libcli11-dev
+  libarchive-dev
   libobjc-12-dev
   libdbus-1-dev dbus-daemon
   libpango1.0-dev libcairo2-dev fonts-inter fonts-dejavu-core

@@ -1,10 +1,10 @@
 #include "Install.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <stdexcept>
 #include <system_error>
+
+#include "PackageReader.h"
+#include "PackageRules.h"
+#include "RootWriter.h"
 
 namespace device {
 
@@ -17,45 +17,46 @@ BuildOutput BuildOutput::besideExecutable() {
   return {build / "bin", build / "lib", build / "stage"};
 }
 
+PackageRefused::PackageRefused(const fs::path& deb, const std::string& line)
+    : std::runtime_error("refusing " + deb.filename().string() + ": " + line) {}
+
 namespace {
-
-fs::path under(const fs::path& root, const std::string& devicePath) {
-  return root / fs::path(devicePath).relative_path();
-}
-
-void copyAtomically(const fs::path& from, const fs::path& to) {
-  fs::create_directories(to.parent_path());
-  fs::path tmp = to;
-  tmp += ".installing." + std::to_string(::getpid());
-  fs::copy_file(from, tmp, fs::copy_options::overwrite_existing);
-  fs::permissions(tmp, fs::status(from).permissions());
-  fs::rename(tmp, to);
-}
 
 struct Item {
   fs::path from;
   std::string to;
 };
 
-void installItems(const std::vector<Item>& items, const fs::path& root, InstallReport& report) {
+// A build-tree file as an entry; its executable bits decide its mode.
+PackageEntry fileEntry(const fs::path& from, const std::string& devicePath) {
+  std::error_code ec;
+  auto perms = static_cast<unsigned>(fs::status(from, ec).permissions());
+  return {devicePath, EntryType::File, ec ? 0644u : perms, {}};
+}
+
+void addItems(const std::vector<Item>& items, std::vector<Placement>& out, InstallReport& report) {
   for (const auto& item : items) {
-    if (!fs::exists(item.from)) {
+    if (!fs::is_regular_file(item.from)) {
       report.missing.push_back(item.from.string());
       continue;
     }
-    copyAtomically(item.from, under(root, item.to));
-    report.installed.push_back(item.to);
+    out.push_back({fileEntry(item.from, item.to.substr(1)), {}, item.from});
   }
 }
 
-// A folder laid out as device paths, such as the staged bundle or an unpacked package.
-void installTree(const fs::path& tree, const fs::path& root, InstallReport& report) {
+// A folder laid out as device paths, such as the staged bundle: its files,
+// folders and symlinks, none followed.
+void addTree(const fs::path& tree, std::vector<Placement>& out) {
   if (!fs::is_directory(tree)) return;
-  for (const auto& entry : fs::recursive_directory_iterator(tree)) {
-    if (!entry.is_regular_file()) continue;
-    std::string devicePath = "/" + fs::relative(entry.path(), tree).generic_string();
-    copyAtomically(entry.path(), under(root, devicePath));
-    report.installed.push_back(devicePath);
+  for (const auto& e : fs::recursive_directory_iterator(tree)) {
+    std::string path = e.path().lexically_relative(tree).generic_string();
+    auto st = e.symlink_status();
+    if (fs::is_symlink(st))
+      out.push_back({{path, EntryType::Symlink, 0777, fs::read_symlink(e.path()).string()}, {}, {}});
+    else if (fs::is_directory(st))
+      out.push_back({{path, EntryType::Directory, 0755, {}}, {}, {}});
+    else if (fs::is_regular_file(st))
+      out.push_back({fileEntry(e.path(), path), {}, e.path()});
   }
 }
 
@@ -65,52 +66,69 @@ std::vector<Item> platformItems(const BuildOutput& build) {
           {build.lib / "libcolorpicker.dylib", "/var/jb/usr/lib/libcolorpicker.dylib"}};
 }
 
-template <class F>
-InstallReport installing(const fs::path& root, F&& f) {
-  InstallReport report;
-  try {
-    fs::create_directories(root);
-    f(report);
-  } catch (const fs::filesystem_error& e) {
-    throw std::runtime_error(std::string("cannot install into ") + root.string() + ": " + e.what());
+// The same rules as a package's, so modes come out alike and nothing leaves the root.
+std::vector<Placement> checked(std::vector<Placement> items, const std::string& refusalPrefix) {
+  std::vector<PackageEntry> entries;
+  for (const auto& p : items) entries.push_back(p.entry);
+  Verdict v = checkEntries(entries);
+  if (!v.ok()) throw std::runtime_error(refusalPrefix + v.refusal);
+  std::vector<Placement> out;
+  for (size_t k = 0; k < v.accepted.size(); ++k) {
+    out.push_back(std::move(items[v.from[k]]));
+    out.back().entry = std::move(v.accepted[k]);
   }
+  return out;
+}
+
+InstallReport placed(const fs::path& root, const std::vector<Placement>& items, InstallReport report) {
+  try {
+    placeAll(root, items);
+  } catch (const std::exception& e) {
+    throw std::runtime_error(std::string("nothing installed into ") + root.string() + ": " + e.what());
+  }
+  for (const auto& p : items)
+    if (p.entry.type != EntryType::Directory) report.installed.push_back("/" + p.entry.path);
   return report;
 }
 
 }  // namespace
 
 InstallReport install(const BuildOutput& build, const fs::path& root) {
-  return installing(root, [&](InstallReport& report) {
-    installItems({{build.lib / "Corvallo.dylib", "/Library/MobileSubstrate/DynamicLibraries/Corvallo.dylib"},
-                  {build.lib / "Corvallo.plist", "/Library/MobileSubstrate/DynamicLibraries/Corvallo.plist"}},
-                 root, report);
-    installItems(platformItems(build), root, report);
-    // The settings bundle arrives staged as a tree of device paths.
-    installTree(build.stage, root, report);
-  });
+  InstallReport report;
+  std::vector<Placement> items;
+  addItems({{build.lib / "Corvallo.dylib", "/Library/MobileSubstrate/DynamicLibraries/Corvallo.dylib"},
+            {build.lib / "Corvallo.plist", "/Library/MobileSubstrate/DynamicLibraries/Corvallo.plist"}},
+           items, report);
+  addItems(platformItems(build), items, report);
+  // The settings bundle arrives staged as a tree of device paths.
+  addTree(build.stage, items);
+  return placed(root, checked(std::move(items), "the build tree cannot be installed: "), std::move(report));
 }
 
 InstallReport installPackage(const fs::path& deb, const BuildOutput& build, const fs::path& root) {
   if (!fs::is_regular_file(deb)) throw std::runtime_error("no package at " + deb.string());
-  fs::path unpacked = root.parent_path() / (".corvallo-unpack." + std::to_string(::getpid()));
-  fs::remove_all(unpacked);
-  fs::create_directories(unpacked);
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    ::execlp("dpkg-deb", "dpkg-deb", "-x", deb.c_str(), unpacked.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
+  Package package;
+  try {
+    package = readPackageFile(deb);
+  } catch (const std::exception& e) {
+    throw PackageRefused(deb, std::string("cannot read it: ") + e.what());
   }
-  int status = 0;
-  if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    fs::remove_all(unpacked);
-    throw std::runtime_error("dpkg-deb could not unpack " + deb.string());
+  if (auto line = checkControl(package.control); !line.empty()) throw PackageRefused(deb, line);
+  Verdict v = checkEntries(package.entries);
+  if (!v.ok()) throw PackageRefused(deb, v.refusal);
+  if (auto line = checkCarriesTweak(v.accepted); !line.empty()) throw PackageRefused(deb, line);
+
+  // The build's platform libraries win over a copy the package carries.
+  InstallReport report;
+  std::vector<Placement> items, platform;
+  addItems(platformItems(build), platform, report);
+  for (size_t k = 0; k < v.accepted.size(); ++k) {
+    bool replaced = false;
+    for (const auto& p : platform) replaced = replaced || p.entry.path == v.accepted[k].path;
+    if (!replaced) items.push_back({std::move(v.accepted[k]), std::move(package.contents[v.from[k]]), {}});
   }
-  auto report = installing(root, [&](InstallReport& r) {
-    installTree(unpacked, root, r);
-    installItems(platformItems(build), root, r);
-  });
-  fs::remove_all(unpacked);
-  return report;
+  for (auto& p : platform) items.push_back(std::move(p));
+  return placed(root, checked(std::move(items), "refusing " + deb.filename().string() + ": "), std::move(report));
 }
 
 }  // namespace device

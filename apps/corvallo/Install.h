@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,14 +21,24 @@ struct InstallReport {
   std::vector<std::string> missing;    // what the build did not produce
 };
 
-// Copies each deliverable to its device path under `root`, replacing older
-// copies atomically (a running host keeps the file it loaded). Throws
-// std::runtime_error when the root cannot be written.
+// A package that may not be installed, with the one line that says why.
+struct PackageRefused : std::runtime_error {
+  PackageRefused(const std::filesystem::path& deb, const std::string& line);
+};
+
+// Copies each deliverable to its device path under `root`, all or none
+// (folders 0755, files 0644 or 0755 if executable, whatever the umask),
+// replacing older copies by rename (a running host keeps the file it
+// loaded). Throws std::runtime_error, with nothing changed, when the root
+// cannot be written.
 InstallReport install(const BuildOutput& build, const std::filesystem::path& root);
 
 // The same from a Debian package of the deliverables (plain or rootless):
-// its files go to their device paths, the platform libraries it depends on
-// come from the build. Throws std::runtime_error when the package cannot be read.
+// its files, folders and symlinks go to their device paths, the platform
+// libraries it depends on come from the build. Every entry is checked
+// (PackageRules.h) before anything is written; throws PackageRefused for a
+// package that cannot be read or breaks a rule, std::runtime_error when the
+// root cannot be written, and in both cases leaves the root as it was.
 InstallReport installPackage(const std::filesystem::path& deb, const BuildOutput& build,
                              const std::filesystem::path& root);
 
