@@ -18,6 +18,7 @@
 #include "dispatch/dispatch.h"
 #include "dispatch/main_loop.h"
 #include "foundation/Log.h"
+#include "foundation/LogRotation.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -263,6 +264,8 @@ int runSupervisor(const Device& device, const BuildOutput& build, const Supervis
   foundation::setProcessName("supervisor");
   // The hosts write debug-level lines too; `corvallo log` shows them on request.
   ::setenv("CORVALLO_LOG_DEBUG", "1", 1);
+  // Its own log and the hosts' are kept to a size, unless told otherwise.
+  ::setenv(foundation::kLogRotateBytesVariable, std::to_string(foundation::kDefaultLogRotateBytes).c_str(), 0);
   std::string socket = device.hostPath(kSupervisorSocket);
   fs::create_directories(fs::path(socket).parent_path());
   Supervisor supervisor(device.root(), hostsFor(build, kSettingsEntry), policy);
