@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -42,12 +43,18 @@ std::string standardErrorLog() {
   return p.ends_with(".log") ? p : std::string();
 }
 
-void rotate(std::size_t incoming, std::uint64_t limit) {
-  struct stat current;
-  if (::fstat(STDERR_FILENO, &current) != 0 || !S_ISREG(current.st_mode)) return;
+// Whether standard error is a file the next line would take past the limit.
+bool full(std::size_t incoming, std::uint64_t limit, struct stat& current) {
+  if (::fstat(STDERR_FILENO, &current) != 0 || !S_ISREG(current.st_mode)) return false;
   auto size = static_cast<std::uint64_t>(current.st_size);
   // A line longer than the limit still goes into a file of its own.
-  if (size == 0 || size + incoming <= limit) return;
+  return size > 0 && size + incoming > limit;
+}
+
+void rotate(std::size_t incoming, std::uint64_t limit) {
+  struct stat current;
+  // Again under the lock: another thread may have rotated meanwhile.
+  if (!full(incoming, limit, current)) return;
   std::string log = standardErrorLog();
   if (log.empty()) return;
   struct stat atPath;
@@ -67,13 +74,24 @@ void rotate(std::size_t incoming, std::uint64_t limit) {
   ::close(fd);
 }
 
+// The limit read from the environment; kUnread until the first line.
+constexpr std::uint64_t kUnread = ~std::uint64_t{0};
+std::atomic<std::uint64_t> limitBytes{kUnread};
+
 }  // namespace
+
+void resetLogRotationFromEnvironment() { limitBytes.store(limitFromEnvironment(), std::memory_order_relaxed); }
 
 namespace detail {
 
 void rotateStandardErrorIfFull(std::size_t incomingBytes) {
-  static const std::uint64_t limit = limitFromEnvironment();
-  if (limit == 0) return;
+  std::uint64_t limit = limitBytes.load(std::memory_order_relaxed);
+  if (limit == kUnread) {
+    limit = limitFromEnvironment();
+    limitBytes.store(limit, std::memory_order_relaxed);
+  }
+  struct stat current;
+  if (limit == 0 || !full(incomingBytes, limit, current)) return;
   // Threads of one process rotate one at a time; a line written meanwhile
   // lands whole in the old file or the new one.
   static std::mutex m;

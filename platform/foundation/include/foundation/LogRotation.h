@@ -23,6 +23,9 @@ inline constexpr int kLogGenerations = 3;
 // "<log>.<n>"
 std::filesystem::path logGeneration(const std::filesystem::path& log, int n);
 
+// Reads CORVALLO_LOG_ROTATE_BYTES again (for tests).
+void resetLogRotationFromEnvironment();
+
 namespace detail {
 // Called before each line is written to standard error.
 void rotateStandardErrorIfFull(std::size_t incomingBytes);
