@@ -4,6 +4,7 @@
 // to a size.
 #include <dirent.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "CommandFixture.h"
@@ -62,7 +63,7 @@ class Lifecycle : public CommandTest {
     fs::path tweak = tree / "var/jb/Library/MobileSubstrate/DynamicLibraries/Corvallo.dylib";
     EXPECT_TRUE(fs::exists(tweak));
     std::ofstream(tweak, std::ios::trunc) << std::string(4096, 'x');
-    Outcome built = run({"/usr/bin/dpkg-deb", "-b", tree.string(), broken.string()});
+    Outcome built = run({"/usr/bin/dpkg-deb", "-Znone", "-b", tree.string(), broken.string()});
     EXPECT_EQ(built.code, 0) << built.err;
     return broken;
   }
@@ -149,6 +150,37 @@ TEST_F(Lifecycle, TheMediaClockRefusesTimesItCannotHoldAndStaysFinite) {
   ASSERT_TRUE(real["mediaTime"].is_number()) << real.dump();
   EXPECT_TRUE(std::isfinite(real["mediaTime"].get<double>()));
   EXPECT_EQ(real["manual"], false);
+}
+
+// A small limit for the test: the hosts' logs move aside as they grow, a few
+// generations are kept, and `corvallo log` still shows every line in order.
+TEST_F(Lifecycle, HostLogsRotateAtTheLimitAndLogShowsEveryGenerationInOrder) {
+  constexpr std::uintmax_t kLimit = 3000;
+  ::setenv("CORVALLO_LOG_ROTATE_BYTES", std::to_string(kLimit).c_str(), 1);
+  up();
+  ::unsetenv("CORVALLO_LOG_ROTATE_BYTES");
+  // Each change of legibility writes about 500 bytes, one line of them naming the change.
+  constexpr int kChanges = 12;
+  for (int i = 0; i < kChanges; ++i) {
+    Outcome o = corvallo({"ask", "springboard", "legibility", i % 2 ? "style=light" : "style=dark", "--raw"});
+    ASSERT_EQ(o.code, 0) << o.out << o.err;
+  }
+  fs::path log = root_ / "var/log/SpringBoard.log";
+  ASSERT_TRUE(fs::exists(log.string() + ".1")) << "no rotation at " << kLimit << " bytes";
+  EXPECT_FALSE(fs::exists(log.string() + ".4"));
+  for (const char* suffix : {"", ".1", ".2", ".3"})
+    if (fs::exists(log.string() + suffix)) EXPECT_LE(fs::file_size(log.string() + suffix), kLimit) << suffix;
+
+  Outcome shown = corvallo({"log", "--debug"});
+  ASSERT_EQ(shown.code, 0) << shown.err;
+  // One at the start, one per change.
+  std::vector<std::string> stamps;
+  std::istringstream lines(shown.out);
+  for (std::string line; std::getline(lines, line);)
+    if (line.find("SpringBoard[") != std::string::npos && line.find("legibilitySettingsDidChange") != std::string::npos)
+      stamps.push_back(line.substr(0, 23));
+  EXPECT_EQ(stamps.size(), static_cast<std::size_t>(kChanges + 1)) << shown.out;
+  EXPECT_TRUE(std::is_sorted(stamps.begin(), stamps.end()));
 }
 
 }  // namespace
