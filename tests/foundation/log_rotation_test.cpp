@@ -67,8 +67,8 @@ class LogRotation : public testing::Test {
   fs::path folder_, log_;
 };
 
-TEST_F(LogRotation, ThreadsLoggingPastTheLimitKeepThreeGenerationsOfWholeLinesAndLoseNone) {
-  constexpr int kThreads = 4, kLines = 150;
+TEST_F(LogRotation, ThreadsLoggingPastTheLimitMoveTheFileAsideBetweenWholeLinesAndLoseNone) {
+  constexpr int kThreads = 4, kLines = 40;
   {
     RotatedStandardError redirected(log_);
     std::vector<std::thread> threads;
@@ -78,24 +78,38 @@ TEST_F(LogRotation, ThreadsLoggingPastTheLimitKeepThreeGenerationsOfWholeLinesAn
       });
     for (auto& th : threads) th.join();
   }
-  ASSERT_TRUE(fs::exists(foundation::logGeneration(log_, 3)));
+  // About 11 kB in all: more than two files of 4000 bytes, less than the four kept.
+  ASSERT_TRUE(fs::exists(foundation::logGeneration(log_, 2)));
   EXPECT_FALSE(fs::exists(foundation::logGeneration(log_, 4)));
-  // Oldest first, as `corvallo log` reads them; each numbered line of a thread
-  // follows the one before it, from the oldest kept to the very last.
+  // Oldest first, as `corvallo log` reads them: each thread's lines, all of
+  // them, in the order written.
   std::map<int, int> next;
   std::regex shape(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \S+\[\d+:\d+\] thread (\d) line (\d+))");
   for (const fs::path& file :
        {foundation::logGeneration(log_, 3), foundation::logGeneration(log_, 2), foundation::logGeneration(log_, 1), log_}) {
+    if (!fs::exists(file)) continue;
     EXPECT_LE(fs::file_size(file), kLimit) << file;
     for (const auto& line : linesOf(file)) {
       std::smatch m;
       ASSERT_TRUE(std::regex_match(line, m, shape)) << file << ": " << line;
       int t = std::stoi(m[1]), i = std::stoi(m[2]);
-      if (next.contains(t)) EXPECT_EQ(i, next[t]) << "a line of thread " << t << " is missing before " << line;
+      EXPECT_EQ(i, next[t]) << "a line of thread " << t << " is missing before " << line;
       next[t] = i + 1;
     }
   }
   for (int t = 0; t < kThreads; ++t) EXPECT_EQ(next[t], kLines) << "thread " << t;
+}
+
+TEST_F(LogRotation, ThreeGenerationsAreKeptAndTheNewestLinesAreInTheCurrentFile) {
+  {
+    RotatedStandardError redirected(log_);
+    for (int i = 0; i < 400; ++i) NSLog("line %d", i);
+  }
+  EXPECT_TRUE(fs::exists(foundation::logGeneration(log_, 3)));
+  EXPECT_FALSE(fs::exists(foundation::logGeneration(log_, 4)));
+  auto current = linesOf(log_);
+  ASSERT_FALSE(current.empty());
+  EXPECT_TRUE(current.back().ends_with(" line 399")) << current.back();
 }
 
 TEST_F(LogRotation, WithoutALimitOrOnAFileNotNamedLogNothingMoves) {

@@ -77,7 +77,7 @@ std::string prefix(bool micros) {
 }
 
 void writeAll(const std::string& line) {
-  detail::rotateStandardErrorIfFull(line.size());
+  auto rotationLock = detail::rotateStandardErrorIfFull(line.size());
   for (std::size_t done = 0; done < line.size();) {
     ssize_t n = ::write(STDERR_FILENO, line.data() + done, line.size() - done);
     if (n < 0 && errno == EINTR) continue;

@@ -53,7 +53,6 @@ bool full(std::size_t incoming, std::uint64_t limit, struct stat& current) {
 
 void rotate(std::size_t incoming, std::uint64_t limit) {
   struct stat current;
-  // Again under the lock: another thread may have rotated meanwhile.
   if (!full(incoming, limit, current)) return;
   std::string log = standardErrorLog();
   if (log.empty()) return;
@@ -84,19 +83,18 @@ void resetLogRotationFromEnvironment() { limitBytes.store(limitFromEnvironment()
 
 namespace detail {
 
-void rotateStandardErrorIfFull(std::size_t incomingBytes) {
+std::unique_lock<std::mutex> rotateStandardErrorIfFull(std::size_t incomingBytes) {
   std::uint64_t limit = limitBytes.load(std::memory_order_relaxed);
   if (limit == kUnread) {
     limit = limitFromEnvironment();
     limitBytes.store(limit, std::memory_order_relaxed);
   }
-  struct stat current;
-  if (limit == 0 || !full(incomingBytes, limit, current)) return;
-  // Threads of one process rotate one at a time; a line written meanwhile
-  // lands whole in the old file or the new one.
+  if (limit == 0) return {};
+  // The threads of a process write one line at a time, each after its check.
   static std::mutex m;
-  std::lock_guard g(m);
+  std::unique_lock lock(m);
   rotate(incomingBytes, limit);
+  return lock;
 }
 
 }  // namespace detail

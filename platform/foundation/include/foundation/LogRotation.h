@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <mutex>
 
 namespace foundation {
 
@@ -27,8 +28,10 @@ std::filesystem::path logGeneration(const std::filesystem::path& log, int n);
 void resetLogRotationFromEnvironment();
 
 namespace detail {
-// Called before each line is written to standard error.
-void rotateStandardErrorIfFull(std::size_t incomingBytes);
+// Taken before each line is written to standard error and held while it is
+// written, so that no file grows past the limit. Holds nothing when files
+// are not rotated.
+std::unique_lock<std::mutex> rotateStandardErrorIfFull(std::size_t incomingBytes);
 }  // namespace detail
 
 }  // namespace foundation
