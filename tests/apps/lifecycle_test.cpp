@@ -3,6 +3,9 @@
 // `up` is still starting, the media clock's bounds, and the hosts' logs kept
 // to a size.
 #include <dirent.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 #include <algorithm>
 #include <cmath>
@@ -181,6 +184,63 @@ TEST_F(Lifecycle, HostLogsRotateAtTheLimitAndLogShowsEveryGenerationInOrder) {
       stamps.push_back(line.substr(0, 23));
   EXPECT_EQ(stamps.size(), static_cast<std::size_t>(kChanges + 1)) << shown.out;
   EXPECT_TRUE(std::is_sorted(stamps.begin(), stamps.end()));
+}
+
+// Answers every request on a local socket with one error whose text holds a NUL.
+class FakeHost {
+ public:
+  explicit FakeHost(const fs::path& socket) {
+    fs::create_directories(socket.parent_path());
+    fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socket.c_str());
+    EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    EXPECT_EQ(::listen(fd_, 8), 0);
+    thread_ = std::thread([this] { serve(); });
+  }
+  ~FakeHost() {
+    stop_ = true;
+    thread_.join();
+    ::close(fd_);
+  }
+
+ private:
+  void serve() {
+    while (!stop_) {
+      pollfd p{fd_, POLLIN, 0};
+      if (::poll(&p, 1, 20) <= 0) continue;
+      int client = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (client < 0) continue;
+      std::string line;
+      char c;
+      while (::read(client, &c, 1) == 1 && c != '\n') line += c;
+      if (!line.empty()) {
+        std::string answer = R"json({"ok":false,"error":"before\u0000after (whole)"})json" "\n";
+        EXPECT_EQ(::write(client, answer.data(), answer.size()), static_cast<ssize_t>(answer.size()));
+      }
+      ::close(client);
+    }
+  }
+  int fd_ = -1;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+// A NUL in an error's text neither cuts it nor passes unseen: it reads "\0".
+TEST_F(Lifecycle, AnErrorTextWithANulIsShownWholeWithTheNulVisible) {
+  {
+    FakeHost springBoard(root_ / "var/run/corvallo/springboard.sock");
+    Outcome o = corvallo({"home"});
+    EXPECT_NE(o.code, 0);
+    EXPECT_EQ(o.err, "corvallo: SpringBoard: before\\0after (whole)\n");
+  }
+  fs::remove(root_ / "var/run/corvallo/springboard.sock");
+
+  up();
+  Outcome o = corvallo({"ask", "springboard", "legibility", R"(style="dark\u0000ish")", "--raw"});
+  EXPECT_NE(o.code, 0);
+  EXPECT_EQ(o.json()["error"], "unknown legibility style \"dark\\0ish\" (light or dark)") << o.out;
 }
 
 }  // namespace
