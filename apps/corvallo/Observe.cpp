@@ -157,7 +157,8 @@ int showLog(const Device& device, bool follow, bool debug) {
   if (!fs::is_directory(folder))
     throw CommandError("no logs under " + folder.string() + "; start the device with `corvallo up`");
   std::vector<Source> sources;
-  for (const char* name : {"SpringBoard.log", "Preferences.log", "supervisor.log"}) sources.push_back({folder / name, {}});
+  for (const char* name : {"SpringBoard.log", "Preferences.log", "supervisor.log"})
+    sources.push_back({folder / name, {}});
   printMerged(sources, debug, true);
   while (follow) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));

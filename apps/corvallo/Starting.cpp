@@ -17,9 +17,7 @@ constexpr const char* kRequestSuffix = ".stop";
 
 fs::path folder(const Device& device) { return device.root() / "var/run/corvallo"; }
 
-fs::path markerOf(const Device& device, pid_t pid) {
-  return folder(device) / (kMarkerPrefix + std::to_string(pid));
-}
+fs::path markerOf(const Device& device, pid_t pid) { return folder(device) / (kMarkerPrefix + std::to_string(pid)); }
 
 fs::path requestOf(const fs::path& marker) {
   fs::path request = marker;

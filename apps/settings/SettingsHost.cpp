@@ -307,7 +307,8 @@ json Host::mediaTime(const json& req) {
   if (req.contains("set")) set = finite("set", number(req, "set"));
   if (req.contains("advance")) advance = finite("advance", number(req, "advance"));
   if (advance && !std::isfinite(set.value_or(CACurrentMediaTime()) + *advance))
-    throw RequestError("advancing the clock by " + req["advance"].dump() + " s would take it past any time it can hold");
+    throw RequestError("advancing the clock by " + req["advance"].dump() +
+                       " s would take it past any time it can hold");
   if (set) uikit::setMediaTime(*set);
   if (advance) uikit::advanceMediaTime(*advance);
   if (req.contains("real") && req["real"] == true) uikit::useRealMediaTime();

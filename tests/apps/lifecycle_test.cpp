@@ -216,7 +216,8 @@ class FakeHost {
       char c;
       while (::read(client, &c, 1) == 1 && c != '\n') line += c;
       if (!line.empty()) {
-        std::string answer = R"json({"ok":false,"error":"before\u0000after (whole)"})json" "\n";
+        std::string answer = R"json({"ok":false,"error":"before\u0000after (whole)"})json"
+                             "\n";
         EXPECT_EQ(::write(client, answer.data(), answer.size()), static_cast<ssize_t>(answer.size()));
       }
       ::close(client);

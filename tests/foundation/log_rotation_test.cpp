@@ -85,8 +85,8 @@ TEST_F(LogRotation, ThreadsLoggingPastTheLimitMoveTheFileAsideBetweenWholeLinesA
   // them, in the order written.
   std::map<int, int> next;
   std::regex shape(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \S+\[\d+:\d+\] thread (\d) line (\d+))");
-  for (const fs::path& file :
-       {foundation::logGeneration(log_, 3), foundation::logGeneration(log_, 2), foundation::logGeneration(log_, 1), log_}) {
+  for (const fs::path& file : {foundation::logGeneration(log_, 3), foundation::logGeneration(log_, 2),
+                               foundation::logGeneration(log_, 1), log_}) {
     if (!fs::exists(file)) continue;
     EXPECT_LE(fs::file_size(file), kLimit) << file;
     for (const auto& line : linesOf(file)) {

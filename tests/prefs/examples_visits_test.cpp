@@ -55,7 +55,8 @@ class ExamplesVisits : public testing::Test {
   std::vector<Weak<NSObject>> visit() {
     std::vector<Weak<NSObject>> made;
     {
-      auto page = ref_cast<PSListController>(objc::send<NSObject::initMessage>(objc::send<NSObject::allocMessage>(page_)));
+      auto page =
+          ref_cast<PSListController>(objc::send<NSObject::initMessage>(objc::send<NSObject::allocMessage>(page_)));
       outer_->pushViewControllerAnimated(UINavigationController::make(page), false);
       page->table()->reloadData();
       page->view()->layoutIfNeeded();
