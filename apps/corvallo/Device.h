@@ -17,10 +17,18 @@ inline constexpr const char* kSupervisorSocket = "/var/run/corvallo/supervisor.s
 inline constexpr const char* kSpringBoardSocket = "/var/run/corvallo/springboard.sock";
 inline constexpr const char* kSettingsSocket = "/var/run/corvallo/settings.sock";
 
-// What a command reports to its user as one line on stderr before a non-zero exit.
+// A text with each NUL written as "\0": a NUL would end it early wherever it
+// is read as a C string, as an exception's what() is.
+inline std::string withVisibleNul(std::string text) {
+  for (auto at = text.find('\0'); at != std::string::npos; at = text.find('\0', at + 2)) text.replace(at, 1, "\\0");
+  return text;
+}
+
+// What a command reports to its user as one line on stderr before a non-zero
+// exit. Its text may come from a host's answer, and is kept whole.
 class CommandError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit CommandError(const std::string& text) : std::runtime_error(withVisibleNul(text)) {}
 };
 
 class Device {

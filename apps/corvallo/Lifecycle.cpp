@@ -2,8 +2,10 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <asio.hpp>
 #include <cstring>
 #include <functional>
@@ -11,10 +13,12 @@
 #include <thread>
 
 #include "Hosts.h"
+#include "Starting.h"
 #include "control/ControlServer.h"
 #include "dispatch/dispatch.h"
 #include "dispatch/main_loop.h"
 #include "foundation/Log.h"
+#include "foundation/LogRotation.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -24,6 +28,8 @@ namespace device {
 namespace {
 
 constexpr const char* kSettingsEntry = "Corvallo";
+// Where the substrate loader finds tweaks (also under /var/jb).
+constexpr std::string_view kDynamicLibraries = "/Library/MobileSubstrate/DynamicLibraries";
 
 double secondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
 
@@ -84,6 +90,55 @@ pid_t spawnSupervisor(const Device& device, const SupervisorPolicy& policy) {
   return pid;
 }
 
+// Ends a supervisor this `up` started, with the hosts it launched: it stops
+// them before it exits, and one killed before it listens has launched none.
+void stopSpawnedSupervisor(pid_t pid) {
+  ::kill(pid, SIGTERM);
+  auto deadline = Clock::now() + std::chrono::seconds(10);
+  while (!processGone(pid)) {
+    if (Clock::now() > deadline) {
+      ::kill(pid, SIGKILL);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  ::waitpid(pid, nullptr, 0);
+}
+
+// The tweaks an installation put where the substrate loader looks, by name.
+std::vector<std::string> installedTweaks(const InstallReport& report) {
+  std::vector<std::string> names;
+  for (const auto& path : report.installed) {
+    fs::path p(path);
+    if (p.extension() == ".dylib" && p.parent_path().string().ends_with(kDynamicLibraries))
+      names.push_back(p.stem().string());
+  }
+  return names;
+}
+
+std::string failureText(const json& failure) {
+  return "failed to load " + failure.value("library", std::string("?")) + ": " +
+         failure.value("reason", std::string("no reason given"));
+}
+
+// Every library SpringBoard could not load is named with the loader's
+// reason; a device whose freshly installed tweak is not loaded is not the
+// device `up` was asked for.
+int checkInjected(const Device& device, const std::vector<std::string>& tweaks) {
+  json state = device.springBoard({{"op", "state"}});
+  json injected = state.value("injected", json::array()), failures = state.value("loadFailures", json::array());
+  for (const auto& f : failures) std::cerr << "corvallo: SpringBoard " << failureText(f) << "\n";
+  std::vector<std::string> missing;
+  for (const auto& tweak : tweaks)
+    if (std::find(injected.begin(), injected.end(), json(tweak)) == injected.end()) missing.push_back(tweak);
+  if (missing.empty()) return 0;
+  std::string names;
+  for (const auto& m : missing) names += (names.empty() ? "" : ", ") + m;
+  std::cerr << "corvallo: the device is up, but SpringBoard did not load " << names
+            << "; see `corvallo status` and `corvallo log`\n";
+  return 1;
+}
+
 json hostStatus(const json& supervisorStatus, const std::string& name) {
   for (const auto& h : supervisorStatus["hosts"])
     if (h["name"] == name) return h;
@@ -101,6 +156,8 @@ std::vector<std::string> policyArguments(const SupervisorPolicy& p) {
 
 int up(const Device& device, const BuildOutput& build, const UpOptions& options) {
   auto started = Clock::now();
+  // First of all: a `down` from now on finds this `up` and stops what it starts.
+  StartingMarker marker(device);
   if (device.running()) {
     json s = device.supervisor({{"op", "status"}});
     std::cout << "the device under " << device.root().string() << " is already running (SpringBoard pid "
@@ -108,11 +165,19 @@ int up(const Device& device, const BuildOutput& build, const UpOptions& options)
               << hostStatus(s, "Preferences").value("pid", 0) << ")\n";
     return 0;
   }
+  pid_t pid = 0;
+  auto stopIfAsked = [&] {
+    if (!marker.stopRequested()) return;
+    if (pid > 0) stopSpawnedSupervisor(pid);
+    throw CommandError("stopped by `down` while starting");
+  };
   InstallReport report =
       options.package.empty() ? install(build, device.root()) : installPackage(options.package, build, device.root());
   for (const auto& m : report.missing) std::cerr << "corvallo: not built, skipped: " << m << "\n";
-  pid_t pid = spawnSupervisor(device, options.policy);
+  stopIfAsked();
+  pid = spawnSupervisor(device, options.policy);
   while (!ready(device)) {
+    stopIfAsked();
     if (processGone(pid) && !device.running())
       throw CommandError("the supervisor stopped at start; see " + (device.root() / "var/log/supervisor.log").string());
     if (Clock::now() - started > options.timeout) {
@@ -122,16 +187,22 @@ int up(const Device& device, const BuildOutput& build, const UpOptions& options)
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
+  stopIfAsked();
   json s = device.supervisor({{"op", "status"}});
   std::printf("device up under %s in %.2f s: SpringBoard pid %d, Settings pid %d, showing the Corvallo page\n",
               device.root().c_str(), secondsSince(started), hostStatus(s, "SpringBoard").value("pid", 0),
               hostStatus(s, "Preferences").value("pid", 0));
-  return 0;
+  std::fflush(stdout);
+  return checkInjected(device, installedTweaks(report));
 }
 
 int down(const Device& device) {
+  std::vector<pid_t> starting = stopStartingUps(device, std::chrono::seconds(20));
   if (!device.running()) {
-    std::cout << "no device is running under " << device.root().string() << "\n";
+    if (!starting.empty())
+      std::cout << "device under " << device.root().string() << " stopped while it was starting\n";
+    else
+      std::cout << "no device is running under " << device.root().string() << "\n";
     return 0;
   }
   json s = device.supervisor({{"op", "status"}});
@@ -155,13 +226,19 @@ int down(const Device& device) {
 int status(const Device& device, bool asJson) {
   json s = device.supervisor({{"op", "status"}});
   json sb = hostStatus(s, "SpringBoard"), st = hostStatus(s, "Preferences");
-  json injected = json::array();
+  json injected = json::array(), failures = json::array();
   try {
-    injected = device.springBoard({{"op", "state"}})["injected"];
+    json state = device.springBoard({{"op", "state"}});
+    injected = state["injected"];
+    failures = state.value("loadFailures", json::array());
   } catch (const CommandError&) {
     // restarting: nothing to name
   }
-  json out{{"springboard", {{"pid", sb.value("pid", 0)}, {"uptime", sb.value("uptime", 0.0)}, {"injected", injected}}},
+  json out{{"springboard",
+            {{"pid", sb.value("pid", 0)},
+             {"uptime", sb.value("uptime", 0.0)},
+             {"injected", injected},
+             {"failedToLoad", failures}}},
            {"settings", {{"pid", st.value("pid", 0)}, {"uptime", st.value("uptime", 0.0)}}}};
   if (asJson) {
     std::cout << out.dump(2) << "\n";
@@ -170,11 +247,14 @@ int status(const Device& device, bool asJson) {
   std::cout << "device under " << device.root().string() << " (supervisor pid " << s.value("pid", 0) << ")\n";
   auto line = [](const char* name, const json& h) {
     std::printf("  %-12s pid %-7d up %-9s", name, h.value("pid", 0), uptimeText(h.value("uptime", 0.0)).c_str());
+    std::fflush(stdout);
   };
   line("SpringBoard", out["springboard"]);
   std::cout << " injected:";
   for (const auto& i : injected) std::cout << " " << i.get<std::string>();
+  if (injected.empty()) std::cout << " none";
   std::cout << "\n";
+  for (const auto& f : failures) std::cout << "  " << failureText(f) << "\n";
   line("Settings", out["settings"]);
   std::cout << " launched " << st.value("launches", 0) << " times\n";
   return 0;
@@ -184,6 +264,8 @@ int runSupervisor(const Device& device, const BuildOutput& build, const Supervis
   foundation::setProcessName("supervisor");
   // The hosts write debug-level lines too; `corvallo log` shows them on request.
   ::setenv("CORVALLO_LOG_DEBUG", "1", 1);
+  // Its own log and the hosts' are kept to a size, unless told otherwise.
+  ::setenv(foundation::kLogRotateBytesVariable, std::to_string(foundation::kDefaultLogRotateBytes).c_str(), 0);
   std::string socket = device.hostPath(kSupervisorSocket);
   fs::create_directories(fs::path(socket).parent_path());
   Supervisor supervisor(device.root(), hostsFor(build, kSettingsEntry), policy);

@@ -1,5 +1,8 @@
 #include "SettingsHost.h"
 
+#include <cmath>
+#include <optional>
+
 #include "PageReport.h"
 #include "PickerControl.h"
 #include "colorcell/LCPColorCell.h"
@@ -294,8 +297,20 @@ json Host::chooseMenuAction(const json& req) {
 }
 
 json Host::mediaTime(const json& req) {
-  if (req.contains("set")) uikit::setMediaTime(number(req, "set"));
-  if (req.contains("advance")) uikit::advanceMediaTime(number(req, "advance"));
+  // A clock at infinity (or beyond what a double holds) never comes back:
+  // every later time would be infinite too. Both parts are checked before either applies.
+  auto finite = [&](const char* name, double seconds) {
+    if (!std::isfinite(seconds)) throw RequestError(std::string("\"") + name + "\" must be a finite number of seconds");
+    return seconds;
+  };
+  std::optional<double> set, advance;
+  if (req.contains("set")) set = finite("set", number(req, "set"));
+  if (req.contains("advance")) advance = finite("advance", number(req, "advance"));
+  if (advance && !std::isfinite(set.value_or(CACurrentMediaTime()) + *advance))
+    throw RequestError("advancing the clock by " + req["advance"].dump() +
+                       " s would take it past any time it can hold");
+  if (set) uikit::setMediaTime(*set);
+  if (advance) uikit::advanceMediaTime(*advance);
   if (req.contains("real") && req["real"] == true) uikit::useRealMediaTime();
   // Fades that ended on the clock complete before the answer.
   UIView_Animation::completeEnded();

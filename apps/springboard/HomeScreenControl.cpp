@@ -13,11 +13,18 @@ namespace springboard {
 
 namespace {
 
+// A request's text quoted in an error, each NUL written as "\0": the answer is
+// made from the error's C string, which would end at the NUL.
+std::string quoted(std::string text) {
+  for (auto at = text.find('\0'); at != std::string::npos; at = text.find('\0', at + 2)) text.replace(at, 1, "\\0");
+  return "\"" + text + "\"";
+}
+
 long styleNamed(const json& req) {
   std::string style = req.value("style", "light");
   if (style == "light") return _UILegibilityStyleLight;
   if (style == "dark") return _UILegibilityStyleDark;
-  throw RequestError("unknown legibility style \"" + style + "\" (light or dark)");
+  throw RequestError("unknown legibility style " + quoted(style) + " (light or dark)");
 }
 
 long integer(const json& req, const char* name, long fallback) {
@@ -57,7 +64,7 @@ control::Handler homeScreenHandler(HomeScreen& home, const substrate::InjectionR
       dispatch_async(dispatch_get_main_queue(), [] { FBSystemService::sharedInstance()->exitAndRelaunch(true); });
       return json::object();
     }
-    throw RequestError("unknown op \"" + op + "\"");
+    throw RequestError("unknown op " + quoted(op));
   };
 }
 

@@ -67,6 +67,19 @@ Ref<UIColor> savedColour(UIPageControl* control) {
   return objc::send<Getter>(control);
 }
 
+// The log's one line per library, as callers have always read them.
+json failureLines(const substrate::InjectionReport& injected) {
+  json lines = json::array();
+  for (const auto& f : injected.failed) lines.push_back(f.line());
+  return lines;
+}
+
+json loadFailures(const substrate::InjectionReport& injected) {
+  json out = json::array();
+  for (const auto& f : injected.failed) out.push_back({{"library", f.name}, {"path", f.path}, {"reason", f.reason}});
+  return out;
+}
+
 }  // namespace
 
 json reportPageControl(const Ref<UIPageControl>& control) {
@@ -96,12 +109,12 @@ json reportHomeScreen(const HomeScreen& home, const substrate::InjectionReport& 
   }
   json page = reportPageControl(home.pageControl());
   if (page.is_object()) page["registered"] = registered(home.pageControl());
-  json loaded = json::array(), failed = json::array();
+  json loaded = json::array();
   for (const auto& lib : injected.loaded) loaded.push_back(lib.name);
-  for (const auto& line : injected.failed) failed.push_back(line);
   return json{{"pid", ::getpid()},
               {"injected", loaded},
-              {"injectionFailures", failed},
+              {"injectionFailures", failureLines(injected)},
+              {"loadFailures", loadFailures(injected)},
               {"pageControl", page},
               {"widgetStacks", stacks},
               {"appeared", home.appeared()},

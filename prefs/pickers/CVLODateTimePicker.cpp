@@ -90,6 +90,10 @@ Ref<CVLODateTimePicker> CVLODateTimePicker::initWithStyleReuseIdentifierSpecifie
 // that outlived it would call into freed memory.
 void CVLODateTimePicker::deallocImpl() {
   stopListening();
+  // The window's root view holds the overlay from the cell's start; without
+  // the cell nothing can show it again, and every visit of the page would
+  // leave one more there.
+  if (dateTimePickerView_) dateTimePickerView_->removeFromSuperview();
   sendSuper<deallocMessage>();
 }
 

@@ -1,4 +1,5 @@
 #include "foundation/Log.h"
+#include "foundation/LogRotation.h"
 
 #include <errno.h>
 #include <sys/syscall.h>
@@ -76,6 +77,7 @@ std::string prefix(bool micros) {
 }
 
 void writeAll(const std::string& line) {
+  auto rotationLock = detail::rotateStandardErrorIfFull(line.size());
   for (std::size_t done = 0; done < line.size();) {
     ssize_t n = ::write(STDERR_FILENO, line.data() + done, line.size() - done);
     if (n < 0 && errno == EINTR) continue;

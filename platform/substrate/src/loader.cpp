@@ -30,6 +30,14 @@ bool arrayHolds(const Ref<NSObject>& list, std::string_view wanted) {
   return false;
 }
 
+// Called right after a failed dlopen, while its reason is still the loader's last error.
+void recordLoadFailure(InjectionReport& report, const std::string& name, const fs::path& library) {
+  const char* why = ::dlerror();
+  LoadFailure failure{name, library.string(), why ? why : "unknown error"};
+  NSLog("MS:Error: %s", failure.line());
+  report.failed.push_back(std::move(failure));
+}
+
 }  // namespace
 
 bool filterSelects(std::string_view bytes, std::string_view bundleIdentifier, std::string_view executableName) {
@@ -74,10 +82,7 @@ InjectionReport injectLibraries(std::string_view bundleIdentifier, std::string_v
     }
     void* handle = ::dlopen(library.c_str(), RTLD_NOW | RTLD_GLOBAL);
     if (!handle) {
-      const char* why = ::dlerror();
-      std::string line = name + ": " + (why ? why : "unknown error");
-      NSLog("MS:Error: %s", line.c_str());
-      report.failed.push_back(line);
+      recordLoadFailure(report, name, library);
       continue;
     }
     NSLog("MS:Notice: Loading: %s", library.c_str());

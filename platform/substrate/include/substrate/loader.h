@@ -19,10 +19,19 @@ struct InjectedLibrary {
   void* handle;
 };
 
+// A library the host's filter selected but that did not load.
+struct LoadFailure {
+  std::string name;    // "Corvallo"
+  std::string path;    // the file in the device root
+  std::string reason;  // the dynamic loader's words
+  // "Corvallo: <reason>", as the log line gives it.
+  std::string line() const { return name + ": " + reason; }
+};
+
 struct InjectionReport {
   std::vector<InjectedLibrary> loaded;
   std::vector<std::string> skipped;  // not for this host
-  std::vector<std::string> failed;   // one line each: the library and why
+  std::vector<LoadFailure> failed;
 };
 
 // Whether a filter plist's contents select the host. The filter is a
