@@ -32,10 +32,16 @@ std::string seconds(Clock::duration d) {
   return text;
 }
 
-// Where libraries are loaded from, and each parent inside the root.
+// Where libraries are loaded from, and each parent inside the root (that of
+// the run folders too).
 constexpr const char* kLibraryFolders[] = {
-    "Library",        "Library/MobileSubstrate",        "Library/MobileSubstrate/DynamicLibraries",
-    "var/jb",         "var/jb/Library",                 "var/jb/Library/MobileSubstrate",
+    "var",
+    "Library",
+    "Library/MobileSubstrate",
+    "Library/MobileSubstrate/DynamicLibraries",
+    "var/jb",
+    "var/jb/Library",
+    "var/jb/Library/MobileSubstrate",
     "var/jb/Library/MobileSubstrate/DynamicLibraries",
 };
 
