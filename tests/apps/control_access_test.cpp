@@ -141,6 +141,19 @@ TEST(ControlAccess, ALineTricklingInIsClosedAtItsDeadlineWhateverTheIdleTime) {
   EXPECT_EQ(client.request(json{{"op", "b"}})["ok"], true);
 }
 
+// However quickly the host closes, the client reads the refusal instead of
+// failing on its own request ("Broken pipe").
+TEST(ControlAccess, AClientTurnedAwayIsToldWhy) {
+  LiveServer s(control::Limits{.maxConnections = 1});
+  control::Client held(s.path);
+  ASSERT_EQ(held.request(json{{"op", "hi"}})["ok"], true);
+  for (int i = 0; i < 20; ++i) {
+    control::Client extra(s.path);
+    std::this_thread::sleep_for(std::chrono::milliseconds(i % 3 * 10));  // before and after the host's close
+    EXPECT_EQ(extra.request(json{{"op", "hi"}}).value("error", ""), "too many control connections");
+  }
+}
+
 TEST(Liveness, AnswersWhileTheMainLoopIsBusyAndEveryControlPlaceIsTaken) {
   LiveServer s(control::Limits{.maxConnections = 2});
   control::Liveness live(s.context, control::livenessPath(s.path));

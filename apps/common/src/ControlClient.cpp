@@ -63,6 +63,8 @@ std::string Client::requestLine(const std::string& line, std::chrono::millisecon
     ssize_t n = ::send(fd_.get(), out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
     if (n < 0) {
       if (errno == EINTR) continue;
+      // A host that turned us away said why before it closed: read that.
+      if (errno == EPIPE || errno == ECONNRESET) break;
       throw std::runtime_error(std::string("control request failed: ") + std::strerror(errno));
     }
     sent += static_cast<std::size_t>(n);
