@@ -152,7 +152,8 @@ pid=$(field springboard pid)
 flood=$!
 sleep 0.5
 refused=0
-corvallo ask springboard state 2>&1 | grep -q "too many control connections" && refused=1
+answer=$(corvallo ask springboard state 2>&1)
+case $answer in *"too many control connections"*) refused=1 ;; esac
 wait $flood
 connected=$(head -1 "$root/flood.out")
 "$bin/connection_flood" stream "$root/var/run/corvallo/springboard.sock" 60 8 trickle >"$root/trickle.out"
