@@ -13,7 +13,7 @@ keys=${5:-500}
 
 bin=build/default/bin
 cmake --build --preset default --target corvallo springboard settings Corvallo CorvalloPrefs stage_prefs \
-  notify_storm >/dev/null || exit 2
+  notify_storm connection_flood >/dev/null || exit 2
 root=$(mktemp -d /tmp/corvallo-soak-XXXXXX)
 corvallo() { "$bin/corvallo" --root "$root" "$@"; }
 cleanup() {
@@ -142,6 +142,51 @@ refused=$(cat "$root"/writer-*.out | wc -l)
 held=no
 [ "$stored" = $((2 * keys)) ] && [ "$refused" = 0 ] && held=yes
 row "two writers of $keys keys each" $held "$stored of $((2 * keys)) keys stored; $refused writes refused"
+
+# -- control connection flood: clients past the limit are refused, the
+# supervisor's liveness check is not, and slow writers lose their places
+log=$root/var/log/supervisor.log
+kills_before=$(grep -c "killing it" "$log")
+pid=$(field springboard pid)
+"$bin/connection_flood" stream "$root/var/run/corvallo/springboard.sock" 200 6 >"$root/flood.out" &
+flood=$!
+sleep 0.5
+refused=0
+answer=$(corvallo ask springboard state 2>&1)
+case $answer in *"too many control connections"*) refused=1 ;; esac
+wait $flood
+connected=$(head -1 "$root/flood.out")
+"$bin/connection_flood" stream "$root/var/run/corvallo/springboard.sock" 60 8 trickle >"$root/trickle.out"
+closed=$(tail -1 "$root/trickle.out")
+kills_after=$(grep -c "killing it" "$log")
+held=no
+[ "$(field springboard pid)" = "$pid" ] && [ "$kills_after" = "$kills_before" ] && [ "$closed" = 60 ] &&
+  corvallo ask springboard state >/dev/null 2>&1 && held=yes
+row "200 control connections held 6 s" $held "$connected connected (a client past the limit refused: $refused); \
+kills: $((kills_after - kills_before)); 60 trickling closed at the line deadline: $closed; same SpringBoard"
+
+# -- notification connection flood: two processes, 10,100 connections each, at SpringBoard's listener
+pid=$(field springboard pid)
+listener=$(ls "$root/var/run/notify/" | grep "^$pid-" | head -1)
+fds_before=$(ls /proc/"$pid"/fd | wc -l)
+for i in 1 2; do
+  "$bin/connection_flood" seqpacket "$root/var/run/notify/$listener" 10100 4 >"$root/nflood-$i.out" &
+done
+sleep 2
+fds_during=$(ls /proc/"$pid"/fd 2>/dev/null | wc -l)
+s=$(now_ms)
+answered=no
+corvallo ask springboard state >/dev/null 2>&1 && answered=yes
+d=$(($(now_ms) - s))
+wait
+connected=$(($(head -1 "$root/nflood-1.out") + $(head -1 "$root/nflood-2.out")))
+lines=$(grep -c "refused a connection" "$root/var/log/SpringBoard.log")
+kills_now=$(grep -c "killing it" "$log")
+held=no
+[ "$(field springboard pid)" = "$pid" ] && [ "$answered" = yes ] && [ $((fds_during - fds_before)) -le 40 ] &&
+  [ "$kills_now" = "$kills_after" ] && [ "$lines" -le 10 ] && held=yes
+row "2 x 10,100 notification connections" $held "$connected connected; SpringBoard descriptors $fds_before -> \
+$fds_during; state answered in $d ms; $lines refusal lines logged; same SpringBoard"
 
 # -- and the device is still whole
 pid=$(field springboard pid)

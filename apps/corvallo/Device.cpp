@@ -15,7 +15,19 @@ std::string Device::hostPath(const char* devicePath) const {
   return (root_ / fs::path(devicePath).relative_path()).string();
 }
 
-bool Device::running() const { return control::isListening(hostPath(kSupervisorSocket)); }
+namespace {
+
+CommandError permissionDenied(const fs::path& root) {
+  return CommandError("permission denied: the device under " + root.string() + " is another user's");
+}
+
+}  // namespace
+
+bool Device::running() const {
+  control::Reach reach = control::reach(hostPath(kSupervisorSocket));
+  if (reach == control::Reach::denied) throw permissionDenied(root_);
+  return reach == control::Reach::listening;
+}
 
 void Device::requireRunning() const {
   if (!running())
@@ -33,6 +45,8 @@ json Device::ask(const char* host, const char* socket, const json& request, std:
   try {
     control::Client client(path, timeout);
     answer = client.request(request, timeout);
+  } catch (const control::PermissionDenied&) {
+    throw permissionDenied(root_);
   } catch (const std::exception&) {
     throw CommandError(std::string(host) + " did not answer within " + std::to_string(timeout.count()) + " ms");
   }

@@ -37,7 +37,8 @@ class Device {
   const std::filesystem::path& root() const { return root_; }
   std::string hostPath(const char* devicePath) const;
 
-  // Whether a supervisor answers for this root.
+  // Whether a supervisor answers for this root. Throws a CommandError saying
+  // "permission denied" when the root is another user's: that is never "not running".
   bool running() const;
   // Throws a CommandError saying how to start one when none runs.
   void requireRunning() const;

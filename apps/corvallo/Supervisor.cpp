@@ -3,14 +3,18 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 #include "control/ControlClient.h"
+#include "control/Liveness.h"
+#include "control/PrivateFolder.h"
 #include "foundation/Log.h"
 
 namespace device {
@@ -27,6 +31,19 @@ std::string seconds(Clock::duration d) {
   std::snprintf(text, sizeof text, "%.2f s", std::chrono::duration<double>(d).count());
   return text;
 }
+
+// Where libraries are loaded from, and each parent inside the root (that of
+// the run folders too).
+constexpr const char* kLibraryFolders[] = {
+    "var",
+    "Library",
+    "Library/MobileSubstrate",
+    "Library/MobileSubstrate/DynamicLibraries",
+    "var/jb",
+    "var/jb/Library",
+    "var/jb/Library/MobileSubstrate",
+    "var/jb/Library/MobileSubstrate/DynamicLibraries",
+};
 
 std::string describeExit(int status) {
   if (WIFEXITED(status)) return "exited with status " + std::to_string(WEXITSTATUS(status));
@@ -76,7 +93,9 @@ void Supervisor::launch(Host& host) {
     // forking thread, which is the watcher: it lives until stop()).
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (::getppid() != parent) ::_exit(1);
-    int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    // What a host creates is its user's alone, whatever umask we were given.
+    ::umask(077);
+    int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     if (fd >= 0) {
       ::dup2(fd, STDOUT_FILENO);
       ::dup2(fd, STDERR_FILENO);
@@ -125,7 +144,33 @@ void Supervisor::reap(Host& host, int status) {
               : ""));
 }
 
+void Supervisor::secureFolders() const {
+  for (const char* run : {"", "var/run", "var/run/corvallo", "var/run/notify"}) {
+    fs::path path = root_ / run;
+    control::makePrivateFolder(path, root_);
+    if (::chmod(path.c_str(), 0700) != 0)
+      throw std::runtime_error("cannot make " + path.string() + " private: " + std::strerror(errno));
+  }
+  // A loose umask at install time left these open to others; the hosts
+  // refuse to start on them, and nobody else can reach them now.
+  for (const char* folder : kLibraryFolders) {
+    fs::path path = root_ / folder;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) continue;
+    if (!(st.st_mode & (S_IWGRP | S_IWOTH))) continue;
+    mode_t mode = st.st_mode & 07755;
+    if (::chmod(path.c_str(), mode) != 0)
+      throw std::runtime_error("cannot take write access to " + path.string() + " from other users: " +
+                               std::strerror(errno));
+    char text[96];
+    std::snprintf(text, sizeof text, " was writable by other users (%04o); now %04o",
+                  static_cast<unsigned>(st.st_mode & 07777), static_cast<unsigned>(mode));
+    note(path.string() + text);
+  }
+}
+
 void Supervisor::start() {
+  secureFolders();
   {
     std::lock_guard g(mutex_);
     for (auto& h : hosts_) {
@@ -166,6 +211,10 @@ void Supervisor::noteHostsThatAnswer(std::unique_lock<std::mutex>& lock) {
 }
 
 void Supervisor::ping() {
+  // What was last said of each process, so a state lasting many pings is
+  // logged once.
+  std::map<pid_t, control::Beat::Outcome> said;
+  std::map<pid_t, bool> busy;
   while (!stopping_) {
     struct Target {
       pid_t pid;
@@ -178,23 +227,48 @@ void Supervisor::ping() {
       wake_.wait_for(lock, policy_.pingInterval, [this] { return stopping_.load(); });
       if (stopping_) return;
       for (const auto& h : hosts_)
-        if (h.pid > 0) targets.push_back({h.pid, h.config.name, socketPathOf(h.config.name), h.launchedAt});
+        if (h.pid > 0)
+          targets.push_back({h.pid, h.config.name, control::livenessPath(socketPathOf(h.config.name)), h.launchedAt});
     }
+    std::erase_if(said, [&](const auto& s) {
+      return std::none_of(targets.begin(), targets.end(), [&](const Target& t) { return t.pid == s.first; });
+    });
+    std::erase_if(busy, [&](const auto& b) { return !said.contains(b.first); });
     for (const auto& t : targets) {
-      bool answered = false;
+      control::Beat beat = control::checkLiveness(t.socket, policy_.pingTimeout);
+      auto once = [&](const std::string& line) {
+        if (std::exchange(said[t.pid], beat.outcome) != beat.outcome) note(t.name + " " + line);
+      };
       std::string why;
-      if (!control::isListening(t.socket)) {
-        if (Clock::now() - t.launchedAt < policy_.startGrace) continue;
-        why = "is not listening " + seconds(Clock::now() - t.launchedAt) + " after its launch";
-      } else {
-        try {
-          control::Client client(t.socket, policy_.pingTimeout);
-          answered = client.request({{"op", "ping"}}, policy_.pingTimeout).value("ok", false);
-        } catch (const std::exception&) {
-        }
-        why = "did not answer a ping within " + seconds(policy_.pingTimeout);
+      switch (beat.outcome) {
+        case control::Beat::answered:
+          said[t.pid] = beat.outcome;
+          if (beat.stalled >= policy_.stallLimit) {
+            why = "answers, but its main loop has not turned for " + seconds(beat.stalled);
+          } else if (beat.stalled >= policy_.pingTimeout) {
+            if (!std::exchange(busy[t.pid], true))
+              note(t.name + " is busy: its main loop has not turned for " + seconds(beat.stalled) +
+                   "; it is restarted only after " + seconds(policy_.stallLimit));
+          } else {
+            busy[t.pid] = false;
+          }
+          break;
+        case control::Beat::absent:
+          if (Clock::now() - t.launchedAt < policy_.startGrace) continue;
+          why = "is not listening for pings " + seconds(Clock::now() - t.launchedAt) + " after its launch";
+          break;
+        case control::Beat::silent:
+          why = "did not answer a ping within " + seconds(policy_.pingTimeout);
+          break;
+        // Alive, but refusing: a restart would not change that.
+        case control::Beat::denied:
+          once("refused the ping (" + beat.detail + "); not a hang, leaving it running");
+          continue;
+        case control::Beat::hungUp:
+          once("closed the ping connection without an answer (" + beat.detail + "); not a hang, leaving it running");
+          continue;
       }
-      if (answered || stopping_) continue;
+      if (why.empty() || stopping_) continue;
       std::lock_guard g(mutex_);
       for (auto& h : hosts_)
         if (h.pid == t.pid) {

@@ -2,7 +2,8 @@
 // launch daemon does: any exit that stop() did not ask for is followed by a
 // new launch, quick failures in a row wait longer each time (capped, logged,
 // never giving up), and a host that stops answering its control socket is
-// killed and started again.
+// killed and started again. It also keeps the device's run folders its
+// user's alone.
 #pragma once
 
 #include <sys/types.h>
@@ -33,8 +34,12 @@ struct SupervisorPolicy {
   std::chrono::milliseconds firstBackoff{50};
   std::chrono::milliseconds maxBackoff{5000};
   // How often each host is pinged and how long it has to answer; 0 turns pinging off.
+  // Pings go to the host's liveness socket, never competing with control clients.
   std::chrono::milliseconds pingInterval{1000};
   std::chrono::milliseconds pingTimeout{2000};
+  // A host that answers while its main loop has not turned for this long is
+  // hung; until then its main thread is busy with real work.
+  std::chrono::milliseconds stallLimit{20000};
   // A host not listening this long after its launch counts as hung too.
   std::chrono::milliseconds startGrace{10000};
 };
@@ -46,6 +51,9 @@ class Supervisor {
   Supervisor(const Supervisor&) = delete;
   Supervisor& operator=(const Supervisor&) = delete;
 
+  // Makes the root and its run folders owner-only (0700) and takes write
+  // access to the library folders from other users, then starts the hosts.
+  // Throws std::runtime_error when a folder cannot be made private.
   void start();
   void stop();
 
@@ -82,6 +90,7 @@ class Supervisor {
   // Marks the launched hosts now listening on their control sockets.
   void noteHostsThatAnswer(std::unique_lock<std::mutex>& lock);
   void ping();
+  void secureFolders() const;
   void note(const std::string& line) const;
   const Host* find(const std::string& name) const;
 

@@ -7,9 +7,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
 #include "SettingsHost.h"
 #include "control/ControlServer.h"
+#include "control/Liveness.h"
+#include "control/PrivateFolder.h"
 #include "dispatch/dispatch.h"
 #include "dispatch/main_loop.h"
 #include "foundation/DevicePaths.h"
@@ -38,6 +41,21 @@ int main(int argc, char** argv) {
   foundation::setProcessName("Preferences");
   preferences::setSystemVersion(systemVersion);
 
+  // Whoever could write to these could answer in this host's place.
+  std::string socketPath = foundation::devicePath(kControlSocket);
+  std::optional<std::string> unsafe;
+  try {
+    std::filesystem::path folder = std::filesystem::path(socketPath).parent_path();
+    control::makePrivateFolder(folder, foundation::devicePath("/"));
+    unsafe = control::unsafeFolder(folder, foundation::devicePath("/"));
+  } catch (const std::exception& e) {
+    unsafe = e.what();
+  }
+  if (unsafe) {
+    std::cerr << "Preferences: not starting: " << *unsafe << "\n";
+    return 1;
+  }
+
   settings::Host host;
   if (appearance == "dark") host.handle({{"op", "appearance"}, {"style", "dark"}});
   if (!open.empty()) {
@@ -48,13 +66,12 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::string socketPath = foundation::devicePath(kControlSocket);
-  std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(socketPath).parent_path(), ec);
   std::unique_ptr<control::Server> server;
+  std::unique_ptr<control::Liveness> liveness;  // the supervisor's pings, apart from the clients
   try {
     server = std::make_unique<control::Server>(dispatch::mainContext(), socketPath,
                                                [&](const control::json& req) { return host.handle(req); });
+    liveness = std::make_unique<control::Liveness>(dispatch::mainContext(), control::livenessPath(socketPath));
   } catch (const std::exception& e) {
     std::cerr << "Preferences: " << e.what() << "\n";
     return 1;

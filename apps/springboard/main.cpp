@@ -6,9 +6,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
 #include "HomeScreenControl.h"
 #include "control/ControlServer.h"
+#include "control/Liveness.h"
+#include "control/PrivateFolder.h"
 #include "dispatch/dispatch.h"
 #include "dispatch/main_loop.h"
 #include "foundation/DevicePaths.h"
@@ -41,20 +44,34 @@ int main(int argc, char** argv) {
   foundation::setProcessName("SpringBoard");
   SBHWidgetStackViewController::setHideDelayMilliseconds(widgetHideDelayMs);
 
+  // Whoever could write to these could answer in this host's place or run code in it.
+  std::string socketPath = foundation::devicePath(kControlSocket);
+  std::optional<std::string> unsafe;
+  try {
+    std::filesystem::path folder = std::filesystem::path(socketPath).parent_path();
+    control::makePrivateFolder(folder, foundation::devicePath("/"));
+    unsafe = control::unsafeFolder(folder, foundation::devicePath("/"));
+    if (!unsafe) unsafe = substrate::unsafeLibraryFolder();
+  } catch (const std::exception& e) {
+    unsafe = e.what();
+  }
+  if (unsafe) {
+    std::cerr << "SpringBoard: not starting: " << *unsafe << "\n";
+    return 1;
+  }
+
   substrate::InjectionReport injected = substrate::injectLibraries(kBundleIdentifier, "SpringBoard");
 
   springboard::HomeScreen home(layout);
   home.build();
 
-  std::string socketPath = foundation::devicePath(kControlSocket);
-  std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(socketPath).parent_path(), ec);
-
   control::Handler handle = springboard::homeScreenHandler(home, injected);
 
   std::unique_ptr<control::Server> server;
+  std::unique_ptr<control::Liveness> liveness;  // the supervisor's pings, apart from the clients
   try {
     server = std::make_unique<control::Server>(dispatch::mainContext(), socketPath, handle);
+    liveness = std::make_unique<control::Liveness>(dispatch::mainContext(), control::livenessPath(socketPath));
   } catch (const std::exception& e) {
     std::cerr << "SpringBoard: " << e.what() << "\n";
     return 1;

@@ -45,8 +45,10 @@ class DeviceTest : public ::testing::Test {
   void startSpringBoard(std::vector<std::string> args = {"--legibility-delay-ms", "30", "--widget-hide-delay-ms",
                                                          "150"}) {
     supervisor_ = std::make_unique<device::Supervisor>(
-        root_, std::vector<device::HostSpec>{
-                   {"SpringBoard", build_.bin / "springboard", std::move(args), "/var/run/corvallo/springboard.sock"}});
+        root_,
+        std::vector<device::HostSpec>{
+            {"SpringBoard", build_.bin / "springboard", std::move(args), "/var/run/corvallo/springboard.sock"}},
+        policy_);
     supervisor_->start();
     ASSERT_TRUE(supervisor_->waitUntilAnswering("SpringBoard", std::chrono::seconds(10)))
         << "SpringBoard did not start; log: " << supervisor_->logPathOf("SpringBoard");
@@ -79,6 +81,7 @@ class DeviceTest : public ::testing::Test {
 
   std::filesystem::path root_;
   device::BuildOutput build_;
+  device::SupervisorPolicy policy_;
   std::unique_ptr<device::Supervisor> supervisor_;
   nlohmann::json last_;
 };

@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "LiveServer.h"
 #include "control/ControlClient.h"
-
 #include "control/ControlServer.h"
 
 namespace {
@@ -65,48 +65,9 @@ TEST(ControlProtocol, TextThatIsNotUtf8CannotBreakTheAnswer) {
 
 namespace {
 
-// A server on a loop of its own, with a client's view of its socket.
-struct LiveServer {
-  explicit LiveServer(control::Limits limits) {
-    char tmpl[] = "/tmp/corvallo-control-XXXXXX";
-    folder = mkdtemp(tmpl);
-    path = folder + "/c.sock";
-    server = std::make_unique<control::Server>(context, path, echo, limits);
-    loop = std::thread([this] { context.run(); });
-  }
-  ~LiveServer() {
-    asio::post(context, [this] { server.reset(); });
-    work.reset();
-    context.stop();
-    loop.join();
-    std::filesystem::remove_all(folder);
-  }
-  asio::io_context context;
-  std::optional<asio::executor_work_guard<asio::io_context::executor_type>> work{context.get_executor()};
-  std::string folder, path;
-  std::unique_ptr<control::Server> server;
-  std::thread loop;
-};
-
-// Whether the host has closed this connection (it reads end of file).
-bool closedByHost(int fd, std::chrono::milliseconds within) {
-  pollfd p{fd, POLLIN, 0};
-  if (::poll(&p, 1, static_cast<int>(within.count())) <= 0) return false;
-  char c;
-  return ::recv(fd, &c, 1, MSG_DONTWAIT) <= 0;  // end of file, or reset with our bytes unread
-}
-
-int rawConnect(const std::string& path) {
-  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
+using control_test::closedByHost;
+using control_test::LiveServer;
+using control_test::rawConnect;
 
 TEST(ControlServer, ConnectionsPastTheLimitAreRefusedAndTheOthersServed) {
   LiveServer s(control::Limits{.maxConnections = 3});

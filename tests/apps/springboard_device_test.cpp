@@ -1,5 +1,6 @@
 #include <fstream>
 
+#include "Device.h"
 #include "DeviceFixture.h"
 #include "foundation/NSNumber.h"
 
@@ -144,6 +145,27 @@ TEST_F(DeviceTest, WithoutTheTweakTheHomeScreenIsUntouched) {
   EXPECT_EQ(last_["pageControl"]["hidden"], false);
   EXPECT_TRUE(last_["pageControl"]["registered"].is_null());
   EXPECT_FALSE(domain());
+}
+
+// Busy is not hung, but a main loop that never turns again is: its process
+// still answers the supervisor, and is restarted once the stall limit passes.
+TEST_F(DeviceTest, AMainLoopStuckPastTheStallLimitIsRestarted) {
+  install();
+  auto libraries = root_ / "Library/MobileSubstrate/DynamicLibraries";
+  std::filesystem::copy_file(BUSY_ON_POST_PATH, libraries / "Busy.dylib");
+  std::filesystem::copy_file(TWEAK_FILTER_PATH, libraries / "Busy.plist");
+  policy_.pingInterval = std::chrono::milliseconds(100);
+  policy_.pingTimeout = std::chrono::milliseconds(300);
+  policy_.stallLimit = std::chrono::milliseconds(1000);
+  startSpringBoard();
+  ASSERT_TRUE(eventually([](const json& s) { return s["injected"] == json::array({"Busy", "Corvallo"}); }))
+      << last_.dump();
+  pid_t stuck = supervisor_->pidOf("SpringBoard");
+  post("com.corvallo.test.stuck");
+  ASSERT_TRUE(device_test::pollUntil([&] { return json(supervisor_->launchesOf("SpringBoard")); },
+                                     [](const json& n) { return n == 2; }, last_, std::chrono::seconds(5)))
+      << last_.dump();
+  EXPECT_TRUE(device::processGone(stuck));
 }
 
 }  // namespace

@@ -14,25 +14,43 @@ namespace control {
 
 namespace {
 
+// The connection, or nothing with errno saying why.
 foundation::UniqueFd connectOnce(const std::string& path) {
   sockaddr_un addr{};
   addr.sun_family = AF_UNIX;
-  if (path.size() >= sizeof addr.sun_path) return {};
+  if (path.size() >= sizeof addr.sun_path) {
+    errno = ENAMETOOLONG;
+    return {};
+  }
   std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
   foundation::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  if (!fd || ::connect(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) return {};
+  if (!fd) return {};
+  if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    int err = errno;
+    fd.reset();
+    errno = err;
+    return {};
+  }
   return fd;
 }
+
+bool deniedBy(int err) { return err == EACCES || err == EPERM; }
 
 }  // namespace
 
 bool isListening(const std::string& socketPath) { return static_cast<bool>(connectOnce(socketPath)); }
+
+Reach reach(const std::string& socketPath) {
+  if (connectOnce(socketPath)) return Reach::listening;
+  return deniedBy(errno) ? Reach::denied : Reach::absent;
+}
 
 Client::Client(const std::string& socketPath, std::chrono::milliseconds timeout) {
   auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
     fd_ = connectOnce(socketPath);
     if (fd_) return;
+    if (deniedBy(errno)) throw PermissionDenied("permission denied: " + socketPath + " is another user's");
     if (std::chrono::steady_clock::now() >= deadline) throw std::runtime_error("no host answers on " + socketPath);
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
@@ -45,6 +63,8 @@ std::string Client::requestLine(const std::string& line, std::chrono::millisecon
     ssize_t n = ::send(fd_.get(), out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
     if (n < 0) {
       if (errno == EINTR) continue;
+      // A host that turned us away said why before it closed: read that.
+      if (errno == EPIPE || errno == ECONNRESET) break;
       throw std::runtime_error(std::string("control request failed: ") + std::strerror(errno));
     }
     sent += static_cast<std::size_t>(n);

@@ -1,12 +1,16 @@
 #include "control/ControlServer.h"
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <asio.hpp>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "control/ControlClient.h"
 
@@ -41,58 +45,88 @@ std::string answerLine(const std::string& line, const Handler& handler) {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 class Session : public std::enable_shared_from_this<Session> {
  public:
   Session(stream_protocol::socket socket, std::shared_ptr<Handler> handler, std::shared_ptr<std::size_t> open,
-          std::chrono::milliseconds idle)
+          const Limits& limits)
       : socket_(std::move(socket)),
         handler_(std::move(handler)),
         buffer_(kMaxRequestBytes),
         open_(std::move(open)),
-        idle_(idle),
-        idleTimer_(socket_.get_executor()) {
+        limits_(limits),
+        deadline_(socket_.get_executor()),
+        idleSince_(Clock::now()) {
     ++*open_;
   }
   ~Session() { --*open_; }
 
-  void start() { readLine(); }
-  // Answers at once and closes: the host has all the connections it takes.
-  void refuse() { reply("{\"ok\":false,\"error\":\"too many control connections\"}\n", /*close=*/true); }
+  void start() { nextLine(); }
+  // Answers at once and closes.
+  void refuse(const char* why) { reply(json{{"ok", false}, {"error", why}}.dump() + "\n", /*close=*/true); }
 
  private:
-  void readLine() {
+  // Answers the next complete line in the buffer, or reads until there is one.
+  void nextLine() {
+    for (;;) {
+      auto data = buffer_.data();
+      auto begin = asio::buffers_begin(data), end = asio::buffers_end(data);
+      auto newline = std::find(begin, end, '\n');
+      if (newline == end) break;
+      std::string line(begin, newline);
+      buffer_.consume(line.size() + 1);
+      while (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.find_first_not_of(" \t") == std::string::npos) continue;
+      reply(answerLine(line, *handler_), false);
+      return;
+    }
+    if (buffer_.size() >= kMaxRequestBytes) {
+      reply("{\"ok\":false,\"error\":\"request line too long\"}\n", /*close=*/true);
+      return;
+    }
+    readMore();
+  }
+
+  // A slow client keeps its place only so long: nothing sent is bounded
+  // from the last answer, and a started line from its first byte (blank
+  // lines neither count as a request nor restart either clock).
+  void readMore() {
+    if (buffer_.size() > 0 && !lineStart_) lineStart_ = Clock::now();
+    closeAt(buffer_.size() > 0 ? *lineStart_ + limits_.lineTimeout : idleSince_ + limits_.idleTimeout);
     auto self = shared_from_this();
-    idleTimer_.expires_after(idle_);
-    idleTimer_.async_wait([self](const asio::error_code& ec) {
-      if (!ec) {
-        asio::error_code ignored;
-        self->socket_.close(ignored);
+    std::size_t room = std::min<std::size_t>(4096, kMaxRequestBytes - buffer_.size());
+    socket_.async_read_some(buffer_.prepare(room), [self](const asio::error_code& ec, std::size_t n) {
+      if (ec) {
+        self->deadline_.cancel();
+        return;  // the client went away, or its time ran out
       }
-    });
-    asio::async_read_until(socket_, buffer_, '\n', [self](const asio::error_code& ec, std::size_t n) {
-      self->idleTimer_.cancel();
-      if (ec == asio::error::not_found) {
-        self->reply("{\"ok\":false,\"error\":\"request line too long\"}\n", /*close=*/true);
-        return;
-      }
-      if (ec) return;  // the client went away
-      std::string line(asio::buffers_begin(self->buffer_.data()), asio::buffers_begin(self->buffer_.data()) + n);
-      self->buffer_.consume(n);
-      while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-      if (line.find_first_not_of(" \t") == std::string::npos) {
-        self->readLine();
-        return;
-      }
-      self->reply(answerLine(line, *self->handler_), false);
+      self->buffer_.commit(n);
+      self->nextLine();
     });
   }
 
+  void closeAt(Clock::time_point when) {
+    auto self = shared_from_this();
+    deadline_.expires_at(when);
+    deadline_.async_wait([self](const asio::error_code& ec) {
+      if (ec) return;
+      asio::error_code ignored;
+      self->socket_.close(ignored);
+    });
+  }
+
+  // A client that does not read its answer is cut off like a slow writer.
   void reply(std::string text, bool close) {
     auto self = shared_from_this();
     auto out = std::make_shared<std::string>(std::move(text));
+    closeAt(Clock::now() + limits_.lineTimeout);
     asio::async_write(socket_, asio::buffer(*out), [self, out, close](const asio::error_code& ec, std::size_t) {
+      self->deadline_.cancel();
       if (ec || close) return;
-      self->readLine();
+      self->idleSince_ = Clock::now();
+      self->lineStart_.reset();
+      self->nextLine();
     });
   }
 
@@ -100,9 +134,19 @@ class Session : public std::enable_shared_from_this<Session> {
   std::shared_ptr<Handler> handler_;
   asio::streambuf buffer_;
   std::shared_ptr<std::size_t> open_;  // sessions alive, shared with the server; main loop only
-  std::chrono::milliseconds idle_;
-  asio::steady_timer idleTimer_;
+  Limits limits_;
+  asio::steady_timer deadline_;
+  Clock::time_point idleSince_;                // the last answer, or the connection
+  std::optional<Clock::time_point> lineStart_;  // the first byte of the request being read
 };
+
+// Connections come from the owner's processes only; the socket's mode says
+// so too, but a folder or mode changed later must not let anyone else in.
+bool fromOwner(int fd) {
+  ucred cred{};
+  socklen_t len = sizeof cred;
+  return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0 && cred.uid == ::geteuid();
+}
 
 }  // namespace
 
@@ -132,9 +176,12 @@ struct Server::Impl : std::enable_shared_from_this<Server::Impl> {
         return;
       }
       self->failing = false;
-      auto session = std::make_shared<Session>(std::move(socket), self->handler, self->open, self->limits.idleTimeout);
-      if (*self->open > self->limits.maxConnections)
-        session->refuse();
+      bool owner = fromOwner(socket.native_handle());
+      auto session = std::make_shared<Session>(std::move(socket), self->handler, self->open, self->limits);
+      if (!owner)
+        session->refuse("permission denied");
+      else if (*self->open > self->limits.maxConnections)
+        session->refuse("too many control connections");
       else
         session->start();
       self->accept();
@@ -161,6 +208,8 @@ Server::Server(asio::io_context& context, const std::string& socketPath, Handler
   stream_protocol::endpoint ep(socketPath);
   impl_->acceptor.open(ep.protocol(), ec);
   if (!ec) impl_->acceptor.bind(ep, ec);
+  // Bound under the caller's umask: set the mode before anyone can connect.
+  if (!ec && ::chmod(socketPath.c_str(), 0600) != 0) ec = asio::error_code(errno, asio::system_category());
   if (!ec) impl_->acceptor.listen(asio::socket_base::max_listen_connections, ec);
   if (ec) throw std::runtime_error("cannot listen on " + socketPath + ": " + ec.message());
   impl_->accept();

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
@@ -16,6 +17,8 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "dispatch/dispatch.h"
@@ -120,32 +123,98 @@ class DarwinCenter {
     awaitConnections();
   }
 
+  // Posting processes keep one connection each, so a peer with many is
+  // flooding: past these bounds a connection is closed as soon as it is
+  // taken, and the descriptors stay free for the rest of the process.
+  static constexpr int kConnectionsPerPeer = 16;
+  static constexpr int kConnections = 256;
+  // Taken per turn of the main loop, so a flood cannot keep it to itself.
+  static constexpr int kAcceptsPerTurn = 64;
+
+  struct Connection {
+    Connection(DarwinCenter* c, int fd, pid_t p) : center(c), descriptor(dispatch::mainContext(), fd), peer(p) {}
+    ~Connection() {
+      if (--center->peers_[peer] == 0) center->peers_.erase(peer);
+      --center->connections_;
+    }
+    DarwinCenter* center;
+    Descriptor descriptor;
+    pid_t peer;
+  };
+
+  // One line a second at most for a state that repeats, with how many were left out.
+  struct Throttle {
+    bool due() {
+      auto now = std::chrono::steady_clock::now();
+      if (now - last < std::chrono::seconds(1)) {
+        ++skipped;
+        return false;
+      }
+      last = now;
+      return true;
+    }
+    unsigned takeSkipped() { return std::exchange(skipped, 0); }
+    std::chrono::steady_clock::time_point last{};
+    unsigned skipped = 0;
+  };
+
   void awaitConnections() {
     listener_->async_wait(Descriptor::wait_read, [this](const asio::error_code& ec) {
       if (ec) {
         logLine("stopped taking connections: %s", ec.message().c_str());
         return;
       }
-      for (;;) {
+      for (int taken = 0; taken < kAcceptsPerTurn; ++taken) {
         int fd = ::accept4(listener_->native_handle(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd >= 0) {
-          readPosts(std::make_shared<Descriptor>(dispatch::mainContext(), fd));
+          takeConnection(fd);
           continue;
         }
         if (errno == EINTR || errno == ECONNABORTED) continue;
-        if (errno != EAGAIN) logLine("cannot take a connection: %s", std::strerror(errno));
-        break;
+        if (errno == EAGAIN) break;
+        // Out of descriptors, most likely: taking again at once would spin.
+        if (acceptFailures_.due())
+          logLine("cannot take a connection: %s; retrying in 100 ms (%u more failures)", std::strerror(errno),
+                  acceptFailures_.takeSkipped());
+        if (!retry_) retry_ = std::make_unique<asio::steady_timer>(dispatch::mainContext());
+        retry_->expires_after(std::chrono::milliseconds(100));
+        retry_->async_wait([this](const asio::error_code& e) {
+          if (!e) awaitConnections();
+        });
+        return;
       }
       awaitConnections();
     });
+  }
+
+  void takeConnection(int fd) {
+    ucred cred{};
+    socklen_t len = sizeof cred;
+    const char* why = nullptr;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0 || cred.uid != ::geteuid())
+      why = "it is another user's";
+    else if (connections_ >= kConnections)
+      why = "too many connections in all";
+    else if (peers_.contains(cred.pid) && peers_[cred.pid] >= kConnectionsPerPeer)
+      why = "too many connections from it";
+    if (why) {
+      ::close(fd);
+      if (refusals_.due())
+        logLine("refused a connection from pid %ld: %s (%u more refused since the last line)",
+                static_cast<long>(cred.pid), why, refusals_.takeSkipped());
+      return;
+    }
+    ++peers_[cred.pid];
+    ++connections_;
+    readPosts(std::make_shared<Connection>(this, fd, cred.pid));
   }
 
   // Reads everything that is there before delivering anything, so a burst
   // that arrived while the main thread was busy merges for coalescing
   // observers, and a callback that removes an observer stops the delivery of
   // posts read in the same pass.
-  void readPosts(std::shared_ptr<Descriptor> conn) {
-    conn->async_wait(Descriptor::wait_read, [this, conn](const asio::error_code& ec) {
+  void readPosts(std::shared_ptr<Connection> conn) {
+    conn->descriptor.async_wait(Descriptor::wait_read, [this, conn](const asio::error_code& ec) {
       if (ec) return;
       bool open = true;
       batch_.clear();
@@ -163,7 +232,7 @@ class DarwinCenter {
         msgs[i].msg_hdr.msg_iovlen = 1;
       }
       for (;;) {
-        int got = ::recvmmsg(conn->native_handle(), msgs, kSlots, MSG_DONTWAIT, nullptr);
+        int got = ::recvmmsg(conn->descriptor.native_handle(), msgs, kSlots, MSG_DONTWAIT, nullptr);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
           open = errno == EAGAIN;
@@ -257,6 +326,10 @@ class DarwinCenter {
   std::string listenPath_;
   pid_t owner_ = 0;
   std::unique_ptr<Descriptor> listener_;  // main thread
+  std::unique_ptr<asio::steady_timer> retry_;  // main thread
+  std::unordered_map<pid_t, int> peers_;       // main thread: connections per posting process
+  int connections_ = 0;                        // main thread
+  Throttle refusals_, acceptFailures_;         // main thread
   // Names in the packet buffer: delivered before the next read reuses it.
   std::vector<std::string_view> batch_;             // main thread
   std::vector<std::shared_ptr<Registration>> due_;  // main thread, kept for its capacity

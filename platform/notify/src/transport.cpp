@@ -81,7 +81,17 @@ foundation::Status makeFolders(const std::string& folder) {
   }
   struct stat st {};
   if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return foundation::Error{folder + " is not a folder"};
+  // Another user who could write here could stand in for a listener.
+  if ((st.st_uid != ::geteuid() && st.st_uid != 0) || (st.st_mode & (S_IWGRP | S_IWOTH)))
+    return foundation::Error{folder + " is open to other users; not listening there"};
   return foundation::Done{};
+}
+
+// A listener's process, from its name ("<pid>-…").
+bool listenerGone(std::string_view entry) {
+  long pid = 0;
+  auto [end, ec] = std::from_chars(entry.data(), entry.data() + entry.size(), pid);
+  return ec == std::errc() && pid > 0 && ::kill(static_cast<pid_t>(pid), 0) == -1 && errno == ESRCH;
 }
 
 const std::uint64_t* mapGeneration(const std::string& folder, bool create) {
@@ -140,10 +150,12 @@ class Poster {
         ++i;
         continue;
       }
-      // Its process is gone (or it hung up): forget it and its listener.
-      if (err == EPIPE || err == ECONNRESET || err == ENOTCONN)
-        ::unlink((folder_ + "/" + peers_[i].entry).c_str());
-      else
+      // It hung up: forget the connection, and the listener too if its
+      // process is gone. A live one may have turned us away (it bounds its
+      // connections); the next look at the folder connects again.
+      if (err == EPIPE || err == ECONNRESET || err == ENOTCONN) {
+        if (listenerGone(peers_[i].entry)) ::unlink((folder_ + "/" + peers_[i].entry).c_str());
+      } else
         logLine("cannot post to %s: %s", peers_[i].entry.c_str(), std::strerror(err));
       peers_.erase(peers_.begin() + static_cast<std::ptrdiff_t>(i));
     }
@@ -342,8 +354,11 @@ foundation::Result<Listener> openListener() {
   if (dirFd) sweepDeadListeners(dirFd.get());
   sockaddr_un addr;
   socklen_t len;
+  // Bound under the caller's umask: the mode is set before anyone can connect.
   bool ok = socketAddress(dirFd.get(), folder, entry, addr, len) &&
-            ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&addr), len) == 0 && ::listen(fd.get(), SOMAXCONN) == 0;
+            ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&addr), len) == 0 &&
+            (dirFd ? ::fchmodat(dirFd.get(), entry, 0600, 0) : ::chmod((folder + "/" + entry).c_str(), 0600)) == 0 &&
+            ::listen(fd.get(), SOMAXCONN) == 0;
   int err = errno;
   dirFd.reset();
   if (!ok) return foundation::Error{"cannot listen on " + folder + "/" + entry + ": " + std::strerror(err)};

@@ -1,8 +1,11 @@
 #include "substrate/loader.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -89,6 +92,26 @@ InjectionReport injectLibraries(std::string_view bundleIdentifier, std::string_v
     report.loaded.push_back({name, library.string(), handle});
   }
   return report;
+}
+
+std::optional<std::string> unsafeLibraryFolder() {
+  const fs::path root = fs::path(foundation::devicePath("/")).lexically_normal();
+  const uid_t self = ::geteuid();
+  for (const char* prefix : {"", kRootlessPrefix}) {
+    fs::path folder = fs::path(foundation::devicePath(std::string(prefix) + kDynamicLibrariesFolder)).lexically_normal();
+    for (fs::path p = folder;; p = p.parent_path()) {
+      struct stat st {};
+      if (::stat(p.c_str(), &st) == 0) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+        if (st.st_uid != self && st.st_uid != 0)
+          return p.string() + " belongs to another user (uid " + std::to_string(st.st_uid) + ")";
+        if (st.st_mode & (S_IWGRP | S_IWOTH)) return p.string() + " is writable by other users (mode " + mode + ")";
+      }
+      if (p == root || p == p.parent_path() || p.filename().empty()) break;
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace substrate

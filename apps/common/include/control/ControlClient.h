@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <stdexcept>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -10,10 +11,17 @@
 
 namespace control {
 
+// The socket is another user's: retrying cannot help.
+class PermissionDenied : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 class Client {
  public:
   // Connects, retrying until `timeout` passes (a host may still be starting).
-  // Throws std::runtime_error when it cannot.
+  // Throws PermissionDenied at once when the socket is not ours to reach, and
+  // std::runtime_error when nobody answers in time.
   Client(const std::string& socketPath, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
   // Sends one request and waits for its answer line. Throws std::runtime_error
@@ -29,5 +37,10 @@ class Client {
 
 // True when a host answers on the socket right now.
 bool isListening(const std::string& socketPath);
+
+enum class Reach { listening, absent, denied };
+// Whether a host listens there, and if not, whether that is because the
+// socket or its folder is another user's.
+Reach reach(const std::string& socketPath);
 
 }  // namespace control

@@ -37,13 +37,19 @@ inline constexpr std::size_t kMaxRequestBytes = 64 << 10;
 
 // Bounds that keep clients from pinning a host's memory or descriptors.
 struct Limits {
-  std::size_t maxConnections = 64;                                   // one more is answered with an error and closed
-  std::chrono::milliseconds idleTimeout = std::chrono::minutes(10);  // then the connection is closed
+  std::size_t maxConnections = 64;  // one more is answered with an error and closed
+  // A connection with nothing of a request sent is closed after this...
+  std::chrono::milliseconds idleTimeout = std::chrono::seconds(60);
+  // ...and a request line must be complete this long after its first byte,
+  // however slowly the bytes come.
+  std::chrono::milliseconds lineTimeout = std::chrono::seconds(5);
 };
 
 class Server {
  public:
   // Listens on `socketPath`, replacing a stale socket left by a dead host.
+  // The socket is the owner's alone (0600), and a connection from another
+  // user is answered "permission denied" and closed.
   // Throws std::runtime_error naming the path when it cannot listen there
   // (too long for a local socket, folder missing, in use by a live host).
   Server(asio::io_context& context, const std::string& socketPath, Handler handler, Limits limits = {});

@@ -3,6 +3,7 @@
 // filter plist names the host is loaded when the host starts.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,5 +45,11 @@ bool filterSelects(std::string_view filterPlistBytes, std::string_view bundleIde
 // host's identifier or executable name selects. A library that fails to load
 // is logged and skipped; the host carries on.
 InjectionReport injectLibraries(std::string_view bundleIdentifier, std::string_view executableName);
+
+// Why the library folders cannot be trusted: one of them, or a parent inside
+// the device root (the root included), is writable by group or others or
+// owned by another user. Nothing when they are sound or absent. Anyone who
+// could write there could run code in the host, so a host refuses to start.
+std::optional<std::string> unsafeLibraryFolder();
 
 }  // namespace substrate
