@@ -54,6 +54,16 @@ TEST(ControlProtocol, EveryLineGetsExactlyOneAnswer) {
   EXPECT_EQ(answer(R"({"op":"crash"})")["error"], "index 9");
 }
 
+TEST(ControlProtocol, AnErrorThatQuotesANulIsAnsweredWhole) {
+  auto handler = [](const json& r) -> json {
+    throw control::RequestError("no row \"" + r["row"].get<std::string>() + "\" on this page");
+  };
+  json a = json::parse(control::answerLine(R"({"op":"tap","row":"ab\u0000cd"})", handler));
+  EXPECT_EQ(a["ok"], false);
+  using namespace std::string_literals;
+  EXPECT_EQ(a["error"].get<std::string>(), "no row \"ab\0cd\" on this page"s);
+}
+
 TEST(ControlProtocol, TextThatIsNotUtf8CannotBreakTheAnswer) {
   auto handler = [](const json&) { return json{{"name", std::string("bad\xff\xfe")}}; };
   json a = json::parse(control::answerLine(R"({"op":"x"})", handler));

@@ -35,6 +35,8 @@ std::string answerLine(const std::string& line, const Handler& handler) {
     answer["ok"] = true;
   } catch (const json::parse_error& e) {
     answer = json{{"ok", false}, {"error", std::string("malformed request: ") + e.what()}};
+  } catch (const RequestError& e) {
+    answer = json{{"ok", false}, {"error", e.text()}};
   } catch (const std::exception& e) {
     answer = json{{"ok", false}, {"error", e.what()}};
   }

@@ -26,7 +26,15 @@ using json = nlohmann::json;
 // answered the same way, so a bad request never takes the host down.
 class RequestError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit RequestError(const std::string& text)
+      : std::runtime_error(text), text_(std::make_shared<const std::string>(text)) {}
+  explicit RequestError(const char* text) : RequestError(std::string(text)) {}
+  // The whole text: what() stops at a NUL, and an error may quote a request
+  // that holds one. Shared, so copying the error cannot throw.
+  const std::string& text() const noexcept { return *text_; }
+
+ private:
+  std::shared_ptr<const std::string> text_;
 };
 
 using Handler = std::function<json(const json& request)>;
