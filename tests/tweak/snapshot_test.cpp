@@ -106,6 +106,30 @@ TEST_F(Notifications, TheSnapshotFollowsTheLastChangeWhenLoadersWouldOverlap) {
   EXPECT_TRUE(c->isHidden());
 }
 
+TEST_F(Notifications, EveryChangeReachesTheIndicatorOneByOneAndInABurst) {
+  auto c = newIconListPageControl();
+  apply({.hide = true});
+  auto change = [](bool hide) {
+    storeDomain(domainWith({.hide = hide}));
+    return notify_post("com.tenvarix.corvallo/ReloadPrefs");
+  };
+  for (int i = 0; i < 60; ++i) {
+    bool hide = i % 2 == 1;
+    ASSERT_EQ(change(hide), NOTIFY_STATUS_OK);
+    ASSERT_TRUE(dispatch::runMainUntil([&] { return c->isHidden() == hide; }, 5s)) << "change " << i << " was lost";
+  }
+  // Posts faster than loads: loaders overlap and deliveries coalesce, and the
+  // last change must still be the one that shows.
+  for (int round = 0; round < 8; ++round) {
+    for (int i = 0; i < 25; ++i) ASSERT_EQ(change((i + round) % 2 == 0), NOTIFY_STATUS_OK);
+    bool last = (24 + round) % 2 == 0;
+    dispatch::runMainUntil([] { return false; }, 20ms);
+    ASSERT_TRUE(dispatch::runMainUntilQuiet(5s));
+    ASSERT_EQ(tweak().hidePageDotsEnabled->load(), last) << "round " << round;
+    ASSERT_EQ(c->isHidden(), last) << "round " << round;
+  }
+}
+
 class BadInput : public TweakTest {};
 
 TEST_F(BadInput, TextUnderASwitchKeyReadsAsItsTruthValue) {
