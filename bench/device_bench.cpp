@@ -36,21 +36,28 @@ namespace hops = foundation::hops;
 
 constexpr const char* kHops[] = {"deliver", "load.start", "load.end", "refresh", "hide"};
 
-// The hides recorded from entry `from` on.
-int hidesSince(const hops::Log* log, std::uint32_t from) {
+// The hides recorded in entries [from, to).
+int hidesBetween(const hops::Log* log, std::uint32_t from, std::uint32_t to) {
   int n = 0;
-  std::uint32_t end = std::min(log->next.load(), log->capacity);
-  for (std::uint32_t i = from; i < end; ++i)
+  for (std::uint32_t i = from; i < std::min(to, log->capacity); ++i)
     if (std::string_view(log->entries[i].name) == "hide") ++n;
   return n;
 }
 
-// Waits until `want` hides follow entry `from`; false after five seconds
+enum class Awaited { kArrived, kLost, kLogFull };
+
+// Waits until `want` hides follow entry `from`; kLost after five seconds
 // without a hop (a loaded machine can stall a process for a good while).
-bool awaitHides(hops::Log* log, std::uint32_t from, int want) {
-  while (hidesSince(log, from) < want)
-    if (!hops::waitPast(log, log->next.load(), 5000000000ull)) return false;
-  return true;
+// The count and the wait start from the same reading of the log: a hide
+// recorded between two readings would otherwise be counted by neither, and
+// the wait would sleep for a hop that never comes.
+Awaited awaitHides(hops::Log* log, std::uint32_t from, int want) {
+  for (;;) {
+    std::uint32_t seen = log->next.load();
+    if (hidesBetween(log, from, seen) >= want) return Awaited::kArrived;
+    if (seen >= log->capacity) return Awaited::kLogFull;
+    if (!hops::waitPast(log, seen, 5000000000ull)) return Awaited::kLost;
+  }
 }
 
 void BM_ReloadPrefsToIndicator(benchmark::State& state) {
@@ -58,7 +65,7 @@ void BM_ReloadPrefsToIndicator(benchmark::State& state) {
   std::filesystem::path root = ::mkdtemp(tmpl);
   ::setenv("CORVALLO_DEVICE_ROOT", root.c_str(), 1);
   std::string logPath = root / "hops";
-  hops::Log* log = hops::create(logPath.c_str(), 1 << 16);
+  hops::Log* log = hops::create(logPath.c_str(), 1 << 20);
   if (!log) {
     state.SkipWithError("cannot make the hop log");
     return;
@@ -91,7 +98,7 @@ void BM_ReloadPrefsToIndicator(benchmark::State& state) {
   std::uint32_t first = change();
   hops::waitPast(log, first, 1000000000ull);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  const int hidesPerChange = hidesSince(log, first);
+  const int hidesPerChange = hidesBetween(log, first, log->next.load());
   if (hidesPerChange == 0) {
     state.SkipWithError("no indicator was refreshed");
     return;
@@ -105,7 +112,12 @@ void BM_ReloadPrefsToIndicator(benchmark::State& state) {
     hide = !hide;
     std::uint32_t from = change();
     starts.push_back(from);
-    if (!awaitHides(log, from, hidesPerChange)) {
+    Awaited got = awaitHides(log, from, hidesPerChange);
+    if (got == Awaited::kLogFull) {
+      state.SkipWithError("the hop log is full: make it larger");
+      break;
+    }
+    if (got == Awaited::kLost) {
       state.SkipWithError("a change did not reach the indicator");
       break;
     }

@@ -104,8 +104,25 @@ void CVLOInitPrefsAndObservers() {
 
 void CVLOInitRegistry() { pageControls = NSMutableArray::array(); }
 
+namespace {
+// Reloads asked for and not yet covered by a load that started after them.
+std::atomic<unsigned> reloadRequests{0};
+}  // namespace
+
+// The global queue runs blocks side by side, so two loaders could overlap and
+// the one that read first could store last, leaving the snapshot a change
+// behind for good. One loader runs at a time; a request that arrives while it
+// runs makes it read once more, so the last snapshot always follows the last
+// request.
 void CVLOReloadPrefs() {
-  dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [] { CVLOLoadPrefs(); });
+  if (reloadRequests.fetch_add(1, std::memory_order_acq_rel) != 0) return;
+  dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [] {
+    unsigned covered;
+    do {
+      covered = reloadRequests.load(std::memory_order_acquire);
+      CVLOLoadPrefs();
+    } while (reloadRequests.fetch_sub(covered, std::memory_order_acq_rel) != covered);
+  });
 }
 
 void CVLOLoadPrefs() {

@@ -1,13 +1,16 @@
 // The settings snapshot: notifications, bad stored values and a loader storm.
 #include <fstream>
 #include <set>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "dispatch/main_loop.h"
 #include "foundation/NSDate.h"
 #include "notify/notify.h"
+#include "CVLOHelper.h"
 #include "springboard/FBSystemService.h"
+#include "substrate/substrate.h"
 #include "tweak_env.h"
 
 namespace tweaktest {
@@ -43,6 +46,88 @@ TEST_F(Notifications, RespringAsksTheSystemServiceToRelaunch) {
   tweak().respring();
   EXPECT_EQ(exitRequests().load(), 2);
   EXPECT_EQ(lastExitStatus().load(), kRelaunchExitStatus);
+}
+
+// Holds the first loader between its read of the hide switch and the store
+// of what it read, as a busy machine can, until another loader has stored its
+// switches (it reads the colours next) or a while has passed.
+namespace heldloader {
+IMP previousSwitchRead, previousColourRead;
+std::atomic<int> hideReads{0};
+std::atomic<int> colourReads{0};
+
+bool readSwitch(CVLOHelper* self, SEL cmd, NSString* key, NSObject* fallback) {
+  bool value = objc::invoke<CVLOHelper::CVLOReadBooleanPreferenceValueFallbackValueMessage>(previousSwitchRead, self,
+                                                                                           cmd, key, fallback);
+  if (key->UTF8String() == std::string_view("isHidePageDotsEnabled") && hideReads.fetch_add(1) == 0) {
+    auto until = std::chrono::steady_clock::now() + 300ms;
+    while (colourReads.load() == 0 && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(1ms);
+  }
+  return value;
+}
+Ref<NSObject> readColour(CVLOHelper* self, SEL cmd, NSString* key, NSObject* fallback) {
+  colourReads.fetch_add(1);
+  return objc::invoke<CVLOHelper::CVLOReadColorPreferenceValueFallbackValueMessage>(previousColourRead, self, cmd, key,
+                                                                                   fallback);
+}
+}  // namespace heldloader
+
+TEST_F(Notifications, TheSnapshotFollowsTheLastChangeWhenLoadersWouldOverlap) {
+  using Switch = CVLOHelper::CVLOReadBooleanPreferenceValueFallbackValueMessage;
+  using Colour = CVLOHelper::CVLOReadColorPreferenceValueFallbackValueMessage;
+  auto c = newIconListPageControl();
+  apply({.hide = true});
+  ASSERT_TRUE(c->isHidden());
+  Class helperClass = objc_getClass("CVLOHelper");
+  ASSERT_TRUE(helperClass);
+  IMP originalSwitchRead = class_getMethodImplementation(helperClass, Switch::sel());
+  IMP originalColourRead = class_getMethodImplementation(helperClass, Colour::sel());
+  MSHookMessageEx(helperClass, Switch::sel(), objc::implementation<Switch, &heldloader::readSwitch>(),
+                  &heldloader::previousSwitchRead);
+  MSHookMessageEx(helperClass, Colour::sel(), objc::implementation<Colour, &heldloader::readColour>(),
+                  &heldloader::previousColourRead);
+
+  storeDomain(domainWith({.hide = false}));
+  ASSERT_EQ(notify_post("com.tenvarix.corvallo/ReloadPrefs"), NOTIFY_STATUS_OK);
+  // The main loop delivers the post; the loader it starts runs elsewhere, and
+  // its read wakes nothing here, so look between turns.
+  for (auto until = std::chrono::steady_clock::now() + 5s;
+       heldloader::hideReads.load() == 0 && std::chrono::steady_clock::now() < until;)
+    dispatch::runMainUntil([] { return false; }, 1ms);
+  ASSERT_GT(heldloader::hideReads.load(), 0);
+  storeDomain(domainWith({.hide = true}));
+  ASSERT_EQ(notify_post("com.tenvarix.corvallo/ReloadPrefs"), NOTIFY_STATUS_OK);
+
+  dispatch::runMainUntil([] { return false; }, 500ms);
+  ASSERT_TRUE(dispatch::runMainUntilQuiet(5s));
+  MSHookMessageEx(helperClass, Switch::sel(), originalSwitchRead, nullptr);
+  MSHookMessageEx(helperClass, Colour::sel(), originalColourRead, nullptr);
+  EXPECT_TRUE(tweak().hidePageDotsEnabled->load()) << "an earlier loader stored its snapshot last";
+  EXPECT_TRUE(c->isHidden());
+}
+
+TEST_F(Notifications, EveryChangeReachesTheIndicatorOneByOneAndInABurst) {
+  auto c = newIconListPageControl();
+  apply({.hide = true});
+  auto change = [](bool hide) {
+    storeDomain(domainWith({.hide = hide}));
+    return notify_post("com.tenvarix.corvallo/ReloadPrefs");
+  };
+  for (int i = 0; i < 60; ++i) {
+    bool hide = i % 2 == 1;
+    ASSERT_EQ(change(hide), NOTIFY_STATUS_OK);
+    ASSERT_TRUE(dispatch::runMainUntil([&] { return c->isHidden() == hide; }, 5s)) << "change " << i << " was lost";
+  }
+  // Posts faster than loads: loaders overlap and deliveries coalesce, and the
+  // last change must still be the one that shows.
+  for (int round = 0; round < 8; ++round) {
+    for (int i = 0; i < 25; ++i) ASSERT_EQ(change((i + round) % 2 == 0), NOTIFY_STATUS_OK);
+    bool last = (24 + round) % 2 == 0;
+    dispatch::runMainUntil([] { return false; }, 20ms);
+    ASSERT_TRUE(dispatch::runMainUntilQuiet(5s));
+    ASSERT_EQ(tweak().hidePageDotsEnabled->load(), last) << "round " << round;
+    ASSERT_EQ(c->isHidden(), last) << "round " << round;
+  }
 }
 
 class BadInput : public TweakTest {};
