@@ -41,7 +41,7 @@ class OtherMeter : public Meter {
 
 }  // namespace
 
-OBJC_IMPLEMENT(Meter, level)
+OBJC_IMPLEMENT(Meter)
 OBJC_IMPLEMENT(HookedMeter)
 OBJC_IMPLEMENT(OtherMeter)
 

@@ -543,14 +543,4 @@ void CVLOBaseListController::viewWillDisappearImpl(bool animated) {
   reverseTinting();
 }
 
-OBJC_IMPLEMENT(CVLOBaseListController, preferenceBundle, themeTintColor, darkModePlist, lightModePlist,
-               hasSpecifiersWithDependencies, specifiersWithDependencies, specifiers, traitCollectionDidChange,
-               isDarkModeEnabled, setDarkModePlistLightModePlist, getDarkModePlist, getLightModePlist,
-               localizedStringForKey, pathOfResourceWithNameType, collectSpecifiersWithDependenciesFromArray,
-               shouldHideSpecifier, specifierForKey, operatorTypeForString, reloadSpecifiers, reloadTable,
-               readPreferenceValue, numberOfSectionsInTableView, tableViewShouldHideSection,
-               numberOfHiddenSectionsInTableView, numberOfHiddenHeadersInTableView, numberOfHiddenFootersInTableView,
-               tableViewViewForHeaderInSection, tableViewViewForFooterInSection, tableViewHeightForHeaderInSection,
-               tableViewHeightForFooterInSection, tableViewHeightForRowAtIndexPath, setPreferenceValueSpecifier, reset,
-               respring, twitter, paypal, github, discord, bugReport, featureRequest, doTinting, reverseTinting,
-               loadView, viewDidLoad, viewWillAppear, viewDidAppear, viewWillDisappear)
+OBJC_IMPLEMENT(CVLOBaseListController)

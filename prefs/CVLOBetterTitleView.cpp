@@ -57,5 +57,4 @@ void CVLOBetterTitleView::updateTitleColorBasedOnCurrentInterfaceStyleImpl() {
   if (_titleLabel) _titleLabel->setTextColor(colorForCurrentStyle());
 }
 
-OBJC_IMPLEMENT(CVLOBetterTitleView, initWithTitleMinimumScrollOffsetRequired, adjustLabelPositionToScrollOffset,
-               updateTitleColorBasedOnCurrentInterfaceStyle)
+OBJC_IMPLEMENT(CVLOBetterTitleView)

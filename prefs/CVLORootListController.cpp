@@ -207,6 +207,4 @@ void CVLORootListController::viewDidAppearImpl(bool animated) {
   decorate();
 }
 
-OBJC_IMPLEMENT(CVLORootListController, optionsButtonView, optionsButton, optionsLabel, menuButton, specifiers,
-               setupTableHeader, setupBetterTitleView, traitCollectionDidChange, scrollViewDidScroll, loadView,
-               viewDidLoad, viewWillAppear, viewDidAppear)
+OBJC_IMPLEMENT(CVLORootListController)

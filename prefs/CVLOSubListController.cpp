@@ -21,5 +21,4 @@ void CVLOSubListController::loadFromSpecifierImpl(PSSpecifier* s) {
 
 void CVLOSubListController::viewDidLoadImpl() { sendSuper<viewDidLoadMessage>(); }
 
-OBJC_IMPLEMENT(CVLOSubListController, loadFromSpecifier, setSpecifier, specifiers, viewDidLoad,
-               shouldReloadSpecifiersOnResume)
+OBJC_IMPLEMENT(CVLOSubListController)

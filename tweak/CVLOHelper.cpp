@@ -75,8 +75,4 @@ bool CVLOHelper::CVLODoesPreferenceDomainExistImpl() {
 
 bool CVLOHelper::CVLODoesPreferenceValueExistImpl(NSString* key) { return static_cast<bool>(storedValue(key)); }
 
-OBJC_IMPLEMENT(CVLOHelper, CVLOReadPreferenceValue, CVLOReadPreferenceValueFallbackValue, CVLOReadArrayPreferenceValue,
-               CVLOReadDatePreferenceValue, CVLOReadBooleanPreferenceValueFallbackValue,
-               CVLOReadColorPreferenceValueFallbackValue, CVLOReadStringPreferenceValueFallbackValue,
-               CVLOReadIntegerPreferenceValueFallbackValue, CVLOWritePreferenceValueForKey, CVLORemovePreferenceValue,
-               CVLORemovePreferenceDomain, CVLODoesPreferenceDomainExist, CVLODoesPreferenceValueExist)
+OBJC_IMPLEMENT(CVLOHelper)

@@ -130,10 +130,7 @@ void UIPageControl_CVLODots::handleWidgetColorCustomizationImpl(UIPageControl* s
   applyColours(self, on(enabled) && on(colorCustomizationEnabled) && on(applyToWidgetDotsEnabled));
 }
 
-OBJC_DEFINE_CATEGORY(UIPageControl_CVLODots, cachedCurrentPageIndicatorTintColor,
-                     setCachedCurrentPageIndicatorTintColor, cachedPageIndicatorTintColor,
-                     setCachedPageIndicatorTintColor, cachedColours, handleHiding, handleColorCustomization,
-                     handleWidgetColorCustomization)
+OBJC_DEFINE_CATEGORY(UIPageControl_CVLODots)
 
 // The category goes in with the hooks, in the library's second load-time step.
 void CVLOInstallAppearanceHooks(Class iconList, Class widgetStack) {

@@ -17,8 +17,8 @@ struct UIPageControl_CVLODots {
   OBJC_CATEGORY_METHOD(handleColorCustomization, "handleColorCustomization", void())
   OBJC_CATEGORY_METHOD(handleWidgetColorCustomization, "handleWidgetColorCustomization", void())
 
- private:
   // The two slots read as properties, as on the device.
+  OBJC_REGISTRATION(cachedColours)
   static void objcRegister_cachedColours(objc::CategoryBuilder<Self_>& b) {
     b.template property<Ref<UIColor>>("cachedCurrentPageIndicatorTintColor")
         .template property<Ref<UIColor>>("cachedPageIndicatorTintColor");

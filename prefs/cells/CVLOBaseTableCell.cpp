@@ -27,7 +27,7 @@ Ref<PSTableCell> CVLOBaseTableCell::initWithStyleReuseIdentifierSpecifierImpl(lo
   return self;
 }
 
-OBJC_IMPLEMENT(CVLOBaseTableCell, initWithStyleReuseIdentifierSpecifier, themeTintColor, interactionTintColor)
+OBJC_IMPLEMENT(CVLOBaseTableCell)
 
 // A row without a colour yet takes it now and shows it from the next pass.
 void CVLOTintedButton::layoutSubviewsImpl() {
@@ -49,7 +49,7 @@ void CVLOTintedButton::objcRegister_dynamicTintColors(objc::ClassBuilder<CVLOTin
   for (const char* name : {"interactionTintColor", "themeTintColor"}) class_addProperty(b.cls(), name, attrs, 4);
 }
 
-OBJC_IMPLEMENT(CVLOTintedButton, layoutSubviews, dynamicTintColors)
+OBJC_IMPLEMENT(CVLOTintedButton)
 
 void CVLODangerButton::layoutSubviewsImpl() {
   sendSuper<layoutSubviewsMessage>();
@@ -59,4 +59,4 @@ void CVLODangerButton::layoutSubviewsImpl() {
   titleLabel()->setHighlightedTextColor(red);
 }
 
-OBJC_IMPLEMENT(CVLODangerButton, layoutSubviews)
+OBJC_IMPLEMENT(CVLODangerButton)

@@ -23,6 +23,7 @@ class CVLOTintedButton : public CVLOBaseTableCell {
   void layoutSubviewsImpl();
   // Re-declares the base cell's two colours as dynamic (D): the accessors
   // stay the base's, readers of the attributes see this class's.
+  OBJC_REGISTRATION(dynamicTintColors)
   static void objcRegister_dynamicTintColors(objc::ClassBuilder<CVLOTintedButton>& b);
 };
 

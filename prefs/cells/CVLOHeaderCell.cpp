@@ -39,4 +39,4 @@ Ref<PSTableCell> CVLOHeaderCell::initWithSpecifierImpl(PSSpecifier* item) {
   return self;
 }
 
-OBJC_IMPLEMENT(CVLOHeaderCell, initWithSpecifier, preferredHeightForWidth, layoutSubviews)
+OBJC_IMPLEMENT(CVLOHeaderCell)

@@ -23,4 +23,4 @@ void CVLOIntegerSliderCellController::setValueImpl(NSObject* value) {
   sendSuper<setValueMessage>(NSNumber::numberWithFloat(wholeNumber(f)));
 }
 
-OBJC_IMPLEMENT(CVLOIntegerSliderCellController, controlChanged, setValue)
+OBJC_IMPLEMENT(CVLOIntegerSliderCellController)

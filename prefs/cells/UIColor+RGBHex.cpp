@@ -61,4 +61,4 @@ Ref<UIColor> UIColor_RGBHex::colorFromHexStringImpl(Class, NSString* text) {
 
 Ref<UIColor> UIColor_RGBHex::colorFromHexImpl(Class, long value) { return colorOf(static_cast<std::uint64_t>(value)); }
 
-OBJC_IMPLEMENT_CATEGORY(UIColor_RGBHex, colorFromHexString, colorFromHex)
+OBJC_IMPLEMENT_CATEGORY(UIColor_RGBHex)

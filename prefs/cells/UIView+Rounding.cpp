@@ -6,4 +6,4 @@ void UIView_Rounding::roundCornersRadiusImpl(UIView* self, unsigned long corners
   self->layer()->setMaskedCorners(corners);
 }
 
-OBJC_IMPLEMENT_CATEGORY(UIView_Rounding, roundCornersRadius)
+OBJC_IMPLEMENT_CATEGORY(UIView_Rounding)

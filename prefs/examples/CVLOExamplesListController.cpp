@@ -8,4 +8,4 @@ Ref<NSArray> CVLOExamplesListController::specifiersImpl() {
   return sendSuper<specifiersMessage>();
 }
 
-OBJC_IMPLEMENT(CVLOExamplesListController, specifiers)
+OBJC_IMPLEMENT(CVLOExamplesListController)

@@ -5,13 +5,11 @@
 #include "foundation/Log.h"
 #include "uikit/UIScene.h"
 
-OBJC_IMPLEMENT(CVLODateTimePicker, initWithStyleReuseIdentifierSpecifierWithPickerStyle, dealloc, layoutSubviews,
-               removeFromSuperview, presentDateTimePicker, updateValueLabel, dateTimePickerView, rootViewController,
-               dateTimePickerStyle, setDateTimePickerStyle)
-OBJC_IMPLEMENT(CVLODatePicker, initWithStyleReuseIdentifierSpecifier, layoutSubviews, presentDatePicker)
-OBJC_IMPLEMENT(CVLOTimePicker, initWithStyleReuseIdentifierSpecifier, layoutSubviews, presentTimePicker)
-OBJC_IMPLEMENT(CVLOTimeIntervalPicker, initWithStyleReuseIdentifierSpecifier, layoutSubviews, presentTimeIntervalPicker)
-OBJC_IMPLEMENT(CVLODateAndTimePicker, initWithStyleReuseIdentifierSpecifier, layoutSubviews, presentDateAndTimePicker)
+OBJC_IMPLEMENT(CVLODateTimePicker)
+OBJC_IMPLEMENT(CVLODatePicker)
+OBJC_IMPLEMENT(CVLOTimePicker)
+OBJC_IMPLEMENT(CVLOTimeIntervalPicker)
+OBJC_IMPLEMENT(CVLODateAndTimePicker)
 
 namespace {
 

@@ -11,13 +11,7 @@
 #include "uikit/UIGestureRecognizer.h"
 #include "uikit/UIViewAnimation.h"
 
-OBJC_IMPLEMENT(CVLODateTimePickerView, initWithFrameTintColorKeyDefaultValueDefaultsPostNotificationDateTimePickerStyle,
-               initWithFrameTintColorKeyDefaultsPostNotification, layoutSubviews, didMoveToSuperview,
-               presentDateTimePicker, hideDateTimePicker, cancelDateTimePicker, submitDateTimePicker,
-               localizedStringForKey, isDarkModeEnabled, preferenceBundle, themeTintColor, backgroundView, bodyView,
-               dateTimePicker, cancelButton, submitButton, timeIntervalValue, dateValue, key, defaultValue, defaults,
-               postNotification, dateTimePickerBodyColor, dateTimePickerButtonColor, dateTimePickerBackgroundViewAlpha,
-               dateTimePickerStyle)
+OBJC_IMPLEMENT(CVLODateTimePickerView)
 
 namespace {
 

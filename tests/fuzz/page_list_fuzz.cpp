@@ -37,7 +37,7 @@ class FuzzPage : public PSListController {
   }
 };
 
-OBJC_IMPLEMENT(FuzzPage, bundle, specifiers)
+OBJC_IMPLEMENT(FuzzPage)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::quietLogs();

@@ -7,7 +7,7 @@ void Tracked::deallocImpl() {
   sendSuper<deallocMessage>();
 }
 
-OBJC_IMPLEMENT(Tracked, tag, child, dealloc)
+OBJC_IMPLEMENT(Tracked)
 
 Ref<Shape> Shape::initWithSidesImpl(long n) {
   sides_ = n;
@@ -20,10 +20,10 @@ Ref<Shape> Shape::unitImpl(Class self) {
   return objc::send<initWithSidesMessage>(fresh, 1);
 }
 
-OBJC_IMPLEMENT(Shape, unit, initWithSides, sides, area, centre, name)
+OBJC_IMPLEMENT(Shape)
 
 double Square::areaImpl() { return sendSuper<areaMessage>() * static_cast<double>(sides_); }
 
-OBJC_IMPLEMENT(Square, area, name)
+OBJC_IMPLEMENT(Square)
 
 OBJC_IMPLEMENT(Triangle)

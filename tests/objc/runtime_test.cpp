@@ -233,7 +233,7 @@ struct Shape_Extras {
     return objc::send<Shape::initWithSidesMessage>(objc::send<NSObject::allocMessage>(self), 3L);
   }
 };
-OBJC_IMPLEMENT_CATEGORY(Shape_Extras, perimeterWithSide, triangle)
+OBJC_IMPLEMENT_CATEGORY(Shape_Extras)
 
 struct Shape_Clash {
   OBJC_CATEGORY(Shape_Clash, Shape)
@@ -241,7 +241,7 @@ struct Shape_Clash {
  private:
   static long sidesImpl(Shape*) { return -1; }
 };
-OBJC_DEFINE_CATEGORY(Shape_Clash, sides)
+OBJC_DEFINE_CATEGORY(Shape_Clash)
 
 TEST(Categories, AddMethodsToAnotherLibrarysClass) {
   EXPECT_DOUBLE_EQ(Shape_Extras::perimeterWithSide(Shape::make(4L), 2.5), 10.0);

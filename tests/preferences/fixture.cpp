@@ -12,7 +12,7 @@
 
 namespace fs = std::filesystem;
 
-OBJC_IMPLEMENT(FixturePage, bundle, specifiers)
+OBJC_IMPLEMENT(FixturePage)
 
 namespace preferences_test {
 

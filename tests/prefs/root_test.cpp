@@ -374,7 +374,7 @@ class ReleaseProbe : public NSObject {
   }
 };
 std::thread::id ReleaseProbe::releasedOn;
-OBJC_IMPLEMENT(ReleaseProbe, dealloc)
+OBJC_IMPLEMENT(ReleaseProbe)
 
 }  // namespace
 

@@ -23,7 +23,7 @@ class Speaker : public NSObject {
   long volumeImpl() { return 10; }
   void sayImpl(long n) { calls.push_back("Speaker " + std::to_string(n)); }
 };
-OBJC_IMPLEMENT(Speaker, volume, say)
+OBJC_IMPLEMENT(Speaker)
 
 class Loud : public Speaker {
   OBJC_CLASS(Loud, Speaker)

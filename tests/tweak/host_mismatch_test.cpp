@@ -33,7 +33,7 @@ class SBIconListPageControl : public UIPageControl {
     return index == 2;
   }
 };
-OBJC_IMPLEMENT(SBIconListPageControl, _shouldAnimatePropertyWithKey)
+OBJC_IMPLEMENT(SBIconListPageControl)
 
 std::string deviceRootPath;
 std::string loadLog;

@@ -172,7 +172,7 @@ class ValueWatcher : public NSObject {
   void valueChangedImpl(NSObject* sender) { seen.push_back(static_cast<UISwitch*>(sender)->isOn() ? "on" : "off"); }
   void tappedImpl(NSObject*) { seen.push_back("tap"); }
 };
-OBJC_IMPLEMENT(ValueWatcher, valueChanged, tapped)
+OBJC_IMPLEMENT(ValueWatcher)
 
 TEST(Controls, ATapFlipsAnEnabledSwitchAndSendsOnlyValueChanged) {
   auto sw = UISwitch::make();

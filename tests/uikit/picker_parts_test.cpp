@@ -27,7 +27,7 @@ class Receiver : public NSObject {
   void fireImpl() { ++plain; }
   void fireFromImpl(NSObject* s) { sender = s; }
 };
-OBJC_IMPLEMENT(Receiver, fire, fireFrom)
+OBJC_IMPLEMENT(Receiver)
 
 }  // namespace
 

@@ -35,8 +35,7 @@ class Rows : public NSObject {
   void tableViewDidSelectRowAtIndexPathImpl(UITableView*, NSIndexPath* p) { selected.emplace_back(p); }
   void scrollViewDidScrollImpl(UIView*) { ++scrolls; }
 };
-OBJC_IMPLEMENT(Rows, numberOfSectionsInTableView, tableViewNumberOfRowsInSection, tableViewCellForRowAtIndexPath,
-               tableViewHeightForRowAtIndexPath, tableViewDidSelectRowAtIndexPath, scrollViewDidScroll)
+OBJC_IMPLEMENT(Rows)
 
 // Only what a data source must answer: one section, no heights.
 class PlainRows : public NSObject {
@@ -53,7 +52,7 @@ class PlainRows : public NSObject {
     return UITableViewCell::make(UITableViewCellStyleValue1, nullptr);
   }
 };
-OBJC_IMPLEMENT(PlainRows, tableViewNumberOfRowsInSection, tableViewCellForRowAtIndexPath)
+OBJC_IMPLEMENT(PlainRows)
 
 Ref<NSIndexPath> at(long row, long section) { return NSIndexPath::indexPathForRowInSection(row, section); }
 

@@ -20,7 +20,7 @@ class CountingView : public UIView {
   void didMoveToSuperviewImpl() { ++moves; }
   void tintColorDidChangeImpl() { ++tintChanges; }
 };
-OBJC_IMPLEMENT(CountingView, layoutSubviews, didMoveToSuperview, tintColorDidChange)
+OBJC_IMPLEMENT(CountingView)
 
 // Takes a sibling out of the tree while it is being hit tested, as a view
 // that dismisses an overlay on touch does.
@@ -39,7 +39,7 @@ class SiblingRemover : public UIView {
     return nullptr;
   }
 };
-OBJC_IMPLEMENT(SiblingRemover, hitTestWithEvent)
+OBJC_IMPLEMENT(SiblingRemover)
 
 Ref<UIView> box(double x, double y, double w, double h) { return UIView::make(CGRectMake(x, y, w, h)); }
 

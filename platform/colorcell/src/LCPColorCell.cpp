@@ -52,4 +52,4 @@ bool LCPColorCell::pickColorStringImpl(NSString* text) {
   return true;
 }
 
-OBJC_IMPLEMENT(LCPColorCell, pickColorString, swatch, initWithStyleReuseIdentifierSpecifier, setValue)
+OBJC_IMPLEMENT(LCPColorCell)

@@ -97,9 +97,7 @@ void appendPlistDescription(std::string& out, NSObject* obj, int level) {
 
 // ----------------------------------------------------------------- NSArray
 
-OBJC_IMPLEMENT(NSArray, array, arrayWithArray, arrayWithObject, arrayWithContentsOfFile, count, objectAtIndex,
-               firstObject, lastObject, containsObject, indexOfObject, isEqualToArray, componentsJoinedByString, copy,
-               mutableCopy, description, isEqual, hash)
+OBJC_IMPLEMENT(NSArray)
 
 namespace {
 
@@ -185,8 +183,7 @@ Ref<NSMutableArray> NSArray::mutableCopyImpl() { return NSMutableArray::make(ite
 
 // ---------------------------------------------------------- NSMutableArray
 
-OBJC_IMPLEMENT(NSMutableArray, addObject, addObjectsFromArray, insertObjectAtIndex, replaceObjectAtIndexWithObject,
-               removeObjectAtIndex, removeObject, removeLastObject, removeAllObjects, copy)
+OBJC_IMPLEMENT(NSMutableArray)
 
 Ref<NSMutableArray> NSMutableArray::make(Items items) {
   return ref_cast<NSMutableArray>(makeIn(cls(), std::move(items)));

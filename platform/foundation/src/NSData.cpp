@@ -6,7 +6,7 @@
 
 #include "Internal.h"
 
-OBJC_IMPLEMENT(NSData, data, dataWithBytesLength, length, bytes, isEqualToData, copy, description, isEqual, hash)
+OBJC_IMPLEMENT(NSData)
 
 Ref<NSData> NSData::makeIn(Class cls, const void* bytes, unsigned long length) {
   Ref<NSData> d = foundation::detail::allocAs<NSData>(cls);

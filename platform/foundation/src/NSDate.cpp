@@ -22,10 +22,7 @@ void setClock(Clock clock) { clockFn.store(clock ? clock : &realClock, std::memo
 NSTimeInterval now() { return clockFn.load(std::memory_order_acquire)(); }
 }  // namespace foundation
 
-OBJC_IMPLEMENT(NSDate, date, dateWithTimeIntervalSinceNow, dateWithTimeIntervalSinceReferenceDate,
-               dateWithTimeIntervalSince1970, timeIntervalSinceReferenceDate, timeIntervalSince1970,
-               timeIntervalSinceNow, timeIntervalSinceDate, dateByAddingTimeInterval, isEqualToDate, compare, copy,
-               description, isEqual, hash)
+OBJC_IMPLEMENT(NSDate)
 
 Ref<NSDate> NSDate::makeIn(Class cls, double t) {
   Ref<NSDate> d = foundation::detail::allocAs<NSDate>(cls);

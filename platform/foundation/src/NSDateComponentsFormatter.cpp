@@ -8,7 +8,7 @@
 #include "IcuFormats.h"
 #include "foundation/NSLocale.h"
 
-OBJC_IMPLEMENT(NSDateComponentsFormatter, allowedUnits, zeroFormattingBehavior, unitsStyle, stringFromTimeInterval)
+OBJC_IMPLEMENT(NSDateComponentsFormatter)
 
 namespace {
 // Beyond this, whole seconds no longer fit the measures ICU formats.

@@ -5,7 +5,7 @@
 #include "IcuFormats.h"
 #include "Internal.h"
 
-OBJC_IMPLEMENT(NSDateFormatter, dateFormat, locale, dateFromString, stringFromDate)
+OBJC_IMPLEMENT(NSDateFormatter)
 
 namespace {
 

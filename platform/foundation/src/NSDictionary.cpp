@@ -13,8 +13,7 @@ NSString* textKey(NSObject* key) { return objc_cast<NSString>(key); }
 
 // ------------------------------------------------------------ NSDictionary
 
-OBJC_IMPLEMENT(NSDictionary, dictionary, dictionaryWithDictionary, dictionaryWithContentsOfFile, count, objectForKey,
-               allKeys, allValues, isEqualToDictionary, copy, mutableCopy, description, isEqual, hash)
+OBJC_IMPLEMENT(NSDictionary)
 
 Ref<NSDictionary> NSDictionary::makeIn(Class cls, Entries entries) {
   for (const auto& [key, value] : entries)
@@ -86,8 +85,7 @@ Ref<NSMutableDictionary> NSDictionary::mutableCopyImpl() { return NSMutableDicti
 
 // ----------------------------------------------------- NSMutableDictionary
 
-OBJC_IMPLEMENT(NSMutableDictionary, setObjectForKey, removeObjectForKey, removeAllObjects, addEntriesFromDictionary,
-               copy)
+OBJC_IMPLEMENT(NSMutableDictionary)
 
 Ref<NSMutableDictionary> NSMutableDictionary::make(Entries entries) {
   return ref_cast<NSMutableDictionary>(makeIn(cls(), std::move(entries)));

@@ -15,4 +15,4 @@ bool NSFileManager::fileExistsAtPathImpl(NSString* path) {
   return ::stat(foundation::devicePath(path->utf8()).c_str(), &st) == 0;
 }
 
-OBJC_IMPLEMENT(NSFileManager, defaultManager, fileExistsAtPath)
+OBJC_IMPLEMENT(NSFileManager)

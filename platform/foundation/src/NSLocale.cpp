@@ -3,7 +3,7 @@
 #include "IcuFormats.h"
 #include "Internal.h"
 
-OBJC_IMPLEMENT(NSLocale, currentLocale, localeWithLocaleIdentifier, localeIdentifier)
+OBJC_IMPLEMENT(NSLocale)
 
 Ref<NSLocale> NSLocale::currentLocaleImpl(Class self) {
   Ref<NSString> identifier = NSString::make(foundation::environmentLocaleIdentifier());

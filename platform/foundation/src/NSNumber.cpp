@@ -8,9 +8,7 @@
 
 #include "Internal.h"
 
-OBJC_IMPLEMENT(NSNumber, numberWithBool, numberWithInt, numberWithInteger, numberWithLongLong, numberWithDouble,
-               numberWithFloat, boolValue, intValue, integerValue, longLongValue, unsignedIntegerValue, doubleValue,
-               floatValue, stringValue, isEqualToNumber, compare, copy, description, isEqual, hash)
+OBJC_IMPLEMENT(NSNumber)
 
 struct NumberAccess {
   static Ref<NSNumber> make(Class cls, NSNumber::Kind kind, long long i, double d) {

@@ -2,7 +2,7 @@
 
 #include "Internal.h"
 
-OBJC_IMPLEMENT(NSSet, set, setWithArray, count, anyObject, containsObject, allObjects)
+OBJC_IMPLEMENT(NSSet)
 
 Ref<NSSet> NSSet::setImpl(Class self) { return foundation::detail::allocAs<NSSet>(self); }
 

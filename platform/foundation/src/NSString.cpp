@@ -114,19 +114,15 @@ struct NSObject_ClassDescription {
 
 }  // namespace
 
-OBJC_IMPLEMENT_CATEGORY(NSObject_Description, description)
-OBJC_IMPLEMENT_CATEGORY(NSObject_ClassDescription, description)
+OBJC_IMPLEMENT_CATEGORY(NSObject_Description)
+OBJC_IMPLEMENT_CATEGORY(NSObject_ClassDescription)
 
 using foundation::detail::allocAs;
 using foundation::detail::textOf;
 
 // ---------------------------------------------------------------- NSString
 
-OBJC_IMPLEMENT(NSString, string, stringWithUTF8String, stringWithString, UTF8String, length, isEqualToString,
-               compareOptions, hasPrefix, hasSuffix, containsString, stringByAppendingString,
-               stringByAppendingPathComponent, stringByReplacingOccurrencesOfStringWithString,
-               componentsSeparatedByString, uppercaseString, lowercaseString, boolValue, intValue, integerValue,
-               longLongValue, doubleValue, floatValue, copy, mutableCopy, description, isEqual, hash)
+OBJC_IMPLEMENT(NSString)
 
 // Sent to a subclass, the factories make an instance of that subclass.
 Ref<NSString> NSString::stringImpl(Class cls) { return allocAs<NSString>(cls); }
@@ -243,7 +239,7 @@ Ref<NSMutableString> NSString::mutableCopyImpl() { return NSMutableString::make(
 
 // --------------------------------------------------------- NSMutableString
 
-OBJC_IMPLEMENT(NSMutableString, appendString, setString, copy)
+OBJC_IMPLEMENT(NSMutableString)
 
 Ref<NSMutableString> NSMutableString::make(std::string_view text) {
   Ref<NSMutableString> s = allocAs<NSMutableString>(cls());

@@ -41,8 +41,7 @@ bool checkName(NSString* name, const char* op) {
 
 }  // namespace
 
-OBJC_IMPLEMENT(NSUserDefaults, standardUserDefaults, persistentDomainForName, setPersistentDomainForName,
-               removePersistentDomainForName, synchronize)
+OBJC_IMPLEMENT(NSUserDefaults)
 
 bool NSUserDefaults::isValidDomainName(std::string_view name) {
   if (name.empty() || name.size() > 255 || name.front() == '.') return false;

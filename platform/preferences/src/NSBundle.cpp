@@ -204,5 +204,4 @@ Ref<NSString> NSBundle::localizedStringForKeyValueTableImpl(NSString* key, NSStr
   return Ref<NSString>(key);
 }
 
-OBJC_IMPLEMENT(NSBundle, bundleWithPath, bundleForClass, mainBundle, load, isLoaded, principalClass, infoDictionary,
-               bundlePath, bundleIdentifier, pathForResourceOfType, localizedStringForKeyValueTable)
+OBJC_IMPLEMENT(NSBundle)

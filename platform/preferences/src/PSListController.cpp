@@ -275,10 +275,4 @@ void PSListController::tableViewDidSelectRowAtIndexPathImpl(UITableView*, NSInde
     NSLog("%@ is not inside a navigation controller; %@ cannot be opened", this, item->name());
 }
 
-OBJC_IMPLEMENT(PSListController, specifiers, loadSpecifiersFromPlistNameTarget, reloadSpecifiers, reloadSpecifier,
-               table, specifierAtIndexPath, specifierForID, indexPathForSpecifier, bundle, readPreferenceValue,
-               setPreferenceValueSpecifier, specifier, setSpecifier, shouldReloadSpecifiersOnResume, loadView,
-               viewWillAppear, numberOfSectionsInTableView, tableViewNumberOfRowsInSection,
-               tableViewCellForRowAtIndexPath, tableViewHeightForRowAtIndexPath, tableViewViewForHeaderInSection,
-               tableViewHeightForHeaderInSection, tableViewViewForFooterInSection, tableViewHeightForFooterInSection,
-               tableViewTitleForHeaderInSection, tableViewTitleForFooterInSection, tableViewDidSelectRowAtIndexPath)
+OBJC_IMPLEMENT(PSListController)

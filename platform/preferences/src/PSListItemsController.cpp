@@ -47,4 +47,4 @@ void PSListItemsController::tableViewDidSelectRowAtIndexPathImpl(UITableView*, N
   if (auto nav = navigationController()) nav->popViewControllerAnimated(true);
 }
 
-OBJC_IMPLEMENT(PSListItemsController, specifiers, tableViewCellForRowAtIndexPath, tableViewDidSelectRowAtIndexPath)
+OBJC_IMPLEMENT(PSListItemsController)

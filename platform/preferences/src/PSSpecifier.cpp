@@ -97,7 +97,4 @@ Ref<NSString> PSSpecifier::descriptionImpl() {
                                     name_, PSCellTypeName(cellType_));
 }
 
-OBJC_IMPLEMENT(PSSpecifier, preferenceSpecifierNamedTargetSetGetDetailCellEdit, groupSpecifierWithName,
-               emptyGroupSpecifier, propertyForKey, setPropertyForKey, removePropertyForKey, properties, target,
-               setTarget, buttonAction, _setter, _getter, cellType, name, identifier, setIdentifier,
-               detailControllerClass, setDetailControllerClass, values, titleDictionary, setValuesTitles, description)
+OBJC_IMPLEMENT(PSSpecifier)

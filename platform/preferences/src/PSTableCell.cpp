@@ -55,8 +55,7 @@ void PSTableCell::refreshCellContentsWithSpecifierImpl(PSSpecifier* s) {
   setCellEnabled(!enabled || enabled->boolValue());
 }
 
-OBJC_IMPLEMENT(PSTableCell, initWithStyleReuseIdentifierSpecifier, specifier, setSpecifier, titleLabel, value, setValue,
-               refreshCellContentsWithSpecifier, cellEnabled, setCellEnabled, type)
+OBJC_IMPLEMENT(PSTableCell)
 
 // ------------------------------------------------------------------ control
 
@@ -76,7 +75,7 @@ void PSControlTableCell::controlChangedImpl(NSObject*) {
   sendSetter(item, v);
 }
 
-OBJC_IMPLEMENT(PSControlTableCell, control, setControl, controlChanged, controlValue)
+OBJC_IMPLEMENT(PSControlTableCell)
 
 // ------------------------------------------------------------------- switch
 
@@ -102,7 +101,7 @@ Ref<NSObject> PSSwitchTableCell::controlValueImpl() {
   return NSNumber::numberWithBool(sw && sw->isOn());
 }
 
-OBJC_IMPLEMENT(PSSwitchTableCell, initWithStyleReuseIdentifierSpecifier, setValue, controlValue)
+OBJC_IMPLEMENT(PSSwitchTableCell)
 
 // ------------------------------------------------------------------- slider
 
@@ -157,4 +156,4 @@ void PSSliderTableCell::controlChangedImpl(NSObject* sender) {
   showValue();
 }
 
-OBJC_IMPLEMENT(PSSliderTableCell, initWithStyleReuseIdentifierSpecifier, setValue, controlValue, controlChanged)
+OBJC_IMPLEMENT(PSSliderTableCell)

@@ -25,4 +25,4 @@ Ref<FBSystemService> FBSystemService::sharedInstanceImpl(Class) {
 
 void FBSystemService::exitAndRelaunchImpl(bool relaunch) { exitHandler.load()(relaunch ? kRelaunchExitStatus : 0); }
 
-OBJC_IMPLEMENT(FBSystemService, sharedInstance, exitAndRelaunch)
+OBJC_IMPLEMENT(FBSystemService)

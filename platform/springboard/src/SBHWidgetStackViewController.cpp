@@ -40,5 +40,4 @@ void SBHWidgetStackViewController::scrollToWidgetImpl(long index) {
                  });
 }
 
-OBJC_IMPLEMENT(SBHWidgetStackViewController, initWithWidgetCount, view, pageControl, _setPageControlHiddenAnimated,
-               scrollToWidget)
+OBJC_IMPLEMENT(SBHWidgetStackViewController)

@@ -68,8 +68,4 @@ bool SBIconListPageControl::_shouldAnimatePropertyWithKeyImpl(NSString* key) {
   return key && animated.count(key->utf8()) > 0;
 }
 
-OBJC_IMPLEMENT(SBIconListPageControl, initWithFrame, hitTestWithEvent, defaultHeight, tapGestureDidUpdate,
-               touchesCancelledWithEvent, setLegibilitySettings, legibilitySettings, touchesEndedWithEvent,
-               legibilitySettingsDidChange, gestureRecognizerShouldBegin, actsAsButton, tapGestureRecognizer, delegate,
-               setDelegate, touchIgnoreRects, setButtonHighlighted, touchesBeganWithEvent, effectiveLegibilitySettings,
-               pageControlCurrentPageDidChange, _shouldAnimatePropertyWithKey)
+OBJC_IMPLEMENT(SBIconListPageControl)

@@ -20,4 +20,4 @@ Ref<NSString> _UILegibilitySettings::descriptionImpl() {
                                     style_ == _UILegibilityStyleDark ? "dark" : "light");
 }
 
-OBJC_IMPLEMENT(_UILegibilitySettings, initWithStyle, style, primaryColor, secondaryColor, description)
+OBJC_IMPLEMENT(_UILegibilitySettings)

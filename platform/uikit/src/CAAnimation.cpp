@@ -57,8 +57,7 @@ double CAAnimation::progressAtTime(double mediaTime) const {
   return timingFunction_ ? timingFunction_->evaluate(linear) : linear;
 }
 
-OBJC_IMPLEMENT(CAAnimation, init, animation, duration, timingFunction, autoreverses, repeatCount, removedOnCompletion,
-               beginTime, copy)
+OBJC_IMPLEMENT(CAAnimation)
 
 Ref<CAPropertyAnimation> CAPropertyAnimation::animationWithKeyPathImpl(Class self, NSString* keyPath) {
   auto a = ref_cast<CAPropertyAnimation>(objc::send<CAAnimation::animationMessage>(self));
@@ -72,7 +71,7 @@ Ref<CAAnimation> CAPropertyAnimation::copyImpl() {
   return copy;
 }
 
-OBJC_IMPLEMENT(CAPropertyAnimation, animationWithKeyPath, keyPath, copy)
+OBJC_IMPLEMENT(CAPropertyAnimation)
 
 Ref<CAAnimation> CABasicAnimation::copyImpl() {
   Ref<CAAnimation> copy = sendSuper<copyMessage>();
@@ -90,4 +89,4 @@ std::optional<double> CABasicAnimation::valueAtTime(double mediaTime) const {
   return a + (b - a) * progressAtTime(mediaTime);
 }
 
-OBJC_IMPLEMENT(CABasicAnimation, fromValue, toValue, copy)
+OBJC_IMPLEMENT(CABasicAnimation)

@@ -61,6 +61,4 @@ std::optional<double> CALayer::presentationValue(std::string_view keyPath, doubl
   return value;
 }
 
-OBJC_IMPLEMENT(CALayer, init, cornerRadius, maskedCorners, masksToBounds, opacity, shadowColor, shadowOffset,
-               shadowRadius, shadowOpacity, addAnimationForKey, animationForKey, animationKeys, removeAnimationForKey,
-               removeAllAnimations)
+OBJC_IMPLEMENT(CALayer)

@@ -51,4 +51,4 @@ double CAMediaTimingFunction::evaluate(double t) const {
   return bezier((lo + hi) / 2, y1_, y2_);
 }
 
-OBJC_IMPLEMENT(CAMediaTimingFunction, functionWithName, name)
+OBJC_IMPLEMENT(CAMediaTimingFunction)

@@ -12,4 +12,4 @@ bool NSIndexPath::isEqualImpl(NSObject* other) {
   return o && o->row_ == row_ && o->section_ == section_;
 }
 
-OBJC_IMPLEMENT(NSIndexPath, indexPathForRowInSection, row, section, isEqual, hash)
+OBJC_IMPLEMENT(NSIndexPath)

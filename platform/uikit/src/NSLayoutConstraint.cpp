@@ -81,8 +81,7 @@ void NSLayoutConstraint::deactivateConstraintsImpl(Class, NSArray* constraints) 
     if (auto* c = objc_cast<NSLayoutConstraint>(o.get())) c->setActive(false);
 }
 
-OBJC_IMPLEMENT(NSLayoutConstraint, activateConstraints, deactivateConstraints, constant, setConstant, isActive,
-               setActive, firstItem, secondItem, firstAttribute, secondAttribute)
+OBJC_IMPLEMENT(NSLayoutConstraint)
 
 Ref<NSLayoutAnchor> NSLayoutAnchor::forItem(Class cls, NSObject* item, long attribute) {
   Ref<NSObject> fresh = objc::send<allocMessage>(cls);
@@ -105,7 +104,7 @@ Ref<NSLayoutConstraint> NSLayoutAnchor::constraintEqualToAnchorConstantImpl(NSLa
   return NSLayoutConstraint::equal(mine, attribute_, theirs, other->attribute_, constant);
 }
 
-OBJC_IMPLEMENT(NSLayoutAnchor, constraintEqualToAnchor, constraintEqualToAnchorConstant)
+OBJC_IMPLEMENT(NSLayoutAnchor)
 OBJC_IMPLEMENT(NSLayoutXAxisAnchor)
 OBJC_IMPLEMENT(NSLayoutYAxisAnchor)
 Ref<NSLayoutConstraint> NSLayoutDimension::constraintEqualToConstantImpl(double constant) {
@@ -113,4 +112,4 @@ Ref<NSLayoutConstraint> NSLayoutDimension::constraintEqualToConstantImpl(double 
   return NSLayoutConstraint::equal(mine, attribute(), nullptr, NSLayoutAttributeNotAnAttribute, constant);
 }
 
-OBJC_IMPLEMENT(NSLayoutDimension, constraintEqualToConstant)
+OBJC_IMPLEMENT(NSLayoutDimension)

@@ -20,4 +20,4 @@ Ref<NSString> NSURL::schemeImpl() {
   return NSString::make(t.substr(0, colon));
 }
 
-OBJC_IMPLEMENT(NSURL, URLWithString, absoluteString, scheme)
+OBJC_IMPLEMENT(NSURL)

@@ -9,7 +9,7 @@ Ref<UIAlertAction> UIAlertAction::actionWithTitleStyleHandlerImpl(Class, NSStrin
   return a;
 }
 
-OBJC_IMPLEMENT(UIAlertAction, actionWithTitleStyleHandler, title, style)
+OBJC_IMPLEMENT(UIAlertAction)
 
 Ref<UIAlertController> UIAlertController::alertControllerWithTitleMessagePreferredStyleImpl(Class, NSString* title,
                                                                                             NSString* message,
@@ -33,5 +33,4 @@ void UIAlertController::chooseAction(UIAlertAction* a) {
   if (auto h = action->handler()) h->call(action);
 }
 
-OBJC_IMPLEMENT(UIAlertController, alertControllerWithTitleMessagePreferredStyle, message, preferredStyle, addAction,
-               actions)
+OBJC_IMPLEMENT(UIAlertController)

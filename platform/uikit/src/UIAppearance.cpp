@@ -36,7 +36,7 @@ Ref<_UIAppearance> UIView_Appearance::appearanceWhenContainedInInstancesOfClasse
   return _UIAppearance::proxyFor(self, list);
 }
 
-OBJC_IMPLEMENT_CATEGORY(UIView_Appearance, appearanceWhenContainedInInstancesOfClasses)
+OBJC_IMPLEMENT_CATEGORY(UIView_Appearance)
 
 Ref<_UIAppearance> _UIAppearance::proxyFor(Class target, const std::vector<Class>& containers) {
   std::lock_guard g(registryMutex());
@@ -67,7 +67,7 @@ void _UIAppearance::setOnTintColorImpl(UIColor* c) {
   onTintColor_ = c;
 }
 
-OBJC_IMPLEMENT(_UIAppearance, tintColor, setTintColor, onTintColor, setOnTintColor)
+OBJC_IMPLEMENT(_UIAppearance)
 
 namespace uikit {
 

@@ -5,4 +5,4 @@ Ref<UIBarButtonItem> UIBarButtonItem::initWithCustomViewImpl(UIView* view) {
   return Ref<UIBarButtonItem>(this);
 }
 
-OBJC_IMPLEMENT(UIBarButtonItem, initWithCustomView, customView)
+OBJC_IMPLEMENT(UIBarButtonItem)

@@ -1,6 +1,6 @@
 #include "uikit/UIButton+TitleColor.h"
 
-OBJC_IMPLEMENT_CATEGORY(UIButton_TitleColor, setTitleColorForState, titleColorForState)
+OBJC_IMPLEMENT_CATEGORY(UIButton_TitleColor)
 
 namespace {
 // One association key per combination of the three state bits.

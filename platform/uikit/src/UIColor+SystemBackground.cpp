@@ -1,8 +1,7 @@
 #include "uikit/UIColor+SystemBackground.h"
 
 OBJC_IMPLEMENT(UIDynamicColor)
-OBJC_IMPLEMENT_CATEGORY(UIColor_SystemBackground, systemBackgroundColor, secondarySystemBackgroundColor,
-                        tertiarySystemBackgroundColor, resolvedColorWithTraitCollection)
+OBJC_IMPLEMENT_CATEGORY(UIColor_SystemBackground)
 
 Ref<UIDynamicColor> UIDynamicColor::make(RGBA light, RGBA dark) {
   Ref<NSObject> fresh = objc::send<allocMessage>(cls());

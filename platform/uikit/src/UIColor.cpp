@@ -64,6 +64,4 @@ std::string UIColor::hexString() const {
 
 std::string colorReport(const UIColor* color) { return color ? color->hexString() : "nil"; }
 
-OBJC_IMPLEMENT(UIColor, colorWithRedGreenBlueAlpha, colorWithWhiteAlpha, whiteColor, blackColor, clearColor, labelColor,
-               systemRedColor, systemGreenColor, systemBlueColor, initWithRedGreenBlueAlpha, colorWithAlphaComponent,
-               getRedGreenBlueAlpha)
+OBJC_IMPLEMENT(UIColor)

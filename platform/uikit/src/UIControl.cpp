@@ -14,5 +14,4 @@ void UIControl::sendActionsForControlEventsImpl(unsigned long events) {
   }
 }
 
-OBJC_IMPLEMENT(UIControl, isEnabled, setEnabled, isSelected, setSelected, isHighlighted, setHighlighted,
-               addTargetActionForControlEvents, sendActionsForControlEvents)
+OBJC_IMPLEMENT(UIControl)

@@ -16,7 +16,7 @@ void UISwitch::_toggleImpl() {
   sendActionsForControlEvents(UIControlEventValueChanged);
 }
 
-OBJC_IMPLEMENT(UISwitch, isOn, setOn, setOnAnimated, onTintColor, setOnTintColor, _toggle)
+OBJC_IMPLEMENT(UISwitch)
 
 // ------------------------------------------------------------------ slider
 
@@ -46,8 +46,7 @@ void UISlider::setTintColorImpl(UIColor* c) {
   sendSuper<setTintColorMessage>(c);
 }
 
-OBJC_IMPLEMENT(UISlider, value, setValue, setValueAnimated, minimumValue, setMinimumValue, maximumValue,
-               setMaximumValue, tintColor, setTintColor)
+OBJC_IMPLEMENT(UISlider)
 
 // ------------------------------------------------------- segmented control
 
@@ -66,8 +65,7 @@ void UISegmentedControl::setTintColorImpl(UIColor* c) {
   sendSuper<setTintColorMessage>(c);
 }
 
-OBJC_IMPLEMENT(UISegmentedControl, selectedSegmentIndex, setSelectedSegmentIndex, numberOfSegments,
-               insertSegmentWithTitleAtIndexAnimated, tintColor, setTintColor)
+OBJC_IMPLEMENT(UISegmentedControl)
 
 // ------------------------------------------------------------------ button
 
@@ -123,5 +121,4 @@ void UIButton::_tapImpl() {
   sendActionsForControlEvents(UIControlEventTouchUpInside | UIControlEventPrimaryActionTriggered);
 }
 
-OBJC_IMPLEMENT(UIButton, buttonWithType, buttonType, titleForState, setTitleForState, imageForState, setImageForState,
-               menu, showsMenuAsPrimaryAction, _titleFont, sizeThatFits, intrinsicContentSize, _tap)
+OBJC_IMPLEMENT(UIButton)

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-OBJC_IMPLEMENT(UIDatePicker, initWithFrame, datePickerMode, preferredDatePickerStyle, date, setDate, countDownDuration,
-               setCountDownDuration)
+OBJC_IMPLEMENT(UIDatePicker)
 
 Ref<UIView> UIDatePicker::initWithFrameImpl(CGRect frame) {
   Ref<UIView> self = sendSuper<initWithFrameMessage>(frame);

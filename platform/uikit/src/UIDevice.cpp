@@ -28,4 +28,4 @@ Ref<UIDevice> UIDevice::currentDeviceImpl(Class) {
 
 Ref<NSString> UIDevice::systemVersionImpl() { return NSString::make(uikit::systemVersion()); }
 
-OBJC_IMPLEMENT(UIDevice, currentDevice, systemVersion)
+OBJC_IMPLEMENT(UIDevice)

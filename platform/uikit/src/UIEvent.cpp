@@ -1,5 +1,5 @@
 #include "uikit/UIEvent.h"
 
-OBJC_IMPLEMENT(UIEvent, timestamp)
+OBJC_IMPLEMENT(UIEvent)
 
-OBJC_IMPLEMENT(UITouch, initWithLocation, location)
+OBJC_IMPLEMENT(UITouch)

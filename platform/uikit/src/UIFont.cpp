@@ -42,5 +42,4 @@ int UIFont::cssWeight() const {
   return best;
 }
 
-OBJC_IMPLEMENT(UIFont, systemFontOfSize, systemFontOfSizeWeight, boldSystemFontOfSize, pointSize, weight, familyName,
-               fontWithSize)
+OBJC_IMPLEMENT(UIFont)

@@ -3,7 +3,7 @@
 #include "foundation/NSArray.h"
 #include "uikit/UIAction.h"
 
-OBJC_IMPLEMENT(UIGestureRecognizer, initWithTargetAction, addTargetAction, view, isEnabled, setEnabled)
+OBJC_IMPLEMENT(UIGestureRecognizer)
 OBJC_IMPLEMENT(UITapGestureRecognizer)
 
 Ref<UIGestureRecognizer> UIGestureRecognizer::initWithTargetActionImpl(NSObject* target, SEL action) {
@@ -42,7 +42,7 @@ Ref<NSMutableArray> recognizersOf(UIView* view, bool create) {
 }
 }  // namespace
 
-OBJC_IMPLEMENT_CATEGORY(UIView_Gestures, addGestureRecognizer, removeGestureRecognizer, gestureRecognizers)
+OBJC_IMPLEMENT_CATEGORY(UIView_Gestures)
 
 void UIView_Gestures::addGestureRecognizerImpl(UIView* self, UIGestureRecognizer* recognizer) {
   if (!recognizer) return;

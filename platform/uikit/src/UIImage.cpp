@@ -38,7 +38,7 @@ Ref<UIImage> UIImage::imageWithTintColorImpl(UIColor* color) {
   return copy;
 }
 
-OBJC_IMPLEMENT(UIImage, systemImageNamed, imageWithContentsOfFile, imageWithTintColor, size, tintColor)
+OBJC_IMPLEMENT(UIImage)
 
 Ref<UIImageView> UIImageView::initWithImageImpl(UIImage* image) {
   CGSize size = image ? image->size() : CGSize{0, 0};
@@ -54,4 +54,4 @@ CGSize UIImageView::intrinsicContentSizeImpl() {
   return image_->size();
 }
 
-OBJC_IMPLEMENT(UIImageView, initWithImage, image, sizeThatFits, intrinsicContentSize)
+OBJC_IMPLEMENT(UIImageView)

@@ -37,6 +37,4 @@ double UILabel::displayedPointSize() {
   return size * std::max(minimumScaleFactor(), width / natural);
 }
 
-OBJC_IMPLEMENT(UILabel, initWithFrame, text, textColor, setTextColor, highlightedTextColor, font, setFont,
-               textAlignment, numberOfLines, setNumberOfLines, minimumScaleFactor, adjustsFontSizeToFitWidth,
-               sizeThatFits, intrinsicContentSize)
+OBJC_IMPLEMENT(UILabel)

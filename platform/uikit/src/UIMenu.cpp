@@ -2,7 +2,7 @@
 
 #include "uikit/UIView.h"
 
-OBJC_IMPLEMENT(UIMenuElement, title, image)
+OBJC_IMPLEMENT(UIMenuElement)
 
 Ref<UIAction> UIAction::actionWithTitleImageIdentifierHandlerImpl(Class, NSString* title, UIImage* image,
                                                                   NSString* identifier, _UIBlock* handler) {
@@ -14,7 +14,7 @@ Ref<UIAction> UIAction::actionWithTitleImageIdentifierHandlerImpl(Class, NSStrin
   return a;
 }
 
-OBJC_IMPLEMENT(UIAction, actionWithTitleImageIdentifierHandler, identifier, attributes)
+OBJC_IMPLEMENT(UIAction)
 
 Ref<UIMenu> UIMenu::menuWithChildrenImpl(Class self, NSArray* children) {
   Ref<NSString> untitled = ""_ns;
@@ -32,7 +32,7 @@ Ref<UIMenu> UIMenu::menuWithTitleChildrenImpl(Class, NSString* title, NSArray* c
   return m;
 }
 
-OBJC_IMPLEMENT(UIMenu, menuWithChildren, menuWithTitleChildren, children)
+OBJC_IMPLEMENT(UIMenu)
 
 namespace uikit {
 

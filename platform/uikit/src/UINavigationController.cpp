@@ -1,6 +1,6 @@
 #include "uikit/UINavigationController.h"
 
-OBJC_IMPLEMENT(UINavigationItem, title, titleView, rightBarButtonItem)
+OBJC_IMPLEMENT(UINavigationItem)
 
 void UINavigationBar::_showItemImpl(UINavigationItem* item) {
   item_ = item;
@@ -34,7 +34,7 @@ void UINavigationBar::layoutSubviewsImpl() {
   shownRight_ = rightView;
 }
 
-OBJC_IMPLEMENT(UINavigationBar, topItem, _showItem, layoutSubviews)
+OBJC_IMPLEMENT(UINavigationBar)
 
 Ref<UINavigationController> UINavigationController::initWithRootViewControllerImpl(UIViewController* root) {
   Ref<NSObject> self = init();  // a subclass's init runs first
@@ -118,6 +118,4 @@ void UINavigationController::viewDidDisappearImpl(bool a) {
   if (auto top = topViewController()) top->viewDidDisappear(a);
 }
 
-OBJC_IMPLEMENT(UINavigationController, initWithRootViewController, navigationBar, viewControllers, topViewController,
-               pushViewControllerAnimated, popViewControllerAnimated, viewWillAppear, viewDidAppear, viewWillDisappear,
-               viewDidDisappear)
+OBJC_IMPLEMENT(UINavigationController)

@@ -9,5 +9,4 @@ void UIPageControl::setNumberOfPagesImpl(long n) {
 
 void UIPageControl::setCurrentPageImpl(long p) { currentPage_ = std::clamp(p, 0L, std::max(0L, numberOfPages_ - 1)); }
 
-OBJC_IMPLEMENT(UIPageControl, numberOfPages, setNumberOfPages, currentPage, setCurrentPage, hidesForSinglePage,
-               currentPageIndicatorTintColor, pageIndicatorTintColor)
+OBJC_IMPLEMENT(UIPageControl)

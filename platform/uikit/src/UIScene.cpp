@@ -3,8 +3,8 @@
 #include <algorithm>
 
 OBJC_IMPLEMENT(UIScene)
-OBJC_IMPLEMENT(UIWindowScene, windows)
-OBJC_IMPLEMENT_CATEGORY(UIApplication_Scenes, connectedScenes)
+OBJC_IMPLEMENT(UIWindowScene)
+OBJC_IMPLEMENT_CATEGORY(UIApplication_Scenes)
 
 void UIWindowScene::addWindow(UIWindow* window) {
   if (!window) return;

@@ -149,7 +149,4 @@ void UITableView::setContentOffsetImpl(CGPoint p) {
   if (answers<Delegate::scrollViewDidScrollMessage>(dl)) objc::send<Delegate::scrollViewDidScrollMessage>(dl, this);
 }
 
-OBJC_IMPLEMENT(UITableView, initWithFrameStyle, dataSource, setDataSource, delegate, setDelegate, style, reloadData,
-               numberOfSections, numberOfRowsInSection, cellForRowAtIndexPath, rectForRowAtIndexPath,
-               _selectRowAtIndexPath, tableHeaderView, contentOffset, setContentOffset, contentSize, rowHeight,
-               setRowHeight, layoutSubviews, _measure)
+OBJC_IMPLEMENT(UITableView)

@@ -31,5 +31,4 @@ void UITableViewCell::setAccessoryViewImpl(UIView* v) {
   if (v) addSubview(v);
 }
 
-OBJC_IMPLEMENT(UITableViewCell, initWithFrame, initWithStyleReuseIdentifier, textLabel, detailTextLabel, contentView,
-               accessoryView, setAccessoryView, accessoryType, reuseIdentifier, style)
+OBJC_IMPLEMENT(UITableViewCell)

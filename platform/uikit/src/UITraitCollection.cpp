@@ -11,5 +11,4 @@ Ref<UITraitCollection> UITraitCollection::traitCollectionWithUserInterfaceStyleI
   return UITraitCollection::make(style, UIUserInterfaceSizeClassUnspecified);
 }
 
-OBJC_IMPLEMENT(UITraitCollection, traitCollectionWithUserInterfaceStyle, initWithUserInterfaceStyleHorizontalSizeClass,
-               userInterfaceStyle, horizontalSizeClass)
+OBJC_IMPLEMENT(UITraitCollection)

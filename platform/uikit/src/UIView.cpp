@@ -208,11 +208,4 @@ void UIView::setAlphaImpl(double a) {
   uikit::detail::noteAnimatableChange(this, "alpha", from, a);
 }
 
-OBJC_IMPLEMENT(UIView, init, initWithFrame, dealloc, frame, setFrame, bounds, isHidden, setHidden, alpha, setAlpha,
-               backgroundColor, tintColor, setTintColor, isUserInteractionEnabled, setUserInteractionEnabled,
-               clipsToBounds, tag, autoresizingMask, layer, superview, addSubview, insertSubviewAtIndex,
-               removeFromSuperview, layoutSubviews, setNeedsLayout, layoutIfNeeded, didMoveToSuperview, didMoveToWindow,
-               tintColorDidChange, hitTestWithEvent, pointInsideWithEvent, sizeThatFits, sizeToFit,
-               intrinsicContentSize, translatesAutoresizingMaskIntoConstraints, widthAnchor, heightAnchor,
-               centerXAnchor, centerYAnchor, leadingAnchor, trailingAnchor, topAnchor, bottomAnchor, constraints,
-               traitCollection)
+OBJC_IMPLEMENT(UIView)

@@ -13,7 +13,7 @@
 #include "uikit/CAMediaTimingFunction.h"
 #include "uikit/MediaClock.h"
 
-OBJC_IMPLEMENT_CATEGORY(UIView_Animation, animateWithDurationDelayOptionsAnimationsCompletion)
+OBJC_IMPLEMENT_CATEGORY(UIView_Animation)
 
 namespace {
 

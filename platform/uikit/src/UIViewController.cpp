@@ -102,8 +102,4 @@ void UIViewController::dismissViewControllerAnimatedCompletionImpl(bool animated
   if (completion) completion->call(nullptr);
 }
 
-OBJC_IMPLEMENT(UIViewController, dealloc, view, setView, isViewLoaded, loadView, viewDidLoad, viewWillAppear,
-               viewDidAppear, viewWillDisappear, viewDidDisappear, title, navigationItem, navigationController,
-               parentViewController, childViewControllers, addChildViewController, removeFromParentViewController,
-               traitCollection, traitCollectionDidChange, presentViewControllerAnimatedCompletion,
-               presentedViewController, presentingViewController, dismissViewControllerAnimatedCompletion)
+OBJC_IMPLEMENT(UIViewController)

@@ -33,8 +33,7 @@ Ref<UITraitCollection> UIWindow::traitCollectionImpl() {
   return UITraitCollection::make(style, UIUserInterfaceSizeClassCompact);
 }
 
-OBJC_IMPLEMENT(UIWindow, rootViewController, setRootViewController, makeKeyAndVisible, overrideUserInterfaceStyle,
-               setOverrideUserInterfaceStyle, traitCollection)
+OBJC_IMPLEMENT(UIWindow)
 
 // ------------------------------------------------------------- application
 
@@ -49,4 +48,4 @@ void UIApplication::openURLOptionsCompletionHandlerImpl(NSURL* url, NSDictionary
   if (completion) completion->call(nullptr);
 }
 
-OBJC_IMPLEMENT(UIApplication, sharedApplication, keyWindow, openURLOptionsCompletionHandler)
+OBJC_IMPLEMENT(UIApplication)

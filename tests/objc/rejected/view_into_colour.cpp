@@ -9,4 +9,4 @@ class View : public NSObject {
   OBJC_METHOD(setTint, "setTint:", void(Colour*))
   void setTintImpl(View*) {}
 };
-OBJC_IMPLEMENT(View, setTint)
+OBJC_IMPLEMENT(View)

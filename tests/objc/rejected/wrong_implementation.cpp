@@ -6,4 +6,4 @@ class Gauge : public NSObject {
   OBJC_METHOD(level, "level", double())
   int levelImpl() { return 1; }
 };
-OBJC_IMPLEMENT(Gauge, level)
+OBJC_IMPLEMENT(Gauge)

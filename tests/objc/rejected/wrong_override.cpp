@@ -11,5 +11,5 @@ class Dial : public Gauge {
   OBJC_OVERRIDE(setLevel)
   void setLevelImpl(bool) {}
 };
-OBJC_IMPLEMENT(Gauge, setLevel)
-OBJC_IMPLEMENT(Dial, setLevel)
+OBJC_IMPLEMENT(Gauge)
+OBJC_IMPLEMENT(Dial)
