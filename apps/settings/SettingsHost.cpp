@@ -8,6 +8,7 @@
 #include "foundation/Log.h"
 #include "foundation/NSException.h"
 #include "preferences/CoreFoundation.h"
+#include "preferences/FailedWrites.h"
 #include "uikit/MediaClock.h"
 #include "uikit/UIAlertController.h"
 #include "uikit/UIControls.h"
@@ -34,6 +35,17 @@ double number(const json& req, const char* name) {
 }
 
 PSListController* listOf(UIViewController* vc) { return objc_cast<PSListController>(vc); }
+
+// A request that changed a value answers an error when the store did not take
+// it; the page already shows the stored value again.
+template <class F>
+json storing(F&& act) {
+  (void)preferences::takeFailedWrites();  // none of this request's
+  json answer = act();
+  std::vector<std::string> failed = preferences::takeFailedWrites();
+  if (!failed.empty()) throw RequestError("the value was not stored: " + failed.front());
+  return answer;
+}
 
 }  // namespace
 
@@ -185,7 +197,7 @@ json Host::rowAction(const std::string& op, const json& req) {
   if (table->rectForRowAtIndexPath(path).size.height <= 0) throw RequestError("that row is hidden");
   Ref<PSSpecifier> item = page->specifierAtIndexPath(path);
   auto* cell = item ? objc_cast<PSTableCell>(item->findProperty(PSTableCellKey)) : nullptr;
-  return guarded(op, [&] {
+  return guarded(op, [&] { return storing([&] {
     if (op == "tap") {
       table->selectRowAtIndexPath(path);
       return json::object();
@@ -210,7 +222,7 @@ json Host::rowAction(const std::string& op, const json& req) {
     if (!colorCell->pickColorString(NSString::make(str(req, "color"))))
       throw RequestError("not a colour string (#RRGGBB or #RRGGBB:opacity)");
     return json{{"color", valueJson(colorCell->value())}};
-  });
+  }); });
 }
 
 json Host::chooseAlertAction(const json& req) {
@@ -326,9 +338,11 @@ json Host::resume() {
 json Host::pickerAction(const std::string& op, const json& req) {
   Ref<UIView> root = outer_->view();
   return guarded(op, [&] {
-    if (op == "setPickerValue") return setPickerValue(root.get(), req);
-    if (op == "tapBackdrop") return tapBackdrop(root.get());
-    return pressPickerButton(root.get(), op == "submitPicker");
+    return storing([&] {
+      if (op == "setPickerValue") return setPickerValue(root.get(), req);
+      if (op == "tapBackdrop") return tapBackdrop(root.get());
+      return pressPickerButton(root.get(), op == "submitPicker");
+    });
   });
 }
 

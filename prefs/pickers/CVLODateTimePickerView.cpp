@@ -240,7 +240,15 @@ void CVLODateTimePickerView::submitDateTimePickerImpl() {
     if (dateTimePicker_) setDateValue(dateTimePicker_->date());
     value = dateValue_;
   }
-  pickers::writeValue(row, value);
+  bool stored = pickers::writeValue(row, value);
+  // Not stored: the overlay offers what is, next time as now.
+  if (!stored) {
+    takeValueFrom(pickers::readDomain(row).get());
+    if (dateTimePicker_ && dateTimePickerStyle_ == CVLODateTimePickerStyleTimeInterval)
+      dateTimePicker_->setCountDownDuration(timeIntervalValue_);
+    else if (dateTimePicker_)
+      dateTimePicker_->setDate(dateValue_);
+  }
   hideDateTimePicker();
-  pickers::postChange(row);
+  if (stored) pickers::postChange(row);
 }

@@ -3,6 +3,8 @@
 #include "PickerValues.h"
 #include "foundation/Log.h"
 #include "foundation/NSUserDefaults.h"
+#include "foundation/PropertyList.h"
+#include "preferences/FailedWrites.h"
 #include "notify/notify.h"
 
 namespace pickers {
@@ -40,7 +42,13 @@ Ref<NSMutableDictionary> seedDefault(const Binding& row, objc::Borrowed<NSString
       row.domain, [&](NSMutableDictionary* domain) {
         seen = domain->mutableCopy();
         if (domain->objectForKey(row.key) || !defaultText) return false;
-        if (Ref<NSObject> value = convertDefault(style, defaultText)) {
+        Ref<NSObject> value = convertDefault(style, defaultText);
+        if (auto* date = objc_cast<NSDate>(value.get()); date && !foundation::isStorableDate(date->storage())) {
+          NSLog("The default %@ of the picker row %s is a date the store cannot hold; nothing is put in",
+                defaultText, text(row.key));
+          value = nullptr;
+        }
+        if (value) {
           domain->setObjectForKey(value, row.key);
           seen->setObjectForKey(value, row.key);
         }
@@ -50,11 +58,15 @@ Ref<NSMutableDictionary> seedDefault(const Binding& row, objc::Borrowed<NSString
   return seen ? seen : NSMutableDictionary::dictionary();
 }
 
-void writeValue(const Binding& row, objc::Borrowed<NSObject> valueArg) {
+bool writeValue(const Binding& row, objc::Borrowed<NSObject> valueArg) {
   NSObject* value = valueArg.get();
-  if (refuseStore(row) || !value) return;
-  NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(
+  if (refuseStore(row) || !value) return false;
+  auto stored = NSUserDefaults::standardUserDefaults()->tryUpdatePersistentDomainForName(
       row.domain, [&](NSMutableDictionary* domain) { domain->setObjectForKey(value, row.key); });
+  if (stored) return true;
+  NSLog("The picker row %s: the value was not stored: %s", text(row.key), stored.error());
+  preferences::noteFailedWrite(stored.error());
+  return false;
 }
 
 void postChange(const Binding& row) {

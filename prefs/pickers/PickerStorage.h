@@ -32,8 +32,10 @@ Ref<NSDictionary> readDomain(const Binding& row);
 Ref<NSMutableDictionary> seedDefault(const Binding& row, objc::Borrowed<NSString> defaultArg,
                                      CVLODateTimePickerStyle style, bool post);
 
-// Sets the value under the key and writes the whole domain.
-void writeValue(const Binding& row, objc::Borrowed<NSObject> valueArg);
+// Sets the value under the key and writes the whole domain. A write the
+// store refuses (a full disk, a date it cannot hold) is logged, recorded for
+// the host (preferences/FailedWrites.h) and answered false.
+bool writeValue(const Binding& row, objc::Borrowed<NSObject> valueArg);
 
 // Posts the row's notification; a row without a valid name posts nothing.
 void postChange(const Binding& row);
