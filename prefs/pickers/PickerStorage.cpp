@@ -4,7 +4,6 @@
 #include "foundation/Log.h"
 #include "foundation/NSUserDefaults.h"
 #include "foundation/PropertyList.h"
-#include "preferences/FailedWrites.h"
 #include "notify/notify.h"
 
 namespace pickers {
@@ -58,15 +57,15 @@ Ref<NSMutableDictionary> seedDefault(const Binding& row, objc::Borrowed<NSString
   return seen ? seen : NSMutableDictionary::dictionary();
 }
 
-bool writeValue(const Binding& row, objc::Borrowed<NSObject> valueArg) {
+foundation::Status writeValue(const Binding& row, objc::Borrowed<NSObject> valueArg) {
   NSObject* value = valueArg.get();
-  if (refuseStore(row) || !value) return false;
+  if (refuseStore(row)) return foundation::Error{"the row names no key and preference domain to store in"};
+  if (!value) return foundation::Error{"the row has no value to store"};
   auto stored = NSUserDefaults::standardUserDefaults()->tryUpdatePersistentDomainForName(
       row.domain, [&](NSMutableDictionary* domain) { domain->setObjectForKey(value, row.key); });
-  if (stored) return true;
+  if (stored) return foundation::Done{};
   NSLog("The picker row %s: the value was not stored: %s", text(row.key), stored.error());
-  preferences::noteFailedWrite(stored.error());
-  return false;
+  return foundation::Error{stored.error()};
 }
 
 void postChange(const Binding& row) {

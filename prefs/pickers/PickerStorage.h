@@ -6,6 +6,7 @@
 
 #include "CVLODateTimePickerStyle.h"
 #include "foundation/NSDictionary.h"
+#include "foundation/Result.h"
 
 namespace pickers {
 
@@ -33,9 +34,8 @@ Ref<NSMutableDictionary> seedDefault(const Binding& row, objc::Borrowed<NSString
                                      CVLODateTimePickerStyle style, bool post);
 
 // Sets the value under the key and writes the whole domain. A write the
-// store refuses (a full disk, a date it cannot hold) is logged, recorded for
-// the host (preferences/FailedWrites.h) and answered false.
-bool writeValue(const Binding& row, objc::Borrowed<NSObject> valueArg);
+// store refuses (a full disk, a date it cannot hold) is logged and answered.
+foundation::Status writeValue(const Binding& row, objc::Borrowed<NSObject> valueArg);
 
 // Posts the row's notification; a row without a valid name posts nothing.
 void postChange(const Binding& row);
