@@ -197,32 +197,34 @@ json Host::rowAction(const std::string& op, const json& req) {
   if (table->rectForRowAtIndexPath(path).size.height <= 0) throw RequestError("that row is hidden");
   Ref<PSSpecifier> item = page->specifierAtIndexPath(path);
   auto* cell = item ? objc_cast<PSTableCell>(item->findProperty(PSTableCellKey)) : nullptr;
-  return guarded(op, [&] { return storing([&] {
-    if (op == "tap") {
-      table->selectRowAtIndexPath(path);
-      return json::object();
-    }
-    if (!cell) throw RequestError("that row has no cell yet");
-    if (op == "toggle") {
-      auto* sw = objc_cast<UISwitch>(cell->accessoryView().get());
-      if (!sw) throw RequestError("that row has no switch");
-      sw->_toggle();
-      return json{{"on", sw->isOn()}};
-    }
-    if (op == "slide") {
-      auto* slider = objc_cast<UISlider>(cell->accessoryView().get());
-      if (!slider) throw RequestError("that row has no slider");
-      slider->setValue(static_cast<float>(number(req, "value")));
-      slider->sendActionsForControlEvents(UIControlEventValueChanged);
-      return json{{"value", slider->value()}};
-    }
-    // setColor
-    auto* colorCell = objc_cast<LCPColorCell>(cell);
-    if (!colorCell) throw RequestError("that row is not a colour row");
-    if (!colorCell->pickColorString(NSString::make(str(req, "color"))))
-      throw RequestError("not a colour string (#RRGGBB or #RRGGBB:opacity)");
-    return json{{"color", valueJson(colorCell->value())}};
-  }); });
+  return guarded(op, [&] {
+    return storing([&] {
+      if (op == "tap") {
+        table->selectRowAtIndexPath(path);
+        return json::object();
+      }
+      if (!cell) throw RequestError("that row has no cell yet");
+      if (op == "toggle") {
+        auto* sw = objc_cast<UISwitch>(cell->accessoryView().get());
+        if (!sw) throw RequestError("that row has no switch");
+        sw->_toggle();
+        return json{{"on", sw->isOn()}};
+      }
+      if (op == "slide") {
+        auto* slider = objc_cast<UISlider>(cell->accessoryView().get());
+        if (!slider) throw RequestError("that row has no slider");
+        slider->setValue(static_cast<float>(number(req, "value")));
+        slider->sendActionsForControlEvents(UIControlEventValueChanged);
+        return json{{"value", slider->value()}};
+      }
+      // setColor
+      auto* colorCell = objc_cast<LCPColorCell>(cell);
+      if (!colorCell) throw RequestError("that row is not a colour row");
+      if (!colorCell->pickColorString(NSString::make(str(req, "color"))))
+        throw RequestError("not a colour string (#RRGGBB or #RRGGBB:opacity)");
+      return json{{"color", valueJson(colorCell->value())}};
+    });
+  });
 }
 
 json Host::chooseAlertAction(const json& req) {

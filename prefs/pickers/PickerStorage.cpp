@@ -43,8 +43,8 @@ Ref<NSMutableDictionary> seedDefault(const Binding& row, objc::Borrowed<NSString
         if (domain->objectForKey(row.key) || !defaultText) return false;
         Ref<NSObject> value = convertDefault(style, defaultText);
         if (auto* date = objc_cast<NSDate>(value.get()); date && !foundation::isStorableDate(date->storage())) {
-          NSLog("The default %@ of the picker row %s is a date the store cannot hold; nothing is put in",
-                defaultText, text(row.key));
+          NSLog("The default %@ of the picker row %s is a date the store cannot hold; nothing is put in", defaultText,
+                text(row.key));
           value = nullptr;
         }
         if (value) {

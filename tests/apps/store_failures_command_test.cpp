@@ -53,7 +53,7 @@ class StoreFailureTest : public CommandTest {
   bool mounted_ = false;
 };
 
-#define SKIP_WITHOUT_MOUNT()                                                      \
+#define SKIP_WITHOUT_MOUNT() \
   if (!mountSmallDisk()) GTEST_SKIP() << "mounting a tmpfs is not permitted here: " << strerror(errno)
 
 }  // namespace

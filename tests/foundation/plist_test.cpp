@@ -88,7 +88,8 @@ TEST(PropertyList, BinaryFilesHoldEveryKindAtEveryWidth) {
   NSArray::Items numbers;
   for (long long v : {0LL, 1LL, 255LL, 256LL, 65535LL, 65536LL, 4294967295LL, 4294967296LL, -1LL, LLONG_MIN, LLONG_MAX})
     numbers.push_back(NSNumber::numberWithLongLong(v));
-  for (double v : {0.0, -0.5, 1e300, std::numeric_limits<double>::infinity()}) numbers.push_back(NSNumber::numberWithDouble(v));
+  for (double v : {0.0, -0.5, 1e300, std::numeric_limits<double>::infinity()})
+    numbers.push_back(NSNumber::numberWithDouble(v));
   auto small = NSDictionary::of({{"ascii", NSString::make(std::string(20, 'a'))},
                                  {"wide", "é ✓ 𝄞 end of a text longer than fourteen"_ns},
                                  {"ключ", "значение"_ns},
@@ -99,7 +100,8 @@ TEST(PropertyList, BinaryFilesHoldEveryKindAtEveryWidth) {
                                  {"dates", NSArray::of({NSDate::make(-1.25), NSDate::make(700000000.5)})}});
   for (std::size_t count : {std::size_t{3}, std::size_t{400}, std::size_t{70000}}) {
     NSDictionary::Entries entries = small->entries();
-    for (std::size_t i = 0; i < count; ++i) entries.emplace("k" + std::to_string(i), NSNumber::numberWithInteger(static_cast<long>(i)));
+    for (std::size_t i = 0; i < count; ++i)
+      entries.emplace("k" + std::to_string(i), NSNumber::numberWithInteger(static_cast<long>(i)));
     auto value = NSDictionary::make(std::move(entries));
     auto written = foundation::plistToBytes(value, PlistFormat::Binary);
     ASSERT_TRUE(written) << written.error();

@@ -75,7 +75,7 @@ class StoreWrites : public ::testing::Test {
   Ref<NSString> domain_ = "com.tenvarix.corvalloprefs"_ns;
 };
 
-#define SKIP_WITHOUT_MOUNT()                                                      \
+#define SKIP_WITHOUT_MOUNT() \
   if (!mountSmallDisk()) GTEST_SKIP() << "mounting a tmpfs is not permitted here: " << strerror(errno)
 
 TEST_F(StoreWrites, AFullDiskFailsEveryWriteAndKeepsTheStoredDomain) {

@@ -129,7 +129,8 @@ class Writer {
       }
     }
     if (auto* s = objc_cast<NSString>(obj))
-      return addText(s->utf8(), "text with a NUL character cannot be stored", "text that is not UTF-8 cannot be stored");
+      return addText(s->utf8(), "text with a NUL character cannot be stored",
+                     "text that is not UTF-8 cannot be stored");
     if (auto* d = objc_cast<NSDate>(obj)) {
       if (!isStorableDate(d->storage())) return fail("date out of the storable range");
       objects_.push_back({Kind::Date, std::bit_cast<std::uint64_t>(d->storage())});

@@ -285,10 +285,10 @@ bool DomainLock::take(bool wait, bool create) {
     while (::flock(fd_.get(), wait ? LOCK_EX : LOCK_EX | LOCK_NB) != 0)
       if (errno != EINTR) return refuse();
     // Held, but it counts only on the file still at the path (see the header).
-    struct stat mine {}, there {};
+    struct stat mine {};
+    struct stat there {};
     if (::fstat(fd_.get(), &mine) != 0) return refuse();
-    if (::lstat(path_.c_str(), &there) == 0 && there.st_dev == mine.st_dev && there.st_ino == mine.st_ino)
-      return true;
+    if (::lstat(path_.c_str(), &there) == 0 && there.st_dev == mine.st_dev && there.st_ino == mine.st_ino) return true;
     if (!create) {
       errno = ENOENT;
       return refuse();

@@ -4,8 +4,8 @@
 #include "foundation/Log.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSUserDefaults.h"
-#include "preferences/FailedWrites.h"
 #include "notify/notify.h"
+#include "preferences/FailedWrites.h"
 #include "uikit/UINavigationController.h"
 
 using preferences::classNamed;

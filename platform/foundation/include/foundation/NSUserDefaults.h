@@ -71,8 +71,7 @@ class NSUserDefaults : public NSObject {
   // setPersistentDomain:forName: and removePersistentDomainForName:, with
   // the failure the messages only log. A domain that was never there is
   // removed without complaint.
-  foundation::Status trySetPersistentDomainForName(objc::Borrowed<NSDictionary> domain,
-                                                   objc::Borrowed<NSString> name);
+  foundation::Status trySetPersistentDomainForName(objc::Borrowed<NSDictionary> domain, objc::Borrowed<NSString> name);
   foundation::Status tryRemovePersistentDomainForName(objc::Borrowed<NSString> name);
 
   static bool isValidDomainName(std::string_view name);
