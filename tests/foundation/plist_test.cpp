@@ -111,7 +111,9 @@ TEST(PropertyList, BinaryFilesHoldEveryKindAtEveryWidth) {
   }
   auto top = foundation::plistFromBytes(foundation::plistToBytes("just text"_ns, PlistFormat::Binary).value());
   ASSERT_TRUE(top);
-  EXPECT_TRUE(top.value()->isEqual("just text"_ns));
+  auto* text = objc_cast<NSString>(top.value().get());
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->utf8(), "just text");
 }
 
 TEST(PropertyList, RefusesWhatAPlistCannotHold) {

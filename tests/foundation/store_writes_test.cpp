@@ -75,6 +75,11 @@ class StoreWrites : public ::testing::Test {
   Ref<NSString> domain_ = "com.tenvarix.corvalloprefs"_ns;
 };
 
+bool holdsJustA(const Ref<NSDictionary>& d) {
+  auto expected = NSDictionary::of({{"a", "1"_ns}});
+  return d && d->isEqual(expected);
+}
+
 #define SKIP_WITHOUT_MOUNT() \
   if (!mountSmallDisk()) GTEST_SKIP() << "mounting a tmpfs is not permitted here: " << strerror(errno)
 
@@ -100,8 +105,8 @@ TEST_F(StoreWrites, AFullDiskFailsEveryWriteAndKeepsTheStoredDomain) {
   EXPECT_FALSE(defaults_->trySetPersistentDomainForName(NSDictionary::of({{"c", "3"_ns}}), "com.example.new"_ns));
   EXPECT_FALSE(fs::exists(file("com.example.new")));
 
-  EXPECT_TRUE(defaults_->persistentDomainForName(domain_)->isEqual(NSDictionary::of({{"a", "1"_ns}})));
-  EXPECT_TRUE(onDisk()->isEqual(NSDictionary::of({{"a", "1"_ns}})));
+  EXPECT_TRUE(holdsJustA(defaults_->persistentDomainForName(domain_)));
+  EXPECT_TRUE(holdsJustA(onDisk()));
   EXPECT_EQ(dotFiles(), std::vector<std::string>{".com.tenvarix.corvalloprefs.lock"}) << "no temporary file is left";
 }
 
@@ -120,7 +125,7 @@ TEST_F(StoreWrites, AReadOnlyFolderFailsWritesAndRemovalsWithTheReason) {
   ASSERT_FALSE(updated);
   EXPECT_NE(updated.error().find("Read-only file system"), std::string::npos) << updated.error();
   EXPECT_FALSE(defaults_->trySetPersistentDomainForName(NSDictionary::dictionary(), domain_));
-  EXPECT_TRUE(onDisk()->isEqual(NSDictionary::of({{"a", "1"_ns}})));
+  EXPECT_TRUE(holdsJustA(onDisk()));
 
   // What is not there is removed, even here.
   EXPECT_TRUE(defaults_->tryRemovePersistentDomainForName("com.example.absent"_ns));
