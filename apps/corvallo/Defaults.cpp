@@ -82,6 +82,9 @@ int defaultsCommand(const std::vector<std::string>& args) {
     std::cout << printed(value.get()) << "\n";
     return 0;
   }
+  // The store also logs each failure; here its reason is the command's one
+  // error line instead.
+  foundation::LogCapture quiet;
   if (verb == "write") {
     if (args.size() < 4 || args.size() > 5) throw CommandError("usage: defaults write DOMAIN KEY [-type] VALUE");
     Ref<NSObject> value = args.size() == 5 ? typedValue(args[3], args[4]) : typedValue("-string", args[3]);
