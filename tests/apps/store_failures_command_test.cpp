@@ -100,18 +100,18 @@ TEST_F(StoreFailureTest, DefaultsRefusesADateTheStoreCannotHold) {
 TEST_F(StoreFailureTest, ASwitchWhoseWriteFailsGoesBackAndTheCommandFails) {
   SKIP_WITHOUT_MOUNT();
   up();
-  bool before = rowOf("isEnabled").value("switchOn", false);
+  bool before = rowOf("isApplyToWidgetDotsEnabled").value("switchOn", false);
   fillDisk();
-  expectFailed(corvallo({"toggle", "isEnabled"}), "not stored");
-  EXPECT_EQ(rowOf("isEnabled").value("switchOn", !before), before);
-  expectFailed(corvallo({"set", "isEnabled", before ? "off" : "on"}), "not stored");
-  EXPECT_EQ(rowOf("isEnabled").value("switchOn", !before), before);
+  expectFailed(corvallo({"toggle", "isApplyToWidgetDotsEnabled"}), "not stored");
+  EXPECT_EQ(rowOf("isApplyToWidgetDotsEnabled").value("switchOn", !before), before);
+  expectFailed(corvallo({"set", "isApplyToWidgetDotsEnabled", before ? "off" : "on"}), "not stored");
+  EXPECT_EQ(rowOf("isApplyToWidgetDotsEnabled").value("switchOn", !before), before);
 
   std::filesystem::remove(prefs() + "/filler");
   makeReadOnly();
-  expectFailed(corvallo({"toggle", "isEnabled"}), "Read-only file system");
-  EXPECT_EQ(rowOf("isEnabled").value("switchOn", !before), before);
-  Outcome stored = corvallo({"defaults", "read", kPrefsDomain, "isEnabled"});
+  expectFailed(corvallo({"toggle", "isApplyToWidgetDotsEnabled"}), "Read-only file system");
+  EXPECT_EQ(rowOf("isApplyToWidgetDotsEnabled").value("switchOn", !before), before);
+  Outcome stored = corvallo({"defaults", "read", kPrefsDomain, "isApplyToWidgetDotsEnabled"});
   EXPECT_EQ(stored.out, before ? "1\n" : "0\n") << stored.err;
 }
 
