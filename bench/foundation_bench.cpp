@@ -100,7 +100,7 @@ void BM_DomainWriteOneKey(benchmark::State& state) {
   }
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_DomainWriteOneKey)->Arg(1000)->Arg(25000)->Arg(100000)->Arg(600000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_DomainWriteOneKey)->Arg(1000)->Arg(25000)->Arg(100000)->Arg(600000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 
 void BM_DomainReadKeys(benchmark::State& state) {
   Device device;
@@ -109,7 +109,7 @@ void BM_DomainReadKeys(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(foundation::plistFromFile(path));
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_DomainReadKeys)->Arg(1000)->Arg(25000)->Arg(100000)->Arg(600000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_DomainReadKeys)->Arg(1000)->Arg(25000)->Arg(100000)->Arg(600000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 
 // Reading a binary list of n numbers grows linearly with n; it was quadratic
 // when elements were fetched by index. The XML read of the same list is the peer.
