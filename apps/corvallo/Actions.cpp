@@ -100,7 +100,13 @@ void setValue(const Device& device, const std::string& key, const std::string& v
       pick["date"] = value;
     }
     settingsAct(device, {{"op", "tap"}, {"row", key}});
-    device.settings(pick);
+    try {
+      device.settings(pick);
+    } catch (const CommandError&) {
+      // A value the picker refuses leaves the overlay as the tap opened it.
+      settingsAct(device, {{"op", "cancelPicker"}});
+      throw;
+    }
     settingsAct(device, {{"op", "submitPicker"}});
     return;
   }

@@ -9,7 +9,9 @@
 namespace device {
 
 void toggle(const Device& device, const std::string& key);
-// A colour, a slider value, a switch position, or a picker's text, by the row's kind.
+// A colour, a slider value, a switch position, or a picker's text, by the row's
+// kind. Throws CommandError, with the host's reason, when the value was not
+// stored; the page then shows the stored value.
 void setValue(const Device& device, const std::string& key, const std::string& value);
 void tap(const Device& device, const std::string& title);
 void back(const Device& device);

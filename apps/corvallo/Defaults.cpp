@@ -54,7 +54,10 @@ Ref<NSObject> typedValue(const std::string& type, const std::string& text) {
     const char* end = ::strptime(text.c_str(), "%Y-%m-%d %H:%M:%S", &tm);
     if (!end) end = ::strptime(text.c_str(), "%Y-%m-%dT%H:%M:%SZ", &tm);
     if (!end || (*end && std::string(end) != " +0000")) throw wrong("a date (2026-12-10 08:30:00 +0000)");
-    return NSDate::dateWithTimeIntervalSince1970(static_cast<double>(::timegm(&tm)));
+    Ref<NSDate> date = NSDate::dateWithTimeIntervalSince1970(static_cast<double>(::timegm(&tm)));
+    if (!foundation::isStorableDate(date->timeIntervalSinceReferenceDate()))
+      throw wrong("a date the store holds (1932-12-13 20:45:52 +0000 to 2069-01-19 03:14:07 +0000)");
+    return date;
   }
   throw CommandError("unknown value type " + type + " (-bool, -int, -float, -string or -date)");
 }
@@ -79,15 +82,18 @@ int defaultsCommand(const std::vector<std::string>& args) {
     std::cout << printed(value.get()) << "\n";
     return 0;
   }
+  // The store also logs each failure; here its reason is the command's one
+  // error line instead.
+  foundation::LogCapture quiet;
   if (verb == "write") {
     if (args.size() < 4 || args.size() > 5) throw CommandError("usage: defaults write DOMAIN KEY [-type] VALUE");
     Ref<NSObject> value = args.size() == 5 ? typedValue(args[3], args[4]) : typedValue("-string", args[3]);
     const std::string& key = args[2];
     if (key.empty() || key.find('\0') != std::string::npos) throw CommandError("a key cannot be empty");
     // One serialised read-modify-write: concurrent writers of other keys keep theirs.
-    if (!defaults->updatePersistentDomainForName(domain,
-                                                 [&](NSMutableDictionary* d) { d->setObjectForKey(value, key); }))
-      throw CommandError("the store refused the write to " + args[1] + " (see the device's log)");
+    auto written = defaults->tryUpdatePersistentDomainForName(
+        domain, [&](NSMutableDictionary* d) { d->setObjectForKey(value, key); });
+    if (!written) throw CommandError("not written: " + written.error());
     return 0;
   }
   if (verb == "delete") {
@@ -95,15 +101,17 @@ int defaultsCommand(const std::vector<std::string>& args) {
     Ref<NSDictionary> stored = defaults->persistentDomainForName(domain);
     if (!stored) throw CommandError("Domain " + args[1] + " does not exist");
     if (args.size() == 2) {
-      defaults->removePersistentDomainForName(domain);
+      if (auto removed = defaults->tryRemovePersistentDomainForName(domain); !removed)
+        throw CommandError("not deleted: " + removed.error());
       return 0;
     }
     bool had = false;
-    defaults->updatePersistentDomainForName(domain, [&](NSMutableDictionary* d) {
+    auto removed = defaults->tryUpdatePersistentDomainForName(domain, [&](NSMutableDictionary* d) {
       had = static_cast<bool>(d->objectForKey(args[2]));
       if (had) d->removeObjectForKey(args[2]);
       return had;
     });
+    if (!removed) throw CommandError("not deleted: " + removed.error());
     if (!had) throw CommandError("The domain/default pair of (" + args[1] + ", " + args[2] + ") does not exist");
     return 0;
   }

@@ -8,7 +8,8 @@ namespace device {
 
 // `args` are what follows `defaults`: read|write|delete DOMAIN [KEY [-type] VALUE].
 // Prints to stdout; throws CommandError for a refused name, a missing domain
-// or key, or a value that is not of its type.
+// or key, a value that is not of its type or a date the store cannot hold,
+// and a write or deletion the store could not make (with its reason).
 int defaultsCommand(const std::vector<std::string>& args);
 
 }  // namespace device

@@ -5,6 +5,7 @@
 #include "ViewReport.h"
 #include "control/ControlServer.h"
 #include "foundation/NSDateFormatter.h"
+#include "foundation/PropertyList.h"
 #include "uikit/MediaClock.h"
 #include "uikit/UIControls.h"
 #include "uikit/UIDatePicker.h"
@@ -129,6 +130,10 @@ json setPickerValue(UIView* rootView, const json& req) {
       throw RequestError("this picker takes seconds, not a date");
     Ref<NSDate> date = parseIso8601(d->get<std::string>());
     if (!date) throw RequestError("not an ISO 8601 date: " + d->get<std::string>());
+    // Refused before it is shown: the overlay would offer what Submit cannot keep.
+    if (!foundation::isStorableDate(date->timeIntervalSinceReferenceDate()))
+      throw RequestError("the store holds dates from 1932-12-13T20:45:52Z to 2069-01-19T03:14:07Z, not " +
+                         d->get<std::string>());
     picker->setDate(date);
   } else {
     throw RequestError("give \"date\" (ISO 8601) or \"seconds\"");

@@ -11,6 +11,7 @@
 #include "foundation/Log.h"
 #include "foundation/NSException.h"
 #include "preferences/CoreFoundation.h"
+#include "preferences/FailedWrites.h"
 #include "uikit/MediaClock.h"
 #include "uikit/UIAlertController.h"
 #include "uikit/UIControls.h"
@@ -37,6 +38,17 @@ double number(const json& req, const char* name) {
 }
 
 PSListController* listOf(UIViewController* vc) { return objc_cast<PSListController>(vc); }
+
+// A request that changed a value answers an error when the store did not take
+// it; the page already shows the stored value again.
+template <class F>
+json storing(F&& act) {
+  (void)preferences::takeFailedWrites();  // none of this request's
+  json answer = act();
+  std::vector<std::string> failed = preferences::takeFailedWrites();
+  if (!failed.empty()) throw RequestError("the value was not stored: " + failed.front());
+  return answer;
+}
 
 }  // namespace
 
@@ -189,30 +201,32 @@ json Host::rowAction(const std::string& op, const json& req) {
   Ref<PSSpecifier> item = page->specifierAtIndexPath(path);
   auto* cell = item ? objc_cast<PSTableCell>(item->findProperty(PSTableCellKey)) : nullptr;
   return guarded(op, [&] {
-    if (op == "tap") {
-      table->selectRowAtIndexPath(path);
-      return json::object();
-    }
-    if (!cell) throw RequestError("that row has no cell yet");
-    if (op == "toggle") {
-      auto* sw = objc_cast<UISwitch>(cell->accessoryView().get());
-      if (!sw) throw RequestError("that row has no switch");
-      sw->_toggle();
-      return json{{"on", sw->isOn()}};
-    }
-    if (op == "slide") {
-      auto* slider = objc_cast<UISlider>(cell->accessoryView().get());
-      if (!slider) throw RequestError("that row has no slider");
-      slider->setValue(static_cast<float>(number(req, "value")));
-      slider->sendActionsForControlEvents(UIControlEventValueChanged);
-      return json{{"value", slider->value()}};
-    }
-    // setColor
-    auto* colorCell = objc_cast<LCPColorCell>(cell);
-    if (!colorCell) throw RequestError("that row is not a colour row");
-    if (!colorCell->pickColorString(NSString::make(str(req, "color"))))
-      throw RequestError("not a colour string (#RRGGBB or #RRGGBB:opacity)");
-    return json{{"color", valueJson(colorCell->value())}};
+    return storing([&] {
+      if (op == "tap") {
+        table->selectRowAtIndexPath(path);
+        return json::object();
+      }
+      if (!cell) throw RequestError("that row has no cell yet");
+      if (op == "toggle") {
+        auto* sw = objc_cast<UISwitch>(cell->accessoryView().get());
+        if (!sw) throw RequestError("that row has no switch");
+        sw->_toggle();
+        return json{{"on", sw->isOn()}};
+      }
+      if (op == "slide") {
+        auto* slider = objc_cast<UISlider>(cell->accessoryView().get());
+        if (!slider) throw RequestError("that row has no slider");
+        slider->setValue(static_cast<float>(number(req, "value")));
+        slider->sendActionsForControlEvents(UIControlEventValueChanged);
+        return json{{"value", slider->value()}};
+      }
+      // setColor
+      auto* colorCell = objc_cast<LCPColorCell>(cell);
+      if (!colorCell) throw RequestError("that row is not a colour row");
+      if (!colorCell->pickColorString(NSString::make(str(req, "color"))))
+        throw RequestError("not a colour string (#RRGGBB or #RRGGBB:opacity)");
+      return json{{"color", valueJson(colorCell->value())}};
+    });
   });
 }
 
@@ -341,9 +355,11 @@ json Host::resume() {
 json Host::pickerAction(const std::string& op, const json& req) {
   Ref<UIView> root = outer_->view();
   return guarded(op, [&] {
-    if (op == "setPickerValue") return setPickerValue(root.get(), req);
-    if (op == "tapBackdrop") return tapBackdrop(root.get());
-    return pressPickerButton(root.get(), op == "submitPicker");
+    return storing([&] {
+      if (op == "setPickerValue") return setPickerValue(root.get(), req);
+      if (op == "tapBackdrop") return tapBackdrop(root.get());
+      return pressPickerButton(root.get(), op == "submitPicker");
+    });
   });
 }
 

@@ -5,6 +5,7 @@
 #include "foundation/NSArray.h"
 #include "foundation/NSNumber.h"
 #include "preferences/CoreFoundation.h"
+#include "preferences/FailedWrites.h"
 #include "uikit/UIBlock.h"
 #include "uikit/UIButton+TitleColor.h"
 #include "uikit/UIColor+SystemBackground.h"
@@ -234,7 +235,17 @@ void CVLODateTimePickerView::submitDateTimePickerImpl() {
     if (dateTimePicker_) setDateValue(dateTimePicker_->date());
     value = dateValue_;
   }
-  pickers::writeValue(row, value);
+  foundation::Status stored = pickers::writeValue(row, value);
+  // Not stored: the overlay offers what is, next time as now, and the host
+  // that pressed Submit answers why.
+  if (!stored) {
+    preferences::noteFailedWrite(stored.error());
+    takeValueFrom(pickers::readDomain(row).get());
+    if (dateTimePicker_ && dateTimePickerStyle_ == CVLODateTimePickerStyleTimeInterval)
+      dateTimePicker_->setCountDownDuration(timeIntervalValue_);
+    else if (dateTimePicker_)
+      dateTimePicker_->setDate(dateValue_);
+  }
   hideDateTimePicker();
-  pickers::postChange(row);
+  if (stored) pickers::postChange(row);
 }

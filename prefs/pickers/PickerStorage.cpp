@@ -3,6 +3,7 @@
 #include "PickerValues.h"
 #include "foundation/Log.h"
 #include "foundation/NSUserDefaults.h"
+#include "foundation/PropertyList.h"
 #include "notify/notify.h"
 
 namespace pickers {
@@ -40,7 +41,13 @@ Ref<NSMutableDictionary> seedDefault(const Binding& row, objc::Borrowed<NSString
       row.domain, [&](NSMutableDictionary* domain) {
         seen = domain->mutableCopy();
         if (domain->objectForKey(row.key) || !defaultText) return false;
-        if (Ref<NSObject> value = convertDefault(style, defaultText)) {
+        Ref<NSObject> value = convertDefault(style, defaultText);
+        if (auto* date = objc_cast<NSDate>(value.get()); date && !foundation::isStorableDate(date->storage())) {
+          NSLog("The default %@ of the picker row %s is a date the store cannot hold; nothing is put in", defaultText,
+                text(row.key));
+          value = nullptr;
+        }
+        if (value) {
           domain->setObjectForKey(value, row.key);
           seen->setObjectForKey(value, row.key);
         }
@@ -50,11 +57,15 @@ Ref<NSMutableDictionary> seedDefault(const Binding& row, objc::Borrowed<NSString
   return seen ? seen : NSMutableDictionary::dictionary();
 }
 
-void writeValue(const Binding& row, objc::Borrowed<NSObject> valueArg) {
+foundation::Status writeValue(const Binding& row, objc::Borrowed<NSObject> valueArg) {
   NSObject* value = valueArg.get();
-  if (refuseStore(row) || !value) return;
-  NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(
+  if (refuseStore(row)) return foundation::Error{"the row names no key and preference domain to store in"};
+  if (!value) return foundation::Error{"the row has no value to store"};
+  auto stored = NSUserDefaults::standardUserDefaults()->tryUpdatePersistentDomainForName(
       row.domain, [&](NSMutableDictionary* domain) { domain->setObjectForKey(value, row.key); });
+  if (stored) return foundation::Done{};
+  NSLog("The picker row %s: the value was not stored: %s", text(row.key), stored.error());
+  return foundation::Error{stored.error()};
 }
 
 void postChange(const Binding& row) {

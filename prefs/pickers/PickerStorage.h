@@ -6,6 +6,7 @@
 
 #include "CVLODateTimePickerStyle.h"
 #include "foundation/NSDictionary.h"
+#include "foundation/Result.h"
 
 namespace pickers {
 
@@ -32,8 +33,9 @@ Ref<NSDictionary> readDomain(const Binding& row);
 Ref<NSMutableDictionary> seedDefault(const Binding& row, objc::Borrowed<NSString> defaultArg,
                                      CVLODateTimePickerStyle style, bool post);
 
-// Sets the value under the key and writes the whole domain.
-void writeValue(const Binding& row, objc::Borrowed<NSObject> valueArg);
+// Sets the value under the key and writes the whole domain. A write the
+// store refuses (a full disk, a date it cannot hold) is logged and answered.
+foundation::Status writeValue(const Binding& row, objc::Borrowed<NSObject> valueArg);
 
 // Posts the row's notification; a row without a valid name posts nothing.
 void postChange(const Binding& row);

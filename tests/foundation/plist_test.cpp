@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
+#include <limits>
 #include <random>
 
 #include "foundation/Foundation.h"
@@ -74,6 +76,44 @@ TEST(PropertyList, MalformedInputIsAnErrorNotACrash) {
     for (int k = 0; k < 4; ++k) damaged[rng() % damaged.size()] = static_cast<char>(rng());
     (void)foundation::plistFromBytes(damaged);
   }
+}
+
+// The binary form is written by the store's own writer and read by libplist:
+// every kind, lengths past the marker's 14, references and offsets of each
+// width, text beyond ASCII (UTF-16, with surrogate pairs) and integers of
+// every size and sign.
+TEST(PropertyList, BinaryFilesHoldEveryKindAtEveryWidth) {
+  std::vector<std::uint8_t> bytes(300);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i);
+  NSArray::Items numbers;
+  for (long long v : {0LL, 1LL, 255LL, 256LL, 65535LL, 65536LL, 4294967295LL, 4294967296LL, -1LL, LLONG_MIN, LLONG_MAX})
+    numbers.push_back(NSNumber::numberWithLongLong(v));
+  for (double v : {0.0, -0.5, 1e300, std::numeric_limits<double>::infinity()})
+    numbers.push_back(NSNumber::numberWithDouble(v));
+  auto small = NSDictionary::of({{"ascii", NSString::make(std::string(20, 'a'))},
+                                 {"wide", "é ✓ 𝄞 end of a text longer than fourteen"_ns},
+                                 {"ключ", "значение"_ns},
+                                 {"data", NSData::make(bytes)},
+                                 {"none", NSArray::array()},
+                                 {"empty", NSDictionary::dictionary()},
+                                 {"numbers", NSArray::make(std::move(numbers))},
+                                 {"dates", NSArray::of({NSDate::make(-1.25), NSDate::make(700000000.5)})}});
+  for (std::size_t count : {std::size_t{3}, std::size_t{400}, std::size_t{70000}}) {
+    NSDictionary::Entries entries = small->entries();
+    for (std::size_t i = 0; i < count; ++i)
+      entries.emplace("k" + std::to_string(i), NSNumber::numberWithInteger(static_cast<long>(i)));
+    auto value = NSDictionary::make(std::move(entries));
+    auto written = foundation::plistToBytes(value, PlistFormat::Binary);
+    ASSERT_TRUE(written) << written.error();
+    auto back = foundation::plistFromBytes(written.value());
+    ASSERT_TRUE(back) << count << ": " << back.error();
+    EXPECT_TRUE(back.value()->isEqual(value)) << count;
+  }
+  auto top = foundation::plistFromBytes(foundation::plistToBytes("just text"_ns, PlistFormat::Binary).value());
+  ASSERT_TRUE(top);
+  auto* text = objc_cast<NSString>(top.value().get());
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->utf8(), "just text");
 }
 
 TEST(PropertyList, RefusesWhatAPlistCannotHold) {

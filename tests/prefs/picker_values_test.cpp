@@ -177,7 +177,7 @@ TEST_F(PickerValues, AWriteKeepsEveryOtherKey) {
         d->setObjectForKey("#FFFFFF"_ns, "activePageDotColor");
         d->setObjectForKey(NSNumber::numberWithDouble(60), "value");
       });
-  writeValue(row(), NSNumber::numberWithDouble(2700));
+  ASSERT_TRUE(writeValue(row(), NSNumber::numberWithDouble(2700)));
   EXPECT_EQ(ref_cast<NSNumber>(domain()->objectForKey("value"))->doubleValue(), 2700);
   EXPECT_EQ(ref_cast<NSString>(domain()->objectForKey("activePageDotColor"))->utf8(), "#FFFFFF");
 }
@@ -187,12 +187,28 @@ TEST_F(PickerValues, ARowWithoutItsNamesNeitherWritesNorPosts) {
   Binding noKey{nullptr, NSString::make(kDomain), NSString::make(kNotification)};
   Binding badDomain{"value"_ns, "../etc/passwd"_ns, NSString::make(kNotification)};
   Binding noName{"value"_ns, NSString::make(kDomain), ""_ns};
-  writeValue(noKey, NSNumber::numberWithDouble(1));
-  writeValue(badDomain, NSNumber::numberWithDouble(1));
+  EXPECT_FALSE(writeValue(noKey, NSNumber::numberWithDouble(1)));
+  EXPECT_FALSE(writeValue(badDomain, NSNumber::numberWithDouble(1)));
   EXPECT_EQ(seedDefault(badDomain, "00:30"_ns, CVLODateTimePickerStyleTimeInterval, true)->count(), 0u);
   EXPECT_FALSE(domain());
   EXPECT_FALSE(std::filesystem::exists(root_ + "/etc"));
   postChange(noName);
   EXPECT_EQ(posts(), 0);
   EXPECT_EQ(logs.nslogMessages().size(), 4u);
+}
+
+// A date past what the store holds (2069) is never handed out as stored: the
+// seed puts nothing in rather than a date that would be dropped on disk, and
+// a write of one is answered as failed with the stored date kept.
+TEST_F(PickerValues, DatesTheStoreCannotHoldAreNeitherSeededNorWritten) {
+  Ref<NSMutableDictionary> seen = seedDefault(row(), "01-01-2070"_ns, CVLODateTimePickerStyleDate, false);
+  EXPECT_FALSE(seen->objectForKey("value"));
+  ASSERT_TRUE(domain());
+  EXPECT_FALSE(domain()->objectForKey("value"));
+
+  ASSERT_TRUE(writeValue(row(), NSDate::make(700000000)));
+  auto refused = writeValue(row(), NSDate::make(2209075200.0));
+  ASSERT_FALSE(refused);
+  EXPECT_NE(refused.error().find("date out of the storable range"), std::string::npos) << refused.error();
+  EXPECT_EQ(ref_cast<NSDate>(domain()->objectForKey("value"))->timeIntervalSinceReferenceDate(), 700000000);
 }

@@ -112,8 +112,8 @@ void removeStaleTemp(std::string_view name) {
   DomainPaths p = domainPaths(name);
   struct stat st {};
   if (::lstat(p.tmp.c_str(), &st) != 0) return;
-  UniqueFd lock(::open(p.lock.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
-  if (!lock || ::flock(lock.get(), LOCK_EX | LOCK_NB) != 0) return;
+  DomainLock lock = DomainLock::ifFree(p.lock);
+  if (!lock.held()) return;
   if (::unlink(p.tmp.c_str()) == 0)
     os_log(storeLog(), "domain %s: removed %s, left by a writer that stopped", std::string(name), p.tmp);
 }
@@ -263,17 +263,41 @@ Snapshot readDomain(const std::string& path, std::string_view name) {
   return {dict ? FileState::Present : FileState::Corrupt, dict, key};
 }
 
-DomainLock::DomainLock(const std::string& path)
-    : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600)) {
-  if (!fd_) return;
-  while (::flock(fd_.get(), LOCK_EX) != 0) {
-    if (errno != EINTR) {
-      int e = errno;
-      fd_.reset();
-      errno = e;  // for the caller's report
-      return;
+DomainLock::DomainLock(const std::string& path) : path_(path) { take(true, true); }
+
+DomainLock DomainLock::ifFree(const std::string& path) {
+  DomainLock lock;
+  lock.path_ = path;
+  lock.take(false, false);
+  return lock;
+}
+
+bool DomainLock::take(bool wait, bool create) {
+  int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0);
+  auto refuse = [&] {
+    problem_ = std::strerror(errno);
+    fd_.reset();
+    return false;
+  };
+  for (;;) {
+    fd_.reset(::open(path_.c_str(), flags, 0600));
+    if (!fd_) return refuse();
+    while (::flock(fd_.get(), wait ? LOCK_EX : LOCK_EX | LOCK_NB) != 0)
+      if (errno != EINTR) return refuse();
+    // Held, but it counts only on the file still at the path (see the header).
+    struct stat mine {};
+    struct stat there {};
+    if (::fstat(fd_.get(), &mine) != 0) return refuse();
+    if (::lstat(path_.c_str(), &there) == 0 && there.st_dev == mine.st_dev && there.st_ino == mine.st_ino) return true;
+    if (!create) {
+      errno = ENOENT;
+      return refuse();
     }
   }
+}
+
+void DomainLock::removeFile() {
+  if (fd_) ::unlink(path_.c_str());
 }
 
 Status ensureFolder(const std::string& folder) {
@@ -288,7 +312,7 @@ void syncFolder(const std::string& folder) {
   if (fd) ::fsync(fd.get());
 }
 
-void moveAside(const std::string& path) {
+Status moveAside(const std::string& path) {
   std::time_t now = std::time(nullptr);
   std::tm tm{};
   gmtime_r(&now, &tm);
@@ -297,10 +321,12 @@ void moveAside(const std::string& path) {
   std::string base = path + ".corrupt-" + stamp;
   for (int n = 1; n < 1000; ++n) {
     std::string target = n == 1 ? base : base + "-" + std::to_string(n);
-    if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return;
+    if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return Done{};
     if (errno != EEXIST) break;
   }
-  os_log_error(storeLog(), "cannot keep %s aside: %s", path, std::strerror(errno));
+  std::string why = "cannot keep " + path + " aside: " + std::strerror(errno);
+  os_log_error(storeLog(), "%s", why);
+  return Error{std::move(why)};
 }
 
 Status writeDomain(const DomainPaths& p, NSDictionary* domain, const Snapshot& before) {
@@ -313,7 +339,10 @@ Status writeDomain(const DomainPaths& p, NSDictionary* domain, const Snapshot& b
     ::unlink(p.tmp.c_str());
     return Error{std::move(message)};
   };
-  UniqueFd fd(::open(p.tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
+  // With the lock held nobody else writes it: anything there is stale, or a
+  // link planted to have another file overwritten through it.
+  if (::unlink(p.tmp.c_str()) != 0 && errno != ENOENT) return fail("cannot remove the stale");
+  UniqueFd fd(::open(p.tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
   if (!fd) return fail("cannot create");
   ::fchmod(fd.get(), 0600);
   if (!writeAll(fd.get(), bytes.value())) {
@@ -330,7 +359,7 @@ Status writeDomain(const DomainPaths& p, NSDictionary* domain, const Snapshot& b
     return fail("cannot flush");
   }
   if (fd.close() != 0) return fail("cannot close");
-  if (before.state == FileState::Corrupt) moveAside(p.file);
+  if (before.state == FileState::Corrupt) (void)moveAside(p.file);  // logged; the rename keeps the domain's name
   if (::rename(p.tmp.c_str(), p.file.c_str()) != 0) return fail("cannot rename");
   syncFolder(p.folder);
 

@@ -68,22 +68,43 @@ std::uint64_t domainParseCount();
 
 // Held for a domain's whole read-modify-write. flock locks belong to the open
 // file description, so threads of one process exclude each other too.
+//
+// The lock file goes when its domain goes (removeFile), which is safe only
+// because a lock counts once it is held on the file still at the path: a
+// process that waited on a file removed meanwhile finds another file (or
+// none) there, lets go and locks the path's file afresh. So two holders are
+// never both sure of the lock, whoever removes the file while holding it.
 class DomainLock {
  public:
+  // Waits for the lock, creating the file when it is missing.
   explicit DomainLock(const std::string& path);
+  // Takes the lock only if it is free now, and never creates the file.
+  static DomainLock ifFree(const std::string& path);
+
   bool held() const { return static_cast<bool>(fd_); }
+  // Why the lock could not be taken.
+  const std::string& problem() const { return problem_; }
+  // With the lock held, for a domain that is absent: removes the lock file.
+  void removeFile();
 
  private:
+  DomainLock() = default;
+  bool take(bool wait, bool create);
+
+  std::string path_;
   UniqueFd fd_;
+  std::string problem_;
 };
 
 Status ensureFolder(const std::string& folder);
 void syncFolder(const std::string& folder);
 // Keeps an unreadable file for whoever wants to look at it.
-void moveAside(const std::string& path);
+Status moveAside(const std::string& path);
 
 // With the domain's lock held: replaces the file with `domain`; `before` is
-// what was read under the same lock.
+// what was read under the same lock. The temporary file is always a new one:
+// whatever sits at its name (a stale file, a link planted there) is removed
+// first and never written through.
 Status writeDomain(const DomainPaths& p, NSDictionary* domain, const Snapshot& before);
 
 }  // namespace foundation::detail

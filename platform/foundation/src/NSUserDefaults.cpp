@@ -39,6 +39,16 @@ bool checkName(NSString* name, const char* op) {
   return false;
 }
 
+foundation::Error refused(NSString* name) {
+  return {"\"" + printable(foundation::detail::textOf(name)) + "\" is not a plain reverse-domain identifier"};
+}
+
+// Logged here, so callers of the messages, which answer nothing, leave a trace.
+foundation::Error failed(NSString* name, const std::string& why) {
+  os_log_error(storeLog(), "domain %s %s", name->utf8(), why);
+  return {"domain " + name->utf8() + " " + why};
+}
+
 }  // namespace
 
 OBJC_IMPLEMENT(NSUserDefaults)
@@ -69,67 +79,76 @@ Ref<NSDictionary> NSUserDefaults::persistentDomainForNameImpl(NSString* name) {
 }
 
 void NSUserDefaults::setPersistentDomainForNameImpl(NSDictionary* domain, NSString* name) {
-  if (!checkName(name, "setPersistentDomain:forName:")) return;
-  if (!domain) {
-    os_log_error(storeLog(), "setPersistentDomain:forName: domain %s not written: no dictionary given", name->utf8());
-    return;
-  }
-  DomainPaths p = domainPaths(name->utf8());
-  if (auto made = ensureFolder(p.folder); !made) {
-    os_log_error(storeLog(), "%s", made.error());
-    return;
-  }
-  DomainLock lock(p.lock);
-  if (!lock.held()) {
-    os_log_error(storeLog(), "domain %s not written: cannot lock %s: %s", name->utf8(), p.lock, std::strerror(errno));
-    return;
-  }
-  if (auto written = writeDomain(p, domain, readDomain(p.file, name->utf8())); !written)
-    os_log_error(storeLog(), "domain %s not written: %s", name->utf8(), written.error());
+  (void)trySetPersistentDomainForName(domain, name);
 }
 
-void NSUserDefaults::removePersistentDomainForNameImpl(NSString* name) {
-  if (!checkName(name, "removePersistentDomainForName:")) return;
+void NSUserDefaults::removePersistentDomainForNameImpl(NSString* name) { (void)tryRemovePersistentDomainForName(name); }
+
+foundation::Status NSUserDefaults::trySetPersistentDomainForName(objc::Borrowed<NSDictionary> domainArg,
+                                                                 objc::Borrowed<NSString> nameArg) {
+  NSDictionary* domain = domainArg.get();
+  NSString* name = nameArg.get();
+  if (!checkName(name, "setPersistentDomain:forName:")) return refused(name);
+  if (!domain) return failed(name, "not written: no dictionary given");
+  DomainPaths p = domainPaths(name->utf8());
+  if (auto made = ensureFolder(p.folder); !made) return failed(name, "not written: " + made.error());
+  DomainLock lock(p.lock);
+  if (!lock.held()) return failed(name, "not written: cannot lock " + p.lock + ": " + lock.problem());
+  Snapshot before = readDomain(p.file, name->utf8());
+  auto written = writeDomain(p, domain, before);
+  if (!written) {
+    if (before.state == FileState::Absent) lock.removeFile();
+    return failed(name, "not written: " + written.error());
+  }
+  return foundation::Done{};
+}
+
+foundation::Status NSUserDefaults::tryRemovePersistentDomainForName(objc::Borrowed<NSString> nameArg) {
+  NSString* name = nameArg.get();
+  if (!checkName(name, "removePersistentDomainForName:")) return refused(name);
   DomainPaths p = domainPaths(name->utf8());
   struct stat st {};
-  if (::stat(p.folder.c_str(), &st) != 0) return;  // nothing was ever stored
+  if (::stat(p.folder.c_str(), &st) != 0 && errno == ENOENT) return foundation::Done{};  // nothing was ever stored
   DomainLock lock(p.lock);
   if (!lock.held()) {
-    os_log_error(storeLog(), "domain %s not removed: cannot lock %s: %s", name->utf8(), p.lock, std::strerror(errno));
-    return;
+    // A read-only folder takes no lock, and a domain that is not there is removed.
+    if (::lstat(p.file.c_str(), &st) != 0 && errno == ENOENT) return foundation::Done{};
+    return failed(name, "not removed: cannot lock " + p.lock + ": " + lock.problem());
   }
   Snapshot before = readDomain(p.file, name->utf8());
-  if (before.state == FileState::Unreadable) {
-    os_log_error(storeLog(), "domain %s not removed: %s cannot be read (%s)", name->utf8(), p.file, before.problem);
-    return;
-  }
+  if (before.state == FileState::Unreadable)
+    return failed(name, "not removed: " + p.file + " cannot be read (" + before.problem + ")");
+  foundation::Status gone = foundation::Done{};
   if (before.state == FileState::Corrupt)
-    moveAside(p.file);
-  else if (before.state == FileState::Present)
-    ::unlink(p.file.c_str());
+    gone = moveAside(p.file);
+  else if (before.state == FileState::Present && ::unlink(p.file.c_str()) != 0 && errno != ENOENT)
+    gone = foundation::Error{"cannot remove " + p.file + ": " + std::strerror(errno)};
   forgetDomain(p.file);
+  if (!gone) return failed(name, "not removed: " + gone.error());
   domainWritten(p.folder, name->utf8());
   syncFolder(p.folder);
+  lock.removeFile();
+  return foundation::Done{};
 }
 
-bool NSUserDefaults::updateDomain(NSString* name, const std::function<bool(NSMutableDictionary*)>& change) {
-  if (!checkName(name, "updatePersistentDomainForName")) return false;
+foundation::Result<bool> NSUserDefaults::updateDomain(NSString* name,
+                                                      const std::function<bool(NSMutableDictionary*)>& change) {
+  if (!checkName(name, "updatePersistentDomainForName")) return refused(name);
   DomainPaths p = domainPaths(name->utf8());
-  if (auto made = ensureFolder(p.folder); !made) {
-    os_log_error(storeLog(), "%s", made.error());
-    return false;
-  }
+  if (auto made = ensureFolder(p.folder); !made) return failed(name, "not updated: " + made.error());
   DomainLock lock(p.lock);
-  if (!lock.held()) {
-    os_log_error(storeLog(), "domain %s not updated: cannot lock %s: %s", name->utf8(), p.lock, std::strerror(errno));
-    return false;
-  }
+  if (!lock.held()) return failed(name, "not updated: cannot lock " + p.lock + ": " + lock.problem());
   Snapshot before = readDomain(p.file, name->utf8());
   Ref<NSMutableDictionary> working = before.dict ? before.dict->mutableCopy() : NSMutableDictionary::dictionary();
-  if (!change(working.get())) return false;
-  if (auto written = writeDomain(p, working.get(), before); !written) {
-    os_log_error(storeLog(), "domain %s not written: %s", name->utf8(), written.error());
-    return false;
+  bool wanted = change(working.get());
+  if (wanted) {
+    if (auto written = writeDomain(p, working.get(), before); !written) {
+      if (before.state == FileState::Absent) lock.removeFile();
+      return failed(name, "not written: " + written.error());
+    }
+    return true;
   }
-  return true;
+  // Nothing stored: a lock made for a domain that is still absent goes again.
+  if (before.state == FileState::Absent) lock.removeFile();
+  return false;
 }

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 
+#include "BinaryPlist.h"
 #include "Internal.h"
 #include "PlistShape.h"
 #include "foundation/NSData.h"
@@ -24,7 +25,7 @@ namespace foundation {
 
 namespace {
 
-constexpr int kMaxDepth = 512;
+constexpr int kMaxDepth = detail::kMaxPlistDepth;
 
 struct PlistFree {
   void operator()(void* node) const { plist_free(node); }
@@ -143,8 +144,8 @@ struct Encoder {
     }
     if (auto* d = objc_cast<NSDate>(obj)) {
       double t = d->storage();
+      if (!isStorableDate(t)) return fail("date out of the storable range");
       double sec = std::floor(t);
-      if (!std::isfinite(t) || sec < INT32_MIN || sec > INT32_MAX) return fail("date out of the storable range");
       return plist_new_date(static_cast<int32_t>(sec), static_cast<int32_t>((t - sec) * 1e6));
     }
     if (auto* d = objc_cast<NSData>(obj)) {
@@ -234,25 +235,24 @@ Result<Ref<NSObject>> plistFromFile(const std::string& path) {
   return value;
 }
 
+bool isStorableDate(double sinceReferenceDate) {
+  double sec = std::floor(sinceReferenceDate);
+  return std::isfinite(sinceReferenceDate) && sec >= INT32_MIN && sec <= INT32_MAX;
+}
+
 Result<std::string> plistToBytes(objc::Borrowed<NSObject> borrowed, PlistFormat format) {
   NSObject* value = borrowed.get();
+  if (format == PlistFormat::Binary) return detail::writeBinaryPlist(value);
   Encoder enc;
   plist_t root = enc.encode(value, 0);
   if (!root) return Error{enc.error};
   Node owner(root);
   char* out = nullptr;
   uint32_t length = 0;
-  if (format == PlistFormat::Binary) {
-    plist_to_bin(root, &out, &length);
-  } else {
-    plist_to_xml(root, &out, &length);
-  }
+  plist_to_xml(root, &out, &length);
   if (!out) return Error{"the property list could not be encoded"};
   std::string bytes(out, length);
-  if (format == PlistFormat::Binary)
-    plist_to_bin_free(out);
-  else
-    plist_to_xml_free(out);
+  plist_to_xml_free(out);
   return bytes;
 }
 
@@ -262,7 +262,10 @@ Status writePlistFile(const std::string& path, objc::Borrowed<NSObject> borrowed
   auto bytes = plistToBytes(value, format);
   if (!bytes) return Error{bytes.error()};
   std::string tmp = path + ".tmp-" + std::to_string(::getpid());
-  UniqueFd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644));
+  // Always a new file: one left at the name, or a link planted there, is
+  // never written through.
+  ::unlink(tmp.c_str());
+  UniqueFd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
   if (!fd) return Error{tmp + ": " + std::strerror(errno)};
   if (!detail::writeAll(fd.get(), bytes.value()) || ::fsync(fd.get()) != 0 || fd.close() != 0) {
     int e = errno;

@@ -5,6 +5,7 @@
 #include "foundation/NSNumber.h"
 #include "foundation/NSUserDefaults.h"
 #include "notify/notify.h"
+#include "preferences/FailedWrites.h"
 #include "uikit/UINavigationController.h"
 
 using preferences::classNamed;
@@ -118,14 +119,21 @@ void PSListController::setPreferenceValueSpecifierImpl(NSObject* value, PSSpecif
     return;
   }
   Ref<NSObject> keep(value);
-  bool stored =
-      NSUserDefaults::standardUserDefaults()->updatePersistentDomainForName(domain, [&](NSMutableDictionary* d) {
+  Ref<PSSpecifier> row(s);
+  auto stored =
+      NSUserDefaults::standardUserDefaults()->tryUpdatePersistentDomainForName(domain, [&](NSMutableDictionary* d) {
         if (value)
           d->setObjectForKey(value, key);
         else
           d->removeObjectForKey(key);
       });
-  if (!stored) return;
+  if (!stored) {
+    // The control already shows the new value; it goes back to what is stored.
+    NSLog("%@: the value was not stored: %s", s->name(), stored.error());
+    preferences::noteFailedWrite(stored.error());
+    reloadSpecifier(row);
+    return;
+  }
   auto* note = objc_cast<NSString>(s->findProperty(PSValueChangedNotificationKey));
   if (!note || note->utf8().empty()) return;
   // Posting it as a C string would post the part before a NUL.

@@ -10,6 +10,11 @@
 //   read-modify-write, so concurrent updates of distinct keys lose nothing.
 // - A domain name must be a plain reverse-domain identifier; any other name
 //   is refused (reads give nothing, writes do nothing) with one log line.
+// - A write that fails (full disk, read-only folder, no permission) leaves
+//   the previous file as it was and is logged; the try… calls below also
+//   answer it to the caller.
+// - A domain's lock file goes with the domain: it is removed when the
+//   domain is removed, or when an update leaves no domain behind.
 // - A file that does not parse reads as absent, is logged once, and is kept
 //   aside as "<name>.plist.corrupt-<time>" before the next write replaces it.
 // - Reads of an unchanged file return the same immutable dictionary without
@@ -21,8 +26,10 @@
 #include <functional>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 
 #include "foundation/NSDictionary.h"
+#include "foundation/Result.h"
 #include "objc/define.h"
 
 class NSUserDefaults : public NSObject {
@@ -44,6 +51,14 @@ class NSUserDefaults : public NSObject {
   // Returns whether a new domain was stored. Not a message: C++ callers only.
   template <class F>
   bool updatePersistentDomainForName(objc::Borrowed<NSString> name, F&& change) {
+    auto stored = tryUpdatePersistentDomainForName(name, std::forward<F>(change));
+    return stored.ok() && stored.value();
+  }
+  // The same, telling a declined change (false) from a write that failed (an
+  // Error saying why: a full disk, a read-only folder, a lock that cannot be
+  // taken, a value no property list holds). The failure is logged as well.
+  template <class F>
+  foundation::Result<bool> tryUpdatePersistentDomainForName(objc::Borrowed<NSString> name, F&& change) {
     return updateDomain(name.get(), [&](NSMutableDictionary* d) -> bool {
       if constexpr (std::is_void_v<std::invoke_result_t<F&, NSMutableDictionary*>>) {
         change(d);
@@ -53,6 +68,11 @@ class NSUserDefaults : public NSObject {
       }
     });
   }
+  // setPersistentDomain:forName: and removePersistentDomainForName:, with
+  // the failure the messages only log. A domain that was never there is
+  // removed without complaint.
+  foundation::Status trySetPersistentDomainForName(objc::Borrowed<NSDictionary> domain, objc::Borrowed<NSString> name);
+  foundation::Status tryRemovePersistentDomainForName(objc::Borrowed<NSString> name);
 
   static bool isValidDomainName(std::string_view name);
   // How many times a domain file has been parsed by this process.
@@ -61,7 +81,7 @@ class NSUserDefaults : public NSObject {
   static void dropDomainCache();
 
  private:
-  bool updateDomain(NSString* name, const std::function<bool(NSMutableDictionary*)>& change);
+  foundation::Result<bool> updateDomain(NSString* name, const std::function<bool(NSMutableDictionary*)>& change);
 
   static Ref<NSUserDefaults> standardUserDefaultsImpl(Class self);
   Ref<NSDictionary> persistentDomainForNameImpl(NSString* name);

@@ -26,10 +26,17 @@ Result<Ref<NSObject>> plistFromFile(const std::string& path);
 //
 // Fails for a value that a property list cannot hold (another class, text
 // with a NUL byte, nesting deeper than 512 levels or a collection that
-// contains itself).
+// contains itself, a date isStorableDate refuses). The binary form takes time
+// linear in the value's size.
 Result<std::string> plistToBytes(objc::Borrowed<NSObject> value, PlistFormat format);
 // Writes to a temporary file beside `path` and renames it into place.
 Status writePlistFile(const std::string& path, objc::Borrowed<NSObject> value, PlistFormat format);
+
+// Whether a date, in seconds since the reference date, can be stored: the
+// library that reads property lists here (libplist 2.2) gives a date back as
+// whole seconds in 32 bits around the reference date, so only dates from
+// 1932-12-13 20:45:52 to 2069-01-19 03:14:07 UTC come back as they went in.
+bool isStorableDate(double sinceReferenceDate);
 
 // Whether value is made only of property-list kinds.
 bool isPropertyList(objc::Borrowed<NSObject> value);
