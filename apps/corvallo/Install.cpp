@@ -105,7 +105,7 @@ InstallReport install(const BuildOutput& build, const fs::path& root) {
   return placed(root, checked(std::move(items), "the build tree cannot be installed: "), std::move(report));
 }
 
-InstallReport installPackage(const fs::path& deb, const BuildOutput& build, const fs::path& root) {
+CheckedPackage checkPackage(const fs::path& deb) {
   if (!fs::is_regular_file(deb)) throw std::runtime_error("no package at " + deb.string());
   Package package;
   try {
@@ -117,18 +117,28 @@ InstallReport installPackage(const fs::path& deb, const BuildOutput& build, cons
   Verdict v = checkEntries(package.entries);
   if (!v.ok()) throw PackageRefused(deb, v.refusal);
   if (auto line = checkCarriesTweak(v.accepted); !line.empty()) throw PackageRefused(deb, line);
+  CheckedPackage checked{deb, std::move(v.accepted), {}};
+  for (std::size_t k : v.from) checked.contents.push_back(std::move(package.contents[k]));
+  return checked;
+}
 
+InstallReport installChecked(CheckedPackage package, const BuildOutput& build, const fs::path& root) {
   // The build's platform libraries win over a copy the package carries.
   InstallReport report;
   std::vector<Placement> items, platform;
   addItems(platformItems(build), platform, report);
-  for (size_t k = 0; k < v.accepted.size(); ++k) {
+  for (std::size_t k = 0; k < package.accepted.size(); ++k) {
     bool replaced = false;
-    for (const auto& p : platform) replaced = replaced || p.entry.path == v.accepted[k].path;
-    if (!replaced) items.push_back({std::move(v.accepted[k]), std::move(package.contents[v.from[k]]), {}});
+    for (const auto& p : platform) replaced = replaced || p.entry.path == package.accepted[k].path;
+    if (!replaced) items.push_back({std::move(package.accepted[k]), std::move(package.contents[k]), {}});
   }
   for (auto& p : platform) items.push_back(std::move(p));
-  return placed(root, checked(std::move(items), "refusing " + deb.filename().string() + ": "), std::move(report));
+  return placed(root, checked(std::move(items), "refusing " + package.deb.filename().string() + ": "),
+                std::move(report));
+}
+
+InstallReport installPackage(const fs::path& deb, const BuildOutput& build, const fs::path& root) {
+  return installChecked(checkPackage(deb), build, root);
 }
 
 }  // namespace device

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <filesystem>
+
+#include "PackageRules.h"
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -41,5 +43,16 @@ InstallReport install(const BuildOutput& build, const std::filesystem::path& roo
 // root cannot be written, and in both cases leaves the root as it was.
 InstallReport installPackage(const std::filesystem::path& deb, const BuildOutput& build,
                              const std::filesystem::path& root);
+
+// A package read and checked, with nothing written yet: what installPackage
+// does first, apart, so a caller can refuse a package before it touches the
+// root at all.
+struct CheckedPackage {
+  std::filesystem::path deb;
+  std::vector<PackageEntry> accepted;
+  std::vector<std::string> contents;  // each accepted entry's bytes
+};
+CheckedPackage checkPackage(const std::filesystem::path& deb);
+InstallReport installChecked(CheckedPackage package, const BuildOutput& build, const std::filesystem::path& root);
 
 }  // namespace device

@@ -9,6 +9,7 @@
 #include <asio.hpp>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <iostream>
 #include <thread>
 
@@ -156,7 +157,11 @@ std::vector<std::string> policyArguments(const SupervisorPolicy& p) {
 
 int up(const Device& device, const BuildOutput& build, const UpOptions& options) {
   auto started = Clock::now();
-  // First of all: a `down` from now on finds this `up` and stops what it starts.
+  // A package that breaks a rule is refused before anything, the starting
+  // marker included, is written under the root.
+  std::optional<CheckedPackage> package;
+  if (!options.package.empty()) package = checkPackage(options.package);
+  // Then: a `down` from now on finds this `up` and stops what it starts.
   StartingMarker marker(device);
   if (device.running()) {
     json s = device.supervisor({{"op", "status"}});
@@ -172,7 +177,7 @@ int up(const Device& device, const BuildOutput& build, const UpOptions& options)
     throw CommandError("stopped by `down` while starting");
   };
   InstallReport report =
-      options.package.empty() ? install(build, device.root()) : installPackage(options.package, build, device.root());
+      package ? installChecked(std::move(*package), build, device.root()) : install(build, device.root());
   for (const auto& m : report.missing) std::cerr << "corvallo: not built, skipped: " << m << "\n";
   stopIfAsked();
   pid = spawnSupervisor(device, options.policy);

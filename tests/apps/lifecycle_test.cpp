@@ -171,8 +171,11 @@ TEST_F(Lifecycle, HostLogsRotateAtTheLimitAndLogShowsEveryGenerationInOrder) {
   fs::path log = root_ / "var/log/SpringBoard.log";
   ASSERT_TRUE(fs::exists(log.string() + ".1")) << "no rotation at " << kLimit << " bytes";
   EXPECT_FALSE(fs::exists(log.string() + ".4"));
-  for (const char* suffix : {"", ".1", ".2", ".3"})
-    if (fs::exists(log.string() + suffix)) EXPECT_LE(fs::file_size(log.string() + suffix), kLimit) << suffix;
+  for (const char* suffix : {"", ".1", ".2", ".3"}) {
+    if (fs::exists(log.string() + suffix)) {
+      EXPECT_LE(fs::file_size(log.string() + suffix), kLimit) << suffix;
+    }
+  }
 
   Outcome shown = corvallo({"log", "--debug"});
   ASSERT_EQ(shown.code, 0) << shown.err;
