@@ -43,15 +43,7 @@ int main(int argc, char** argv) {
 
   // Whoever could write to these could answer in this host's place.
   std::string socketPath = foundation::devicePath(kControlSocket);
-  std::optional<std::string> unsafe;
-  try {
-    std::filesystem::path folder = std::filesystem::path(socketPath).parent_path();
-    control::makePrivateFolder(folder, foundation::devicePath("/"));
-    unsafe = control::unsafeFolder(folder, foundation::devicePath("/"));
-  } catch (const std::exception& e) {
-    unsafe = e.what();
-  }
-  if (unsafe) {
+  if (auto unsafe = control::unsafeSocketFolder(socketPath, foundation::devicePath("/"))) {
     std::cerr << "Preferences: not starting: " << *unsafe << "\n";
     return 1;
   }

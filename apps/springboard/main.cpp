@@ -46,15 +46,8 @@ int main(int argc, char** argv) {
 
   // Whoever could write to these could answer in this host's place or run code in it.
   std::string socketPath = foundation::devicePath(kControlSocket);
-  std::optional<std::string> unsafe;
-  try {
-    std::filesystem::path folder = std::filesystem::path(socketPath).parent_path();
-    control::makePrivateFolder(folder, foundation::devicePath("/"));
-    unsafe = control::unsafeFolder(folder, foundation::devicePath("/"));
-    if (!unsafe) unsafe = substrate::unsafeLibraryFolder();
-  } catch (const std::exception& e) {
-    unsafe = e.what();
-  }
+  std::optional<std::string> unsafe = control::unsafeSocketFolder(socketPath, foundation::devicePath("/"));
+  if (!unsafe) unsafe = substrate::unsafeLibraryFolder();
   if (unsafe) {
     std::cerr << "SpringBoard: not starting: " << *unsafe << "\n";
     return 1;

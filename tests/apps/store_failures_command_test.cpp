@@ -1,7 +1,6 @@
 // Writes the store could not make, through the real command: each is an error
 // line and a non-zero exit, and the screen shows what is stored.
-#include <sys/mount.h>
-
+#include "../common/SmallDisk.h"
 #include "CommandFixture.h"
 
 using nlohmann::json;
@@ -14,28 +13,14 @@ class StoreFailureTest : public CommandTest {
  protected:
   void TearDown() override {
     corvallo({"down"});
-    if (mounted_) ::umount2(prefs().c_str(), MNT_DETACH);
+    disk_.unmount();
     CommandTest::TearDown();
   }
   std::string prefs() const { return (root_ / "var/mobile/Library/Preferences").string(); }
 
-  // The preference folder on a 64 KiB tmpfs, made before anything uses it.
-  bool mountSmallDisk() {
-    std::filesystem::create_directories(prefs());
-    mounted_ = ::mount("tmpfs", prefs().c_str(), "tmpfs", 0, "size=64k,mode=0755") == 0;
-    return mounted_;
-  }
-  void fillDisk() {
-    int fd = ::open((prefs() + "/filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    ASSERT_GE(fd, 0);
-    char block[4096] = {};
-    while (::write(fd, block, sizeof block) > 0) {
-    }
-    ::close(fd);
-  }
-  void makeReadOnly() {
-    ASSERT_EQ(::mount(nullptr, prefs().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, "size=64k"), 0) << strerror(errno);
-  }
+  bool mountSmallDisk() { return disk_.mount(prefs()); }
+  void fillDisk() { disk_.fill(); }
+  void makeReadOnly() { ASSERT_EQ(disk_.makeReadOnly(), ""); }
   // The row as the Settings host reports it.
   json rowOf(const std::string& key) {
     json state = ask("settings", "state");
@@ -57,7 +42,7 @@ class StoreFailureTest : public CommandTest {
     EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
   }
 
-  bool mounted_ = false;
+  testsupport::SmallDisk disk_;
 };
 
 #define SKIP_WITHOUT_MOUNT() \

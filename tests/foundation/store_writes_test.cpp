@@ -14,6 +14,7 @@
 #include <fstream>
 #include <thread>
 
+#include "../common/SmallDisk.h"
 #include "foundation/Foundation.h"
 
 namespace {
@@ -33,30 +34,16 @@ class StoreWrites : public ::testing::Test {
   void TearDown() override {
     foundation::setDeviceRootOverride(std::nullopt);
     NSUserDefaults::dropDomainCache();
-    if (mounted_) ::umount2(prefs().c_str(), MNT_DETACH);
+    disk_.unmount();
     fs::remove_all(root_);
   }
   std::string prefs() const { return root_ + "/var/mobile/Library/Preferences"; }
   std::string file(const std::string& name) const { return prefs() + "/" + name + ".plist"; }
 
-  // The preference folder on a 64 KiB tmpfs, before the store first looks at it.
-  bool mountSmallDisk() {
-    fs::create_directories(prefs());
-    mounted_ = ::mount("tmpfs", prefs().c_str(), "tmpfs", 0, "size=64k,mode=0755") == 0;
-    return mounted_;
-  }
-  void fillDisk() {
-    int fd = ::open((prefs() + "/filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    ASSERT_GE(fd, 0);
-    char block[4096] = {};
-    while (::write(fd, block, sizeof block) > 0) {
-    }
-    ASSERT_EQ(errno, ENOSPC);
-    ::close(fd);
-  }
-  void makeReadOnly() {
-    ASSERT_EQ(::mount(nullptr, prefs().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, "size=64k"), 0) << strerror(errno);
-  }
+  // The preference folder on a small tmpfs, before the store first looks at it.
+  bool mountSmallDisk() { return disk_.mount(prefs()); }
+  void fillDisk() { ASSERT_TRUE(disk_.fill()); }
+  void makeReadOnly() { ASSERT_EQ(disk_.makeReadOnly(), ""); }
   // The domain as a new process would read it.
   Ref<NSDictionary> onDisk() {
     NSUserDefaults::dropDomainCache();
@@ -70,7 +57,7 @@ class StoreWrites : public ::testing::Test {
   }
 
   std::string root_;
-  bool mounted_ = false;
+  testsupport::SmallDisk disk_;
   Ref<NSUserDefaults> defaults_;
   Ref<NSString> domain_ = "com.tenvarix.corvalloprefs"_ns;
 };

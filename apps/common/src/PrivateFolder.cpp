@@ -72,4 +72,14 @@ std::optional<std::string> unsafeFolder(const fs::path& folder, const fs::path& 
   return std::nullopt;
 }
 
+std::optional<std::string> unsafeSocketFolder(const std::string& socketPath, const std::filesystem::path& root) {
+  try {
+    std::filesystem::path folder = std::filesystem::path(socketPath).parent_path();
+    makePrivateFolder(folder, root);
+    return unsafeFolder(folder, root);
+  } catch (const std::exception& e) {
+    return std::string(e.what());
+  }
+}
+
 }  // namespace control

@@ -18,4 +18,9 @@ void makePrivateFolder(const std::filesystem::path& folder, const std::filesyste
 // folders are trusted). Nothing when it is sound or does not exist.
 std::optional<std::string> unsafeFolder(const std::filesystem::path& folder, const std::filesystem::path& root);
 
+// A host's start: makes the folder of its control socket private and says
+// why the host must not start (the folder cannot be made, or cannot be
+// trusted); nothing when it may.
+std::optional<std::string> unsafeSocketFolder(const std::string& socketPath, const std::filesystem::path& root);
+
 }  // namespace control
