@@ -329,3 +329,60 @@ TEST_F(PickerRows, TheTintReachesTheTitleAtTheFirstLayoutPass) {
   EXPECT_EQ(row->textLabel()->textColor()->hexString(), UIColor::systemGreenColor()->hexString());
   EXPECT_EQ(row->titleLabel()->highlightedTextColor()->hexString(), UIColor::systemGreenColor()->hexString());
 }
+
+// A row without a default attaches (and so lays out) its overlay before the
+// cell sets the style: the wheels must follow the style either way.
+TEST_F(PickerRows, TheWheelsFollowTheStyleWithAndWithoutADefault) {
+  struct Case {
+    const char* cls;
+    const char* defaultText;
+    long mode;
+  };
+  const Case cases[] = {
+      {"CVLODatePicker", "12-25-2023", UIDatePickerModeDate},
+      {"CVLOTimePicker", "08:30 PM", UIDatePickerModeTime},
+      {"CVLOTimeIntervalPicker", "00:30", UIDatePickerModeCountDownTimer},
+      {"CVLODateAndTimePicker", "03-05-2024 08:30 PM", UIDatePickerModeDateAndTime},
+  };
+  for (const Case& c : cases) {
+    for (bool withDefault : {true, false}) {
+      SCOPED_TRACE(std::string(c.cls) + (withDefault ? " with a default" : " without a default"));
+      clearDomain();
+      auto row = cell(c.cls, item("value", kOther, withDefault ? c.defaultText : nullptr));
+      Ref<CVLODateTimePickerView> overlay = overlayOf(row);
+      ASSERT_TRUE(overlay && overlay->dateTimePicker());
+      EXPECT_EQ(overlay->dateTimePickerStyle(), row->dateTimePickerStyle());
+      EXPECT_EQ(overlay->dateTimePicker()->datePickerMode(), c.mode);
+      row->presentDateTimePicker();
+      EXPECT_EQ(overlay->dateTimePicker()->datePickerMode(), c.mode);
+      finishFade();
+    }
+  }
+}
+
+// "Same duration" on the examples page: a duration row with no default of its
+// own, sharing a key another row has stored.
+TEST_F(PickerRows, ADurationRowWithoutADefaultOffersTheStoredSeconds) {
+  store("minutes", NSNumber::numberWithDouble(2700));
+  auto row = cell("CVLOTimeIntervalPicker", item("minutes", kOther));
+  row->presentDateTimePicker();
+  Ref<UIDatePicker> wheels = overlayOf(row)->dateTimePicker();
+  EXPECT_EQ(wheels->datePickerMode(), UIDatePickerModeCountDownTimer);
+  EXPECT_EQ(wheels->countDownDuration(), 2700);
+  wheels->setCountDownDuration(600);
+  overlayOf(row)->submitButton()->sendActionsForControlEvents(UIControlEventTouchUpInside);
+  EXPECT_EQ(stored("minutes"), 600);
+}
+
+TEST_F(PickerRows, SettingTheOverlaysStyleAfterItsLayoutResetsTheWheels) {
+  store("day", NSDate::dateWithTimeIntervalSince1970(1709616600));
+  auto row = cell("CVLODatePicker", item("day", kOther));
+  Ref<CVLODateTimePickerView> overlay = overlayOf(row);
+  overlay->setTimeIntervalValue(900);
+  overlay->setDateTimePickerStyle(CVLODateTimePickerStyleTimeInterval);
+  EXPECT_EQ(overlay->dateTimePicker()->datePickerMode(), UIDatePickerModeCountDownTimer);
+  EXPECT_EQ(overlay->dateTimePicker()->countDownDuration(), 900);
+  overlay->setDateTimePickerStyle(CVLODateTimePickerStyleDateAndTime);
+  EXPECT_EQ(overlay->dateTimePicker()->datePickerMode(), UIDatePickerModeDateAndTime);
+  EXPECT_EQ(overlay->dateTimePicker()->date()->timeIntervalSince1970(), 1709616600);
+}
