@@ -375,6 +375,7 @@ TEST_F(PickerRows, TheTintReachesTheTitleAtTheFirstLayoutPass) {
   row->layoutSubviews();
   EXPECT_EQ(row->textLabel()->textColor()->hexString(), UIColor::systemGreenColor()->hexString());
   EXPECT_EQ(row->titleLabel()->highlightedTextColor()->hexString(), UIColor::systemGreenColor()->hexString());
+  ASSERT_TRUE(row->interactionTintColor());
   EXPECT_EQ(row->interactionTintColor()->hexString(), UIColor::systemGreenColor()->hexString());
 }
 
