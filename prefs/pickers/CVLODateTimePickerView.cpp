@@ -85,6 +85,26 @@ Ref<CVLODateTimePickerView> CVLODateTimePickerView::initWithFrameTintColorKeyDef
   return self;
 }
 
+void CVLODateTimePickerView::objcRegister_styleProperty(objc::ClassBuilder<CVLODateTimePickerView>& b) {
+  b.property<long>("dateTimePickerStyle");
+}
+
+// A row without a default is attached, and so laid out, before its style is
+// known: the wheels follow every later change.
+void CVLODateTimePickerView::setDateTimePickerStyleImpl(long style) {
+  dateTimePickerStyle_ = style;
+  applyStyleToPicker();
+}
+
+void CVLODateTimePickerView::applyStyleToPicker() {
+  if (!dateTimePicker_) return;
+  dateTimePicker_->setDatePickerMode(pickerMode(dateTimePickerStyle_));
+  if (dateTimePickerStyle_ == CVLODateTimePickerStyleTimeInterval)
+    dateTimePicker_->setCountDownDuration(timeIntervalValue_);
+  else
+    dateTimePicker_->setDate(dateValue_);
+}
+
 void CVLODateTimePickerView::takeValueFrom(NSDictionary* domain) {
   Ref<NSObject> stored = domain && key_ ? domain->objectForKey(key_) : nullptr;
   if (dateTimePickerStyle_ == CVLODateTimePickerStyleTimeInterval)
@@ -158,11 +178,7 @@ void CVLODateTimePickerView::layoutSubviewsImpl() {
   double pickerHeight = bodyHeight - 3 * kInset - kButtonHeight;
   auto picker = UIDatePicker::make(CGRect{{kInset, kInset}, {pickerWidth, pickerHeight}});
   setDateTimePicker(picker);
-  picker->setDatePickerMode(pickerMode(dateTimePickerStyle_));
-  if (dateTimePickerStyle_ == CVLODateTimePickerStyleTimeInterval)
-    picker->setCountDownDuration(timeIntervalValue_);
-  else
-    picker->setDate(dateValue_);
+  applyStyleToPicker();
   picker->setPreferredDatePickerStyle(UIDatePickerStyleWheels);
   picker->setTranslatesAutoresizingMaskIntoConstraints(false);
 

@@ -42,7 +42,10 @@ class CVLODateTimePickerView : public UIView {
   OBJC_PROPERTY(dateTimePickerBodyColor, setDateTimePickerBodyColor, Ref<UIColor>)
   OBJC_PROPERTY(dateTimePickerButtonColor, setDateTimePickerButtonColor, Ref<UIColor>)
   OBJC_PROPERTY(dateTimePickerBackgroundViewAlpha, setDateTimePickerBackgroundViewAlpha, double)
-  OBJC_PROPERTY(dateTimePickerStyle, setDateTimePickerStyle, long)
+  // Written by hand: a style set after the first layout still sets the wheels' mode.
+  OBJC_METHOD(dateTimePickerStyle, "dateTimePickerStyle", long())
+  OBJC_METHOD(setDateTimePickerStyle, "setDateTimePickerStyle:", void(long))
+  OBJC_REGISTRATION(styleProperty)
 
  private:
   Ref<CVLODateTimePickerView> initWithFrameTintColorKeyDefaultValueDefaultsPostNotificationDateTimePickerStyleImpl(
@@ -59,11 +62,17 @@ class CVLODateTimePickerView : public UIView {
   void submitDateTimePickerImpl();
   Ref<NSString> localizedStringForKeyImpl(NSString* key);
   bool isDarkModeEnabledImpl();
+  long dateTimePickerStyleImpl() { return dateTimePickerStyle_; }
+  void setDateTimePickerStyleImpl(long style);
+  static void objcRegister_styleProperty(objc::ClassBuilder<CVLODateTimePickerView>& b);
 
   // The value to edit, from a domain copy: the stored one or the fallback.
   void takeValueFrom(NSDictionary* domain);
   void chooseColors();
+  // The wheels' mode and value for the style.
+  void applyStyleToPicker();
   Ref<UIButton> makeButton(const char* titleKey, SEL action, CGRect frame);
 
+  long dateTimePickerStyle_ = CVLODateTimePickerStyleDate;
   bool laidOut_ = false;
 };

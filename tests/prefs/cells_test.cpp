@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 
@@ -175,6 +176,19 @@ TEST_F(Slider, AShownValueIsRoundedWhileTheStoredOneStays) {
   slider(keyless)->sendActionsForControlEvents(UIControlEventValueChanged);  // stores nothing, logs a line
   drainQueues();
   EXPECT_EQ(slider(keyless)->value(), 1.0f);
+}
+
+// Rounded through a 64-bit integer that saturates: what the slider shows for
+// values past its range or not a number stays defined.
+TEST_F(Slider, NotANumberShowsAsZeroAndHugeValuesStopAtTheIntegerLimits) {
+  auto shown = [&](double v) {
+    cell()->setValue(NSNumber::numberWithDouble(v));
+    return static_cast<NSNumber*>(cell()->value().get())->floatValue();
+  };
+  EXPECT_EQ(shown(NAN), 0.0f);
+  EXPECT_EQ(shown(1e20), static_cast<float>(INT64_MAX));
+  EXPECT_EQ(shown(-1e20), static_cast<float>(INT64_MIN));
+  EXPECT_EQ(shown(-2.5), -3.0f) << "ordinary values still round";
 }
 
 TEST(ExamplesBundle, ItsPageShowsTheBannerAndAWholeNumberSliderOfItsOwnDomain) {

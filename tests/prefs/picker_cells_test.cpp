@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <tuple>
+
 #include "dispatch/main_loop.h"
 #include "foundation/NSNumber.h"
 #include "notify/CFNotificationCenter.h"
 #include "notify/notify.h"
 #include "pickers/CVLODateTimePicker.h"
+#include "preferences/CoreFoundation.h"
 #include "support.h"
 #include "uikit/MediaClock.h"
 #include "uikit/UIButton+TitleColor.h"
@@ -154,6 +157,12 @@ TEST_F(PickerRows, TheOverlayLaysOutItsCardForTheWindow) {
             UIColor::systemGreenColor()->hexString());
   EXPECT_EQ(overlay->dateTimePicker()->datePickerMode(), UIDatePickerModeDate);
   EXPECT_EQ(overlay->dateTimePicker()->preferredDatePickerStyle(), UIDatePickerStyleWheels);
+  EXPECT_EQ(overlay->backgroundView()->backgroundColor()->hexString(), "#000000");
+  EXPECT_EQ(overlay->bodyView()->layer()->cornerRadius(), 10);
+  for (const Ref<UIButton>& button : {overlay->cancelButton(), overlay->submitButton()}) {
+    EXPECT_EQ(button->layer()->cornerRadius(), 10);
+    EXPECT_TRUE(button->clipsToBounds());
+  }
 
   overlay->setAlpha(1);
   overlay->layoutSubviews();
@@ -180,6 +189,44 @@ TEST_F(PickerRows, ColoursAreChosenOnceByTheAppearanceAtConstruction) {
   dark->layoutSubviews();  // after the change of appearance: still dark
   EXPECT_EQ(dark->backgroundView()->alpha(), 0.48);
   EXPECT_EQ(dark->cancelButton()->backgroundColor().get(), dark->dateTimePickerButtonColor().get());
+}
+
+// Before the first system with a dark appearance the overlay is light,
+// whatever the window asks for.
+TEST_F(PickerRows, AnOlderSystemGetsTheLightColoursInADarkWindow) {
+  window_->setOverrideUserInterfaceStyle(UIUserInterfaceStyleDark);
+  auto resolvedDark = UITraitCollection::traitCollectionWithUserInterfaceStyle(UIUserInterfaceStyleDark);
+  double saved = kCFCoreFoundationVersionNumber;
+  for (auto [version, alpha, button] :
+       {std::tuple{1600.0, 0.2, "#000000"}, {1665.1, 0.2, "#000000"}, {1665.15, 0.48, "#2C2C2E"}}) {
+    kCFCoreFoundationVersionNumber = version;
+    Ref<CVLODateTimePickerView> overlay = overlayOf(cell("CVLODatePicker", item("day", kOther)));
+    EXPECT_EQ(overlay->dateTimePickerBackgroundViewAlpha(), alpha) << version;
+    EXPECT_EQ(overlay->backgroundView()->alpha(), alpha) << version;
+    EXPECT_EQ(
+        UIColor_SystemBackground::resolvedColorWithTraitCollection(overlay->dateTimePickerButtonColor(), resolvedDark)
+            ->hexString(),
+        button)
+        << version;
+  }
+  kCFCoreFoundationVersionNumber = saved;
+}
+
+// Linear both ways: a quarter of the way in, a quarter of the opacity (an
+// eased curve agrees with it only at the midpoint).
+TEST_F(PickerRows, TheOverlayFadesInAndOutAtAnEvenPace) {
+  auto row = cell("CVLODatePicker", item("day", kOther));
+  Ref<CVLODateTimePickerView> overlay = overlayOf(row);
+  row->presentDateTimePicker();
+  uikit::advanceMediaTime(0.05);
+  EXPECT_NEAR(shownAlpha(overlay), 0.25, 1e-9);
+  uikit::advanceMediaTime(0.1);
+  EXPECT_NEAR(shownAlpha(overlay), 0.75, 1e-9);
+  finishFade();
+  overlay->cancelButton()->sendActionsForControlEvents(UIControlEventTouchUpInside);
+  uikit::advanceMediaTime(0.05);
+  EXPECT_NEAR(shownAlpha(overlay), 0.75, 1e-9);
+  finishFade();
 }
 
 TEST_F(PickerRows, ADurationRowSeedsQuietlyThenSubmitsAndEveryListenerRefreshes) {
@@ -328,4 +375,79 @@ TEST_F(PickerRows, TheTintReachesTheTitleAtTheFirstLayoutPass) {
   row->layoutSubviews();
   EXPECT_EQ(row->textLabel()->textColor()->hexString(), UIColor::systemGreenColor()->hexString());
   EXPECT_EQ(row->titleLabel()->highlightedTextColor()->hexString(), UIColor::systemGreenColor()->hexString());
+  ASSERT_TRUE(row->interactionTintColor());
+  EXPECT_EQ(row->interactionTintColor()->hexString(), UIColor::systemGreenColor()->hexString());
+}
+
+// Each pass takes the row's tap and the current theme colour back, whatever
+// changed them since.
+TEST_F(PickerRows, ALayoutPassRestoresTheTapAndTheInteractionTint) {
+  auto row = cell("CVLOTimePicker", item("at", kOther));
+  Ref<PSSpecifier> spec = row->specifier();
+  spec->setTarget(nullptr);
+  spec->setButtonAction(nullptr);
+  row->setThemeTintColor(UIColor::systemRedColor());
+  row->setInteractionTintColor(nullptr);
+  row->layoutSubviews();
+  EXPECT_EQ(spec->target().get(), row.get());
+  EXPECT_EQ(spec->buttonAction(), sel_registerName("presentDateTimePicker"));
+  ASSERT_TRUE(row->interactionTintColor());
+  EXPECT_EQ(row->interactionTintColor()->hexString(), UIColor::systemRedColor()->hexString());
+}
+
+// A row without a default attaches (and so lays out) its overlay before the
+// cell sets the style: the wheels must follow the style either way.
+TEST_F(PickerRows, TheWheelsFollowTheStyleWithAndWithoutADefault) {
+  struct Case {
+    const char* cls;
+    const char* defaultText;
+    long mode;
+  };
+  const Case cases[] = {
+      {"CVLODatePicker", "12-25-2023", UIDatePickerModeDate},
+      {"CVLOTimePicker", "08:30 PM", UIDatePickerModeTime},
+      {"CVLOTimeIntervalPicker", "00:30", UIDatePickerModeCountDownTimer},
+      {"CVLODateAndTimePicker", "03-05-2024 08:30 PM", UIDatePickerModeDateAndTime},
+  };
+  for (const Case& c : cases) {
+    for (bool withDefault : {true, false}) {
+      SCOPED_TRACE(std::string(c.cls) + (withDefault ? " with a default" : " without a default"));
+      clearDomain();
+      auto row = cell(c.cls, item("value", kOther, withDefault ? c.defaultText : nullptr));
+      Ref<CVLODateTimePickerView> overlay = overlayOf(row);
+      ASSERT_TRUE(overlay && overlay->dateTimePicker());
+      EXPECT_EQ(overlay->dateTimePickerStyle(), row->dateTimePickerStyle());
+      EXPECT_EQ(overlay->dateTimePicker()->datePickerMode(), c.mode);
+      row->presentDateTimePicker();
+      EXPECT_EQ(overlay->dateTimePicker()->datePickerMode(), c.mode);
+      finishFade();
+    }
+  }
+}
+
+// "Same duration" on the examples page: a duration row with no default of its
+// own, sharing a key another row has stored.
+TEST_F(PickerRows, ADurationRowWithoutADefaultOffersTheStoredSeconds) {
+  store("minutes", NSNumber::numberWithDouble(2700));
+  auto row = cell("CVLOTimeIntervalPicker", item("minutes", kOther));
+  row->presentDateTimePicker();
+  Ref<UIDatePicker> wheels = overlayOf(row)->dateTimePicker();
+  EXPECT_EQ(wheels->datePickerMode(), UIDatePickerModeCountDownTimer);
+  EXPECT_EQ(wheels->countDownDuration(), 2700);
+  wheels->setCountDownDuration(600);
+  overlayOf(row)->submitButton()->sendActionsForControlEvents(UIControlEventTouchUpInside);
+  EXPECT_EQ(stored("minutes"), 600);
+}
+
+TEST_F(PickerRows, SettingTheOverlaysStyleAfterItsLayoutResetsTheWheels) {
+  store("day", NSDate::dateWithTimeIntervalSince1970(1709616600));
+  auto row = cell("CVLODatePicker", item("day", kOther));
+  Ref<CVLODateTimePickerView> overlay = overlayOf(row);
+  overlay->setTimeIntervalValue(900);
+  overlay->setDateTimePickerStyle(CVLODateTimePickerStyleTimeInterval);
+  EXPECT_EQ(overlay->dateTimePicker()->datePickerMode(), UIDatePickerModeCountDownTimer);
+  EXPECT_EQ(overlay->dateTimePicker()->countDownDuration(), 900);
+  overlay->setDateTimePickerStyle(CVLODateTimePickerStyleDateAndTime);
+  EXPECT_EQ(overlay->dateTimePicker()->datePickerMode(), UIDatePickerModeDateAndTime);
+  EXPECT_EQ(overlay->dateTimePicker()->date()->timeIntervalSince1970(), 1709616600);
 }

@@ -102,6 +102,8 @@ TEST(TitleView, WhiteOnlyInDarkAppearanceOnASystemThatHasIt) {
   double saved = kCFCoreFoundationVersionNumber;
   kCFCoreFoundationVersionNumber = 1600;
   EXPECT_EQ(recolour(), "#000000") << "an older system has no dark appearance";
+  kCFCoreFoundationVersionNumber = kCFCoreFoundationVersionNumber_iOS_13_0;
+  EXPECT_EQ(recolour(), "#FFFFFF") << "the first system that has it";
   kCFCoreFoundationVersionNumber = saved;
   window->setOverrideUserInterfaceStyle(UIUserInterfaceStyleLight);
   EXPECT_EQ(recolour(), "#000000");
@@ -169,6 +171,7 @@ TEST_F(RootPage, IconAndTitleGlowInTheThemeColourAndPulseTogether) {
   objc::send<Root::setupTableHeaderMessage>(page);
   Ref<UIView> header = page->table()->tableHeaderView();
   Ref<UIColor> theme = objc::send<Base::themeTintColorMessage>(page);
+  EXPECT_EQ(objc_cast<UILabel>(header->subviewList()[1].get())->textColor().get(), theme.get());
   for (const auto& view : header->subviewList()) {
     Ref<CALayer> layer = view->layer();
     EXPECT_EQ(layer->shadowColor().get(), theme.get());
@@ -261,6 +264,11 @@ TEST_F(RootPage, TheOptionsControlIsACaptionBesideASquareThemedButton) {
   EXPECT_EQ(button->frame().origin, CGPointMake(l.width + 10, 0));
   EXPECT_EQ(caption->text()->utf8(), "Options");
   EXPECT_EQ(caption->font()->pointSize(), 17);
+  EXPECT_EQ(caption->font()->weight(), UIFontWeightRegular);
+  constexpr unsigned long kFlexibleSize = UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight;
+  static_assert(kFlexibleSize == 18);
+  EXPECT_EQ(container->autoresizingMask(), kFlexibleSize);
+  EXPECT_EQ(caption->autoresizingMask(), kFlexibleSize);
   Ref<UIColor> theme = objc::send<Base::themeTintColorMessage>(page);
   EXPECT_EQ(caption->textColor().get(), theme.get());
   EXPECT_EQ(button->backgroundColor().get(), theme.get());
@@ -315,6 +323,30 @@ TEST_F(RootPage, TheTitleViewIsInstalledOnceThroughTheLifeCycle) {
   drainQueues();
   EXPECT_EQ(other->navigationItem()->titleView().get(), plain.get());
   EXPECT_EQ(plain->frame(), CGRectMake(0, 0, 10, 10));
+}
+
+// Each step of appearing builds the banner anew, so its glow starts again
+// from the moment the page shows.
+TEST_F(RootPage, TheBannerIsRebuiltAndItsGlowRestartedBeforeAndAfterAppearing) {
+  auto page = rootPage();
+  page->view();
+  load(page);
+  Ref<UIView> previous = page->table()->tableHeaderView();
+  ASSERT_TRUE(previous);
+  auto glowBegins = [](const Ref<UIView>& header) {
+    auto glow = ref_cast<CABasicAnimation>(header->subviewList()[1]->layer()->animationForKey("shadowRadius"_ns));
+    return glow ? glow->beginTime() : -1;
+  };
+  uikit::setMediaTime(600);
+  page->viewWillAppear(false);
+  Ref<UIView> before = page->table()->tableHeaderView();
+  EXPECT_NE(before.get(), previous.get()) << "rebuilt before appearing";
+  EXPECT_EQ(glowBegins(before), 600);
+  uikit::setMediaTime(601);
+  page->viewDidAppear(false);
+  Ref<UIView> after = page->table()->tableHeaderView();
+  EXPECT_NE(after.get(), before.get()) << "rebuilt after appearing";
+  EXPECT_EQ(glowBegins(after), 601);
 }
 
 TEST_F(RootPage, ScrollingTheTableMovesTheTitle) {

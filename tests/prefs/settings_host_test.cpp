@@ -214,6 +214,23 @@ TEST_F(SettingsHost, ADurationPickedInTheExamplesReachesBothRowsOfItsNotificatio
   EXPECT_FALSE(settings({{"op", "submitPicker"}})["ok"]);  // nothing showing any more
 }
 
+// "Time" and "Same duration" have no default: their wheels still follow their style.
+TEST_F(SettingsHost, ExamplePickersWithoutADefaultOfferTheirOwnMode) {
+  start(false);
+  ASSERT_TRUE(settings({{"op", "open"}, {"entry", "Corvallo Examples"}})["ok"]);
+  ASSERT_TRUE(settings({{"op", "mediaTime"}, {"set", 50.0}})["manual"]);
+  ASSERT_TRUE(settings({{"op", "tap"}, {"row", "time"}})["ok"]);
+  EXPECT_EQ(settings({{"op", "state"}})["pickerOverlay"]["mode"], "time");
+  ASSERT_TRUE(settings({{"op", "cancelPicker"}})["ok"]);
+  settings({{"op", "mediaTime"}, {"advance", 0.3}});
+
+  ASSERT_TRUE(settings({{"op", "tap"}, {"row", "sameDuration"}})["ok"]);
+  EXPECT_EQ(settings({{"op", "state"}})["pickerOverlay"]["mode"], "countDownTimer");
+  EXPECT_EQ(settings({{"op", "setPickerValue"}, {"seconds", 600}})["value"], 600.0);
+  EXPECT_TRUE(settings({{"op", "submitPicker"}})["ok"]);
+  EXPECT_TRUE(eventually([&] { return row(settings({{"op", "state"}}), "duration")["detailText"] == "0:10"; }));
+}
+
 TEST_F(SettingsHost, APickerBoundToTheTweaksNotificationMakesSpringBoardReread) {
   // The installed examples page, rebound to the tweak's domain and notification.
   fs::path page = fs::path(root_) / "Library/PreferenceBundles/CorvalloExamples.bundle/Examples.plist";
