@@ -180,8 +180,11 @@ TEST_F(Slider, AShownValueIsRoundedWhileTheStoredOneStays) {
 TEST(ExamplesBundle, ItsPageShowsTheBannerAndAWholeNumberSliderOfItsOwnDomain) {
   bundle();
   const std::string folder = "/Library/PreferenceBundles/CorvalloExamples.bundle";
+  // Installed once per process: writing over the file of a loaded library
+  // (as a second run would) truncates it, which drops this process's
+  // relocated pages of it, and its classes' methods point nowhere.
   fs::copy(EXAMPLES_BUNDLE_DIR, foundation::devicePath(folder),
-           fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+           fs::copy_options::recursive | fs::copy_options::skip_existing);
   auto examples = NSBundle::bundleWithPath(NSString::make(folder));
   ASSERT_TRUE(examples && examples->load());
   Class cls = examples->principalClass();
