@@ -5,7 +5,10 @@
 #include <stdlib.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "dispatch/main_loop.h"
 #include "foundation/DevicePaths.h"
@@ -27,6 +30,9 @@ using dateTimePickerViewMessage = objc::Message<"dateTimePickerView", Ref<UIView
 class ExamplesVisits : public testing::Test {
  protected:
   void SetUp() override {
+    // For this test only: posts go where the variable points, and the other
+    // tests of the process listen where it pointed before.
+    if (const char* before = std::getenv("CORVALLO_DEVICE_ROOT")) rootBefore_ = before;
     ::setenv("CORVALLO_DEVICE_ROOT", deviceRoot().c_str(), 1);
     bundle();
     const std::string folder = "/Library/PreferenceBundles/CorvalloExamples.bundle";
@@ -51,6 +57,10 @@ class ExamplesVisits : public testing::Test {
   void TearDown() override {
     UIApplication_Scenes::disconnectScene(scene_);
     UIApplication::sharedApplication()->setKeyWindow(nullptr);
+    if (rootBefore_)
+      ::setenv("CORVALLO_DEVICE_ROOT", rootBefore_->c_str(), 1);
+    else
+      ::unsetenv("CORVALLO_DEVICE_ROOT");
   }
 
   // One visit: the page is pushed, its rows made and laid out, and popped.
@@ -85,6 +95,7 @@ class ExamplesVisits : public testing::Test {
     return n;
   }
 
+  std::optional<std::string> rootBefore_;
   Class page_ = nullptr;
   Ref<UIWindow> window_;
   Ref<UINavigationController> outer_;
