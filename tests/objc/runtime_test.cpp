@@ -270,14 +270,13 @@ TEST(Casts, ADowncastToTheWrongClassStopsADebugBuild) {
 }
 #endif
 
-TEST(Naming, SelectorsMapToCxxNames) {
-  static_assert(objc::followsNamingRule("tableView:heightForRowAtIndexPath:", "tableViewHeightForRowAtIndexPath"));
-  static_assert(objc::followsNamingRule("_setPageControlHidden:animated:", "_setPageControlHiddenAnimated"));
-  static_assert(objc::followsNamingRule("class", "class_"));
-  static_assert(!objc::followsNamingRule("setHidden:", "sethidden"));
-  static_assert(!objc::followsNamingRule("numberWithBool:", "withBool"));
-  static_assert(objc::isSetterOf("setTintColor", "tintColor"));
-  static_assert(!objc::isSetterOf("setTint", "tintColor"));
-}
+// Selectors map to C++ names; checked when this file compiles.
+static_assert(objc::followsNamingRule("tableView:heightForRowAtIndexPath:", "tableViewHeightForRowAtIndexPath"));
+static_assert(objc::followsNamingRule("_setPageControlHidden:animated:", "_setPageControlHiddenAnimated"));
+static_assert(objc::followsNamingRule("class", "class_"));
+static_assert(!objc::followsNamingRule("setHidden:", "sethidden"));
+static_assert(!objc::followsNamingRule("numberWithBool:", "withBool"));
+static_assert(objc::isSetterOf("setTintColor", "tintColor"));
+static_assert(!objc::isSetterOf("setTint", "tintColor"));
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The banner row and the whole-number slider row, alone and on the page of
 // the examples bundle that shows them.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -191,12 +192,24 @@ TEST_F(Slider, NotANumberShowsAsZeroAndHugeValuesStopAtTheIntegerLimits) {
   EXPECT_EQ(shown(-2.5), -3.0f) << "ordinary values still round";
 }
 
-TEST(ExamplesBundle, ItsPageShowsTheBannerAndAWholeNumberSliderOfItsOwnDomain) {
+namespace {
+
+constexpr const char* kExamples = "/Library/PreferenceBundles/CorvalloExamples.bundle";
+
+void installExamples() {
   bundle();
-  const std::string folder = "/Library/PreferenceBundles/CorvalloExamples.bundle";
-  fs::copy(EXAMPLES_BUNDLE_DIR, foundation::devicePath(folder),
-           fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-  auto examples = NSBundle::bundleWithPath(NSString::make(folder));
+  // Installed once per process: writing over the file of a loaded library
+  // (as a second run would) truncates it, which drops this process's
+  // relocated pages of it, and its classes' methods point nowhere.
+  fs::copy(EXAMPLES_BUNDLE_DIR, foundation::devicePath(kExamples),
+           fs::copy_options::recursive | fs::copy_options::skip_existing);
+}
+
+}  // namespace
+
+TEST(ExamplesBundle, ItsPageShowsTheBannerAndAWholeNumberSliderOfItsOwnDomain) {
+  installExamples();
+  auto examples = NSBundle::bundleWithPath(NSString::make(kExamples));
   ASSERT_TRUE(examples && examples->load());
   Class cls = examples->principalClass();
   ASSERT_STREQ(class_getName(cls), "CVLOExamplesListController");
@@ -221,4 +234,30 @@ TEST(ExamplesBundle, ItsPageShowsTheBannerAndAWholeNumberSliderOfItsOwnDomain) {
   auto* slider = objc_cast<PSTableCell>(whole->findProperty(PSTableCellKey));
   ASSERT_TRUE(slider);
   EXPECT_STREQ(class_getName(slider->isa()), "CVLOIntegerSliderCellController");
+}
+
+// A loaded bundle's code stays for the life of the process, as on the device:
+// its classes stay registered, so their methods must stay mapped.
+TEST(ExamplesBundle, ItsClassesStillAnswerAfterEveryReferenceToTheBundleIsLetGo) {
+  installExamples();
+  std::string library;
+  {
+    auto examples = NSBundle::bundleWithPath(NSString::make(kExamples));
+    ASSERT_TRUE(examples && examples->load());
+    ASSERT_TRUE(examples->principalClass());
+    library = foundation::devicePath(std::string(kExamples) + "/CorvalloExamples");
+  }
+  void* stillLoaded = dlopen(library.c_str(), RTLD_NOW | RTLD_NOLOAD);
+  EXPECT_TRUE(stillLoaded) << library;
+  if (stillLoaded) dlclose(stillLoaded);
+
+  auto again = NSBundle::bundleWithPath(NSString::make(kExamples));
+  ASSERT_TRUE(again);
+  EXPECT_TRUE(again->isLoaded());
+  Class cls = again->principalClass();
+  ASSERT_TRUE(cls);
+  auto page = ref_cast<PSListController>(objc::send<NSObject::initMessage>(objc::send<NSObject::allocMessage>(cls)));
+  Ref<NSArray> rows = page->specifiers();
+  ASSERT_TRUE(rows);
+  EXPECT_GT(rows->count(), 0u);
 }

@@ -5,7 +5,10 @@
 #include <stdlib.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "dispatch/main_loop.h"
 #include "foundation/DevicePaths.h"
@@ -27,11 +30,17 @@ using dateTimePickerViewMessage = objc::Message<"dateTimePickerView", Ref<UIView
 class ExamplesVisits : public testing::Test {
  protected:
   void SetUp() override {
+    // For this test only: posts go where the variable points, and the other
+    // tests of the process listen where it pointed before.
+    if (const char* before = std::getenv("CORVALLO_DEVICE_ROOT")) rootBefore_ = before;
     ::setenv("CORVALLO_DEVICE_ROOT", deviceRoot().c_str(), 1);
     bundle();
     const std::string folder = "/Library/PreferenceBundles/CorvalloExamples.bundle";
+    // Installed once per process: writing over the file of a loaded library
+    // (as a second run would) truncates it, which drops this process's
+    // relocated pages of it, and its classes' methods point nowhere.
     fs::copy(EXAMPLES_BUNDLE_DIR, foundation::devicePath(folder),
-             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+             fs::copy_options::recursive | fs::copy_options::skip_existing);
     auto examples = NSBundle::bundleWithPath(NSString::make(folder));
     ASSERT_TRUE(examples && examples->load());
     page_ = examples->principalClass();
@@ -48,6 +57,10 @@ class ExamplesVisits : public testing::Test {
   void TearDown() override {
     UIApplication_Scenes::disconnectScene(scene_);
     UIApplication::sharedApplication()->setKeyWindow(nullptr);
+    if (rootBefore_)
+      ::setenv("CORVALLO_DEVICE_ROOT", rootBefore_->c_str(), 1);
+    else
+      ::unsetenv("CORVALLO_DEVICE_ROOT");
   }
 
   // One visit: the page is pushed, its rows made and laid out, and popped.
@@ -82,6 +95,7 @@ class ExamplesVisits : public testing::Test {
     return n;
   }
 
+  std::optional<std::string> rootBefore_;
   Class page_ = nullptr;
   Ref<UIWindow> window_;
   Ref<UINavigationController> outer_;

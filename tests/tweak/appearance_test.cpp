@@ -1,8 +1,11 @@
 // Hiding and recolouring of live home-screen and widget-stack indicators.
 #include "tweak_env.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <memory>
+#include <new>
 
 #include "dispatch/main_loop.h"
 #include "springboard/HomeScreen.h"
@@ -243,12 +246,21 @@ TEST_F(Registry, TheIndicatorsTapRecogniserIsUIKitsOwnClass) {
 }
 
 TEST_F(Registry, AHomeScreenLetGoBeforeItAppearsIsNotWrittenToLater) {
-  // The delayed legibility step once wrote into the screen itself; the address
-  // sanitizer preset sees such a write into freed memory.
-  auto home = std::make_unique<springboard::HomeScreen>(springboard::HomeScreenLayout{.legibilityDelayMs = 20});
+  // The screen lives in storage the test keeps and marks once it is let go:
+  // the delayed legibility step, run later, must leave every byte as marked.
+  constexpr unsigned char kMark = 0xA5;
+  alignas(springboard::HomeScreen) unsigned char storage[sizeof(springboard::HomeScreen)];
+  auto* home = new (storage) springboard::HomeScreen(springboard::HomeScreenLayout{.legibilityDelayMs = 20});
   home->build();
-  home.reset();
+  Ref<SBIconListPageControl> control = home->pageControl();
+  ASSERT_TRUE(control && !control->legibilitySettings());
+  home->~HomeScreen();
+  std::memset(storage, kMark, sizeof storage);
+
   dispatch::runMainUntil([] { return false; }, std::chrono::milliseconds(60));  // past the delay
+  EXPECT_TRUE(control->legibilitySettings()) << "the step ran";
+  EXPECT_EQ(std::count(std::begin(storage), std::end(storage), kMark), static_cast<long>(sizeof storage))
+      << "the step wrote into the screen after it was let go";
 }
 
 class Colours : public TweakTest {};

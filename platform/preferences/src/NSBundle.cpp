@@ -128,6 +128,8 @@ bool NSBundle::loadImpl() {
     return false;
   }
   std::string host = canonical(foundation::devicePath(path_->utf8() + "/" + exe->utf8()));
+  // Never closed: the classes the library registers stay registered, so its
+  // code stays too, as on the device.
   void* h = dlopen(host.c_str(), RTLD_NOW | RTLD_GLOBAL);
   if (!h) {
     NSLog("Bundle %@ could not be loaded: %s", path_, dlerror());
