@@ -333,7 +333,7 @@ json Host::mediaTime(const json& req) {
 
 json Host::appearance(const json& req) {
   std::string style = str(req, "style");
-  long s = style == "dark" ? UIUserInterfaceStyleDark : style == "light" ? UIUserInterfaceStyleLight : -1;
+  long s = style == "dark" ? long{UIUserInterfaceStyleDark} : style == "light" ? long{UIUserInterfaceStyleLight} : -1L;
   if (s < 0) throw RequestError("unknown appearance \"" + style + "\" (light or dark)");
   return guarded("changing the appearance", [&] {
     window_->setOverrideUserInterfaceStyle(s);
