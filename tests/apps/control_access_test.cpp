@@ -2,6 +2,9 @@
 // umask; a slow or silent client loses its place; and the supervisor's
 // liveness line answers however busy the main loop or full the control socket.
 #include <gtest/gtest.h>
+#include <memory>
+#include <functional>
+#include <future>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -154,9 +157,25 @@ TEST(ControlAccess, AClientTurnedAwayIsToldWhy) {
   }
 }
 
+// Runs `f` on the server's loop and waits for it: a host makes and ends its
+// liveness server on its main loop's thread, and so must a test.
+void onLoop(asio::io_context& loop, const std::function<void()>& f) {
+  std::promise<void> done;
+  asio::post(loop, [&] {
+    try {
+      f();
+      done.set_value();
+    } catch (...) {
+      done.set_exception(std::current_exception());
+    }
+  });
+  done.get_future().get();
+}
+
 TEST(Liveness, AnswersWhileTheMainLoopIsBusyAndEveryControlPlaceIsTaken) {
   LiveServer s(control::Limits{.maxConnections = 2});
-  control::Liveness live(s.context, control::livenessPath(s.path));
+  std::unique_ptr<control::Liveness> live;
+  onLoop(s.context, [&] { live = std::make_unique<control::Liveness>(s.context, control::livenessPath(s.path)); });
   std::vector<int> held;
   for (int i = 0; i < 4; ++i) held.push_back(rawConnect(s.path));
   auto beat = control::checkLiveness(control::livenessPath(s.path), 1s);
@@ -174,6 +193,7 @@ TEST(Liveness, AnswersWhileTheMainLoopIsBusyAndEveryControlPlaceIsTaken) {
   for (int fd : held) ::close(fd);
 
   EXPECT_EQ(control::checkLiveness(s.folder + "/none.live", 1s).outcome, control::Beat::absent);
+  onLoop(s.context, [&] { live.reset(); });
 }
 
 }  // namespace
