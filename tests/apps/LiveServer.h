@@ -11,6 +11,8 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +40,21 @@ struct LiveServer {
     loop.join();
     std::filesystem::remove_all(folder);
   }
+  // Runs `f` on the loop and waits for it: what a host makes and ends on its
+  // main loop's thread (a liveness server, with its timer) a test must too.
+  void onLoop(const std::function<void()>& f) {
+    std::promise<void> done;
+    asio::post(context, [&] {
+      try {
+        f();
+        done.set_value();
+      } catch (...) {
+        done.set_exception(std::current_exception());
+      }
+    });
+    done.get_future().get();
+  }
+
   asio::io_context context;
   std::optional<asio::executor_work_guard<asio::io_context::executor_type>> work{context.get_executor()};
   std::string folder, path;

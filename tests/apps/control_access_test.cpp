@@ -3,8 +3,6 @@
 // liveness line answers however busy the main loop or full the control socket.
 #include <gtest/gtest.h>
 #include <memory>
-#include <functional>
-#include <future>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -57,8 +55,10 @@ TEST(ControlAccess, SocketsAndNewFoldersAreTheOwnersAloneWhateverTheUmask) {
   Umask open(0);
   LiveServer s(control::Limits{});
   EXPECT_EQ(modeOf(s.path), 0600u);
-  control::Liveness live(s.context, control::livenessPath(s.path));
+  std::unique_ptr<control::Liveness> live;
+  s.onLoop([&] { live = std::make_unique<control::Liveness>(s.context, control::livenessPath(s.path)); });
   EXPECT_EQ(modeOf(control::livenessPath(s.path)), 0600u);
+  s.onLoop([&] { live.reset(); });
 
   control::makePrivateFolder(s.folder + "/var/run/corvallo", s.folder);
   for (const char* f : {"/var", "/var/run", "/var/run/corvallo"}) EXPECT_EQ(modeOf(s.folder + f), 0700u) << f;
@@ -74,7 +74,8 @@ TEST(ControlAccess, SocketsAndNewFoldersAreTheOwnersAloneWhateverTheUmask) {
 TEST(ControlAccess, AnotherUserIsToldPermissionDeniedNeverThatNothingRuns) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
   LiveServer s(control::Limits{});
-  control::Liveness live(s.context, control::livenessPath(s.path));
+  std::unique_ptr<control::Liveness> live;
+  s.onLoop([&] { live = std::make_unique<control::Liveness>(s.context, control::livenessPath(s.path)); });
 
   // The folder keeps everyone else out: the client says why.
   int code = asNobody([&] {
@@ -106,6 +107,7 @@ TEST(ControlAccess, AnotherUserIsToldPermissionDeniedNeverThatNothingRuns) {
   EXPECT_EQ(code, 0) << "4: no connection, 5: not refused, 6: left open, 7: liveness answered";
   // The owner is served as before.
   EXPECT_EQ(control::Client(s.path).request(json{{"op", "hi"}})["ok"], true);
+  s.onLoop([&] { live.reset(); });
 }
 
 TEST(ControlAccess, ALineTricklingInIsClosedAtItsDeadlineWhateverTheIdleTime) {
@@ -157,25 +159,10 @@ TEST(ControlAccess, AClientTurnedAwayIsToldWhy) {
   }
 }
 
-// Runs `f` on the server's loop and waits for it: a host makes and ends its
-// liveness server on its main loop's thread, and so must a test.
-void onLoop(asio::io_context& loop, const std::function<void()>& f) {
-  std::promise<void> done;
-  asio::post(loop, [&] {
-    try {
-      f();
-      done.set_value();
-    } catch (...) {
-      done.set_exception(std::current_exception());
-    }
-  });
-  done.get_future().get();
-}
-
 TEST(Liveness, AnswersWhileTheMainLoopIsBusyAndEveryControlPlaceIsTaken) {
   LiveServer s(control::Limits{.maxConnections = 2});
   std::unique_ptr<control::Liveness> live;
-  onLoop(s.context, [&] { live = std::make_unique<control::Liveness>(s.context, control::livenessPath(s.path)); });
+  s.onLoop([&] { live = std::make_unique<control::Liveness>(s.context, control::livenessPath(s.path)); });
   std::vector<int> held;
   for (int i = 0; i < 4; ++i) held.push_back(rawConnect(s.path));
   auto beat = control::checkLiveness(control::livenessPath(s.path), 1s);
@@ -193,7 +180,7 @@ TEST(Liveness, AnswersWhileTheMainLoopIsBusyAndEveryControlPlaceIsTaken) {
   for (int fd : held) ::close(fd);
 
   EXPECT_EQ(control::checkLiveness(s.folder + "/none.live", 1s).outcome, control::Beat::absent);
-  onLoop(s.context, [&] { live.reset(); });
+  s.onLoop([&] { live.reset(); });
 }
 
 }  // namespace
