@@ -106,7 +106,10 @@ class SettingsHost : public testing::Test {
     }
     return false;
   }
+  // What the hosts stored, as a new process would read it: this process's
+  // cache of the domain may come from an earlier round on a root since emptied.
   Ref<NSObject> stored(const std::string& key) {
+    NSUserDefaults::dropDomainCache();
     auto d = NSUserDefaults::standardUserDefaults()->persistentDomainForName(NSString::make(kDomain));
     return d ? d->objectForKey(key) : nullptr;
   }
