@@ -383,14 +383,14 @@ TEST_F(PickerRows, TheTintReachesTheTitleAtTheFirstLayoutPass) {
 // changed them since.
 TEST_F(PickerRows, ALayoutPassRestoresTheTapAndTheInteractionTint) {
   auto row = cell("CVLOTimePicker", item("at", kOther));
-  Ref<PSSpecifier> spec = row->specifier();
-  spec->setTarget(nullptr);
-  spec->setButtonAction(nullptr);
+  Ref<PSSpecifier> rowItem = row->specifier();
+  rowItem->setTarget(nullptr);
+  rowItem->setButtonAction(nullptr);
   row->setThemeTintColor(UIColor::systemRedColor());
   row->setInteractionTintColor(nullptr);
   row->layoutSubviews();
-  EXPECT_EQ(spec->target().get(), row.get());
-  EXPECT_EQ(spec->buttonAction(), sel_registerName("presentDateTimePicker"));
+  EXPECT_EQ(rowItem->target().get(), row.get());
+  EXPECT_EQ(rowItem->buttonAction(), sel_registerName("presentDateTimePicker"));
   ASSERT_TRUE(row->interactionTintColor());
   EXPECT_EQ(row->interactionTintColor()->hexString(), UIColor::systemRedColor()->hexString());
 }
