@@ -6,21 +6,28 @@
 # and the build type go into the table, so a figure says whether it was taken
 # on a quiet machine. A benchmark that ends in an error fails the run.
 #
-#   scripts/bench.sh [PRESET] [--quiet-check] [--only bench_x,bench_y]
+#   scripts/bench.sh [PRESET] [--quiet-check] [--only bench_x,bench_y] [--record]
 #     PRESET          release (default), or another preset's build to reuse
 #     --quiet-check   refuse to start while the 1-minute load average is above 0.5
+#     --record        write the run's table into docs/PERFORMANCE.md (a full
+#                     run only, so the page never mixes figures of two runs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-preset=release quiet_check=0 only=""
+preset=release quiet_check=0 only="" record=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --quiet-check) quiet_check=1 ;;
     --only) only="$2"; shift ;;
+    --record) record=1 ;;
     -*) echo "bench.sh: unknown option $1" >&2; exit 2 ;;
     *) preset="$1" ;;
   esac
   shift
 done
+if [ "$record" = 1 ] && [ -n "$only" ]; then
+  echo "bench.sh: --record takes a full run; drop --only" >&2
+  exit 2
+fi
 out="build/bench-results"
 mkdir -p "$out"
 rm -f "$out"/bench_*.json "$out"/bench_*.meta
@@ -62,4 +69,11 @@ for b in "${benches[@]}"; do
 done
 
 python3 scripts/bench_table.py "$out" || failed=1
+if [ "$record" = 1 ]; then
+  if [ "$failed" = 1 ]; then
+    echo "bench.sh: a benchmark failed; docs/PERFORMANCE.md left as it was" >&2
+  else
+    python3 scripts/record_performance.py "$out" docs/PERFORMANCE.md "$build_type" || failed=1
+  fi
+fi
 exit "$failed"

@@ -103,8 +103,10 @@ def show(ns):
 
 
 def main():
-    figures, errors = load(sys.argv[1])
-    meta = conditions(sys.argv[1])
+    markdown = "--markdown" in sys.argv[1:]
+    folder = [a for a in sys.argv[1:] if a != "--markdown"][0]
+    figures, errors = load(folder)
+    meta = conditions(folder)
     rows = [("figure", "value", "peer", "value", "ratio", "goal", "machine")]
     for fig, peer, goal in PAIRS:
         if fig not in figures or peer not in figures:
@@ -118,12 +120,19 @@ def main():
             a = figures[fig][0]
             rows.append((fig, show(a), "(absolute)", show(limit), "", "met" if a < limit else "NOT met",
                          quiet(meta, fig)))
-    widths = [max(len(r[i]) for r in rows) for i in range(len(rows[0]))]
-    for r in rows:
-        print("  ".join(c.ljust(w) for c, w in zip(r, widths)).rstrip())
+    if markdown:
+        print("| " + " | ".join(rows[0]) + " |")
+        print("|" + "---|" * len(rows[0]))
+        for r in rows[1:]:
+            print("| " + " | ".join(c.replace("|", "\\|") for c in r) + " |")
+    else:
+        widths = [max(len(r[i]) for r in rows) for i in range(len(rows[0]))]
+        for r in rows:
+            print("  ".join(c.ljust(w) for c, w in zip(r, widths)).rstrip())
     print()
     for bench, m in sorted(meta.items()):
-        print(f"{bench}: {m['build_type']} build, load average {m['load_before']} before, {m['load_after']} after")
+        line = f"{bench}: {m['build_type']} build, load average {m['load_before']} before, {m['load_after']} after"
+        print(f"- {line}" if markdown else line)
     for e in errors:
         print(f"ERROR {e}", file=sys.stderr)
     if errors:
