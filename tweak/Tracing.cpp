@@ -15,7 +15,10 @@ namespace {
 struct TraceText {
   const char* callLine;
   const char* resultText;  // for methods with a result
-  std::int32_t line;
+  // The source line the result's debug line names, "[Tweak:715] …": the
+  // numbers of the device build's log, kept so its logs and ours read alike
+  // and can be compared line for line. 0 for methods without a result.
+  std::int32_t resultLogLine;
 };
 
 // An entry names the message it traces: the selector hooked and the hook's
@@ -70,7 +73,7 @@ template <class R>
 void logResult(const TraceText& trace, const R& result) {
   if (!os_log_type_enabled(OS_LOG_DEFAULT, OS_LOG_TYPE_DEBUG)) return;
   Ref<NSString> text = NSString::stringWithFormat(trace.resultText, printable(result));
-  os_log_debug(OS_LOG_DEFAULT, "[%{public}s:%{public}d] %{public}@", "Tweak", trace.line, text);
+  os_log_debug(OS_LOG_DEFAULT, "[%{public}s:%{public}d] %{public}@", "Tweak", trace.resultLogLine, text);
 }
 
 template <std::size_t I>

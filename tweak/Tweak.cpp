@@ -178,6 +178,6 @@ void CVLOInitHooks() {
 }
 
 // The loader runs these three when it loads the library, in this order.
-[[gnu::constructor(101)]] static void corvalloStepOne() { CVLOInitPrefsAndObservers(); }
-[[gnu::constructor(102)]] static void corvalloStepTwo() { CVLOInitHooks(); }
-[[gnu::constructor(103)]] static void corvalloStepThree() { CVLOInitRegistry(); }
+[[gnu::constructor(101)]] static void runInitPrefsAndObserversAtLoad() { CVLOInitPrefsAndObservers(); }
+[[gnu::constructor(102)]] static void runInitHooksAtLoad() { CVLOInitHooks(); }
+[[gnu::constructor(103)]] static void runInitRegistryAtLoad() { CVLOInitRegistry(); }

@@ -29,23 +29,29 @@ class SnapshotText {
   Ref<NSString> text_;
 };
 
+// Exported, yet always the tweak's own: every library of the host shares one
+// namespace, and an earlier library exporting the same generic name (another
+// tweak's `enabled`) would otherwise take its place inside the tweak. Functions
+// are bound the same way at link time (-Bsymbolic-functions).
+#define CVLO_OWN_EXPORT __attribute__((visibility("protected")))
+
 // The settings snapshot and the shared store helper, exported by name.
 extern "C" {
-extern std::atomic<bool> enabled;
-extern std::atomic<bool> hidePageDotsEnabled;
-extern std::atomic<bool> applyToWidgetDotsEnabled;
-extern std::atomic<bool> colorCustomizationEnabled;
-extern Ref<CVLOHelper> helper;
+extern CVLO_OWN_EXPORT std::atomic<bool> enabled;
+extern CVLO_OWN_EXPORT std::atomic<bool> hidePageDotsEnabled;
+extern CVLO_OWN_EXPORT std::atomic<bool> applyToWidgetDotsEnabled;
+extern CVLO_OWN_EXPORT std::atomic<bool> colorCustomizationEnabled;
+extern CVLO_OWN_EXPORT Ref<CVLOHelper> helper;
 // Every home-screen indicator that passed through initWithFrame:, held
 // strongly; created by the third load-time step. Main thread only.
-extern Ref<NSMutableArray> pageControls;
+extern CVLO_OWN_EXPORT Ref<NSMutableArray> pageControls;
 
 void CVLOPrefsCheck();
 void CVLORespring();
 }
 
-extern SnapshotText activePageDotColorString;
-extern SnapshotText inactivePageDotColorString;
+extern CVLO_OWN_EXPORT SnapshotText activePageDotColorString;
+extern CVLO_OWN_EXPORT SnapshotText inactivePageDotColorString;
 
 // The load-time steps, in the order the library runs them.
 void CVLOInitPrefsAndObservers();
