@@ -10,6 +10,7 @@
 #include "foundation/NSNumber.h"
 #include "foundation/NSUserDefaults.h"
 #include "notify/notify.h"
+#include "objc/Weak.h"
 #include "preferences/CoreFoundation.h"
 #include "rules/DependencyRule.h"
 #include "uikit/NSURL.h"

@@ -5,6 +5,7 @@
 
 #include "CVLOBetterTitleView.h"
 #include "foundation/NSNumber.h"
+#include "objc/Weak.h"
 #include "uikit/CALayer.h"
 #include "uikit/UIDevice.h"
 #include "uikit/UIImage.h"

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "fixtures.h"
+#include "objc/Weak.h"
 
 namespace {
 

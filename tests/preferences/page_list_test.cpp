@@ -17,6 +17,7 @@
 #include "foundation/PropertyList.h"
 #include "notify/CFNotificationCenter.h"
 #include "notify/notify.h"
+#include "objc/Weak.h"
 #include "preferences/CoreFoundation.h"
 #include "preferences/PSListItemsController.h"
 

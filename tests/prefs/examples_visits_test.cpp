@@ -12,6 +12,7 @@
 
 #include "dispatch/main_loop.h"
 #include "foundation/DevicePaths.h"
+#include "objc/Weak.h"
 #include "preferences/PSSpecifier.h"
 #include "support.h"
 #include "uikit/MediaClock.h"

@@ -10,6 +10,7 @@
 #include "foundation/NSNumber.h"
 #include "notify/CFNotificationCenter.h"
 #include "notify/notify.h"
+#include "objc/Weak.h"
 #include "pickers/CVLODateTimePicker.h"
 #include "preferences/CoreFoundation.h"
 #include "support.h"

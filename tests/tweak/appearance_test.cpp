@@ -8,6 +8,7 @@
 #include <new>
 
 #include "dispatch/main_loop.h"
+#include "objc/Weak.h"
 #include "springboard/HomeScreen.h"
 
 namespace tweaktest {

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "objc/Weak.h"
 #include "uikit/UITableView.h"
 
 namespace {

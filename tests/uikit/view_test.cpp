@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "objc/Weak.h"
 #include "uikit/UIView.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "foundation/Result.h"
-#include "objc/message.h"
+#include "objc/runtime.h"
 
 namespace foundation::detail {
 

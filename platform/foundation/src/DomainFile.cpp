@@ -332,8 +332,7 @@ Status moveAside(const std::string& path) {
 Status writeDomain(const DomainPaths& p, NSDictionary* domain, const Snapshot& before) {
   if (before.state == FileState::Unreadable)
     return Error{p.file + " is there but cannot be read (" + before.problem + "); it is left as it is"};
-  auto bytes = plistToBytes(domain, PlistFormat::Binary);
-  if (!bytes) return Error{bytes.error()};
+  const std::string bytes = FOUNDATION_TRY(plistToBytes(domain, PlistFormat::Binary));
   auto fail = [&](const char* what) -> Status {
     std::string message = std::string(what) + " " + p.tmp + ": " + std::strerror(errno);
     ::unlink(p.tmp.c_str());
@@ -345,7 +344,7 @@ Status writeDomain(const DomainPaths& p, NSDictionary* domain, const Snapshot& b
   UniqueFd fd(::open(p.tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
   if (!fd) return fail("cannot create");
   ::fchmod(fd.get(), 0600);
-  if (!writeAll(fd.get(), bytes.value())) {
+  if (!writeAll(fd.get(), bytes)) {
     int e = errno;
     fd.reset();
     errno = e;

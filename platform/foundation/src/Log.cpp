@@ -161,17 +161,14 @@ void setLogTypeEnabled(os_log_type_t type, bool enabled) {
 
 void resetLogTypesFromEnvironment() { detail::loadLogLevels(); }
 
-LogCapture::LogCapture(bool echo) : state_(new State{echo, {}}) {
+LogCapture::LogCapture(bool echo) : state_(std::make_unique<State>(State{echo, {}})) {
   std::lock_guard g(logMutex());
-  captures().push_back(state_);
+  captures().push_back(state_.get());
 }
 
 LogCapture::~LogCapture() {
-  {
-    std::lock_guard g(logMutex());
-    std::erase(captures(), state_);
-  }
-  delete state_;
+  std::lock_guard g(logMutex());
+  std::erase(captures(), state_.get());
 }
 
 std::vector<LogRecord> LogCapture::records() const {

@@ -152,7 +152,7 @@ Status checkBinary(std::string_view bytes, int maxDepth) {
   // levels from x down (while x is open: the most seen below it so far), so a
   // closed element reached again is checked by where it is reached now.
   std::vector<std::uint32_t> height(count, 0);
-  if (auto s = enter(top); !s) return s;
+  FOUNDATION_TRY(enter(top));
   while (!path.empty()) {
     Frame& f = path.back();
     if (f.next == f.n) {
@@ -171,7 +171,7 @@ Status checkBinary(std::string_view bytes, int maxDepth) {
       if (height[f.object] < height[child]) height[f.object] = height[child];
       continue;
     }
-    if (auto s = enter(child); !s) return s;
+    FOUNDATION_TRY(enter(child));
   }
   return Done{};
 }

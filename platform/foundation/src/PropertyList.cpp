@@ -197,7 +197,7 @@ struct Encoder {
 
 Result<Ref<NSObject>> plistFromBytes(std::string_view bytes) {
   if (bytes.empty()) return Error{"empty: not a property list"};
-  if (auto shape = checkPlistShape(bytes, kMaxDepth + 1); !shape) return Error{shape.error()};
+  FOUNDATION_TRY(checkPlistShape(bytes, kMaxDepth + 1));
   bool binary = bytes.size() >= 8 && bytes.substr(0, 6) == "bplist";
   plist_t root = nullptr;
   auto length = static_cast<uint32_t>(bytes.size());
@@ -259,15 +259,14 @@ Result<std::string> plistToBytes(objc::Borrowed<NSObject> borrowed, PlistFormat 
 Status writePlistFile(const std::string& path, objc::Borrowed<NSObject> borrowed, PlistFormat format) {
   NSObject* value = borrowed.get();
   if (path.find('\0') != std::string::npos) return Error{"a path with a NUL character names no file"};
-  auto bytes = plistToBytes(value, format);
-  if (!bytes) return Error{bytes.error()};
+  const std::string bytes = FOUNDATION_TRY(plistToBytes(value, format));
   std::string tmp = path + ".tmp-" + std::to_string(::getpid());
   // Always a new file: one left at the name, or a link planted there, is
   // never written through.
   ::unlink(tmp.c_str());
   UniqueFd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
   if (!fd) return Error{tmp + ": " + std::strerror(errno)};
-  if (!detail::writeAll(fd.get(), bytes.value()) || ::fsync(fd.get()) != 0 || fd.close() != 0) {
+  if (!detail::writeAll(fd.get(), bytes) || ::fsync(fd.get()) != 0 || fd.close() != 0) {
     int e = errno;
     fd.reset();
     ::unlink(tmp.c_str());

@@ -339,10 +339,8 @@ void sweepDeadListeners(int dirFd) {
 }  // namespace
 
 foundation::Result<Listener> openListener() {
-  const auto found = notifyFolder();
-  if (!found) return foundation::Error{found.error()};
-  const std::string& folder = found.value();
-  if (auto made = makeFolders(folder); !made) return foundation::Error{made.error()};
+  const std::string folder = FOUNDATION_TRY(notifyFolder());
+  FOUNDATION_TRY(makeFolders(folder));
 
   std::random_device random;
   char entry[64];

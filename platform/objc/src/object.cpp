@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "objc/Weak.h"
 #include "objc/define.h"
 #include "runtime_internal.h"
 

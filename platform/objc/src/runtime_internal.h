@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "objc/NSObject.h"
+#include "objc/class.h"
 
 namespace objc {
 

@@ -20,8 +20,8 @@ std::mutex& bundlesMutex() {
 }
 // Bundles live as long as the process, as on the device; the map is never
 // destroyed, so the bundles stay reachable to the end.
-std::map<std::string, NSBundle*>& bundlesByPath() {
-  static auto* m = new std::map<std::string, NSBundle*>;
+std::map<std::string, Ref<NSBundle>>& bundlesByPath() {
+  static auto* m = new std::map<std::string, Ref<NSBundle>>;
   return *m;
 }
 
@@ -71,13 +71,12 @@ Ref<NSBundle> NSBundle::bundleWithPathImpl(Class, NSString* path) {
   std::string device = normalisedDevicePath(path->utf8());
   std::lock_guard g(bundlesMutex());
   auto& all = bundlesByPath();
-  if (auto it = all.find(device); it != all.end()) return Ref<NSBundle>(it->second);
+  if (auto it = all.find(device); it != all.end()) return it->second;
   std::error_code ec;
   if (!fs::is_directory(foundation::devicePath(device), ec)) return nullptr;
   auto b = NSBundle::make();
   b->path_ = NSString::make(device);
-  b->retain();
-  all[device] = b.get();
+  all[device] = b;
   return b;
 }
 
@@ -100,7 +99,7 @@ Ref<NSBundle> NSBundle::bundleForClassImpl(Class, Class c) {
     if (!lib.empty()) {
       std::lock_guard g(bundlesMutex());
       for (auto& [path, b] : bundlesByPath())
-        if (b->handle_ && b->executableHostPath_ == lib) return Ref<NSBundle>(b);
+        if (b->handle_ && b->executableHostPath_ == lib) return b;
     }
   }
   return mainBundle();

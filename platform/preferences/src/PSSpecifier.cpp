@@ -1,4 +1,5 @@
 #include "preferences/PSSpecifier.h"
+#include "objc/Weak.h"
 
 #include <array>
 #include <utility>

@@ -1,6 +1,7 @@
 #include "uikit/NSLayoutConstraint.h"
 
 #include "foundation/Log.h"
+#include "objc/Weak.h"
 #include "uikit/UIView.h"
 
 namespace {

@@ -12,8 +12,8 @@ std::mutex& registryMutex() {
 }
 // Proxies live for the process, as on the device; the list is never
 // destroyed, so they stay reachable to the end.
-std::vector<_UIAppearance*>& registry() {
-  static auto* r = new std::vector<_UIAppearance*>;
+std::vector<Ref<_UIAppearance>>& registry() {
+  static auto* r = new std::vector<Ref<_UIAppearance>>;
   return *r;
 }
 
@@ -40,13 +40,12 @@ OBJC_IMPLEMENT_CATEGORY(UIView_Appearance)
 
 Ref<_UIAppearance> _UIAppearance::proxyFor(Class target, const std::vector<Class>& containers) {
   std::lock_guard g(registryMutex());
-  for (auto* p : registry())
-    if (p->target_ == target && p->containers_ == containers) return Ref<_UIAppearance>(p);
+  for (const auto& p : registry())
+    if (p->target_ == target && p->containers_ == containers) return p;
   auto p = _UIAppearance::make();
   p->target_ = target;
   p->containers_ = containers;
-  p->retain();
-  registry().push_back(p.get());
+  registry().push_back(p);
   return p;
 }
 
@@ -86,17 +85,14 @@ Ref<UIColor> appearanceColor(UIView* view, AppearanceProperty property) {
   std::vector<NSObject*> chain;
   for (Ref<UIView> v = view->superview(); v; v = v->superview()) {
     chain.push_back(v.get());
-    for (NSObject* vc = viewControllerOwning(v.get()); vc;) {
-      chain.push_back(vc);
-      auto* c = static_cast<UIViewController*>(vc);
-      vc = c->parent();
-    }
+    auto* owning = static_cast<UIViewController*>(viewControllerOwning(v.get()));
+    for (Ref<UIViewController> c(owning); c; c = c->parent()) chain.push_back(c.get());
   }
   std::lock_guard g(registryMutex());
   Ref<UIColor> best;
   std::size_t bestDepth = 0;
   bool found = false;
-  for (auto* p : registry()) {
+  for (const auto& p : registry()) {
     Ref<UIColor> c = AppearanceAccess::color(p, property);
     if (!c || !objc_opt_isKindOfClass(view, AppearanceAccess::target(p))) continue;
     bool all = true;

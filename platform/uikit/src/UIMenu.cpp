@@ -1,5 +1,6 @@
 #include "uikit/UIMenu.h"
 
+#include "objc/Weak.h"
 #include "uikit/UIView.h"
 
 OBJC_IMPLEMENT(UIMenuElement)

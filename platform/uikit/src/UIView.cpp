@@ -19,16 +19,11 @@ Ref<UIView> UIView::initWithFrameImpl(CGRect f) {
   return Ref<UIView>(this);
 }
 
-void UIView::deallocImpl() {
-  for (auto& v : subviews_) v->superview_ = nullptr;
-  sendSuper<deallocMessage>();
-}
-
 // A view without a tint of its own shows its superview's, and the system
 // blue at the top of the tree.
 Ref<UIColor> UIView::tintColorImpl() {
   if (tintColor_) return tintColor_;
-  if (superview_) return superview_->tintColor();
+  if (auto s = superview_.lock()) return s->tintColor();
   return UIColor::systemBlueColor();
 }
 
@@ -47,7 +42,7 @@ void UIView::addSubviewImpl(UIView* v) { insertSubviewAtIndex(v, static_cast<lon
 void UIView::insertSubviewAtIndexImpl(UIView* v, long i) {
   if (!v || v == this) return;
   Ref<UIView> keep(v);
-  if (v->superview_) v->removeFromSuperview();
+  if (v->superview_.lock()) v->removeFromSuperview();
   long at = std::clamp<long>(i, 0, static_cast<long>(subviews_.size()));
   subviews_.insert(subviews_.begin() + at, keep);
   v->superview_ = this;
@@ -55,7 +50,7 @@ void UIView::insertSubviewAtIndexImpl(UIView* v, long i) {
 }
 
 void UIView::removeFromSuperviewImpl() {
-  UIView* parent = superview_;
+  Ref<UIView> parent = superview_.lock();
   if (!parent) return;
   Ref<UIView> keep(this);
   std::erase_if(parent->subviews_, [&](const Ref<UIView>& r) { return r.get() == this; });
@@ -113,8 +108,8 @@ void UIView::sizeToFitImpl() {
 std::optional<CGRect> UIView::frameIn(const UIView* ancestor) const {
   if (ancestor == this) return CGRect{{0, 0}, frame_.size};
   CGRect r = frame_;
-  for (const UIView* v = superview_; v; v = v->superview_) {
-    if (v == ancestor) return r;
+  for (Ref<UIView> v = superview_.lock(); v; v = v->superview_.lock()) {
+    if (v.get() == ancestor) return r;
     r.origin.x += v->frame_.origin.x;
     r.origin.y += v->frame_.origin.y;
   }
@@ -169,7 +164,7 @@ void UIView::uninstallConstraint(NSLayoutConstraint* c) {
 
 Ref<UITraitCollection> UIView::traitCollectionImpl() {
   if (auto* vc = objc_cast<UIViewController>(uikit::viewControllerOwning(this))) return vc->traitCollection();
-  if (superview_) return superview_->traitCollection();
+  if (auto s = superview_.lock()) return s->traitCollection();
   if (auto window = UIApplication::sharedApplication()->keyWindow(); window && window.get() != this)
     return window->traitCollection();
   return UITraitCollection::make(UIUserInterfaceStyleLight, UIUserInterfaceSizeClassCompact);

@@ -10,6 +10,7 @@
 #include "dispatch/dispatch.h"
 #include "dispatch/main_loop.h"
 #include "foundation/NSNumber.h"
+#include "objc/Weak.h"
 #include "uikit/CAMediaTimingFunction.h"
 #include "uikit/MediaClock.h"
 

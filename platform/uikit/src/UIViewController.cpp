@@ -6,8 +6,6 @@
 
 void UIViewController::deallocImpl() {
   if (view_) uikit::setViewControllerOwning(view_, nullptr);
-  for (auto& c : children_) c->parent_ = nullptr;
-  if (presented_) presented_->presenting_ = nullptr;
   sendSuper<deallocMessage>();
 }
 
@@ -37,8 +35,8 @@ Ref<UINavigationItem> UIViewController::navigationItemImpl() {
 }
 
 Ref<UINavigationController> UIViewController::navigationControllerImpl() {
-  for (UIViewController* p = parent_; p; p = p->parent_)
-    if (auto* nav = objc_cast<UINavigationController>(p)) return Ref<UINavigationController>(nav);
+  for (Ref<UIViewController> p = parent_.lock(); p; p = p->parent_.lock())
+    if (auto* nav = objc_cast<UINavigationController>(p.get())) return Ref<UINavigationController>(nav);
   return nullptr;
 }
 
@@ -48,26 +46,28 @@ Ref<NSArray> UIViewController::childViewControllersImpl() {
 }
 
 void UIViewController::addChildViewControllerImpl(UIViewController* c) {
-  if (!c || c == this || c->parent_ == this) return;
+  if (!c || c == this || c->parent_.lock().get() == this) return;
   Ref<UIViewController> keep(c);
-  if (c->parent_) c->removeFromParentViewController();
+  if (c->parent_.lock()) c->removeFromParentViewController();
   children_.push_back(keep);
   c->parent_ = this;
 }
 
 void UIViewController::removeFromParentViewControllerImpl() {
-  UIViewController* p = parent_;
+  Ref<UIViewController> p = parent_.lock();
   if (!p) return;
   Ref<UIViewController> keep(this);
   std::erase_if(p->children_, [&](const Ref<UIViewController>& r) { return r.get() == this; });
   parent_ = nullptr;
 }
 
+void UIViewController::setWindow(UIWindow* w) { window_ = w; }
+
 Ref<UITraitCollection> UIViewController::traitCollectionImpl() {
   if (overrideTraits_) return overrideTraits_;
-  if (parent_) return parent_->traitCollection();
-  if (presenting_) return presenting_->traitCollection();
-  if (window_) return window_->traitCollection();
+  if (auto p = parent_.lock()) return p->traitCollection();
+  if (auto p = presenting_.lock()) return p->traitCollection();
+  if (auto w = window_.lock()) return w->traitCollection();
   return UITraitCollection::make(UIUserInterfaceStyleLight, UIUserInterfaceSizeClassCompact);
 }
 
@@ -92,7 +92,7 @@ void UIViewController::presentViewControllerAnimatedCompletionImpl(UIViewControl
 
 // Sent to the presented controller it goes to its presenter, as on the device.
 void UIViewController::dismissViewControllerAnimatedCompletionImpl(bool animated, _UIBlock* completion) {
-  UIViewController* owner = presented_ ? this : presenting_;
+  Ref<UIViewController> owner = presented_ ? Ref<UIViewController>(this) : presenting_.lock();
   if (!owner || !owner->presented_) return;
   Ref<UIViewController> gone = owner->presented_;
   gone->viewWillDisappear(animated);

@@ -10,7 +10,8 @@
 #include <string_view>
 #include <type_traits>
 
-#include "objc/message.h"
+#include "objc/Borrowed.h"
+#include "objc/Ref.h"
 
 class NSString;
 

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -85,7 +86,7 @@ class LogCapture {
   struct State;
 
  private:
-  State* state_;
+  std::unique_ptr<State> state_;
 };
 
 template <class... A>

@@ -10,7 +10,8 @@
 #include <string_view>
 
 #include "foundation/Result.h"
-#include "objc/message.h"
+#include "objc/Borrowed.h"
+#include "objc/Ref.h"
 
 namespace foundation {
 

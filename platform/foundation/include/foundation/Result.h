@@ -10,6 +10,8 @@
 //   element, an index past the end), as on the device.
 #pragma once
 
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <utility>
@@ -28,16 +30,40 @@ class [[nodiscard]] Result {
 
   bool ok() const noexcept { return value_.has_value(); }
   explicit operator bool() const noexcept { return ok(); }
-  // Only when ok().
-  T& value() & { return *value_; }
-  const T& value() const& { return *value_; }
-  T&& value() && { return std::move(*value_); }
-  T* operator->() { return &*value_; }
-  const T* operator->() const { return &*value_; }
+  // Only when ok(); a debug build stops with the error's text otherwise.
+  T& value() & {
+    checkValue();
+    return *value_;
+  }
+  const T& value() const& {
+    checkValue();
+    return *value_;
+  }
+  T&& value() && {
+    checkValue();
+    return std::move(*value_);
+  }
+  T* operator->() {
+    checkValue();
+    return &*value_;
+  }
+  const T* operator->() const {
+    checkValue();
+    return &*value_;
+  }
   // Empty when ok().
   const std::string& error() const noexcept { return error_; }
 
  private:
+  void checkValue() const noexcept {
+#ifndef NDEBUG
+    if (!value_) [[unlikely]] {
+      std::fprintf(stderr, "value() of a failed Result: %s\n", error_.c_str());
+      std::abort();
+    }
+#endif
+  }
+
   std::optional<T> value_;
   std::string error_;
 };
@@ -47,3 +73,14 @@ struct Done {};
 using Status = Result<Done>;
 
 }  // namespace foundation
+
+// The value of a Result, or a return of its error from the enclosing
+// function (which returns a Result or Status):
+//   std::string bytes = FOUNDATION_TRY(plistToBytes(value, format));
+//   FOUNDATION_TRY(makeFolders(folder));
+#define FOUNDATION_TRY(expr)                                                                  \
+  __extension__({                                                                             \
+    auto foundationTryResult_ = (expr);                                                       \
+    if (!foundationTryResult_.ok()) return ::foundation::Error{foundationTryResult_.error()}; \
+    std::move(foundationTryResult_).value();                                                  \
+  })

@@ -35,7 +35,10 @@
 #include <string>
 #include <utility>
 
+#include "objc/implementation.h"
+#include "objc/make.h"
 #include "objc/message.h"
+#include "objc/send.h"
 
 namespace objc {
 

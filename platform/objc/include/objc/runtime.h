@@ -15,6 +15,8 @@
 #include <vector>
 
 class NSObject;
+template <class T>
+class Ref;
 struct objc_class;
 struct objc_selector;
 struct objc_property;
@@ -164,7 +166,7 @@ bool property_copyAttributeValue(objc_property_t property, std::string_view attr
 void objc_setAssociatedObject(id object, const void* key, id value, objc_AssociationPolicy policy);
 void objc_removeAssociatedObjects(id object);
 
-// Returns a +1 object and so is declared in NSObject.h:
-//   Ref<NSObject> objc_getAssociatedObject(id object, const void* key);
+// The value associated with object under key, or nothing; the caller owns it.
+Ref<NSObject> objc_getAssociatedObject(id object, const void* key);
 // A zeroed instance with one count, owned by the caller.
 id class_createInstance(Class cls);

@@ -10,6 +10,7 @@
 #include "foundation/NSArray.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSString.h"
+#include "objc/Weak.h"
 #include "objc/define.h"
 
 enum PSCellType : long {

@@ -3,6 +3,7 @@
 // "cellObject"; a cell knows its row without holding it.
 #pragma once
 
+#include "objc/Weak.h"
 #include "preferences/PSSpecifier.h"
 #include "uikit/UIControls.h"
 #include "uikit/UITableViewCell.h"

@@ -3,6 +3,7 @@
 
 #include "foundation/NSArray.h"
 #include "foundation/NSString.h"
+#include "objc/Weak.h"
 #include "springboard/SBLegibilitySettings.h"
 #include "uikit/UIGestureRecognizer.h"
 #include "uikit/UIPageControl.h"
@@ -46,7 +47,7 @@ class SBIconListPageControl : public UIPageControl {
   void legibilitySettingsDidChangeImpl();
   bool gestureRecognizerShouldBeginImpl(NSObject* g);
   Ref<NSObject> tapGestureRecognizerImpl() { return tapRecognizer_; }
-  Ref<NSObject> delegateImpl() { return Ref<NSObject>(delegate_); }
+  Ref<NSObject> delegateImpl() { return delegate_.lock(); }
   void setDelegateImpl(NSObject* d) { delegate_ = d; }
   void setButtonHighlightedImpl(bool h) { buttonHighlighted_ = h; }
   void touchesBeganWithEventImpl(NSObject* t, NSObject* e);
@@ -56,6 +57,6 @@ class SBIconListPageControl : public UIPageControl {
 
   Ref<NSObject> legibility_ = nullptr;
   Ref<NSObject> tapRecognizer_ = nullptr;
-  NSObject* delegate_ = nullptr;  // not retained, as delegates never are
+  Weak<NSObject> delegate_;  // not retained, as delegates never are
   bool buttonHighlighted_ = false;
 };

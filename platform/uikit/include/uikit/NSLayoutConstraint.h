@@ -4,6 +4,7 @@
 #pragma once
 
 #include "foundation/NSArray.h"
+#include "objc/Weak.h"
 #include "objc/define.h"
 
 enum NSLayoutAttribute : long {

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "objc/message.h"
+#include "objc/encoding.h"
 
 using CGFloat = double;
 

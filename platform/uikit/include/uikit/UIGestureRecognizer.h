@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "foundation/NSArray.h"
+#include "objc/Weak.h"
 #include "uikit/UIView.h"
 
 class UIGestureRecognizer : public NSObject {

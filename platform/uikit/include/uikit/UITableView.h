@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "objc/Weak.h"
 #include "uikit/NSIndexPath.h"
 #include "uikit/UITableViewCell.h"
 #include "uikit/UIView.h"

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "objc/Weak.h"
 #include "objc/define.h"
 #include "uikit/CALayer.h"
 #include "uikit/NSLayoutConstraint.h"
@@ -30,7 +31,6 @@ class UIView : public NSObject {
   OBJC_CLASS(UIView, NSObject)
   OBJC_OVERRIDE(init)
   OBJC_INIT(initWithFrame, "initWithFrame:", Ref<UIView>(CGRect))
-  OBJC_OVERRIDE(dealloc)
   OBJC_METHOD(frame, "frame", CGRect())
   // A new size resizes the subviews by their autoresizing masks.
   OBJC_METHOD(setFrame, "setFrame:", void(CGRect))
@@ -99,7 +99,6 @@ class UIView : public NSObject {
  private:
   Ref<UIView> initImpl();
   Ref<UIView> initWithFrameImpl(CGRect f);
-  void deallocImpl();
   CGRect frameImpl() { return frame_; }
   void setFrameImpl(CGRect f);
   void resizeSubviews(CGSize old);
@@ -126,7 +125,7 @@ class UIView : public NSObject {
   bool isUserInteractionEnabledImpl() { return userInteractionEnabled_; }
   void setUserInteractionEnabledImpl(bool e) { userInteractionEnabled_ = e; }
   Ref<CALayer> layerImpl();
-  Ref<UIView> superviewImpl() { return Ref<UIView>(superview_); }
+  Ref<UIView> superviewImpl() { return superview_.lock(); }
   void addSubviewImpl(UIView* v);
   void insertSubviewAtIndexImpl(UIView* v, long i);
   void removeFromSuperviewImpl();
@@ -148,5 +147,5 @@ class UIView : public NSObject {
   Ref<CALayer> layer_;
   std::vector<Ref<UIView>> subviews_;
   std::vector<Ref<NSLayoutConstraint>> constraints_;
-  UIView* superview_ = nullptr;  // not retained: the superview owns its subviews
+  Weak<UIView> superview_;  // the superview owns its subviews
 };

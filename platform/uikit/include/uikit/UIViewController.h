@@ -6,6 +6,7 @@
 
 #include "foundation/NSArray.h"
 #include "foundation/NSString.h"
+#include "objc/Weak.h"
 #include "uikit/UIBarButtonItem.h"
 #include "uikit/UIBlock.h"
 #include "uikit/UITraitCollection.h"
@@ -60,8 +61,8 @@ class UIViewController : public NSObject {
  public:
   // C++ helpers for hosts and tests (not messages).
   void setOverrideTraitCollection(Ref<UITraitCollection> t) { overrideTraits_ = std::move(t); }
-  void setWindow(UIWindow* w) { window_ = w; }
-  UIViewController* parent() const { return parent_; }
+  void setWindow(UIWindow* w);
+  Ref<UIViewController> parent() const { return parent_.lock(); }
   // Sends traitCollectionDidChange: to this controller, when its view is
   // loaded, and then to its children and what it presents.
   void propagateTraitChange(UITraitCollection* previous);
@@ -82,7 +83,7 @@ class UIViewController : public NSObject {
   void viewDidDisappearImpl(bool) {}
   Ref<UINavigationItem> navigationItemImpl();
   Ref<UINavigationController> navigationControllerImpl();
-  Ref<UIViewController> parentViewControllerImpl() { return Ref<UIViewController>(parent_); }
+  Ref<UIViewController> parentViewControllerImpl() { return parent_.lock(); }
   Ref<NSArray> childViewControllersImpl();
   void addChildViewControllerImpl(UIViewController* c);
   void removeFromParentViewControllerImpl();
@@ -90,16 +91,16 @@ class UIViewController : public NSObject {
   void traitCollectionDidChangeImpl(UITraitCollection*) {}
   void presentViewControllerAnimatedCompletionImpl(UIViewController* vc, bool animated, _UIBlock* completion);
   Ref<UIViewController> presentedViewControllerImpl() { return presented_; }
-  Ref<UIViewController> presentingViewControllerImpl() { return Ref<UIViewController>(presenting_); }
+  Ref<UIViewController> presentingViewControllerImpl() { return presenting_.lock(); }
   void dismissViewControllerAnimatedCompletionImpl(bool animated, _UIBlock* completion);
 
   Ref<UIView> view_;
   Ref<UINavigationItem> navigationItem_;
   Ref<UITraitCollection> overrideTraits_;
   Ref<UIViewController> presented_;
-  UIViewController* presenting_ = nullptr;  // not retained: the presenter owns what it presents
-  UIViewController* parent_ = nullptr;      // not retained: the parent owns its children
-  UIWindow* window_ = nullptr;              // not retained
+  Weak<UIViewController> presenting_;  // the presenter owns what it presents
+  Weak<UIViewController> parent_;      // the parent owns its children
+  Weak<UIWindow> window_;              // the window owns its root controller
 };
 
 #include "uikit/UINavigationController.h"
