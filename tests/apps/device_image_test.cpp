@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
 #include <sstream>
@@ -34,7 +35,12 @@ unsigned modeOf(const fs::path& p) {
   return st.st_mode & 07777;
 }
 
-// "path mode" for each folder and "path mode bytes" for each file under
+// A file's bytes in a line short enough for a failure message.
+std::string digest(const std::string& bytes) {
+  return std::to_string(bytes.size()) + ":" + std::to_string(std::hash<std::string>{}(bytes));
+}
+
+// "path/ mode" for each folder and "path mode digest" for each file under
 // `tree`, paths prefixed with `prefix`.
 std::set<std::string> treeListing(const fs::path& tree, const std::string& prefix = "") {
   std::set<std::string> out;
@@ -42,7 +48,7 @@ std::set<std::string> treeListing(const fs::path& tree, const std::string& prefi
     std::string line = prefix + e.path().lexically_relative(tree).generic_string();
     if (e.is_directory()) line += "/";
     line += " " + std::to_string(modeOf(e.path()));
-    if (e.is_regular_file()) line += " " + bytesOf(e.path());
+    if (e.is_regular_file()) line += " " + digest(bytesOf(e.path()));
     out.insert(line);
   }
   return out;
@@ -56,7 +62,7 @@ std::set<std::string> packageListing(const device::Package& package) {
     if (path.empty()) continue;
     if (e.type == device::EntryType::Directory && path.back() != '/') path += "/";
     std::string line = path + " " + std::to_string(e.mode);
-    if (e.type == device::EntryType::File) line += " " + package.contents[k];
+    if (e.type == device::EntryType::File) line += " " + digest(package.contents[k]);
     out.insert(line);
   }
   return out;
