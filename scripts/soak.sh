@@ -12,7 +12,7 @@ killedWriters=${4:-200}
 keys=${5:-500}
 
 bin=build/default/bin
-cmake --build --preset default --target corvallo springboard settings Corvallo CorvalloPrefs stage_prefs \
+cmake --build --preset default --target corvallo springboard settings Corvallo CorvalloPrefs device_image \
   notify_storm connection_flood >/dev/null || exit 2
 root=$(mktemp -d /tmp/corvallo-soak-XXXXXX)
 corvallo() { "$bin/corvallo" --root "$root" "$@"; }

@@ -1,5 +1,6 @@
 #include "Install.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "PackageReader.h"
@@ -14,18 +15,13 @@ BuildOutput BuildOutput::besideExecutable() {
   std::error_code ec;
   fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   fs::path build = ec ? fs::current_path() : exe.parent_path().parent_path();
-  return {build / "bin", build / "lib", build / "stage"};
+  return {build / "bin", build / "image/deliverables", build / "image/platform"};
 }
 
 PackageRefused::PackageRefused(const fs::path& deb, const std::string& line)
     : std::runtime_error("refusing " + deb.filename().string() + ": " + line) {}
 
 namespace {
-
-struct Item {
-  fs::path from;
-  std::string to;
-};
 
 // A build-tree file as an entry; its executable bits decide its mode.
 PackageEntry fileEntry(const fs::path& from, const std::string& devicePath) {
@@ -34,36 +30,29 @@ PackageEntry fileEntry(const fs::path& from, const std::string& devicePath) {
   return {devicePath, EntryType::File, ec ? 0644u : perms, {}};
 }
 
-void addItems(const std::vector<Item>& items, std::vector<Placement>& out, InstallReport& report) {
-  for (const auto& item : items) {
-    if (!fs::is_regular_file(item.from)) {
-      report.missing.push_back(item.from.string());
-      continue;
-    }
-    out.push_back({fileEntry(item.from, item.to.substr(1)), {}, item.from});
+// A part of the image: its files, folders and symlinks, none followed. A
+// path already in `out` (a folder both parts share) keeps the later entry.
+void addTree(const fs::path& tree, std::vector<Placement>& out, InstallReport& report) {
+  if (!fs::is_directory(tree)) {
+    report.missing.push_back(tree.string());
+    return;
   }
-}
-
-// A folder laid out as device paths, such as the staged bundle: its files,
-// folders and symlinks, none followed.
-void addTree(const fs::path& tree, std::vector<Placement>& out) {
-  if (!fs::is_directory(tree)) return;
+  std::vector<Placement> found;
   for (const auto& e : fs::recursive_directory_iterator(tree)) {
     std::string path = e.path().lexically_relative(tree).generic_string();
     auto st = e.symlink_status();
     if (fs::is_symlink(st))
-      out.push_back({{path, EntryType::Symlink, 0777, fs::read_symlink(e.path()).string()}, {}, {}});
+      found.push_back({{path, EntryType::Symlink, 0777, fs::read_symlink(e.path()).string()}, {}, {}});
     else if (fs::is_directory(st))
-      out.push_back({{path, EntryType::Directory, 0755, {}}, {}, {}});
+      found.push_back({{path, EntryType::Directory, 0755, {}}, {}, {}});
     else if (fs::is_regular_file(st))
-      out.push_back({fileEntry(e.path(), path), {}, e.path()});
+      found.push_back({fileEntry(e.path(), path), {}, e.path()});
   }
-}
-
-// What the deliverables depend on: the substrate framework and the colour-picker library.
-std::vector<Item> platformItems(const BuildOutput& build) {
-  return {{build.lib / "CydiaSubstrate", "/var/jb/Library/Frameworks/CydiaSubstrate.framework/CydiaSubstrate"},
-          {build.lib / "libcolorpicker.dylib", "/var/jb/usr/lib/libcolorpicker.dylib"}};
+  for (auto& f : found) {
+    auto same = std::find_if(out.begin(), out.end(), [&](const Placement& p) { return p.entry.path == f.entry.path; });
+    if (same != out.end()) out.erase(same);
+    out.push_back(std::move(f));
+  }
 }
 
 // The same rules as a package's, so modes come out alike and nothing leaves the root.
@@ -96,12 +85,8 @@ InstallReport placed(const fs::path& root, const std::vector<Placement>& items, 
 InstallReport install(const BuildOutput& build, const fs::path& root) {
   InstallReport report;
   std::vector<Placement> items;
-  addItems({{build.lib / "Corvallo.dylib", "/Library/MobileSubstrate/DynamicLibraries/Corvallo.dylib"},
-            {build.lib / "Corvallo.plist", "/Library/MobileSubstrate/DynamicLibraries/Corvallo.plist"}},
-           items, report);
-  addItems(platformItems(build), items, report);
-  // The settings bundle arrives staged as a tree of device paths.
-  addTree(build.stage, items);
+  addTree(build.deliverables, items, report);
+  addTree(build.platform, items, report);
   return placed(root, checked(std::move(items), "the build tree cannot be installed: "), std::move(report));
 }
 
@@ -123,10 +108,10 @@ CheckedPackage checkPackage(const fs::path& deb) {
 }
 
 InstallReport installChecked(CheckedPackage package, const BuildOutput& build, const fs::path& root) {
-  // The build's platform libraries win over a copy the package carries.
+  // The build's platform part wins over a copy the package carries.
   InstallReport report;
   std::vector<Placement> items, platform;
-  addItems(platformItems(build), platform, report);
+  addTree(build.platform, platform, report);
   for (std::size_t k = 0; k < package.accepted.size(); ++k) {
     bool replaced = false;
     for (const auto& p : platform) replaced = replaced || p.entry.path == package.accepted[k].path;

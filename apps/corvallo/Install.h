@@ -11,16 +11,18 @@
 namespace device {
 
 // Where the build put what gets installed: the folder holding the host
-// programs (bin/) and the libraries (lib/), and the staged bundle (stage/).
+// programs (bin/), and the device image its install step lays out, each
+// part a tree of device paths: what the package carries (image/deliverables)
+// and what the device provides beside it (image/platform).
 struct BuildOutput {
-  std::filesystem::path bin, lib, stage;
+  std::filesystem::path bin, deliverables, platform;
   // Found beside the running program: <build>/bin/<program>.
   static BuildOutput besideExecutable();
 };
 
 struct InstallReport {
   std::vector<std::string> installed;  // device paths
-  std::vector<std::string> missing;    // what the build did not produce
+  std::vector<std::string> missing;    // parts of the image the build did not produce
 };
 
 // A package that may not be installed, with the one line that says why.
@@ -28,7 +30,7 @@ struct PackageRefused : std::runtime_error {
   PackageRefused(const std::filesystem::path& deb, const std::string& line);
 };
 
-// Copies each deliverable to its device path under `root`, all or none
+// Copies the image, both parts, to its device paths under `root`, all or none
 // (folders 0755, files 0644 or 0755 if executable, whatever the umask),
 // replacing older copies by rename (a running host keeps the file it
 // loaded). Throws std::runtime_error, with nothing changed, when the root
@@ -37,7 +39,7 @@ InstallReport install(const BuildOutput& build, const std::filesystem::path& roo
 
 // The same from a Debian package of the deliverables (plain or rootless):
 // its files, folders and symlinks go to their device paths, the platform
-// libraries it depends on come from the build. Every entry is checked
+// part comes from the build's image. Every entry is checked
 // (PackageRules.h) before anything is written; throws PackageRefused for a
 // package that cannot be read or breaks a rule, std::runtime_error when the
 // root cannot be written, and in both cases leaves the root as it was.

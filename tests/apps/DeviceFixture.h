@@ -30,8 +30,8 @@ class DeviceTest : public ::testing::Test {
     ASSERT_NE(::mkdtemp(tmpl), nullptr);
     root_ = tmpl;
     ::setenv("CORVALLO_DEVICE_ROOT", root_.c_str(), 1);
-    build_ = {std::filesystem::path(CORVALLO_BUILD_DIR) / "bin", std::filesystem::path(CORVALLO_BUILD_DIR) / "lib",
-              std::filesystem::path(CORVALLO_BUILD_DIR) / "nonexistent-stage"};
+    std::filesystem::path build = CORVALLO_BUILD_DIR;
+    build_ = {build / "bin", build / "image/deliverables", build / "image/platform"};
   }
 
   void TearDown() override {

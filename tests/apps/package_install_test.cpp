@@ -24,6 +24,7 @@ using debs::Entry;
 namespace {
 
 constexpr const char* kTweakPath = "Library/MobileSubstrate/DynamicLibraries/Corvallo.dylib";
+constexpr const char* kSubstratePath = "var/jb/Library/Frameworks/CydiaSubstrate.framework/CydiaSubstrate";
 
 std::string bytesOf(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -57,11 +58,18 @@ class PackageInstallTest : public CommandTest {
   void SetUp() override {
     CommandTest::SetUp();
     device_ = root_ / "device";
-    build_ = {root_ / "build/bin", root_ / "build/lib", root_ / "build/stage"};
-    fs::create_directories(build_.lib);
-    debs::save(build_.lib / "CydiaSubstrate", "substrate");
-    debs::save(build_.lib / "libcolorpicker.dylib", "picker");
-    fs::permissions(build_.lib / "CydiaSubstrate", fs::perms(0755));
+    build_ = {root_ / "build/bin", root_ / "build/image/deliverables", root_ / "build/image/platform"};
+    fs::create_directories(build_.platform / "var/jb/Library/Frameworks/CydiaSubstrate.framework");
+    fs::create_directories(build_.platform / "var/jb/usr/lib");
+    debs::save(build_.platform / kSubstratePath, "substrate");
+    debs::save(build_.platform / "var/jb/usr/lib/libcolorpicker.dylib", "picker");
+    fs::permissions(build_.platform / kSubstratePath, fs::perms(0755));
+  }
+
+  // A file of the build's image of the deliverables, made with its folders.
+  fs::path inImage(const std::string& devicePath, const std::string& bytes) {
+    fs::create_directories((build_.deliverables / devicePath).parent_path());
+    return debs::save(build_.deliverables / devicePath, bytes);
   }
 
   fs::path deb(const std::string& name, const std::vector<Entry>& entries, const std::string& control = debs::kControl) {
@@ -173,13 +181,10 @@ TEST_F(PackageInstallTest, ModesAreSafeAndExplicitWhateverTheUmaskForPackagesAnd
   for (const auto& e : fs::directory_iterator(device_)) EXPECT_EQ(e.path().filename().string().find(".corvallo"), std::string::npos);
 
   // The build tree's own files, world-writable as they may be after a careless copy.
-  debs::save(build_.lib / "Corvallo.dylib", "tweak");
-  fs::permissions(build_.lib / "Corvallo.dylib", fs::perms(0777));
-  debs::save(build_.lib / "Corvallo.plist", "filter");
-  fs::permissions(build_.lib / "Corvallo.plist", fs::perms(0666));
-  fs::create_directories(build_.stage / "Library/PreferenceBundles/X.bundle");
-  fs::permissions(build_.stage / "Library/PreferenceBundles/X.bundle", fs::perms(0777));
-  debs::save(build_.stage / "Library/PreferenceBundles/X.bundle/Root.plist", "page");
+  fs::permissions(inImage(kTweakPath, "tweak"), fs::perms(0777));
+  fs::permissions(inImage("Library/MobileSubstrate/DynamicLibraries/Corvallo.plist", "filter"), fs::perms(0666));
+  inImage("Library/PreferenceBundles/X.bundle/Root.plist", "page");
+  fs::permissions(build_.deliverables / "Library/PreferenceBundles/X.bundle", fs::perms(0777));
   fs::path fresh = root_ / "fresh";
   auto report = device::install(build_, fresh);
   ::umask(old);
@@ -212,7 +217,7 @@ TEST_F(PackageInstallTest, ASymlinkPlantedInTheRootIsNeverFollowedAndEarlierWrit
   EXPECT_TRUE(fs::is_empty(outside));
 
   // The build-tree install does not follow it either.
-  debs::save(build_.lib / "Corvallo.dylib", "tweak");
+  inImage(kTweakPath, "tweak");
   EXPECT_THROW(device::install(build_, device_), std::runtime_error);
   EXPECT_EQ(listing(device_), before);
   EXPECT_TRUE(fs::is_empty(outside));

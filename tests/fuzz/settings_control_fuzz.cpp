@@ -8,7 +8,7 @@
 #include "fuzz_device.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::deviceRoot(CORVALLO_STAGE_DIR);
+  fuzz::deviceRoot(CORVALLO_DELIVERABLES_DIR);
   fuzz::quietLogs();
   settings::Host host;
   control::Handler handler = [&](const control::json& req) { return host.handle(req); };

@@ -68,7 +68,7 @@ class SettingsHost : public testing::Test {
     root_ = processRoot();
     empty(root_, root_);
     fs::path build = CORVALLO_BUILD_DIR;
-    device::install({build / "bin", build / "lib", build / "stage"}, root_);
+    device::install({build / "bin", build / "image/deliverables", build / "image/platform"}, root_);
   }
   void TearDown() override {
     supervisor_.reset();
