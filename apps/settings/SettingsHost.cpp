@@ -1,5 +1,6 @@
 #include "SettingsHost.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -38,6 +39,10 @@ double number(const json& req, const char* name) {
 }
 
 PSListController* listOf(UIViewController* vc) { return objc_cast<PSListController>(vc); }
+
+// What covers a page's table at rest: the status bar and the navigation bar
+// above it, the home indicator's strip below.
+constexpr double kTableTopInset = 47 + kUINavigationBarHeight, kTableBottomInset = 34;
 
 // A request that changed a value answers an error when the store did not take
 // it; the page already shows the stored value again.
@@ -255,7 +260,10 @@ json Host::scroll(const json& req) {
   double y = number(req, "y");
   Ref<UITableView> table = page->table();
   return guarded("scrolling", [&] {
-    table->setContentOffset(CGPoint{0, y});
+    // As a finger scrolls a table: it comes to rest within its content, the
+    // last row at most just above the home indicator.
+    double seen = table->frame().size.height - kTableTopInset - kTableBottomInset;
+    table->setContentOffset(CGPoint{0, std::clamp(y, 0.0, std::max(0.0, table->contentSize().height - seen))});
     table->layoutSubviews();
     return json{{"contentOffset", table->contentOffset().y}};
   });
@@ -363,6 +371,20 @@ json Host::pickerAction(const std::string& op, const json& req) {
   });
 }
 
+json Host::settled(const json& req) {
+  // Nothing in flight on the global queues: a page's deferred work has reached the main queue.
+  bool idle = dispatch::waitForGlobalQueues(std::chrono::nanoseconds(0));
+  // Nor a fade still running, so a picture shows where it ends; unless the
+  // caller asks for the in-between, or holds the clock (it would never end).
+  auto animations = req.find("animations");
+  bool waitForFades = (animations == req.end() || *animations != false) && !uikit::mediaTimeIsManual();
+  if (waitForFades) {
+    UIView_Animation::completeEnded();
+    idle = idle && UIView_Animation::pendingAnimations() == 0;
+  }
+  return json{{"settled", idle}};
+}
+
 json Host::handle(const json& req) {
   json answer = dispatchOp(req);
   syncNavigationBar();
@@ -372,8 +394,7 @@ json Host::handle(const json& req) {
 json Host::dispatchOp(const json& req) {
   std::string op = control::requestOp(req);
   if (op == "ping") return json{{"pong", true}};
-  // Nothing in flight on the global queues: a page's deferred work has reached the main queue.
-  if (op == "settled") return json{{"settled", dispatch::waitForGlobalQueues(std::chrono::nanoseconds(0))}};
+  if (op == "settled") return settled(req);
   if (op == "state") return state();
   if (op == "entries") {
     discover();

@@ -34,6 +34,7 @@ class Host {
 
  private:
   json dispatchOp(const json& req);
+  json settled(const json& req);
   json open(const json& req);
   json state();
   json back();

@@ -268,6 +268,13 @@ void pickerOverlay(Canvas& c, const json& o, const Palette& p, Colour tint) {
   cairo_paint_with_alpha(c.cr(), op);
 }
 
+// A section's own header or footer view fills its band in place of the
+// title (a hidden section's is an empty clear view); the table sizes it.
+void sectionView(Canvas& c, json view, Rect band, double top, const std::string& root) {
+  view["frame"] = json::array({band.x, band.y, band.w, band.h});
+  drawViewTree(c, view, 0, top, root);
+}
+
 }  // namespace
 
 std::unique_ptr<Canvas> settingsPage(const json& state, const std::string& deviceRoot) {
@@ -289,7 +296,9 @@ std::unique_ptr<Canvas> settingsPage(const json& state, const std::string& devic
       Rect header = rectFrom(s["headerFrame"]);
       std::string title = text(s["headerTitle"]);
       uppercase(title);
-      if (!title.empty() && header.h > 0)
+      if (s.value("headerView", json()).is_object())
+        sectionView(*c, s["headerView"], header, top, deviceRoot);
+      else if (!title.empty() && header.h > 0)
         c->text(title, kInset + 20, top + header.y + header.h - 20, p.secondary, {13});
       std::vector<const json*> shown;
       if (!s.contains("rows")) continue;
@@ -305,7 +314,9 @@ std::unique_ptr<Canvas> settingsPage(const json& state, const std::string& devic
       }
       Rect footer = rectFrom(s["footerFrame"]);
       std::string foot = text(s["footerTitle"]);
-      if (!foot.empty() && footer.h > 0)
+      if (s.value("footerView", json()).is_object())
+        sectionView(*c, s["footerView"], footer, top, deviceRoot);
+      else if (!foot.empty() && footer.h > 0)
         c->text(foot, kInset + 20, top + footer.y + 7, p.secondary,
                 {13, false, Align::Left, screen.w - 2 * kInset - 40});
     }
