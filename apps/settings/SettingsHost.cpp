@@ -178,7 +178,21 @@ json Host::state() {
   }
   auto* list = listOf(page);
   out["page"] = list ? reportPage(list, outer_->navigationBar().get()) : json{{"class", class_getName(page->isa())}};
+  if (out["page"]["navigationBar"].is_object()) out["page"]["navigationBar"]["backTitle"] = backTitle();
   return out;
+}
+
+// The back button names the page below the visible one, as its bar item does:
+// its title, else "Back".
+std::string Host::backTitle() {
+  Ref<UIViewController> below = home_;
+  if (auto* inner = objc_cast<UINavigationController>(outer_->topViewController().get())) {
+    Ref<NSArray> stack = inner->viewControllers();
+    if (stack->count() > 1) below = ref_cast<UIViewController>(stack->objectAtIndex(stack->count() - 2));
+  }
+  Ref<NSString> title = below->navigationItem()->title();
+  if (!title) title = below->title();
+  return title ? title->utf8() : std::string("Back");
 }
 
 json Host::back() {

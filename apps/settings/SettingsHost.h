@@ -35,6 +35,7 @@ class Host {
  private:
   json dispatchOp(const json& req);
   json settled(const json& req);
+  std::string backTitle();
   json open(const json& req);
   json state();
   json back();

@@ -116,11 +116,14 @@ void navigationBar(Canvas& c, const json& page, const Palette& p, Colour tint, b
   statusBar(c, dark ? Colour{1, 1, 1, 1} : Colour{0, 0, 0, 1});
   c.line(0, kContentTop, c.width(), kContentTop, 0.33, p.separator);
   bool home = page.value("class", "home") == "home";
-  if (!home) {
-    chevron(c, 18, 69, tint, true);
-    c.text("Settings", 27, 58, tint, {17});
-  }
   const json& bar = page.value("navigationBar", json());
+  if (!home) {
+    // The back button is the bar's: its tint, the page below's title.
+    Colour ink = bar.is_object() ? colourFrom(bar["tint"], tint) : tint;
+    chevron(c, 18, 69, ink, true);
+    c.text(bar.is_object() && bar["backTitle"].is_string() ? bar["backTitle"].get<std::string>() : "Settings", 27, 58,
+           ink, {17});
+  }
   if (bar.is_object()) {
     Rect f = rectFrom(bar["frame"]);
     double top = barTop(bar);
