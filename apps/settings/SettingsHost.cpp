@@ -274,10 +274,10 @@ json Host::scroll(const json& req) {
   double y = number(req, "y");
   Ref<UITableView> table = page->table();
   return guarded("scrolling", [&] {
-    // As a finger scrolls a table: it comes to rest within its content, the
-    // last row at most just above the home indicator.
+    // As a finger scrolls a table: past its end it comes to rest with the last
+    // row just above the home indicator. A pull from the top is held as given.
     double seen = table->frame().size.height - kTableTopInset - kTableBottomInset;
-    table->setContentOffset(CGPoint{0, std::clamp(y, 0.0, std::max(0.0, table->contentSize().height - seen))});
+    table->setContentOffset(CGPoint{0, std::min(y, std::max(0.0, table->contentSize().height - seen))});
     table->layoutSubviews();
     return json{{"contentOffset", table->contentOffset().y}};
   });

@@ -17,13 +17,15 @@ namespace {
 constexpr double kContentTop = 91, kInset = 16;
 
 struct Palette {
-  Colour background, cell, label, secondary, separator, switchOff, dim;
+  Colour background, cell, label, secondary, separator, switchOff, dim, barMaterial;
 };
 
 Palette paletteFor(bool dark) {
   if (dark)
-    return {rgb(0x000000), rgb(0x1C1C1E), rgb(0xFFFFFF), rgb(0x8D8D93), rgb(0x38383A), rgb(0x39393D), {0, 0, 0, 0.48}};
-  return {rgb(0xF2F2F7), rgb(0xFFFFFF), rgb(0x000000), rgb(0x6D6D72), rgb(0xC6C6C8), rgb(0xE9E9EA), {0, 0, 0, 0.2}};
+    return {rgb(0x000000), rgb(0x1C1C1E), rgb(0xFFFFFF), rgb(0x8D8D93), rgb(0x38383A),
+            rgb(0x39393D), {0, 0, 0, 0.48},  rgb(0x161616)};
+  return {rgb(0xF2F2F7), rgb(0xFFFFFF), rgb(0x000000), rgb(0x6D6D72), rgb(0xC6C6C8),
+          rgb(0xE9E9EA), {0, 0, 0, 0.2},   rgb(0xF9F9F9)};
 }
 
 std::string text(const json& v) { return v.is_string() ? v.get<std::string>() : std::string(); }
@@ -112,7 +114,10 @@ double barTop(const json& bar) {
 }
 
 void navigationBar(Canvas& c, const json& page, const Palette& p, Colour tint, bool dark, const std::string& root) {
-  c.roundedRect({0, 0, c.width(), kContentTop}, 0, p.background.withAlpha(0.94));
+  // At the top of its content the bar is the page's background; with rows
+  // scrolled under it, its material hides them.
+  bool under = page.value("contentOffset", 0.0) > 0;
+  c.roundedRect({0, 0, c.width(), kContentTop}, 0, under ? p.barMaterial : p.background);
   statusBar(c, dark ? Colour{1, 1, 1, 1} : Colour{0, 0, 0, 1});
   c.line(0, kContentTop, c.width(), kContentTop, 0.33, p.separator);
   bool home = page.value("class", "home") == "home";
