@@ -28,7 +28,8 @@ class PictureTest : public testing::Test {
   // Draws the page and keeps the picture; coordinates below are in points.
   void draw(const json& page, const std::string& appearance = "light") {
     if (png_) cairo_surface_destroy(png_);
-    json state{{"appearance", appearance}, {"screen", {0, 0, 375, 812}}, {"page", page}};
+    json state{{"appearance", appearance}, {"screen", {0, 0, 375, 812}}, {"navigationBarTint", "#007AFF"},
+               {"page", page}};
     picture::drawSettingsPage(state, file_.string(), "");
     png_ = cairo_image_surface_create_from_png(file_.c_str());
     ASSERT_EQ(cairo_surface_status(png_), CAIRO_STATUS_SUCCESS);
@@ -62,8 +63,11 @@ json clearView() {
 }
 
 json row(const std::string& title, double y) {
+  // Every key the host reports that the picture reads.
   return json{{"title", title}, {"height", 44.0}, {"hidden", false}, {"cellType", "PSSwitchCell"},
-              {"switchOn", true}, {"frame", {{"x", 0}, {"y", y}, {"width", 375}, {"height", 44}}}};
+              {"switchOn", true}, {"tint", "#19C246"}, {"themeTint", "#19C246"}, {"textColor", "#000000"},
+              {"detailText", nullptr}, {"detailTextColor", nullptr}, {"addedViews", json::array()},
+              {"frame", {{"x", 0}, {"y", y}, {"width", 375}, {"height", 44}}}};
 }
 
 // A page as the Corvallo page reports it with "Enabled" off: the two sections
@@ -100,7 +104,9 @@ TEST_F(PictureTest, AHiddenSectionShowsItsOwnEmptyViewsNotItsTitles) {
 
 TEST_F(PictureTest, RowsScrolledUnderTheBarDoNotShowThroughIt) {
   for (const char* appearance : {"light", "dark"}) {
-    json section{{"headerFrame", {0, 0, 375, 17.5}}, {"rows", json::array({row("Enabled", 17.5)})}};
+    json section{{"headerTitle", nullptr}, {"headerFrame", {0, 0, 375, 17.5}}, {"headerView", nullptr},
+                 {"footerTitle", nullptr}, {"footerFrame", {0, 61.5, 375, 17.5}}, {"footerView", nullptr},
+                 {"rows", json::array({row("Enabled", 17.5)})}};
     json page{{"class", "CVLORootListController"}, {"title", "Corvallo"}, {"contentOffset", 80.0},
               {"sections", json::array({section})}};
     draw(page, appearance);
@@ -136,4 +142,24 @@ TEST_F(PictureTest, TheBackButtonSaysThePageBelowInTheBarsTint) {
   page["navigationBar"]["backTitle"] = "Back";
   draw(page);
   EXPECT_GT(corvallo, inkRight() + 20) << "the back button shows the title it is given";
+}
+
+// The demo's panels: both screens at the device's one size, under a caption
+// given the lines it wraps to.
+TEST_F(PictureTest, SideBySideGivesTheCaptionItsLinesAboveTwoScreensOfOneSize) {
+  json home{{"screen", {0, 0, 375, 812}}};
+  json settings{{"appearance", "light"}, {"screen", {0, 0, 375, 812}}, {"page", {{"class", "home"}}}};
+  auto size = [&](const std::string& caption) {
+    picture::drawSideBySide(home, settings, file_.string(), caption, "");
+    cairo_surface_t* png = cairo_image_surface_create_from_png(file_.c_str());
+    std::pair<int, int> wh{cairo_image_surface_get_width(png), cairo_image_surface_get_height(png)};
+    cairo_surface_destroy(png);
+    return wh;
+  };
+  auto one = size("1. Short");
+  auto two = size("8. You confirm: the tweak writes the six defaults and SpringBoard relaunches with them; "
+                  "Settings opens again on the stored values");
+  EXPECT_EQ(one.first, static_cast<int>((375 * 2 + 3 * 24) * picture::kScale));
+  EXPECT_EQ(one.second, static_cast<int>((56 + 812 + 24) * picture::kScale));
+  EXPECT_GT(two.second, one.second + 20 * picture::kScale) << "room for the second line";
 }
