@@ -228,6 +228,23 @@ double Canvas::text(const std::string& text, double x, double y, Colour c, const
   return th;
 }
 
+double Canvas::textWidth(const std::string& text, const Text& style) {
+  if (text.empty()) return 0;
+  PangoLayout* layout = pango_cairo_create_layout(cr_);
+  PangoFontDescription* font =
+      pango_font_description_from_string(style.font.empty() ? "Inter, DejaVu Sans" : style.font.c_str());
+  pango_font_description_set_absolute_size(font, style.size * PANGO_SCALE);
+  if (style.font.empty())
+    pango_font_description_set_weight(font, style.bold ? PANGO_WEIGHT_SEMIBOLD : PANGO_WEIGHT_NORMAL);
+  pango_layout_set_font_description(layout, font);
+  pango_layout_set_text(layout, text.c_str(), -1);
+  int w = 0, h = 0;
+  pango_layout_get_size(layout, &w, &h);
+  pango_font_description_free(font);
+  g_object_unref(layout);
+  return static_cast<double>(w) / PANGO_SCALE;
+}
+
 bool Canvas::image(const std::string& pngFile, Rect r, double radius) {
   cairo_surface_t* img = cairo_image_surface_create_from_png(pngFile.c_str());
   bool ok = cairo_surface_status(img) == CAIRO_STATUS_SUCCESS && cairo_image_surface_get_width(img) > 0;

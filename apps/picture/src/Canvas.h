@@ -58,6 +58,8 @@ class Canvas {
   // Draws `text` with its top at y; x is its left, centre or right by the alignment.
   // Answers the height it took.
   double text(const std::string& text, double x, double y, Colour c, const Text& style = {});
+  // How wide `text` is set in `style`, on one line.
+  double textWidth(const std::string& text, const Text& style = {});
   // Draws a PNG file scaled into `r` with rounded corners; false when it cannot be read.
   bool image(const std::string& pngFile, Rect r, double radius);
   // The shadow a PNG file casts when drawn into `r`: its own shape blurred by

@@ -52,6 +52,9 @@ void slider(Canvas& c, Rect cell, const json& row, Colour tint, const Palette& p
   double lo = row.value("sliderMin", 0.0), hi = row.value("sliderMax", 1.0), v = row.value("sliderValue", 0.0);
   double frac = hi > lo ? std::clamp((v - lo) / (hi - lo), 0.0, 1.0) : 0;
   double x0 = cell.x + kInset, x1 = cell.x + cell.w - kInset, cy = cell.y + cell.h / 2;
+  // The value label (the row's detail text) sits at the trailing end; the track stops short of it.
+  if (row.value("detailText", json()).is_string())
+    x1 -= c.textWidth(row["detailText"].get<std::string>(), {17}) + 14 + 8;
   c.roundedRect({x0, cy - 2, x1 - x0, 4}, 2, p.switchOff);
   c.roundedRect({x0, cy - 2, (x1 - x0) * frac, 4}, 2, tint);
   c.circle(x0 + (x1 - x0) * frac, cy + 0.5, 14, {0, 0, 0, 0.12});
