@@ -505,11 +505,15 @@ void CVLOBaseListController::featureRequestImpl() {
 
 // ----------------------------------------------------------------- tinting
 
-void CVLOBaseListController::tint(UIColor* color) {
-  view()->setTintColor(color);
-  if (auto inner = navigationController())
+Ref<UIColor> CVLOBaseListController::themeColor() {
+  return UIColor_RGBHex::colorFromHexString(NSString::make(kThemeHexDark));
+}
+
+void CVLOBaseListController::tintPage(UIViewController* page, UIColor* color) {
+  page->view()->setTintColor(color);
+  if (auto inner = page->navigationController())
     if (auto outer = inner->navigationController()) outer->navigationBar()->setTintColor(color);
-  auto containers = NSArray::of({Ref<NSObject>(static_cast<NSObject*>(isa()))});
+  auto containers = NSArray::of({Ref<NSObject>(static_cast<NSObject*>(page->isa()))});
   appearanceWhenContainedInInstancesOfClasses<UISwitch>(containers)->setOnTintColor(color);
   appearanceWhenContainedInInstancesOfClasses<UISlider>(containers)->setTintColor(color);
   appearanceWhenContainedInInstancesOfClasses<UISegmentedControl>(containers)->setTintColor(color);
@@ -517,9 +521,9 @@ void CVLOBaseListController::tint(UIColor* color) {
 
 void CVLOBaseListController::doTintingImpl() {
   Ref<UIColor> theme = themeTintColor();
-  tint(theme);
+  tintPage(this, theme);
 }
-void CVLOBaseListController::reverseTintingImpl() { tint(nullptr); }
+void CVLOBaseListController::reverseTintingImpl() { tintPage(this, nullptr); }
 
 void CVLOBaseListController::loadViewImpl() {
   sendSuper<loadViewMessage>();

@@ -76,6 +76,12 @@ class CVLOBaseListController : public PSListController {
   OBJC_OVERRIDE(viewDidAppear)
   OBJC_OVERRIDE(viewWillDisappear)
 
+ public:
+  // The pages' theme colour, and a page's tinting with it (nothing: the
+  // system's): its view, the app's bar and its controls.
+  static Ref<UIColor> themeColor();
+  static void tintPage(UIViewController* page, UIColor* color);
+
  private:
   Ref<NSArray> specifiersImpl();
   void traitCollectionDidChangeImpl(UITraitCollection* previous);
@@ -134,7 +140,6 @@ class CVLOBaseListController : public PSListController {
 
   void doTintingImpl();
   void reverseTintingImpl();
-  void tint(UIColor* color);
   void loadViewImpl();
   void viewDidLoadImpl();
   void viewWillAppearImpl(bool animated);

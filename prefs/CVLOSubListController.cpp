@@ -1,5 +1,6 @@
 #include "CVLOSubListController.h"
 
+#include "CVLOBaseListController.h"
 #include "foundation/Log.h"
 
 void CVLOSubListController::setSpecifierImpl(PSSpecifier* s) {
@@ -20,5 +21,16 @@ void CVLOSubListController::loadFromSpecifierImpl(PSSpecifier* s) {
 }
 
 void CVLOSubListController::viewDidLoadImpl() { sendSuper<viewDidLoadMessage>(); }
+
+void CVLOSubListController::viewWillAppearImpl(bool animated) {
+  sendSuper<viewWillAppearMessage>(animated);
+  Ref<UIColor> theme = CVLOBaseListController::themeColor();
+  CVLOBaseListController::tintPage(this, theme);
+}
+
+void CVLOSubListController::viewWillDisappearImpl(bool animated) {
+  sendSuper<viewWillDisappearMessage>(animated);
+  CVLOBaseListController::tintPage(this, nullptr);
+}
 
 OBJC_IMPLEMENT(CVLOSubListController)

@@ -47,7 +47,17 @@ void waitForSettledPage(const Device& device) {
   auto deadline = Clock::now() + std::chrono::seconds(3);
   int quietInARow = 0;
   while (quietInARow < 2) {
-    quietInARow = device.settings({{"op", "settled"}}).value("settled", false) ? quietInARow + 1 : 0;
+    try {
+      quietInARow = device.settings({{"op", "settled"}}).value("settled", false) ? quietInARow + 1 : 0;
+    } catch (const CommandError& e) {
+      // An action that restarts SpringBoard ends Settings with it; the new
+      // one is settled once it answers.
+      device.requireRunning();
+      if (Clock::now() > deadline) throw;
+      quietInARow = 0;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      continue;
+    }
     if (Clock::now() > deadline) throw CommandError("the Settings page did not settle within 3 s");
     if (quietInARow == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }

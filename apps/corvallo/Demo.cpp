@@ -73,6 +73,8 @@ json switchRow(const Device& device, const std::string& key) {
   return nullptr;
 }
 
+bool isOn(const json& row) { return row.is_object() && row.value("switchOn", false); }
+
 void setSwitch(const Device& device, const std::string& key, bool on) {
   json row = switchRow(device, key);
   if (row.is_object() && row.value("switchOn", on) != on) toggle(device, key);
@@ -131,10 +133,11 @@ int runDemo(const Device& device, const BuildOutput& build, const DemoOptions& o
   choose(device, "Reset All Settings");
   walk.step("You choose \"Reset All Settings\": Settings asks first", "", [](const json&) { return true; });
   choose(device, "Reset");
-  walk.step("You confirm: the tweak writes the six defaults and SpringBoard relaunches with them", "",
-            [&](const json& c) {
+  walk.step("You confirm: the tweak writes the six defaults and SpringBoard relaunches with them;",
+            "Settings, ended with SpringBoard as on a phone, opens again on the stored values", [&](const json& c) {
               return c.value("hidden", false) && c["currentPageIndicatorTintColor"] == "#FFFFFF" &&
-                     device.springBoard({{"op", "state"}}).value("pid", before) != before;
+                     device.springBoard({{"op", "state"}}).value("pid", before) != before &&
+                     isOn(switchRow(device, "isHidePageDotsEnabled"));
             });
   appearance(device, "light");
 

@@ -14,7 +14,7 @@ std::vector<HostSpec> hostsFor(const BuildOutput& build, const std::string& open
   std::vector<std::string> settingsArgs;
   if (!openEntry.empty()) settingsArgs = {"--open", openEntry};
   if (fs::exists(build.bin / "settings"))
-    hosts.push_back({"Preferences", build.bin / "settings", settingsArgs, kSettingsSocket});
+    hosts.push_back({"Preferences", build.bin / "settings", settingsArgs, kSettingsSocket, "SpringBoard"});
   return hosts;
 }
 

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <utility>
 
 #include "control/ControlClient.h"
 #include "control/Liveness.h"
@@ -120,10 +121,24 @@ void Supervisor::launch(Host& host) {
 
 void Supervisor::reap(Host& host, int status) {
   host.pid = 0;
+  bool endedWithOther = std::exchange(host.endedWithOther, false);
   if (stopping_) return;
   auto lived = Clock::now() - host.launchedAt;
   bool relaunchAsked = WIFEXITED(status) && WEXITSTATUS(status) == kRelaunchExitStatus;
+  // The apps that end with this host end now; each is started again when reaped.
+  for (auto& app : hosts_)
+    if (&app != &host && app.config.endsWith == host.config.name && app.pid > 0 && !app.endedWithOther) {
+      app.endedWithOther = ::kill(app.pid, SIGTERM) == 0;
+      if (app.endedWithOther) note("ending " + app.config.name + " with " + host.config.name);
+    }
   std::chrono::milliseconds wait{0};
+  if (endedWithOther) {
+    host.quickFailures = 0;
+    host.restartPending = true;
+    host.restartAt = Clock::now();
+    note(host.config.name + " ended with " + host.config.endsWith + "; starting it again");
+    return;
+  }
   if (relaunchAsked || host.answered || lived >= policy_.stableAfter) {
     host.quickFailures = 0;
   } else {

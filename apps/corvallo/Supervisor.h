@@ -25,6 +25,9 @@ struct HostSpec {
   std::filesystem::path program;  // the executable
   std::vector<std::string> args;  // after the program, before --device-root
   std::string controlSocket;      // device path of its control socket
+  // An app ends when this host's process does (a restarted SpringBoard ends
+  // the running apps), and starts again at once; empty for none.
+  std::string endsWith;
 };
 
 struct SupervisorPolicy {
@@ -83,6 +86,7 @@ class Supervisor {
     std::chrono::steady_clock::time_point launchedAt, restartAt;
     std::chrono::system_clock::time_point startedAt;
     bool restartPending = false;
+    bool endedWithOther = false;  // sent SIGTERM because its `endsWith` host ended
   };
   void launch(Host& host);
   void reap(Host& host, int status);

@@ -36,10 +36,8 @@ bool separatorsShown(UIView* cell) {
   return any;
 }
 
-json viewJson(UIView* v) {
-  if (!v) return nullptr;
-  return json{{"class", class_getName(v->isa())}, {"background", colorJson(v->backgroundColor())}};
-}
+// A section's own header or footer view, which the table shows instead of its title.
+json sectionViewJson(UIView* v) { return v ? viewTreeJson(v, CACurrentMediaTime()) : json(nullptr); }
 
 json rowJson(PSListController* page, UITableView* table, long section, long row, double height) {
   auto path = NSIndexPath::indexPathForRowInSection(row, section);
@@ -196,8 +194,8 @@ json reportPage(PSListController* page, UINavigationBar* bar) {
              {"footerHeight", sec.footerHeight},
              {"headerTitle", textOrNull(page->tableViewTitleForHeaderInSection(table, si))},
              {"footerTitle", textOrNull(page->tableViewTitleForFooterInSection(table, si))},
-             {"headerView", viewJson(sec.headerView)},
-             {"footerView", viewJson(sec.footerView)},
+             {"headerView", sectionViewJson(sec.headerView)},
+             {"footerView", sectionViewJson(sec.footerView)},
              {"headerFrame", json::array({0.0, top, table->frame().size.width, std::max(0.0, sec.headerHeight)})},
              {"footerFrame", json::array({0.0, rowsEnd, table->frame().size.width, std::max(0.0, sec.footerHeight)})},
              {"rows", rows}});

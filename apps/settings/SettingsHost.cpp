@@ -1,5 +1,6 @@
 #include "SettingsHost.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -38,6 +39,10 @@ double number(const json& req, const char* name) {
 }
 
 PSListController* listOf(UIViewController* vc) { return objc_cast<PSListController>(vc); }
+
+// What covers a page's table at rest: the status bar and the navigation bar
+// above it, the home indicator's strip below.
+constexpr double kTableTopInset = 47 + kUINavigationBarHeight, kTableBottomInset = 34;
 
 // A request that changed a value answers an error when the store did not take
 // it; the page already shows the stored value again.
@@ -173,7 +178,21 @@ json Host::state() {
   }
   auto* list = listOf(page);
   out["page"] = list ? reportPage(list, outer_->navigationBar().get()) : json{{"class", class_getName(page->isa())}};
+  if (out["page"]["navigationBar"].is_object()) out["page"]["navigationBar"]["backTitle"] = backTitle();
   return out;
+}
+
+// The back button names the page below the visible one, as its bar item does:
+// its title, else "Back".
+std::string Host::backTitle() {
+  Ref<UIViewController> below = home_;
+  if (auto* inner = objc_cast<UINavigationController>(outer_->topViewController().get())) {
+    Ref<NSArray> stack = inner->viewControllers();
+    if (stack->count() > 1) below = ref_cast<UIViewController>(stack->objectAtIndex(stack->count() - 2));
+  }
+  Ref<NSString> title = below->navigationItem()->title();
+  if (!title) title = below->title();
+  return title ? title->utf8() : std::string("Back");
 }
 
 json Host::back() {
@@ -255,7 +274,10 @@ json Host::scroll(const json& req) {
   double y = number(req, "y");
   Ref<UITableView> table = page->table();
   return guarded("scrolling", [&] {
-    table->setContentOffset(CGPoint{0, y});
+    // As a finger scrolls a table: past its end it comes to rest with the last
+    // row just above the home indicator. A pull from the top is held as given.
+    double seen = table->frame().size.height - kTableTopInset - kTableBottomInset;
+    table->setContentOffset(CGPoint{0, std::min(y, std::max(0.0, table->contentSize().height - seen))});
     table->layoutSubviews();
     return json{{"contentOffset", table->contentOffset().y}};
   });
@@ -363,6 +385,20 @@ json Host::pickerAction(const std::string& op, const json& req) {
   });
 }
 
+json Host::settled(const json& req) {
+  // Nothing in flight on the global queues: a page's deferred work has reached the main queue.
+  bool idle = dispatch::waitForGlobalQueues(std::chrono::nanoseconds(0));
+  // Nor a fade still running, so a picture shows where it ends; unless the
+  // caller asks for the in-between, or holds the clock (it would never end).
+  auto animations = req.find("animations");
+  bool waitForFades = (animations == req.end() || *animations != false) && !uikit::mediaTimeIsManual();
+  if (waitForFades) {
+    UIView_Animation::completeEnded();
+    idle = idle && UIView_Animation::pendingAnimations() == 0;
+  }
+  return json{{"settled", idle}};
+}
+
 json Host::handle(const json& req) {
   json answer = dispatchOp(req);
   syncNavigationBar();
@@ -372,8 +408,7 @@ json Host::handle(const json& req) {
 json Host::dispatchOp(const json& req) {
   std::string op = control::requestOp(req);
   if (op == "ping") return json{{"pong", true}};
-  // Nothing in flight on the global queues: a page's deferred work has reached the main queue.
-  if (op == "settled") return json{{"settled", dispatch::waitForGlobalQueues(std::chrono::nanoseconds(0))}};
+  if (op == "settled") return settled(req);
   if (op == "state") return state();
   if (op == "entries") {
     discover();

@@ -34,6 +34,8 @@ class Host {
 
  private:
   json dispatchOp(const json& req);
+  json settled(const json& req);
+  std::string backTitle();
   json open(const json& req);
   json state();
   json back();

@@ -84,8 +84,9 @@ TEST_F(CommandTest, ThePictureShowsTheCurrentDotInItsColourAndNoDotsWhenHidden) 
   }
   cairo_surface_t* png = cairo_image_surface_create_from_png(file.c_str());
   ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
-  EXPECT_EQ(cairo_image_surface_get_width(png), 780);
-  EXPECT_EQ(cairo_image_surface_get_height(png), 1688);
+  // The device's one screen, 375 × 812 points at two pixels per point, as Settings' picture.
+  EXPECT_EQ(cairo_image_surface_get_width(png), 750);
+  EXPECT_EQ(cairo_image_surface_get_height(png), 1624);
   json dots = last_["dots"];
   ASSERT_EQ(dots.size(), 3u);
   int current = last_["currentPage"];
@@ -114,7 +115,8 @@ TEST_F(CommandTest, ThePictureShowsTheCurrentDotInItsColourAndNoDotsWhenHidden) 
   ASSERT_EQ(corvallo({"settings", "--png", page}).code, 0);
   png = cairo_image_surface_create_from_png(page.c_str());
   ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
-  EXPECT_GT(cairo_image_surface_get_width(png), 0);
+  EXPECT_EQ(cairo_image_surface_get_width(png), 750);
+  EXPECT_EQ(cairo_image_surface_get_height(png), 1624);
   EXPECT_TRUE(near(pixelAt(png, 2, 400), 0, 0, 0));  // dark background at the page's edge
   cairo_surface_destroy(png);
 }

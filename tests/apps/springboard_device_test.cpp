@@ -3,6 +3,7 @@
 #include "Device.h"
 #include "DeviceFixture.h"
 #include "foundation/NSNumber.h"
+#include "uikit/UIGeometry.h"
 
 using nlohmann::json;
 
@@ -92,6 +93,39 @@ TEST_F(DeviceTest, WidgetDotsAreForcedHiddenOnlyWhenTheOptionIsOn) {
   // …and they hide again once the stack rests.
   ASSERT_TRUE(eventually([](const json& s) { return s["widgetStacks"][0]["hidden"] == true; })) << last_.dump();
   EXPECT_EQ(last_["widgetStacks"][1]["hidden"], true);
+}
+
+bool overlap(const json& a, const json& b) {
+  auto x = [](const json& r) { return r[0].get<double>(); };
+  auto y = [](const json& r) { return r[1].get<double>(); };
+  return x(a) < x(b) + b[2].get<double>() && x(b) < x(a) + a[2].get<double>() && y(a) < y(b) + b[3].get<double>() &&
+         y(b) < y(a) + a[3].get<double>();
+}
+
+// Each page shows its own icons; the widgets live on the first and scroll
+// away with it. The home screen is the device's one screen, Settings' too.
+TEST_F(DeviceTest, EachHomePageShowsItsOwnIconsAndWidgetsWithoutOverlap) {
+  install();
+  startSpringBoard();
+  ASSERT_TRUE(eventually(coloured));
+  json screen = last_["screen"];
+  EXPECT_EQ(screen, json::array({0.0, 0.0, kUIScreenWidth, kUIScreenHeight}));
+  for (long page : {0L, 1L, 2L}) {
+    ASSERT_TRUE(ask({{"op", "page"}, {"index", page}})["ok"]);
+    json s = state();
+    long onScreen = 0;
+    for (const auto& stack : s["widgetStacks"]) {
+      json frame = stack["stackFrame"];
+      if (!overlap(frame, screen)) continue;
+      ++onScreen;
+      for (const auto& icon : s["icons"]) EXPECT_FALSE(overlap(frame, icon["frame"])) << page << ": " << icon.dump();
+    }
+    EXPECT_EQ(onScreen, page == 0 ? 2 : 0) << s.dump();
+    for (const auto& icon : s["icons"]) {
+      EXPECT_FALSE(overlap(icon["frame"], s["pageControl"]["frame"])) << icon.dump();
+      EXPECT_LE(icon["frame"][0].get<double>() + icon["frame"][2].get<double>(), kUIScreenWidth) << icon.dump();
+    }
+  }
 }
 
 TEST_F(DeviceTest, HostSurvivesBadRequestsAndALibraryThatFailsToLoad) {

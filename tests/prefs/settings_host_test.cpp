@@ -74,9 +74,12 @@ class SettingsHost : public testing::Test {
     supervisor_.reset();
     empty(root_, root_);
   }
-  void start(bool withSpringBoard) {
+  // `endsWithSpringBoard`: Settings ends when SpringBoard does, as `corvallo up` runs it.
+  void start(bool withSpringBoard, bool endsWithSpringBoard = false) {
     fs::path bin = fs::path(CORVALLO_BUILD_DIR) / "bin";
     std::vector<device::HostSpec> hosts{{"Preferences", bin / "settings", {}, "/var/run/corvallo/settings.sock"}};
+    if (endsWithSpringBoard) hosts[0] = {"Preferences", bin / "settings", {"--open", "Corvallo"},
+                                         "/var/run/corvallo/settings.sock", "SpringBoard"};
     if (withSpringBoard)
       hosts.push_back(
           {"SpringBoard", bin / "springboard", {"--legibility-delay-ms", "30"}, "/var/run/corvallo/springboard.sock"});
@@ -385,7 +388,9 @@ TEST_F(SettingsHost, TheRootPageThroughTheHostAlone) {
       << "SpringBoard is back with the default: dots hidden";
 }
 
-TEST_F(SettingsHost, AnAppearanceChangeBehindAboutLeavesItsBarUntinted) {
+// The About page tints the bar itself; the covered root page's deferred
+// reload leaves that bar to it.
+TEST_F(SettingsHost, AnAppearanceChangeBehindAboutLeavesItsBarToIt) {
   start(false);
   ASSERT_TRUE(settings({{"op", "open"}, {"entry", "Corvallo"}})["ok"]);
   EXPECT_EQ(settings({{"op", "state"}})["navigationBarTint"], "#19C246");
@@ -394,10 +399,10 @@ TEST_F(SettingsHost, AnAppearanceChangeBehindAboutLeavesItsBarUntinted) {
   ASSERT_TRUE(settings({{"op", "appearance"}, {"style", "dark"}})["ok"]);
   EXPECT_FALSE(eventually(
       [&] {
-        return settings({{"op", "state"}})["navigationBarTint"] == "#19C246";
+        return settings({{"op", "state"}})["navigationBarTint"] != "#19C246";
       },
       std::chrono::milliseconds(500)))
-      << "the root page's deferred reload tinted the bar of the About page";
+      << "the root page's deferred reload changed the bar of the About page";
   ASSERT_TRUE(settings({{"op", "back"}})["ok"]);
   json root = settings({{"op", "state"}});
   EXPECT_EQ(root["navigationBarTint"], "#19C246");
@@ -422,4 +427,65 @@ TEST_F(SettingsHost, TheExamplesBundleShowsItsBannerAndWholeNumberSlider) {
   auto d = NSUserDefaults::standardUserDefaults()->persistentDomainForName("com.tenvarix.corvalloexamples"_ns);
   ASSERT_TRUE(d);
   EXPECT_EQ(static_cast<NSNumber*>(d->objectForKey("wholeNumber").get())->doubleValue(), -3);
+}
+
+// A respring ends the running apps: Settings comes back on the stored values,
+// not the ones it showed before the reset.
+TEST_F(SettingsHost, AfterAResetSettingsReopensOnTheDefaults) {
+  start(true, true);
+  ASSERT_TRUE(eventually([&] { return ask("SpringBoard", {{"op", "state"}})["appeared"] == true; }));
+  ASSERT_EQ(row(settings({{"op", "state"}}), "isHidePageDotsEnabled")["switchOn"], true);
+  ASSERT_TRUE(settings({{"op", "toggle"}, {"row", "isHidePageDotsEnabled"}})["ok"]);
+  ASSERT_EQ(row(settings({{"op", "state"}}), "isHidePageDotsEnabled")["switchOn"], false);
+  int launches = supervisor_->launchesOf("Preferences");
+  ASSERT_TRUE(settings({{"op", "tap"}, {"row", "reset"}})["ok"]);
+  ASSERT_TRUE(settings({{"op", "chooseAlertAction"}, {"action", "Reset"}})["ok"]);
+  ASSERT_TRUE(eventually([&] { return supervisor_->launchesOf("Preferences") > launches; }, std::chrono::seconds(10)));
+  EXPECT_TRUE(eventually([&] {
+    try {
+      return row(settings({{"op", "state"}}), "isHidePageDotsEnabled")["switchOn"] == true;
+    } catch (const std::exception&) {
+      return false;  // still starting
+    }
+  }));
+}
+
+TEST_F(SettingsHost, AScrollComesToRestWithinTheContent) {
+  start(false);
+  ASSERT_TRUE(settings({{"op", "open"}, {"entry", "Corvallo"}})["ok"]);
+  json s = settings({{"op", "state"}});
+  double content = s["page"]["contentHeight"], seen = 812 - 91 - 34;
+  ASSERT_GT(content, seen);
+  EXPECT_EQ(settings({{"op", "scroll"}, {"y", 99999}})["contentOffset"], content - seen);
+  EXPECT_EQ(settings({{"op", "state"}})["page"]["contentOffset"], content - seen);
+  EXPECT_EQ(settings({{"op", "scroll"}, {"y", 40}})["contentOffset"], 40.0);
+  // A pull from the top is held where the finger holds it (the title follows it).
+  EXPECT_EQ(settings({{"op", "scroll"}, {"y", -88}})["contentOffset"], -88.0);
+}
+
+TEST_F(SettingsHost, TheAboutPageKeepsTheThemeAndItsBackButtonNamesThePageBelow) {
+  start(false);
+  ASSERT_TRUE(settings({{"op", "open"}, {"entry", "Corvallo"}})["ok"]);
+  json bar = settings({{"op", "state"}})["page"]["navigationBar"];
+  EXPECT_EQ(bar["backTitle"], "Settings");
+  EXPECT_EQ(bar["tint"], "#19C246");
+  ASSERT_TRUE(settings({{"op", "tap"}, {"row", "about"}})["ok"]);
+  json about = settings({{"op", "state"}});
+  ASSERT_EQ(about["page"]["title"], "About");
+  EXPECT_EQ(about["page"]["navigationBar"]["backTitle"], "Corvallo");
+  EXPECT_EQ(about["page"]["navigationBar"]["tint"], "#19C246");
+  EXPECT_EQ(about["page"]["viewTint"], "#19C246");
+  ASSERT_TRUE(settings({{"op", "back"}})["ok"]);
+  EXPECT_EQ(settings({{"op", "state"}})["page"]["navigationBar"]["tint"], "#19C246");
+}
+
+// The picker overlay fades in over 0.2 s on the real clock.
+TEST_F(SettingsHost, APageIsSettledOnlyOnceItsFadesHaveEnded) {
+  start(false);
+  ASSERT_TRUE(settings({{"op", "open"}, {"entry", "Corvallo Examples"}})["ok"]);
+  ASSERT_TRUE(settings({{"op", "tap"}, {"row", "date"}})["ok"]);
+  EXPECT_FALSE(settings({{"op", "settled"}})["settled"]) << "the overlay is still fading in";
+  EXPECT_TRUE(settings({{"op", "settled"}, {"animations", false}})["settled"]) << "the in-between, when asked for";
+  ASSERT_TRUE(eventually([&] { return settings({{"op", "settled"}})["settled"] == true; }));
+  EXPECT_EQ(settings({{"op", "state"}})["pickerOverlay"]["shownOpacity"], 1.0);
 }

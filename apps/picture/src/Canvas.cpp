@@ -69,18 +69,104 @@ void Canvas::fill(Colour c) {
   cairo_paint(cr_);
 }
 
-void Canvas::roundedRect(Rect r, double radius, Colour c, unsigned corners) {
-  radius = std::min({radius, r.w / 2, r.h / 2});
+void roundedPath(cairo_t* cr, Rect r, double radius, unsigned corners) {
+  radius = std::max(0.0, std::min({radius, r.w / 2, r.h / 2}));
   auto rad = [&](unsigned bit) { return (corners & bit) ? radius : 0.0; };
-  cairo_new_sub_path(cr_);
+  cairo_new_sub_path(cr);
   double tl = rad(1), tr = rad(2), bl = rad(4), br = rad(8);
-  cairo_arc(cr_, r.x + r.w - tr, r.y + tr, tr, -M_PI / 2, 0);
-  cairo_arc(cr_, r.x + r.w - br, r.y + r.h - br, br, 0, M_PI / 2);
-  cairo_arc(cr_, r.x + bl, r.y + r.h - bl, bl, M_PI / 2, M_PI);
-  cairo_arc(cr_, r.x + tl, r.y + tl, tl, M_PI, 3 * M_PI / 2);
-  cairo_close_path(cr_);
+  cairo_arc(cr, r.x + r.w - tr, r.y + tr, tr, -M_PI / 2, 0);
+  cairo_arc(cr, r.x + r.w - br, r.y + r.h - br, br, 0, M_PI / 2);
+  cairo_arc(cr, r.x + bl, r.y + r.h - bl, bl, M_PI / 2, M_PI);
+  cairo_arc(cr, r.x + tl, r.y + tl, tl, M_PI, 3 * M_PI / 2);
+  cairo_close_path(cr);
+}
+
+void Canvas::roundedRect(Rect r, double radius, Colour c, unsigned corners) {
+  roundedPath(cr_, r, radius, corners);
   source(cr_, c);
   cairo_fill(cr_);
+}
+
+namespace {
+
+// One pass of a separable Gaussian, along the rows or along the columns.
+void gaussianPass(std::vector<float>& px, int w, int h, bool rows, const std::vector<float>& kernel) {
+  int k = static_cast<int>(kernel.size()) - 1;
+  int n = rows ? w : h, lines = rows ? h : w;
+  std::vector<float> line(static_cast<std::size_t>(n));
+  for (int l = 0; l < lines; ++l) {
+    auto at = [&](int i) -> float& {
+      return rows ? px[static_cast<std::size_t>(l) * w + i] : px[static_cast<std::size_t>(i) * w + l];
+    };
+    for (int i = 0; i < n; ++i) line[static_cast<std::size_t>(i)] = at(i);
+    for (int i = 0; i < n; ++i) {
+      float sum = line[static_cast<std::size_t>(i)] * kernel[0];
+      for (int j = 1; j <= k; ++j) {
+        if (i - j >= 0) sum += line[static_cast<std::size_t>(i - j)] * kernel[static_cast<std::size_t>(j)];
+        if (i + j < n) sum += line[static_cast<std::size_t>(i + j)] * kernel[static_cast<std::size_t>(j)];
+      }
+      at(i) = sum;
+    }
+  }
+}
+
+}  // namespace
+
+void Canvas::shadow(Rect extent, double radius, Colour c, double dx, double dy,
+                    const std::function<void(cairo_t*)>& shape) {
+  if (radius <= 0 || c.a <= 0 || extent.w <= 0 || extent.h <= 0) return;
+  // A layer's shadow radius is the blur's radius; the Gaussian's deviation is half of it.
+  cairo_matrix_t ctm;
+  cairo_get_matrix(cr_, &ctm);
+  double sigma = radius / 2, sx = sigma, sy = 0;
+  cairo_user_to_device_distance(cr_, &sx, &sy);
+  sigma = std::hypot(sx, sy);
+  int pad = static_cast<int>(std::ceil(3 * sigma)) + 1;
+  double x0 = extent.x, y0 = extent.y, x1 = extent.x + extent.w, y1 = extent.y + extent.h;
+  cairo_user_to_device(cr_, &x0, &y0);
+  cairo_user_to_device(cr_, &x1, &y1);
+  int left = static_cast<int>(std::floor(std::min(x0, x1))) - pad, top = static_cast<int>(std::floor(std::min(y0, y1))) - pad;
+  int w = static_cast<int>(std::ceil(std::max(x0, x1))) + pad - left, h = static_cast<int>(std::ceil(std::max(y0, y1))) + pad - top;
+  if (w <= 0 || h <= 0 || static_cast<long>(w) * h > 64L * 1024 * 1024) return;
+
+  cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
+  cairo_t* m = cairo_create(mask);
+  ctm.x0 -= left;
+  ctm.y0 -= top;
+  cairo_set_matrix(m, &ctm);
+  cairo_set_source_rgba(m, 0, 0, 0, 1);
+  shape(m);
+  cairo_destroy(m);
+  cairo_surface_flush(mask);
+
+  std::vector<float> kernel(static_cast<std::size_t>(pad));
+  float total = 0;
+  for (int i = 0; i < pad; ++i) {
+    kernel[static_cast<std::size_t>(i)] = static_cast<float>(std::exp(-(i * i) / (2 * sigma * sigma)));
+    total += kernel[static_cast<std::size_t>(i)] * (i == 0 ? 1 : 2);
+  }
+  for (float& v : kernel) v /= total;
+  unsigned char* data = cairo_image_surface_get_data(mask);
+  int stride = cairo_image_surface_get_stride(mask);
+  std::vector<float> px(static_cast<std::size_t>(w) * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) px[static_cast<std::size_t>(y) * w + x] = data[y * stride + x] / 255.0f;
+  gaussianPass(px, w, h, true, kernel);
+  gaussianPass(px, w, h, false, kernel);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      data[y * stride + x] =
+          static_cast<unsigned char>(std::lround(std::clamp(px[static_cast<std::size_t>(y) * w + x], 0.0f, 1.0f) * 255));
+  cairo_surface_mark_dirty(mask);
+
+  double ox = dx, oy = dy;
+  cairo_user_to_device_distance(cr_, &ox, &oy);
+  cairo_save(cr_);
+  cairo_identity_matrix(cr_);
+  source(cr_, c);
+  cairo_mask_surface(cr_, mask, left + ox, top + oy);
+  cairo_restore(cr_);
+  cairo_surface_destroy(mask);
 }
 
 void Canvas::circle(double cx, double cy, double radius, Colour c) {
@@ -128,24 +214,35 @@ double Canvas::text(const std::string& text, double x, double y, Colour c, const
     if (style.align == Align::Centre) left = x + (style.width - tw) / 2;
     if (style.align == Align::Right) left = x + style.width - tw;
   }
-  if (style.glowRadius > 0 && style.glow.a > 0) {
-    cairo_new_path(cr_);
-    cairo_move_to(cr_, left, y);
-    pango_cairo_layout_path(cr_, layout);
-    cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
-    for (int i = 6; i >= 1; --i) {
-      source(cr_, style.glow.withAlpha(0.09));
-      cairo_set_line_width(cr_, style.glowRadius * i / 3.0);
-      cairo_stroke_preserve(cr_);
-    }
-    cairo_new_path(cr_);
-  }
+  if (style.glowRadius > 0 && style.glow.a > 0)
+    shadow({left, y, tw, th}, style.glowRadius, style.glow, 0, 0, [&](cairo_t* m) {
+      cairo_move_to(m, left, y);
+      pango_cairo_layout_path(m, layout);
+      cairo_fill(m);
+    });
   cairo_move_to(cr_, left, y);
   source(cr_, c);
   pango_cairo_show_layout(cr_, layout);
   pango_font_description_free(font);
   g_object_unref(layout);
   return th;
+}
+
+double Canvas::textWidth(const std::string& text, const Text& style) {
+  if (text.empty()) return 0;
+  PangoLayout* layout = pango_cairo_create_layout(cr_);
+  PangoFontDescription* font =
+      pango_font_description_from_string(style.font.empty() ? "Inter, DejaVu Sans" : style.font.c_str());
+  pango_font_description_set_absolute_size(font, style.size * PANGO_SCALE);
+  if (style.font.empty())
+    pango_font_description_set_weight(font, style.bold ? PANGO_WEIGHT_SEMIBOLD : PANGO_WEIGHT_NORMAL);
+  pango_layout_set_font_description(layout, font);
+  pango_layout_set_text(layout, text.c_str(), -1);
+  int w = 0, h = 0;
+  pango_layout_get_size(layout, &w, &h);
+  pango_font_description_free(font);
+  g_object_unref(layout);
+  return static_cast<double>(w) / PANGO_SCALE;
 }
 
 bool Canvas::image(const std::string& pngFile, Rect r, double radius) {
@@ -175,23 +272,12 @@ bool Canvas::image(const std::string& pngFile, Rect r, double radius) {
 void Canvas::imageShadow(const std::string& pngFile, Rect r, Colour c, double blur, double dx, double dy) {
   cairo_surface_t* img = cairo_image_surface_create_from_png(pngFile.c_str());
   if (cairo_surface_status(img) == CAIRO_STATUS_SUCCESS && cairo_image_surface_get_width(img) > 0) {
-    // Copies of the shape on rings around it stand in for a blur.
-    constexpr int kAround = 12;
-    int rings = std::max(3, static_cast<int>(blur / 2));
     double sx = r.w / cairo_image_surface_get_width(img), sy = r.h / cairo_image_surface_get_height(img);
-    for (int ring = rings; ring >= 0; --ring) {
-      double spread = blur * ring / rings;
-      int copies = ring == 0 ? 1 : kAround;
-      for (int k = 0; k < copies; ++k) {
-        double angle = 2 * M_PI * k / copies;
-        cairo_save(cr_);
-        source(cr_, c.withAlpha(c.a / (rings + 1) / copies * 2.5));
-        cairo_translate(cr_, r.x + dx + spread * std::cos(angle), r.y + dy + spread * std::sin(angle));
-        cairo_scale(cr_, sx, sy);
-        cairo_mask_surface(cr_, img, 0, 0);
-        cairo_restore(cr_);
-      }
-    }
+    shadow(r, blur, c, dx, dy, [&](cairo_t* m) {
+      cairo_translate(m, r.x, r.y);
+      cairo_scale(m, sx, sy);
+      cairo_mask_surface(m, img, 0, 0);
+    });
   }
   cairo_surface_destroy(img);
 }

@@ -3,6 +3,7 @@
 
 #include <cairo.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,9 @@ struct Rect {
 Rect rectFrom(const nlohmann::json& frame);
 
 enum class Align { Left, Centre, Right };
+
+// A rounded rectangle's outline as a new sub-path; `corners` as in Canvas::roundedRect.
+void roundedPath(cairo_t* cr, Rect r, double radius, unsigned corners = 15);
 
 struct Text {
   double size = 17;
@@ -54,11 +58,18 @@ class Canvas {
   // Draws `text` with its top at y; x is its left, centre or right by the alignment.
   // Answers the height it took.
   double text(const std::string& text, double x, double y, Colour c, const Text& style = {});
+  // How wide `text` is set in `style`, on one line.
+  double textWidth(const std::string& text, const Text& style = {});
   // Draws a PNG file scaled into `r` with rounded corners; false when it cannot be read.
   bool image(const std::string& pngFile, Rect r, double radius);
-  // The shadow a PNG file casts when drawn into `r`: its own shape, spread by
-  // `blur` points and moved by (dx, dy).
+  // The shadow a PNG file casts when drawn into `r`: its own shape blurred by
+  // a layer's shadow radius `blur` and moved by (dx, dy).
   void imageShadow(const std::string& pngFile, Rect r, Colour c, double blur, double dx, double dy);
+  // The shadow a layer casts: whatever `shape` fills (in points, within
+  // `extent`), blurred with a Gaussian of the layer's shadow radius, in `c`,
+  // moved by (dx, dy). The canvas's clip applies.
+  void shadow(Rect extent, double radius, Colour c, double dx, double dy,
+              const std::function<void(cairo_t*)>& shape);
   // Pastes another canvas at (x, y), in points.
   void paste(const Canvas& other, double x, double y);
   void save(const std::string& pngFile) const;

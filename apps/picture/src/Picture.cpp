@@ -14,12 +14,17 @@ void drawSideBySide(const nlohmann::json& springBoard, const nlohmann::json& set
                     const std::string& caption, const std::string& deviceRoot) {
   auto home = homeScreen(springBoard);
   auto page = settingsPage(settings, deviceRoot);
-  constexpr double kMargin = 24, kCaption = 56;
-  Canvas c(home->width() + page->width() + 3 * kMargin, std::max(home->height(), page->height()) + kCaption + kMargin);
+  constexpr double kMargin = 24;
+  double width = home->width() + page->width() + 3 * kMargin;
+  Text style{20, true, Align::Left, width - 2 * kMargin};
+  // As many lines as the caption wraps to, above both screens.
+  double captionHeight = Canvas(width, 1).text(caption, kMargin, 16, {1, 1, 1, 1}, style);
+  double captionBand = std::max(56.0, 16 + captionHeight + 14);
+  Canvas c(width, std::max(home->height(), page->height()) + captionBand + kMargin);
   c.fill(rgb(0x1C1C1E));
-  c.text(caption, kMargin, 16, {1, 1, 1, 1}, {20, true, Align::Left, c.width() - 2 * kMargin});
-  c.paste(*page, kMargin, kCaption);
-  c.paste(*home, 2 * kMargin + page->width(), kCaption);
+  c.text(caption, kMargin, 16, {1, 1, 1, 1}, style);
+  c.paste(*page, kMargin, captionBand);
+  c.paste(*home, 2 * kMargin + page->width(), captionBand);
   c.save(pngFile);
 }
 

@@ -17,13 +17,15 @@ namespace {
 constexpr double kContentTop = 91, kInset = 16;
 
 struct Palette {
-  Colour background, cell, label, secondary, separator, switchOff, dim;
+  Colour background, cell, label, secondary, separator, switchOff, dim, barMaterial;
 };
 
 Palette paletteFor(bool dark) {
   if (dark)
-    return {rgb(0x000000), rgb(0x1C1C1E), rgb(0xFFFFFF), rgb(0x8D8D93), rgb(0x38383A), rgb(0x39393D), {0, 0, 0, 0.48}};
-  return {rgb(0xF2F2F7), rgb(0xFFFFFF), rgb(0x000000), rgb(0x6D6D72), rgb(0xC6C6C8), rgb(0xE9E9EA), {0, 0, 0, 0.2}};
+    return {rgb(0x000000), rgb(0x1C1C1E), rgb(0xFFFFFF), rgb(0x8D8D93), rgb(0x38383A),
+            rgb(0x39393D), {0, 0, 0, 0.48},  rgb(0x161616)};
+  return {rgb(0xF2F2F7), rgb(0xFFFFFF), rgb(0x000000), rgb(0x6D6D72), rgb(0xC6C6C8),
+          rgb(0xE9E9EA), {0, 0, 0, 0.2},   rgb(0xF9F9F9)};
 }
 
 std::string text(const json& v) { return v.is_string() ? v.get<std::string>() : std::string(); }
@@ -50,6 +52,9 @@ void slider(Canvas& c, Rect cell, const json& row, Colour tint, const Palette& p
   double lo = row.value("sliderMin", 0.0), hi = row.value("sliderMax", 1.0), v = row.value("sliderValue", 0.0);
   double frac = hi > lo ? std::clamp((v - lo) / (hi - lo), 0.0, 1.0) : 0;
   double x0 = cell.x + kInset, x1 = cell.x + cell.w - kInset, cy = cell.y + cell.h / 2;
+  // The value label (the row's detail text) sits at the trailing end; the track stops short of it.
+  if (row.value("detailText", json()).is_string())
+    x1 -= c.textWidth(row["detailText"].get<std::string>(), {17}) + 14 + 8;
   c.roundedRect({x0, cy - 2, x1 - x0, 4}, 2, p.switchOff);
   c.roundedRect({x0, cy - 2, (x1 - x0) * frac, 4}, 2, tint);
   c.circle(x0 + (x1 - x0) * frac, cy + 0.5, 14, {0, 0, 0, 0.12});
@@ -112,15 +117,21 @@ double barTop(const json& bar) {
 }
 
 void navigationBar(Canvas& c, const json& page, const Palette& p, Colour tint, bool dark, const std::string& root) {
-  c.roundedRect({0, 0, c.width(), kContentTop}, 0, p.background.withAlpha(0.94));
+  // At the top of its content the bar is the page's background; with rows
+  // scrolled under it, its material hides them.
+  bool under = page.value("contentOffset", 0.0) > 0;
+  c.roundedRect({0, 0, c.width(), kContentTop}, 0, under ? p.barMaterial : p.background);
   statusBar(c, dark ? Colour{1, 1, 1, 1} : Colour{0, 0, 0, 1});
   c.line(0, kContentTop, c.width(), kContentTop, 0.33, p.separator);
   bool home = page.value("class", "home") == "home";
-  if (!home) {
-    chevron(c, 18, 69, tint, true);
-    c.text("Settings", 27, 58, tint, {17});
-  }
   const json& bar = page.value("navigationBar", json());
+  if (!home) {
+    // The back button is the bar's: its tint, the page below's title.
+    Colour ink = bar.is_object() ? colourFrom(bar["tint"], tint) : tint;
+    chevron(c, 18, 69, ink, true);
+    c.text(bar.is_object() && bar["backTitle"].is_string() ? bar["backTitle"].get<std::string>() : "Settings", 27, 58,
+           ink, {17});
+  }
   if (bar.is_object()) {
     Rect f = rectFrom(bar["frame"]);
     double top = barTop(bar);
@@ -268,6 +279,13 @@ void pickerOverlay(Canvas& c, const json& o, const Palette& p, Colour tint) {
   cairo_paint_with_alpha(c.cr(), op);
 }
 
+// A section's own header or footer view fills its band in place of the
+// title (a hidden section's is an empty clear view); the table sizes it.
+void sectionView(Canvas& c, json view, Rect band, double top, const std::string& root) {
+  view["frame"] = json::array({band.x, band.y, band.w, band.h});
+  drawViewTree(c, view, 0, top, root);
+}
+
 }  // namespace
 
 std::unique_ptr<Canvas> settingsPage(const json& state, const std::string& deviceRoot) {
@@ -289,7 +307,9 @@ std::unique_ptr<Canvas> settingsPage(const json& state, const std::string& devic
       Rect header = rectFrom(s["headerFrame"]);
       std::string title = text(s["headerTitle"]);
       uppercase(title);
-      if (!title.empty() && header.h > 0)
+      if (s.value("headerView", json()).is_object())
+        sectionView(*c, s["headerView"], header, top, deviceRoot);
+      else if (!title.empty() && header.h > 0)
         c->text(title, kInset + 20, top + header.y + header.h - 20, p.secondary, {13});
       std::vector<const json*> shown;
       if (!s.contains("rows")) continue;
@@ -305,7 +325,9 @@ std::unique_ptr<Canvas> settingsPage(const json& state, const std::string& devic
       }
       Rect footer = rectFrom(s["footerFrame"]);
       std::string foot = text(s["footerTitle"]);
-      if (!foot.empty() && footer.h > 0)
+      if (s.value("footerView", json()).is_object())
+        sectionView(*c, s["footerView"], footer, top, deviceRoot);
+      else if (!foot.empty() && footer.h > 0)
         c->text(foot, kInset + 20, top + footer.y + 7, p.secondary,
                 {13, false, Align::Left, screen.w - 2 * kInset - 40});
     }

@@ -54,19 +54,16 @@ namespace {
 
 unsigned corners(const json& layer) { return layer.value("maskedCorners", 15u); }
 
-// A shadow around the view's shape: rings fading outwards stand in for the blur.
+// The shadow of the view's own shape, its rounded frame.
 void shadow(Canvas& c, const json& s, Rect r, double radius, unsigned mask) {
   Colour col = colourFrom(s["color"], {0, 0, 0, 1});
   double opacity = s.value("opacity", 0.0), blur = s.value("presentedRadius", s.value("radius", 0.0));
   double dx = s["offset"].value("width", 0.0), dy = s["offset"].value("height", 0.0);
   if (opacity <= 0 || blur <= 0) return;
-  int steps = std::max(4, static_cast<int>(blur));
-  for (int i = steps; i >= 1; --i) {
-    double grow = blur * i / steps;
-    double a = opacity / steps * 1.6 * (1.0 - static_cast<double>(i - 1) / steps);
-    c.roundedRect({r.x + dx - grow, r.y + dy - grow, r.w + 2 * grow, r.h + 2 * grow}, radius + grow, col.withAlpha(a),
-                  mask);
-  }
+  c.shadow(r, blur, col.withAlpha(opacity), dx, dy, [&](cairo_t* m) {
+    roundedPath(m, r, radius, mask);
+    cairo_fill(m);
+  });
 }
 
 // A picture casts its shadow from its own shape, not its frame.

@@ -8,14 +8,28 @@
 namespace springboard {
 
 namespace {
-constexpr CGFloat kScreenWidth = 390, kScreenHeight = 844;
-constexpr CGFloat kIconSize = 60, kGridLeft = 27, kColumnPitch = 92, kRowPitch = 100, kGridTop = 80;
+// The device's screen, the one Settings lays out on too.
+constexpr CGFloat kScreenWidth = kUIScreenWidth, kScreenHeight = kUIScreenHeight;
 constexpr long kColumns = 4, kRows = 6;
+constexpr CGFloat kIconSize = 60, kGridLeft = 27, kRowPitch = 100, kGridTop = 80;
+// Four columns with the same margin on either side.
+constexpr CGFloat kColumnPitch = (kScreenWidth - 2 * kGridLeft - kIconSize) / (kColumns - 1);
+constexpr CGFloat kWidgetSize = 155;
 
 const char* const kApps[] = {"FaceTime", "Calendar",  "Photos",   "Camera",    "Mail",     "Clock",     "Maps",
                              "Weather",  "Reminders", "Notes",    "Stocks",    "Books",    "App Store", "Podcasts",
                              "TV",       "Health",    "Home",     "Wallet",    "Settings", "Files",     "Translate",
                              "Measure",  "Compass",   "Contacts", "Shortcuts", "Find My",  "Fitness",   "Tips"};
+
+// Two columns of stacks from the top of the first page, each centred over two
+// columns of icons, moved a screen's width to the left for each page the
+// screen has scrolled past the first.
+CGRect widgetStackFrame(long index, long page) {
+  CGFloat centre = kGridLeft + (kColumnPitch + kIconSize) / 2 + 2 * kColumnPitch * static_cast<CGFloat>(index % 2);
+  return CGRectMake(centre - kWidgetSize / 2 - kScreenWidth * static_cast<CGFloat>(page),
+                    kGridTop + 2 * kRowPitch * static_cast<CGFloat>(index / 2), kWidgetSize, kWidgetSize);
+}
+
 }  // namespace
 
 HomeScreen::HomeScreen(HomeScreenLayout layout) : layout_(layout) {}
@@ -34,8 +48,7 @@ void HomeScreen::build() {
     auto stack = SBHWidgetStackViewController::make(layout_.widgetsPerStack);
     if (!stack) continue;
     auto view = stack->view();
-    view->setFrame(
-        CGRectMake(20 + 180 * static_cast<CGFloat>(i % 2), 80 + 190 * static_cast<CGFloat>(i / 2), 170, 170));
+    view->setFrame(widgetStackFrame(i, 0));
     root_->addSubview(view);
     stacks_.push_back(stack);
   }
@@ -71,6 +84,10 @@ void HomeScreen::showPage(long page) {
   pageControl_->_shouldAnimatePropertyWithKey(NSString::make("alpha"));
   pageControl_->setCurrentPage(page);
   pageControl_->pageControlCurrentPageDidChange(pageControl_);
+  // The stacks live on the first page and scroll away with it.
+  long shown = pageControl_->currentPage();
+  for (std::size_t i = 0; i < stacks_.size(); ++i)
+    stacks_[i]->view()->setFrame(widgetStackFrame(static_cast<long>(i), shown));
 }
 
 void HomeScreen::changeLegibility(long style) {
