@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "Verb.h"
 #include "dispatch/dispatch.h"
 #include "dispatch/main_loop.h"
 #include "foundation/LogRotation.h"
@@ -165,6 +166,46 @@ int showLog(const Device& device, bool follow, bool debug) {
     printMerged(sources, debug, false);
   }
   return 0;
+}
+
+namespace {
+
+struct NotifyOptions {
+  std::string name;
+  int count = 0;
+};
+
+struct LogOptions {
+  bool follow = false, debug = false;
+};
+
+}  // namespace
+
+std::vector<Verb> observeVerbs() {
+  Verb notify{"notify", "post or watch Darwin notifications", {}, {}};
+  notify.verbs = {
+      verb<NotifyOptions>(
+          "post", "post NAME",
+          [](CLI::App& cmd, NotifyOptions& o) { cmd.add_option("NAME", o.name, "notification name")->required(); },
+          [](const Invocation&, const NotifyOptions& o) { return notifyPost(o.name); }),
+      verb<NotifyOptions>(
+          "watch", "print each post of NAME",
+          [](CLI::App& cmd, NotifyOptions& o) {
+            cmd.add_option("NAME", o.name, "notification name")->required();
+            cmd.add_option("--count", o.count, "stop after this many posts")->check(CLI::PositiveNumber);
+          },
+          [](const Invocation&, const NotifyOptions& o) { return notifyWatch(o.name, o.count); }),
+  };
+  return {
+      std::move(notify),
+      verb<LogOptions>(
+          "log", "both hosts' log lines in time order",
+          [](CLI::App& cmd, LogOptions& o) {
+            cmd.add_flag("--follow,-f", o.follow, "keep printing new lines");
+            cmd.add_flag("--debug", o.debug, "include debug-level lines");
+          },
+          [](const Invocation& in, const LogOptions& o) { return showLog(in.device, o.follow, o.debug); }),
+  };
 }
 
 }  // namespace device
