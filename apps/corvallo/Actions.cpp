@@ -2,12 +2,14 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <iostream>
 #include <regex>
 #include <thread>
 
 #include "Verb.h"
 #include "colorpicker/ColorString.h"
+#include "control/Names.h"
 #include "control/Ops.h"
 
 namespace device {
@@ -23,16 +25,54 @@ json visiblePage(const Device& device) {
   return page;
 }
 
-// The page's row bound to `key`; hidden rows too, so the error can say so.
-json rowForKey(const json& page, const std::string& key) {
+std::string pageTitle(const json& page) {
+  return page.value("title", json("")).is_string() ? page["title"].get<std::string>() : std::string();
+}
+
+std::vector<json> rowsOf(const json& page) {
+  std::vector<json> rows;
   for (const auto& s : page.value("sections", json::array()))
-    for (const auto& r : s.value("rows", json::array()))
-      if (r.value("key", json()) == key) {
-        if (r.value("hidden", false)) throw CommandError("the row " + key + " is hidden on this page");
-        return r;
-      }
-  std::string title = page.value("title", json("")).is_string() ? page["title"].get<std::string>() : "";
-  throw CommandError("no row with the key \"" + key + "\" on the page " + title);
+    for (const auto& r : s.value("rows", json::array())) rows.push_back(r);
+  return rows;
+}
+
+std::string textOf(const json& row, const char* field) {
+  return row.value(field, json()).is_string() ? row[field].get<std::string>() : std::string();
+}
+
+// The page's row a person named by its key or its title, case aside; hidden
+// rows too, so the error can say so.
+json rowNamed(const json& page, const std::string& word, const char* field) {
+  std::vector<json> rows = rowsOf(page);
+  std::vector<std::string> keys, titles;
+  for (const auto& r : rows) {
+    if (!textOf(r, "key").empty()) keys.push_back(textOf(r, "key"));
+    if (!textOf(r, "title").empty()) titles.push_back(textOf(r, "title"));
+  }
+  auto found = control::matchName(keys, word);
+  const char* by = "key";
+  if (!found) found = control::matchName(titles, word), by = "title";
+  if (!found) {
+    bool byKey = std::string(field) == "key";
+    throw CommandError("no row " + control::echoed(word) + " on the page " + pageTitle(page) + "; " +
+                       control::namesHint(byKey ? keys : titles, word));
+  }
+  for (const auto& r : rows)
+    if (textOf(r, by) == *found) {
+      if (r.value("hidden", false)) throw CommandError("the row " + *found + " is hidden on this page");
+      return r;
+    }
+  throw CommandError("no row " + control::echoed(word));
+}
+
+// How the host finds the row: by key when it has one, else by title.
+std::string rowName(const json& row) { return textOf(row, "key").empty() ? textOf(row, "title") : textOf(row, "key"); }
+
+// A number as people write it: 17, 0.5, 1e+06 only when it must.
+std::string plain(double v) {
+  char out[64];
+  std::snprintf(out, sizeof out, "%.6g", v);
+  return out;
 }
 
 bool number(const std::string& text, double& out) {
@@ -58,14 +98,15 @@ void waitForSettledPage(const Device& device) {
   }
 }
 
-void toggle(const Device& device, const std::string& key) {
-  json row = rowForKey(visiblePage(device), key);
-  if (!row.contains("switchOn")) throw CommandError("the row " + key + " has no switch");
-  settingsAct(device, {{"op", control::ops::kToggle}, {"row", key}});
+void toggle(const Device& device, const std::string& word) {
+  json row = rowNamed(visiblePage(device), word, "key");
+  if (!row.contains("switchOn")) throw CommandError("the row " + rowName(row) + " has no switch");
+  settingsAct(device, {{"op", control::ops::kToggle}, {"row", rowName(row)}});
 }
 
-void setValue(const Device& device, const std::string& key, const std::string& value) {
-  json row = rowForKey(visiblePage(device), key);
+void setValue(const Device& device, const std::string& word, const std::string& value) {
+  json row = rowNamed(visiblePage(device), word, "key");
+  std::string key = rowName(row);
   if (row.contains("switchOn")) {
     bool want;
     if (value == "1" || value == "on" || value == "true" || value == "YES")
@@ -73,21 +114,26 @@ void setValue(const Device& device, const std::string& key, const std::string& v
     else if (value == "0" || value == "off" || value == "false" || value == "NO")
       want = false;
     else
-      throw CommandError("the row " + key + " is a switch; give on or off, not \"" + value + "\"");
+      throw CommandError("the row " + key + " is a switch; give on or off, not " + control::echoed(value));
     if (row["switchOn"].get<bool>() != want) settingsAct(device, {{"op", control::ops::kToggle}, {"row", key}});
     return;
   }
   if (row.contains("sliderValue")) {
     double v;
-    if (!number(value, v)) throw CommandError("the row " + key + " is a slider; give a number, not \"" + value + "\"");
+    if (!number(value, v))
+      throw CommandError("the row " + key + " is a slider; give a number, not " + control::echoed(value));
+    double low = row.value("sliderMin", -HUGE_VAL), high = row.value("sliderMax", HUGE_VAL);
+    if (v < low || v > high)
+      throw CommandError("the row " + key + " takes a number from " + plain(low) + " to " + plain(high) + ", not " +
+                         plain(v));
     settingsAct(device, {{"op", control::ops::kSlide}, {"row", key}, {"value", v}});
     return;
   }
   if (row.value("cellClass", json()) == "LCPColorCell" || row.contains("swatch")) {
     auto rgba = colorpicker::parseColorNotation(value);
     if (!rgba)
-      throw CommandError("the row " + key + " takes a colour such as #FF2D55, #FF2D5580, #F25 or #FF2D55:0.5, not \"" +
-                         value + "\"");
+      throw CommandError("the row " + key + " takes a colour such as #FF2D55, #FF2D5580, #F25 or #FF2D55:0.5, not " +
+                         control::echoed(value));
     // Stored as the tweak reads it; a colour string already is.
     std::string stored = colorpicker::parseColorString(value) ? value : colorpicker::colorString(*rgba);
     settingsAct(device, {{"op", control::ops::kSetColor}, {"row", key}, {"color", stored}});
@@ -99,12 +145,12 @@ void setValue(const Device& device, const std::string& key, const std::string& v
     if (row["picker"].value("style", 0) == 2) {
       double seconds;
       if (!number(value, seconds) || seconds < 0)
-        throw CommandError("the row " + key + " takes a duration in seconds, not \"" + value + "\"");
+        throw CommandError("the row " + key + " takes a duration in seconds, not " + control::echoed(value));
       pick["seconds"] = seconds;
     } else {
       static const std::regex iso("\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}(:\\d{2})?(Z|[+-]\\d{2}:?\\d{2})?");
       if (!std::regex_match(value, iso))
-        throw CommandError("the row " + key + " takes a date such as 2024-03-05T20:30:00Z, not \"" + value + "\"");
+        throw CommandError("the row " + key + " takes a date such as 2024-03-05T20:30:00Z, not " + control::echoed(value));
       pick["date"] = value;
     }
     settingsAct(device, {{"op", control::ops::kTap}, {"row", key}});
@@ -122,29 +168,32 @@ void setValue(const Device& device, const std::string& key, const std::string& v
 }
 
 void tap(const Device& device, const std::string& title) {
-  visiblePage(device);
-  settingsAct(device, {{"op", control::ops::kTap}, {"row", title}});
+  json row = rowNamed(visiblePage(device), title, "title");
+  settingsAct(device, {{"op", control::ops::kTap}, {"row", textOf(row, "title").empty() ? rowName(row) : textOf(row, "title")}});
 }
 
 void back(const Device& device) { settingsAct(device, {{"op", control::ops::kBack}}); }
 
 void scroll(const Device& device, const std::string& y) {
   double v;
-  if (!number(y, v)) throw CommandError("scroll takes a number of points, not \"" + y + "\"");
+  if (!number(y, v)) throw CommandError("scroll takes a number of points, not " + control::echoed(y));
   visiblePage(device);
   settingsAct(device, {{"op", control::ops::kScroll}, {"y", v}});
 }
 
 void choose(const Device& device, const std::string& title) {
   json page = visiblePage(device);
-  auto titled = [&](const json& box, const char* items) {
-    for (const auto& a : box.value(items, json::array()))
-      if (a.value("title", std::string()) == title) return true;
-    return false;
+  auto titles = [](const json& box, const char* items) {
+    std::vector<std::string> out;
+    for (const auto& a : box.value(items, json::array())) out.push_back(a.value("title", std::string()));
+    return out;
   };
   if (page["alert"].is_object()) {
-    if (!titled(page["alert"], "actions")) throw CommandError("the alert has no action \"" + title + "\"");
-    settingsAct(device, {{"op", control::ops::kChooseAlertAction}, {"action", title}});
+    auto actions = titles(page["alert"], "actions");
+    auto found = control::matchName(actions, title);
+    if (!found)
+      throw CommandError("the alert has no action " + control::echoed(title) + "; " + control::namesHint(actions, title));
+    settingsAct(device, {{"op", control::ops::kChooseAlertAction}, {"action", *found}});
     return;
   }
   if (!page.value("menu", json()).is_object()) {
@@ -155,12 +204,15 @@ void choose(const Device& device, const std::string& title) {
     }
     page = visiblePage(device);
   }
-  if (!titled(page["menu"], "entries")) throw CommandError("the menu has no entry \"" + title + "\"");
-  settingsAct(device, {{"op", control::ops::kChooseMenuAction}, {"action", title}});
+  auto entries = titles(page["menu"], "entries");
+  auto found = control::matchName(entries, title);
+  if (!found)
+    throw CommandError("the menu has no entry " + control::echoed(title) + "; " + control::namesHint(entries, title));
+  settingsAct(device, {{"op", control::ops::kChooseMenuAction}, {"action", *found}});
 }
 
 void appearance(const Device& device, const std::string& style) {
-  if (style != "dark" && style != "light") throw CommandError("appearance is dark or light, not \"" + style + "\"");
+  if (style != "dark" && style != "light") throw CommandError("appearance is dark or light, not " + control::echoed(style));
   settingsAct(device, {{"op", control::ops::kAppearance}, {"style", style}});
 }
 
@@ -235,7 +287,8 @@ std::vector<Verb> actionVerbs() {
                openEntry),
       plainVerb("respring", "restart SpringBoard",
                 [](const Invocation& in) {
-                  std::cout << "SpringBoard restarted, pid " << respring(in.device) << "\n";
+                  int pid = respring(in.device);  // nothing printed before it is done
+                  std::cout << "SpringBoard restarted, pid " << pid << "\n";
                   return 0;
                 }),
   };

@@ -149,12 +149,28 @@ int runDemo(const Device& device, const BuildOutput& build, const DemoOptions& o
 
 std::vector<Verb> demoVerbs() {
   return {verb<DemoOptions>(
-      "demo", "walk one change from the Settings switch to the home screen, in pictures",
+      "demo", "walk one change from the Settings switch to the home screen, in pictures (on a device root of its own unless --root is given)",
       [](CLI::App& cmd, DemoOptions& o) {
         cmd.add_flag("--keep", o.keep, "leave the device running at the end");
         cmd.add_option("--out", o.folder, "where the pictures go (default: a new folder under /tmp)");
       },
-      [](const Invocation& in, const DemoOptions& o) { return runDemo(in.device, in.build, o); })};
+      [](const Invocation& in, const DemoOptions& o) {
+        // The demo resets the settings at its end: never on a device someone is using.
+        if (in.device.rootGiven()) {
+          if (in.device.running())
+            throw CommandError("a device is running under " + in.device.root().string() +
+                               " and the demo resets its settings; stop it first, or leave out --root");
+          return runDemo(in.device, in.build, o);
+        }
+        std::string tmpl = (fs::temp_directory_path() / "corvallo-demo-root.XXXXXX").string();
+        if (!::mkdtemp(tmpl.data())) throw CommandError("cannot make a device root for the demo");
+        ::setenv("CORVALLO_DEVICE_ROOT", tmpl.c_str(), 1);
+        Device own(tmpl, tmpl);
+        int result = runDemo(own, in.build, o);
+        std::error_code ignored;
+        if (!o.keep) fs::remove_all(tmpl, ignored);
+        return result;
+      })};
 }
 
 }  // namespace device

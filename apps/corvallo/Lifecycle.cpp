@@ -263,7 +263,8 @@ int status(const Device& device, bool asJson) {
   std::cout << "\n";
   for (const auto& f : failures) std::cout << "  " << failureText(f) << "\n";
   line("Settings", out["settings"]);
-  std::cout << " launched " << st.value("launches", 0) << " times\n";
+  int launches = st.value("launches", 0);
+  std::cout << " launched " << (launches == 1 ? std::string("once") : std::to_string(launches) + " times") << "\n";
   return 0;
 }
 

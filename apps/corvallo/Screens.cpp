@@ -8,6 +8,7 @@
 
 #include "Verb.h"
 #include "colorpicker/ColorString.h"
+#include "control/Names.h"
 #include "control/Ops.h"
 #include "picture/Picture.h"
 
@@ -156,12 +157,24 @@ struct ScreenOptions {
 
 void screenOptions(CLI::App& cmd, ScreenOptions& o, const char* pngHelp) {
   cmd.add_flag("--json", o.json, "as JSON");
-  cmd.add_option("--png", o.png, pngHelp);
+  cmd.add_option("--png", o.png, pngHelp)->type_name("FILE.png|-");
 }
 
-int printScreen(const json& screen, const std::string& text, const ScreenOptions& o,
+// Where the picture goes: standard output for "-", else a file named for what it holds.
+std::string pictureFile(const ScreenOptions& o) {
+  if (o.png == "-") {
+    if (o.json) throw CommandError("--png - and --json both write to standard output; give one of them");
+    return "/dev/stdout";
+  }
+  if (o.png.size() < 5 || o.png.compare(o.png.size() - 4, 4, ".png") != 0)
+    throw CommandError("--png takes a file name ending in .png, or - for standard output, not " +
+                       control::echoed(o.png));
+  return o.png;
+}
+
+int printScreen(const json& screen, const std::string& text, const ScreenOptions& o, const std::string& file,
                 const std::function<void(const std::string&)>& draw) {
-  if (!o.png.empty()) draw(o.png);
+  if (!file.empty()) draw(file);
   if (o.json)
     std::cout << screen.dump(2) << "\n";
   else if (o.png.empty())
@@ -175,21 +188,27 @@ std::vector<Verb> screenVerbs() {
   return {
       verb<ScreenOptions>(
           "home", "the home screen's page dots",
-          [](CLI::App& cmd, ScreenOptions& o) { screenOptions(cmd, o, "draw the home screen into this PNG file"); },
+          [](CLI::App& cmd, ScreenOptions& o) {
+            screenOptions(cmd, o, "draw the home screen into this PNG file (- for standard output)");
+          },
           [](const Invocation& in, const ScreenOptions& o) {
+            std::string file = o.png.empty() ? std::string() : pictureFile(o);
             json state = in.device.springBoard({{"op", control::ops::kState}});
             json home = homeJson(state);
-            return printScreen(home, homeText(home), o,
-                               [&](const std::string& file) { picture::drawHomeScreen(state, file); });
+            return printScreen(home, homeText(home), o, file,
+                               [&](const std::string& png) { picture::drawHomeScreen(state, png); });
           }),
       verb<ScreenOptions>(
           "settings", "the visible settings page",
-          [](CLI::App& cmd, ScreenOptions& o) { screenOptions(cmd, o, "draw the page into this PNG file"); },
+          [](CLI::App& cmd, ScreenOptions& o) {
+            screenOptions(cmd, o, "draw the page into this PNG file (- for standard output)");
+          },
           [](const Invocation& in, const ScreenOptions& o) {
+            std::string file = o.png.empty() ? std::string() : pictureFile(o);
             json state = in.device.settings({{"op", control::ops::kState}});
             json page = settingsJson(state);
-            return printScreen(page, settingsText(page), o, [&](const std::string& file) {
-              picture::drawSettingsPage(state, file, in.device.root().string());
+            return printScreen(page, settingsText(page), o, file, [&](const std::string& png) {
+              picture::drawSettingsPage(state, png, in.device.root().string());
             });
           }),
   };

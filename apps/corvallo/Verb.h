@@ -20,6 +20,7 @@ namespace device {
 struct Invocation {
   const Device& device;
   const BuildOutput& build;
+  const CLI::App& app;  // the whole command, as the table built it
 };
 
 using Run = std::function<int(const Invocation&)>;
@@ -60,6 +61,7 @@ std::vector<Verb> defaultsVerbs();
 std::vector<Verb> observeVerbs();
 std::vector<Verb> demoVerbs();
 std::vector<Verb> askVerbs();
+std::vector<Verb> commandVerbs();
 
 // Every verb, in the order `--help` lists them.
 const std::vector<Verb>& allVerbs();

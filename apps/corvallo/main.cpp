@@ -34,6 +34,7 @@ std::optional<std::string> unknownCommand(CLI::App& app, int argc, char** argv) 
 int main(int argc, char** argv) {
   CLI::App app{"corvallo: a simulated device with the Corvallo tweak and its settings"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", "corvallo " CORVALLO_VERSION);
   std::string rootOption;
   app.add_option("--root,--device-root", rootOption,
                  "device root folder (default: $CORVALLO_DEVICE_ROOT, else $XDG_DATA_HOME/corvallo/device)");
@@ -56,12 +57,12 @@ int main(int argc, char** argv) {
   if (!rootOption.empty()) ::setenv("CORVALLO_DEVICE_ROOT", fs::absolute(rootOption).c_str(), 1);
   fs::path root = foundation::deviceRoot();
   ::setenv("CORVALLO_DEVICE_ROOT", root.c_str(), 1);
-  device::Device dev(root);
+  device::Device dev(root, rootOption);
   auto build = device::BuildOutput::besideExecutable();
 
   try {
     for (const auto& [cmd, run] : runs)
-      if (cmd->parsed()) return run(device::Invocation{dev, build});
+      if (cmd->parsed()) return run(device::Invocation{dev, build, app});
   } catch (const std::exception& e) {
     std::cerr << "corvallo: " << e.what() << "\n";
     return 1;

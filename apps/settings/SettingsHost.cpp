@@ -10,10 +10,12 @@
 #include "colorcell/LCPColorCell.h"
 #include "colorpicker/ColorString.h"
 #include "control/ControlServer.h"
+#include "control/Names.h"
 #include "control/Ops.h"
 #include "dispatch/main_loop.h"
 #include "foundation/Log.h"
 #include "foundation/NSException.h"
+#include "foundation/NSNumber.h"
 #include "preferences/CoreFoundation.h"
 #include "preferences/FailedWrites.h"
 #include "uikit/MediaClock.h"
@@ -118,7 +120,11 @@ json Host::open(const json& req) {
   const preferences::BundleEntry* entry = nullptr;
   for (const auto& e : entries_)
     if (e.label == name || e.bundlePath == name) entry = &e;
-  if (!entry) throw RequestError("no preference entry \"" + name + "\"");
+  std::vector<std::string> labels;
+  for (const auto& e : entries_) labels.push_back(e.label);
+  for (const auto& e : entries_)
+    if (!entry && control::sameName(e.label, name)) entry = &e;
+  if (!entry) throw RequestError("no preference entry " + control::echoed(name) + "; " + control::namesHint(labels, name));
   unwindToHome();
   Ref<NSBundle> bundle = NSBundle::bundleWithPath(NSString::make(entry->bundlePath));
   if (!bundle || !bundle->load()) throw RequestError("the bundle " + entry->bundlePath + " could not be loaded");

@@ -1,5 +1,7 @@
 // Values given to the real command as a person writes them: colours in each
 // notation, and what it says when a value, a name or a device is wrong.
+#include <signal.h>
+
 #include <algorithm>
 
 #include "CommandFixture.h"
@@ -55,6 +57,71 @@ TEST_F(ValuesTest, ColoursInEachNotationAreStoredAsTheTweakReadsThem) {
   EXPECT_NE(bad.code, 0);
   EXPECT_NE(bad.err.find("such as #FF2D55"), std::string::npos) << bad.err;
   EXPECT_EQ(stored("inactivePageDotColor"), "#0A0B0C");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ValuesTest, NamesMatchWithoutRegardToCaseAndUnknownOnesListWhatExists) {
+  up();
+  Outcome typo = corvallo({"toggle", "isEnabeld"});
+  EXPECT_NE(typo.code, 0);
+  EXPECT_NE(typo.err.find("did you mean \"isEnabled\"?"), std::string::npos) << typo.err;
+  EXPECT_NE(typo.err.find("\"isHidePageDotsEnabled\""), std::string::npos) << typo.err;
+
+  // A row's title, as `tap` takes it, in any case.
+  std::string before = stored("isHidePageDotsEnabled");
+  Outcome byTitle = corvallo({"toggle", "hide page dots"});
+  ASSERT_EQ(byTitle.code, 0) << byTitle.err;
+  EXPECT_NE(stored("isHidePageDotsEnabled"), before);
+
+  Outcome entry = corvallo({"open", "Corvalo"});
+  EXPECT_NE(entry.code, 0);
+  EXPECT_NE(entry.err.find("did you mean \"Corvallo\"?"), std::string::npos) << entry.err;
+  ASSERT_EQ(corvallo({"open", "corvallo"}).code, 0);
+
+  Outcome menu = corvallo({"choose", "Reset Everything"});
+  EXPECT_NE(menu.code, 0);
+  EXPECT_NE(menu.err.find("\"Reset All Settings\""), std::string::npos) << menu.err;
+  ASSERT_EQ(corvallo({"choose", "reset all settings"}).code, 0);
+  Outcome action = corvallo({"choose", "Nope"});
+  EXPECT_NE(action.err.find("\"Cancel\""), std::string::npos) << action.err;
+  ASSERT_EQ(corvallo({"choose", "cancel"}).code, 0);
+
+  std::string longText(300, 'x');
+  Outcome echoed = corvallo({"set", "activePageDotColor", longText});
+  EXPECT_NE(echoed.code, 0);
+  EXPECT_NE(echoed.err.find(std::string(80, 'x') + "…\""), std::string::npos) << echoed.err;
+  EXPECT_EQ(echoed.err.find(std::string(81, 'x')), std::string::npos) << echoed.err;
+}
+
+TEST_F(ValuesTest, TheNoDeviceHintRepeatsTheRootAsItWasGiven) {
+  // Run from the root's parent, naming the root as a relative folder.
+  std::filesystem::path here = std::filesystem::current_path();
+  std::filesystem::current_path(root_.parent_path());
+  Outcome relative = run({program(), "--root", root_.filename().string() + "/dev", "home"});
+  ::setenv("CORVALLO_DEVICE_ROOT", (root_ / "dev").c_str(), 1);
+  Outcome fromEnvironment = run({program(), "home"});
+  ::unsetenv("CORVALLO_DEVICE_ROOT");
+  std::filesystem::current_path(here);
+  EXPECT_NE(relative.err.find("`corvallo --root " + root_.filename().string() + "/dev up`"), std::string::npos)
+      << relative.err;
+  EXPECT_NE(fromEnvironment.err.find("`corvallo up`"), std::string::npos) << fromEnvironment.err;
+}
+
+TEST_F(ValuesTest, TheSupervisorNamesTheSignalAndStatusCountsLaunchesInWords) {
+  up();
+  Outcome first = corvallo({"status"});
+  EXPECT_NE(first.out.find("launched once"), std::string::npos) << first.out;
+  int pid = status()["springboard"].value("pid", 0);
+  ASSERT_GT(pid, 0);
+  ::kill(pid, SIGKILL);
+  EXPECT_TRUE(eventually([&] { return json(slurp(root_ / "var/log/supervisor.log")); },
+                         [](const json& log) {
+                           return log.get<std::string>().find("SpringBoard was killed (SIGKILL)") != std::string::npos;
+                         }))
+      << last_.get<std::string>();
 }
 
 }  // namespace
