@@ -47,6 +47,8 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
   } catch (const CLI::ParseError& e) {
     std::cerr << "corvallo: " << unknownCommand(app, argc, argv).value_or(e.what()) << " (see corvallo --help)\n";
     return 2;

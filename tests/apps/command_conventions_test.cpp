@@ -75,13 +75,13 @@ TEST_F(ConventionsTest, PicturesGoToStandardOutputAndTheLogFilters) {
   ASSERT_EQ(png.code, 0) << png.err;
   EXPECT_EQ(png.out.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
 
-  Outcome last = corvallo({"log", "--last", "2", "--style", "json", "--process", "supervisor"});
+  Outcome last = corvallo({"log", "--last", "2", "--style", "json", "--process", "springboard"});
   ASSERT_EQ(last.code, 0) << last.err;
   std::istringstream lines(last.out);
   int count = 0;
   for (std::string line; std::getline(lines, line); ++count) {
     json entry = json::parse(line);
-    EXPECT_EQ(entry["process"], "supervisor") << line;
+    EXPECT_EQ(entry["process"], "SpringBoard") << line;
     EXPECT_TRUE(entry["message"].is_string()) << line;
   }
   EXPECT_EQ(count, 2) << last.out;

@@ -90,7 +90,7 @@ TEST_F(ValuesTest, NamesMatchWithoutRegardToCaseAndUnknownOnesListWhatExists) {
   ASSERT_EQ(corvallo({"choose", "cancel"}).code, 0);
 
   std::string longText(300, 'x');
-  Outcome echoed = corvallo({"set", "activePageDotColor", longText});
+  Outcome echoed = corvallo({"set", "isEnabled", longText});
   EXPECT_NE(echoed.code, 0);
   EXPECT_NE(echoed.err.find(std::string(80, 'x') + "…\""), std::string::npos) << echoed.err;
   EXPECT_EQ(echoed.err.find(std::string(81, 'x')), std::string::npos) << echoed.err;
