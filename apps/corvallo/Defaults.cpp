@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "Device.h"
+#include "Verb.h"
 #include "foundation/Foundation.h"
 
 namespace device {
@@ -116,6 +117,24 @@ int defaultsCommand(const std::vector<std::string>& args) {
     return 0;
   }
   throw CommandError("unknown defaults verb \"" + verb + "\" (read, write or delete)");
+}
+
+namespace {
+
+struct DefaultsOptions {
+  CLI::App* cmd = nullptr;  // what follows `defaults`, as macOS's command reads it
+};
+
+}  // namespace
+
+std::vector<Verb> defaultsVerbs() {
+  return {verb<DefaultsOptions>(
+      "defaults", "read|write|delete DOMAIN [KEY [-bool|-int|-float|-string|-date] VALUE]",
+      [](CLI::App& cmd, DefaultsOptions& o) {
+        cmd.prefix_command();
+        o.cmd = &cmd;
+      },
+      [](const Invocation&, const DefaultsOptions& o) { return defaultsCommand(o.cmd->remaining()); })};
 }
 
 }  // namespace device

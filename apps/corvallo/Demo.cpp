@@ -8,6 +8,8 @@
 #include "Actions.h"
 #include "Lifecycle.h"
 #include "Screens.h"
+#include "Verb.h"
+#include "control/Ops.h"
 #include "picture/Picture.h"
 
 namespace fs = std::filesystem;
@@ -28,8 +30,8 @@ class Walk {
     ++number_;
     bool ok = waitFor(shown);
     allShown_ = allShown_ && ok;
-    json sb = device_.springBoard({{"op", "state"}});
-    json st = device_.settings({{"op", "state"}});
+    json sb = device_.springBoard({{"op", control::ops::kState}});
+    json st = device_.settings({{"op", control::ops::kState}});
     char name[64];
     std::snprintf(name, sizeof name, "step%02d.png", number_);
     picture::drawSideBySide(sb, st, (folder_ / name).string(), std::to_string(number_) + ". " + title,
@@ -46,7 +48,7 @@ class Walk {
     auto deadline = Clock::now() + std::chrono::seconds(5);
     while (Clock::now() < deadline) {
       try {
-        if (shown(device_.springBoard({{"op", "state"}})["pageControl"])) return true;
+        if (shown(device_.springBoard({{"op", control::ops::kState}})["pageControl"])) return true;
       } catch (const CommandError&) {
         // SpringBoard restarting
       }
@@ -67,7 +69,7 @@ class Walk {
 };
 
 json switchRow(const Device& device, const std::string& key) {
-  for (const auto& s : device.settings({{"op", "state"}})["page"].value("sections", json::array()))
+  for (const auto& s : device.settings({{"op", control::ops::kState}})["page"].value("sections", json::array()))
     for (const auto& r : s.value("rows", json::array()))
       if (r.value("key", json()) == key) return r;
   return nullptr;
@@ -127,8 +129,8 @@ int runDemo(const Device& device, const BuildOutput& build, const DemoOptions& o
   walk.step("Settings in dark appearance: the page loads its dark page list", "",
             [](const json& c) { return c["currentPageIndicatorTintColor"] == "#FF2D55"; });
 
-  int before = device.springBoard({{"op", "state"}}).value("pid", 0);
-  device.settings({{"op", "tapOptions"}});
+  int before = device.springBoard({{"op", control::ops::kState}}).value("pid", 0);
+  device.settings({{"op", control::ops::kTapOptions}});
   walk.step("You open the page's options menu", "", [](const json&) { return true; });
   choose(device, "Reset All Settings");
   walk.step("You choose \"Reset All Settings\": Settings asks first", "", [](const json&) { return true; });
@@ -136,7 +138,7 @@ int runDemo(const Device& device, const BuildOutput& build, const DemoOptions& o
   walk.step("You confirm: the tweak writes the six defaults and SpringBoard relaunches with them;",
             "Settings, ended with SpringBoard as on a phone, opens again on the stored values", [&](const json& c) {
               return c.value("hidden", false) && c["currentPageIndicatorTintColor"] == "#FFFFFF" &&
-                     device.springBoard({{"op", "state"}}).value("pid", before) != before &&
+                     device.springBoard({{"op", control::ops::kState}}).value("pid", before) != before &&
                      isOn(switchRow(device, "isHidePageDotsEnabled"));
             });
   appearance(device, "light");
@@ -146,6 +148,32 @@ int runDemo(const Device& device, const BuildOutput& build, const DemoOptions& o
   if (options.keep || wasRunning) std::cout << "the device is still running; stop it with `corvallo down`\n";
   std::cout << "pictures: " << folder.string() << "\n";
   return walk.allShown() ? 0 : 1;
+}
+
+std::vector<Verb> demoVerbs() {
+  return {verb<DemoOptions>(
+      "demo", "walk one change from the Settings switch to the home screen, in pictures (on a device root of its own unless --root is given)",
+      [](CLI::App& cmd, DemoOptions& o) {
+        cmd.add_flag("--keep", o.keep, "leave the device running at the end");
+        cmd.add_option("--out", o.folder, "where the pictures go (default: a new folder under /tmp)");
+      },
+      [](const Invocation& in, const DemoOptions& o) {
+        // The demo resets the settings at its end: never on a device someone is using.
+        if (in.device.rootGiven()) {
+          if (in.device.running())
+            throw CommandError("a device is running under " + in.device.root().string() +
+                               " and the demo resets its settings; stop it first, or leave out --root");
+          return runDemo(in.device, in.build, o);
+        }
+        std::string tmpl = (fs::temp_directory_path() / "corvallo-demo-root.XXXXXX").string();
+        if (!::mkdtemp(tmpl.data())) throw CommandError("cannot make a device root for the demo");
+        ::setenv("CORVALLO_DEVICE_ROOT", tmpl.c_str(), 1);
+        Device own(tmpl, tmpl);
+        int result = runDemo(own, in.build, o);
+        std::error_code ignored;
+        if (!o.keep) fs::remove_all(tmpl, ignored);
+        return result;
+      })};
 }
 
 }  // namespace device

@@ -17,6 +17,16 @@ std::string Device::hostPath(const char* devicePath) const {
 
 namespace {
 
+// A word as a shell reads it back: quoted when it holds anything but plain characters.
+std::string shellWord(const std::string& word) {
+  if (!word.empty() && word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/._-+=:,@%") ==
+                           std::string::npos)
+    return word;
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
 CommandError permissionDenied(const fs::path& root) {
   return CommandError("permission denied: the device under " + root.string() + " is another user's");
 }
@@ -31,8 +41,8 @@ bool Device::running() const {
 
 void Device::requireRunning() const {
   if (!running())
-    throw CommandError("no device is running under " + root_.string() + "; start one with `corvallo --root " +
-                       root_.string() + " up`");
+    throw CommandError("no device is running under " + root_.string() + "; start one with `corvallo " +
+                       (rootAsGiven_.empty() ? std::string() : "--root " + shellWord(rootAsGiven_) + " ") + "up`");
 }
 
 json Device::ask(const char* host, const char* socket, const json& request, std::chrono::milliseconds timeout) const {

@@ -33,8 +33,12 @@ class CommandError : public std::runtime_error {
 
 class Device {
  public:
-  explicit Device(std::filesystem::path root) : root_(std::move(root)) {}
+  // `rootAsGiven`: the --root a person typed, empty when none was; hints repeat it.
+  explicit Device(std::filesystem::path root, std::string rootAsGiven = {})
+      : root_(std::move(root)), rootAsGiven_(std::move(rootAsGiven)) {}
   const std::filesystem::path& root() const { return root_; }
+  // Whether a person named the root with --root.
+  bool rootGiven() const { return !rootAsGiven_.empty(); }
   std::string hostPath(const char* devicePath) const;
 
   // Whether a supervisor answers for this root. Throws a CommandError saying
@@ -51,6 +55,7 @@ class Device {
  private:
   json ask(const char* host, const char* socket, const json& request, std::chrono::milliseconds timeout) const;
   std::filesystem::path root_;
+  std::string rootAsGiven_;
 };
 
 // Whether the process is gone (a zombie nobody has reaped yet counts as gone).

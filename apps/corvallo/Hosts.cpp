@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "control/ControlClient.h"
+#include "control/Ops.h"
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -32,7 +33,7 @@ void printInstall(const InstallReport& r, const fs::path& root) {
 
 json springBoardState(const fs::path& root) {
   control::Client client((root / fs::path(kSpringBoardSocket).relative_path()).string());
-  return client.request({{"op", "state"}});
+  return client.request({{"op", control::ops::kState}});
 }
 
 }  // namespace device

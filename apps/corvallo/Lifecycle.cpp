@@ -14,8 +14,10 @@
 #include <thread>
 
 #include "Hosts.h"
+#include "Verb.h"
 #include "Starting.h"
 #include "control/ControlServer.h"
+#include "control/Ops.h"
 #include "dispatch/dispatch.h"
 #include "dispatch/main_loop.h"
 #include "foundation/Log.h"
@@ -52,8 +54,8 @@ std::string uptimeText(double s) {
 // the entry sees.
 bool ready(const Device& device) {
   try {
-    json sb = device.springBoard({{"op", "state"}}, std::chrono::milliseconds(500));
-    json st = device.settings({{"op", "state"}}, std::chrono::milliseconds(500));
+    json sb = device.springBoard({{"op", control::ops::kState}}, std::chrono::milliseconds(500));
+    json st = device.settings({{"op", control::ops::kState}}, std::chrono::milliseconds(500));
     return sb.value("appeared", false) && st["page"].value("class", "home") != "home";
   } catch (const std::exception&) {
     return false;
@@ -126,7 +128,7 @@ std::string failureText(const json& failure) {
 // reason; a device whose freshly installed tweak is not loaded is not the
 // device `up` was asked for.
 int checkInjected(const Device& device, const std::vector<std::string>& tweaks) {
-  json state = device.springBoard({{"op", "state"}});
+  json state = device.springBoard({{"op", control::ops::kState}});
   json injected = state.value("injected", json::array()), failures = state.value("loadFailures", json::array());
   for (const auto& f : failures) std::cerr << "corvallo: SpringBoard " << failureText(f) << "\n";
   std::vector<std::string> missing;
@@ -164,7 +166,7 @@ int up(const Device& device, const BuildOutput& build, const UpOptions& options)
   // Then: a `down` from now on finds this `up` and stops what it starts.
   StartingMarker marker(device);
   if (device.running()) {
-    json s = device.supervisor({{"op", "status"}});
+    json s = device.supervisor({{"op", control::ops::kStatus}});
     std::cout << "the device under " << device.root().string() << " is already running (SpringBoard pid "
               << hostStatus(s, "SpringBoard").value("pid", 0) << ", Settings pid "
               << hostStatus(s, "Preferences").value("pid", 0) << ")\n";
@@ -193,7 +195,7 @@ int up(const Device& device, const BuildOutput& build, const UpOptions& options)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   stopIfAsked();
-  json s = device.supervisor({{"op", "status"}});
+  json s = device.supervisor({{"op", control::ops::kStatus}});
   std::printf("device up under %s in %.2f s: SpringBoard pid %d, Settings pid %d, showing the Corvallo page\n",
               device.root().c_str(), secondsSince(started), hostStatus(s, "SpringBoard").value("pid", 0),
               hostStatus(s, "Preferences").value("pid", 0));
@@ -210,11 +212,11 @@ int down(const Device& device) {
       std::cout << "no device is running under " << device.root().string() << "\n";
     return 0;
   }
-  json s = device.supervisor({{"op", "status"}});
+  json s = device.supervisor({{"op", control::ops::kStatus}});
   std::vector<int> pids{s.value("pid", 0)};
   for (const auto& h : s["hosts"]) pids.push_back(h.value("pid", 0));
   try {
-    device.supervisor({{"op", "stop"}});
+    device.supervisor({{"op", control::ops::kStop}});
   } catch (const CommandError&) {
     // it may already be on its way out
   }
@@ -229,11 +231,11 @@ int down(const Device& device) {
 }
 
 int status(const Device& device, bool asJson) {
-  json s = device.supervisor({{"op", "status"}});
+  json s = device.supervisor({{"op", control::ops::kStatus}});
   json sb = hostStatus(s, "SpringBoard"), st = hostStatus(s, "Preferences");
   json injected = json::array(), failures = json::array();
   try {
-    json state = device.springBoard({{"op", "state"}});
+    json state = device.springBoard({{"op", control::ops::kState}});
     injected = state["injected"];
     failures = state.value("loadFailures", json::array());
   } catch (const CommandError&) {
@@ -261,7 +263,8 @@ int status(const Device& device, bool asJson) {
   std::cout << "\n";
   for (const auto& f : failures) std::cout << "  " << failureText(f) << "\n";
   line("Settings", out["settings"]);
-  std::cout << " launched " << st.value("launches", 0) << " times\n";
+  int launches = st.value("launches", 0);
+  std::cout << " launched " << (launches == 1 ? std::string("once") : std::to_string(launches) + " times") << "\n";
   return 0;
 }
 
@@ -276,8 +279,8 @@ int runSupervisor(const Device& device, const BuildOutput& build, const Supervis
   Supervisor supervisor(device.root(), hostsFor(build, kSettingsEntry), policy);
   auto handle = [&](const json& req) -> json {
     std::string op = control::requestOp(req);
-    if (op == "ping") return json{{"pong", true}};
-    if (op == "status") {
+    if (op == control::ops::kPing) return json{{"pong", true}};
+    if (op == control::ops::kStatus) {
       json hosts = json::array();
       auto now = std::chrono::system_clock::now();
       for (const auto& h : supervisor.status())
@@ -287,7 +290,7 @@ int runSupervisor(const Device& device, const BuildOutput& build, const Supervis
                          {"uptime", h.pid ? std::chrono::duration<double>(now - h.startedAt).count() : 0.0}});
       return json{{"pid", ::getpid()}, {"hosts", hosts}};
     }
-    if (op == "stop") {
+    if (op == control::ops::kStop) {
       dispatch_async(dispatch_get_main_queue(), [] { dispatch::stopMain(); });
       return json::object();
     }
@@ -329,6 +332,52 @@ int runSupervisor(const Device& device, const BuildOutput& build, const Supervis
   supervisor.stop();
   NSLog("stopped");
   return 0;
+}
+
+namespace {
+
+void addPolicyOptions(CLI::App& cmd, SupervisorPolicy& p) {
+  auto add = [&](const char* name, std::chrono::milliseconds& field, const char* what) {
+    cmd.add_option_function<long>(
+           name, [&field](long v) { field = std::chrono::milliseconds(v); }, what)
+        ->check(CLI::Range(0L, 3600000L))
+        ->group("Supervisor tuning");
+  };
+  add("--stable-after-ms", p.stableAfter, "a host that ran this long before exiting restarts at once");
+  add("--first-backoff-ms", p.firstBackoff, "wait after the first failure to start (doubles each time)");
+  add("--max-backoff-ms", p.maxBackoff, "longest wait between restarts");
+  add("--ping-interval-ms", p.pingInterval, "how often each host is pinged (0: never)");
+  add("--ping-timeout-ms", p.pingTimeout, "how long a host has to answer a ping");
+  add("--start-grace-ms", p.startGrace, "how long a new host may take to listen");
+}
+
+struct StatusOptions {
+  bool json = false;
+};
+
+}  // namespace
+
+std::vector<Verb> lifecycleVerbs() {
+  Verb supervise = verb<SupervisorPolicy>(
+      "supervise", "", addPolicyOptions,
+      [](const Invocation& in, const SupervisorPolicy& p) { return runSupervisor(in.device, in.build, p); });
+  supervise.hidden = true;  // started by `up`
+  return {
+      verb<UpOptions>(
+          "up", "install into the device root and start the device in the background",
+          [](CLI::App& cmd, UpOptions& o) {
+            cmd.add_option("--package", o.package, "install from this .deb instead of the build tree");
+            addPolicyOptions(cmd, o.policy);
+          },
+          [](const Invocation& in, const UpOptions& o) { return up(in.device, in.build, o); }),
+      plainVerb("down", "stop the device; nothing is left running",
+                [](const Invocation& in) { return down(in.device); }),
+      verb<StatusOptions>(
+          "status", "both hosts with pid, uptime and injected libraries",
+          [](CLI::App& cmd, StatusOptions& o) { cmd.add_flag("--json", o.json, "as JSON"); },
+          [](const Invocation& in, const StatusOptions& o) { return status(in.device, o.json); }),
+      std::move(supervise),
+  };
 }
 
 }  // namespace device

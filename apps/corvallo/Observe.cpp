@@ -6,10 +6,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <cstdlib>
 #include <iostream>
 #include <thread>
 #include <vector>
 
+#include "Verb.h"
 #include "dispatch/dispatch.h"
 #include "dispatch/main_loop.h"
 #include "foundation/LogRotation.h"
@@ -38,7 +42,15 @@ struct Watch {
 
 void received(CFNotificationCenterRef, void* observer, CFNotificationName name, const void*, CFDictionaryRef) {
   auto* w = static_cast<Watch*>(observer);
-  std::cout << "[" << ++w->seen << "] " << name << std::endl;
+  // When it came, to the millisecond, then notifyutil's "[n] name".
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  std::tm tm{};
+  ::localtime_r(&now.tv_sec, &tm);
+  char at[32];
+  std::size_t n = std::strftime(at, sizeof at, "%H:%M:%S", &tm);
+  std::snprintf(at + n, sizeof at - n, ".%03ld", now.tv_nsec / 1000000);
+  std::cout << at << " [" << ++w->seen << "] " << name << std::endl;
   if (w->count > 0 && w->seen >= w->count) dispatch::stopMain();
 }
 
@@ -132,39 +144,138 @@ std::vector<std::string> readRotated(const fs::path& log) {
   return lines;
 }
 
-void keep(std::vector<std::string>& all, std::vector<std::string> lines, bool debug) {
-  for (auto& l : lines)
-    if (debug || l.find(" <Debug> ") == std::string::npos) all.push_back(std::move(l));
+bool shown(const std::string& line, LogLevel level) {
+  if (level != LogLevel::debug && line.find(" <Debug> ") != std::string::npos) return false;
+  if (level == LogLevel::normal && line.find(" <Info> ") != std::string::npos) return false;
+  return true;
 }
 
-void printMerged(std::vector<Source>& sources, bool debug, bool withRotated) {
+void keep(std::vector<std::string>& all, std::vector<std::string> lines, LogLevel level) {
+  for (auto& l : lines)
+    if (shown(l, level)) all.push_back(std::move(l));
+}
+
+// "2026-12-09 03:27:06.123 SpringBoard[12:12] <Info> [sub:cat] text" as one JSON object.
+json lineJson(const std::string& line) {
+  json out{{"timestamp", line.substr(0, line.find(' ', 11))}};
+  std::size_t at = line.find(' ', 11) + 1;
+  std::size_t open = line.find('[', at), close = line.find("] ", at);
+  if (open == std::string::npos || close == std::string::npos) {
+    out["message"] = line.substr(at);
+    return out;
+  }
+  out["process"] = line.substr(at, open - at);
+  std::string ids = line.substr(open + 1, close - open - 1);
+  out["pid"] = std::atoi(ids.c_str());
+  at = close + 2;
+  out["type"] = "Default";
+  if (line.compare(at, 1, "<") == 0) {
+    std::size_t end = line.find("> ", at);
+    if (end != std::string::npos) {
+      out["type"] = line.substr(at + 1, end - at - 1);
+      at = end + 2;
+    }
+  }
+  out["message"] = line.substr(at);
+  return out;
+}
+
+void print(const std::vector<std::string>& lines, const LogOptions& o) {
+  for (const auto& l : lines) {
+    if (o.style == "json")
+      std::cout << lineJson(l).dump() << "\n";
+    else
+      std::cout << l << "\n";
+  }
+  std::cout.flush();
+}
+
+std::vector<std::string> merged(std::vector<Source>& sources, LogLevel level, bool withRotated) {
   std::vector<std::string> all;
   for (auto& s : sources) {
-    if (withRotated) keep(all, readRotated(s.path), debug);
-    keep(all, readNew(s), debug);
+    if (withRotated) keep(all, readRotated(s.path), level);
+    keep(all, readNew(s), level);
   }
   // The timestamp leads each line, so text order is time order.
   std::stable_sort(all.begin(), all.end(),
                    [](const std::string& a, const std::string& b) { return a.compare(0, 23, b, 0, 23) < 0; });
-  for (const auto& l : all) std::cout << l << "\n";
-  std::cout.flush();
+  return all;
 }
 
 }  // namespace
 
-int showLog(const Device& device, bool follow, bool debug) {
+int showLog(const Device& device, const LogOptions& o) {
   fs::path folder = device.root() / "var/log";
   if (!fs::is_directory(folder))
     throw CommandError("no logs under " + folder.string() + "; start the device with `corvallo up`");
   std::vector<Source> sources;
-  for (const char* name : {"SpringBoard.log", "Preferences.log", "supervisor.log"})
-    sources.push_back({folder / name, {}});
-  printMerged(sources, debug, true);
-  while (follow) {
+  auto wanted = [&](const char* process) {
+    return o.processes.empty() || std::find(o.processes.begin(), o.processes.end(), process) != o.processes.end();
+  };
+  if (wanted("springboard")) sources.push_back({folder / "SpringBoard.log", {}});
+  if (wanted("settings")) sources.push_back({folder / "Preferences.log", {}});
+  if (wanted("supervisor")) sources.push_back({folder / "supervisor.log", {}});
+  std::vector<std::string> past = merged(sources, o.level, true);
+  // Following starts at the end, as `tail -f` does, unless some past lines are asked for.
+  std::size_t from = 0;
+  if (o.last >= 0)
+    from = past.size() > static_cast<std::size_t>(o.last) ? past.size() - o.last : 0;
+  else if (o.follow)
+    from = past.size();
+  print({past.begin() + static_cast<long>(from), past.end()}, o);
+  while (o.follow) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    printMerged(sources, debug, false);
+    print(merged(sources, o.level, false), o);
   }
   return 0;
+}
+
+namespace {
+
+struct NotifyOptions {
+  std::string name;
+  int count = 0;
+};
+
+}  // namespace
+
+std::vector<Verb> observeVerbs() {
+  Verb notify{"notify", "post or watch Darwin notifications", {}, {}};
+  notify.verbs = {
+      verb<NotifyOptions>(
+          "post", "post NAME",
+          [](CLI::App& cmd, NotifyOptions& o) { cmd.add_option("NAME", o.name, "notification name")->required(); },
+          [](const Invocation&, const NotifyOptions& o) { return notifyPost(o.name); }),
+      verb<NotifyOptions>(
+          "watch", "print each post of NAME",
+          [](CLI::App& cmd, NotifyOptions& o) {
+            cmd.add_option("NAME", o.name, "notification name")->required();
+            cmd.add_option("--count", o.count, "stop after this many posts")->check(CLI::PositiveNumber);
+          },
+          [](const Invocation&, const NotifyOptions& o) { return notifyWatch(o.name, o.count); }),
+  };
+  return {
+      std::move(notify),
+      verb<LogOptions>(
+          "log", "the hosts' and the supervisor's log lines in time order",
+          [](CLI::App& cmd, LogOptions& o) {
+            cmd.add_flag("--follow,-f", o.follow, "keep printing new lines (from the end, unless --last is given)");
+            cmd.add_flag_callback("--debug", [&o] { o.level = LogLevel::debug; }, "the same as --level debug");
+            cmd.add_option_function<std::string>(
+                   "--level",
+                   [&o](const std::string& l) {
+                     o.level = l == "debug" ? LogLevel::debug : l == "info" ? LogLevel::info : LogLevel::normal;
+                   },
+                   "default, info (the default here) or debug: the lowest type shown")
+                ->check(CLI::IsMember({"default", "info", "debug"}));
+            cmd.add_option("--process", o.processes, "springboard, settings or supervisor (repeatable)")
+                ->check(CLI::IsMember({"springboard", "settings", "supervisor"}));
+            cmd.add_option("--last", o.last, "only the last N lines")->check(CLI::NonNegativeNumber);
+            cmd.add_option("--style", o.style, "default or json (one object per line)")
+                ->check(CLI::IsMember({"default", "json"}));
+          },
+          [](const Invocation& in, const LogOptions& o) { return showLog(in.device, o); }),
+  };
 }
 
 }  // namespace device

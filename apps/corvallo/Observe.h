@@ -3,17 +3,30 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "Device.h"
 
 namespace device {
 
 int notifyPost(const std::string& name);
-// Prints "[n] NAME" per post; returns after `count` posts (0: never).
+// Prints "HH:MM:SS.mmm [n] NAME" per post; returns after `count` posts (0: never).
 int notifyWatch(const std::string& name, int count);
 
-// Both hosts' and the supervisor's lines, merged by time; debug-level lines
-// only with `debug`. With `follow`, keeps printing new lines.
-int showLog(const Device& device, bool follow, bool debug);
+// The lowest type a line may have to be shown: default leaves out info and
+// debug lines, info leaves out debug lines.
+enum class LogLevel { normal, info, debug };
+
+struct LogOptions {
+  bool follow = false;
+  LogLevel level = LogLevel::info;
+  std::vector<std::string> processes;  // springboard, settings, supervisor; all when empty
+  int last = -1;                       // all lines when negative
+  std::string style = "default";       // or "json"
+};
+
+// The chosen processes' lines, merged by time. With `follow`, keeps printing
+// new lines, after the last `last` ones (none when `last` is negative).
+int showLog(const Device& device, const LogOptions& options);
 
 }  // namespace device

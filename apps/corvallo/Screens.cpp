@@ -3,20 +3,24 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iostream>
 #include <sstream>
+
+#include "Verb.h"
+#include "colorpicker/ColorString.h"
+#include "control/Names.h"
+#include "control/Ops.h"
+#include "picture/Picture.h"
 
 namespace device {
 
 json rgbaColour(const json& c) {
   if (!c.is_string()) return nullptr;
-  std::string s = c.get<std::string>();
-  if (s.size() < 7 || s[0] != '#') return s;
-  double alpha = 1.0;
-  if (auto colon = s.find(':'); colon != std::string::npos) alpha = std::strtod(s.c_str() + colon + 1, nullptr);
-  char out[16];
-  std::snprintf(out, sizeof out, "%s%02X", s.substr(0, 7).c_str(),
-                static_cast<int>(std::lround(std::clamp(alpha, 0.0, 1.0) * 255)));
-  return std::string(out);
+  auto rgba = colorpicker::parseColorNotation(c.get_ref<const std::string&>());
+  if (!rgba) return c;
+  char alpha[4];
+  std::snprintf(alpha, sizeof alpha, "%02X", static_cast<unsigned>(std::lround(rgba->alpha * 255)));
+  return colorpicker::colorString({rgba->red, rgba->green, rgba->blue, 1.0}) + alpha;
 }
 
 namespace {
@@ -142,6 +146,72 @@ std::string settingsText(const json& s) {
   list("menu", s["menu"], "entries");
   if (s["overlay"].is_object()) out << "overlay: " << s["overlay"].dump() << "\n";
   return out.str();
+}
+
+namespace {
+
+struct ScreenOptions {
+  bool json = false;
+  std::string png;
+};
+
+void screenOptions(CLI::App& cmd, ScreenOptions& o, const char* pngHelp) {
+  cmd.add_flag("--json", o.json, "as JSON");
+  cmd.add_option("--png", o.png, pngHelp)->type_name("FILE.png|-");
+}
+
+// Where the picture goes: standard output for "-", else a file named for what it holds.
+std::string pictureFile(const ScreenOptions& o) {
+  if (o.png == "-") {
+    if (o.json) throw CommandError("--png - and --json both write to standard output; give one of them");
+    return "/dev/stdout";
+  }
+  if (o.png.size() < 5 || o.png.compare(o.png.size() - 4, 4, ".png") != 0)
+    throw CommandError("--png takes a file name ending in .png, or - for standard output, not " +
+                       control::echoed(o.png));
+  return o.png;
+}
+
+int printScreen(const json& screen, const std::string& text, const ScreenOptions& o, const std::string& file,
+                const std::function<void(const std::string&)>& draw) {
+  if (!file.empty()) draw(file);
+  if (o.json)
+    std::cout << screen.dump(2) << "\n";
+  else if (o.png.empty())
+    std::cout << text;
+  return 0;
+}
+
+}  // namespace
+
+std::vector<Verb> screenVerbs() {
+  return {
+      verb<ScreenOptions>(
+          "home", "the home screen's page dots",
+          [](CLI::App& cmd, ScreenOptions& o) {
+            screenOptions(cmd, o, "draw the home screen into this PNG file (- for standard output)");
+          },
+          [](const Invocation& in, const ScreenOptions& o) {
+            std::string file = o.png.empty() ? std::string() : pictureFile(o);
+            json state = in.device.springBoard({{"op", control::ops::kState}});
+            json home = homeJson(state);
+            return printScreen(home, homeText(home), o, file,
+                               [&](const std::string& png) { picture::drawHomeScreen(state, png); });
+          }),
+      verb<ScreenOptions>(
+          "settings", "the visible settings page",
+          [](CLI::App& cmd, ScreenOptions& o) {
+            screenOptions(cmd, o, "draw the page into this PNG file (- for standard output)");
+          },
+          [](const Invocation& in, const ScreenOptions& o) {
+            std::string file = o.png.empty() ? std::string() : pictureFile(o);
+            json state = in.device.settings({{"op", control::ops::kState}});
+            json page = settingsJson(state);
+            return printScreen(page, settingsText(page), o, file, [&](const std::string& png) {
+              picture::drawSettingsPage(state, png, in.device.root().string());
+            });
+          }),
+  };
 }
 
 }  // namespace device

@@ -48,7 +48,12 @@ constexpr const char* kLibraryFolders[] = {
 
 std::string describeExit(int status) {
   if (WIFEXITED(status)) return "exited with status " + std::to_string(WEXITSTATUS(status));
-  if (WIFSIGNALED(status)) return std::string("was killed by ") + ::strsignal(WTERMSIG(status));
+  if (WIFSIGNALED(status)) {
+    // "SIGKILL", not the description ("Killed"), which reads as a cause.
+    const char* name = ::sigabbrev_np(WTERMSIG(status));
+    return std::string("was killed (") + (name ? "SIG" + std::string(name) : "signal " + std::to_string(WTERMSIG(status))) +
+           ")";
+  }
   return "ended";
 }
 

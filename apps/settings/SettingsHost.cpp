@@ -2,15 +2,21 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <optional>
+#include <string_view>
 
 #include "PageReport.h"
 #include "PickerControl.h"
 #include "colorcell/LCPColorCell.h"
+#include "colorpicker/ColorString.h"
 #include "control/ControlServer.h"
+#include "control/Names.h"
+#include "control/Ops.h"
 #include "dispatch/main_loop.h"
 #include "foundation/Log.h"
 #include "foundation/NSException.h"
+#include "foundation/NSNumber.h"
 #include "preferences/CoreFoundation.h"
 #include "preferences/FailedWrites.h"
 #include "uikit/MediaClock.h"
@@ -119,7 +125,11 @@ json Host::open(const json& req) {
   const preferences::BundleEntry* entry = nullptr;
   for (const auto& e : entries_)
     if (e.label == name || e.bundlePath == name) entry = &e;
-  if (!entry) throw RequestError("no preference entry \"" + name + "\"");
+  std::vector<std::string> labels;
+  for (const auto& e : entries_) labels.push_back(e.label);
+  for (const auto& e : entries_)
+    if (!entry && control::sameName(e.label, name)) entry = &e;
+  if (!entry) throw RequestError("no preference entry " + control::echoed(name) + "; " + control::namesHint(labels, name));
   unwindToHome();
   Ref<NSBundle> bundle = NSBundle::bundleWithPath(NSString::make(entry->bundlePath));
   if (!bundle || !bundle->load()) throw RequestError("the bundle " + entry->bundlePath + " could not be loaded");
@@ -221,18 +231,18 @@ json Host::rowAction(const std::string& op, const json& req) {
   auto* cell = item ? objc_cast<PSTableCell>(item->findProperty(PSTableCellKey)) : nullptr;
   return guarded(op, [&] {
     return storing([&] {
-      if (op == "tap") {
+      if (op == control::ops::kTap) {
         table->selectRowAtIndexPath(path);
         return json::object();
       }
       if (!cell) throw RequestError("that row has no cell yet");
-      if (op == "toggle") {
+      if (op == control::ops::kToggle) {
         auto* sw = objc_cast<UISwitch>(cell->accessoryView().get());
         if (!sw) throw RequestError("that row has no switch");
         sw->_toggle();
         return json{{"on", sw->isOn()}};
       }
-      if (op == "slide") {
+      if (op == control::ops::kSlide) {
         auto* slider = objc_cast<UISlider>(cell->accessoryView().get());
         if (!slider) throw RequestError("that row has no slider");
         slider->setValue(static_cast<float>(number(req, "value")));
@@ -242,6 +252,13 @@ json Host::rowAction(const std::string& op, const json& req) {
       // setColor
       auto* colorCell = objc_cast<LCPColorCell>(cell);
       if (!colorCell) throw RequestError("that row is not a colour row");
+      // The cell would drop the opacity without a word; the value asked for would not be the one kept.
+      std::string text = str(req, "color");
+      auto rgba = colorpicker::parseColorString(text);
+      auto* keepsAlpha = item ? objc_cast<NSNumber>(item->findProperty("supportsAlpha")) : nullptr;
+      if (rgba && rgba->alpha < 1 && !(keepsAlpha && keepsAlpha->boolValue()))
+        throw RequestError("that row keeps no opacity; give an opaque colour such as " +
+                           text.substr(0, text.find(':')));
       if (!colorCell->pickColorString(NSString::make(str(req, "color"))))
         throw RequestError("not a colour string (#RRGGBB or #RRGGBB:opacity)");
       return json{{"color", valueJson(colorCell->value())}};
@@ -378,9 +395,9 @@ json Host::pickerAction(const std::string& op, const json& req) {
   Ref<UIView> root = outer_->view();
   return guarded(op, [&] {
     return storing([&] {
-      if (op == "setPickerValue") return setPickerValue(root.get(), req);
-      if (op == "tapBackdrop") return tapBackdrop(root.get());
-      return pressPickerButton(root.get(), op == "submitPicker");
+      if (op == control::ops::kSetPickerValue) return setPickerValue(root.get(), req);
+      if (op == control::ops::kTapBackdrop) return tapBackdrop(root.get());
+      return pressPickerButton(root.get(), op == control::ops::kSubmitPicker);
     });
   });
 }
@@ -406,32 +423,48 @@ json Host::handle(const json& req) {
 }
 
 json Host::dispatchOp(const json& req) {
+  namespace ops = control::ops;
+  using Act = json (*)(Host&, const json&);
+  auto rowAct = [](Host& h, const json& r) { return h.rowAction(control::requestOp(r), r); };
+  auto pickerAct = [](Host& h, const json& r) { return h.pickerAction(control::requestOp(r), r); };
+  static const std::map<std::string_view, Act> table{
+      {ops::kPing, [](Host&, const json&) { return json{{"pong", true}}; }},
+      {ops::kSettled, [](Host& h, const json& r) { return h.settled(r); }},
+      {ops::kState, [](Host& h, const json&) { return h.state(); }},
+      {ops::kEntries,
+       [](Host& h, const json&) {
+         h.discover();
+         return h.state();
+       }},
+      {ops::kOpen, [](Host& h, const json& r) { return h.open(r); }},
+      {ops::kBack, [](Host& h, const json&) { return h.back(); }},
+      {ops::kTap, rowAct},
+      {ops::kToggle, rowAct},
+      {ops::kSlide, rowAct},
+      {ops::kSetColor, rowAct},
+      {ops::kChooseAlertAction, [](Host& h, const json& r) { return h.chooseAlertAction(r); }},
+      {ops::kScroll, [](Host& h, const json& r) { return h.scroll(r); }},
+      {ops::kTapOptions, [](Host& h, const json&) { return h.tapOptions(); }},
+      {ops::kChooseMenuAction, [](Host& h, const json& r) { return h.chooseMenuAction(r); }},
+      {ops::kMediaTime, [](Host& h, const json& r) { return h.mediaTime(r); }},
+      {ops::kAppearance, [](Host& h, const json& r) { return h.appearance(r); }},
+      {ops::kResume, [](Host& h, const json&) { return h.resume(); }},
+      {ops::kSetPickerValue, pickerAct},
+      {ops::kSubmitPicker, pickerAct},
+      {ops::kCancelPicker, pickerAct},
+      {ops::kTapBackdrop, pickerAct},
+      {ops::kOpenedURLs,
+       [](Host&, const json&) { return json{{"urls", UIApplication::sharedApplication()->openedURLs()}}; }},
+      {ops::kQuit,
+       [](Host&, const json&) {
+         dispatch::stopMain();
+         return json::object();
+       }},
+  };
   std::string op = control::requestOp(req);
-  if (op == "ping") return json{{"pong", true}};
-  if (op == "settled") return settled(req);
-  if (op == "state") return state();
-  if (op == "entries") {
-    discover();
-    return state();
-  }
-  if (op == "open") return open(req);
-  if (op == "back") return back();
-  if (op == "tap" || op == "toggle" || op == "slide" || op == "setColor") return rowAction(op, req);
-  if (op == "chooseAlertAction") return chooseAlertAction(req);
-  if (op == "scroll") return scroll(req);
-  if (op == "tapOptions") return tapOptions();
-  if (op == "chooseMenuAction") return chooseMenuAction(req);
-  if (op == "mediaTime") return mediaTime(req);
-  if (op == "appearance") return appearance(req);
-  if (op == "resume") return resume();
-  if (op == "setPickerValue" || op == "submitPicker" || op == "cancelPicker" || op == "tapBackdrop")
-    return pickerAction(op, req);
-  if (op == "openedURLs") return json{{"urls", UIApplication::sharedApplication()->openedURLs()}};
-  if (op == "quit") {
-    dispatch::stopMain();
-    return json::object();
-  }
-  throw RequestError("unknown op \"" + op + "\"");
+  auto it = table.find(op);
+  if (it == table.end()) throw RequestError("unknown op \"" + op + "\"");
+  return it->second(*this, req);
 }
 
 }  // namespace settings

@@ -12,6 +12,7 @@
 #include "SettingsHost.h"
 #include "control/ControlServer.h"
 #include "control/Liveness.h"
+#include "control/Ops.h"
 #include "control/PrivateFolder.h"
 #include "dispatch/dispatch.h"
 #include "dispatch/main_loop.h"
@@ -49,10 +50,10 @@ int main(int argc, char** argv) {
   }
 
   settings::Host host;
-  if (appearance == "dark") host.handle({{"op", "appearance"}, {"style", "dark"}});
+  if (appearance == "dark") host.handle({{"op", control::ops::kAppearance}, {"style", "dark"}});
   if (!open.empty()) {
     try {
-      host.handle({{"op", "open"}, {"entry", open}});
+      host.handle({{"op", control::ops::kOpen}, {"entry", open}});
     } catch (const std::exception& e) {
       std::cerr << "Preferences: " << e.what() << "\n";
     }

@@ -1,8 +1,13 @@
 #include "HomeScreenControl.h"
 
+#include <functional>
+#include <map>
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "HomeScreenReport.h"
+#include "control/Ops.h"
 #include "dispatch/dispatch.h"
 #include "springboard/FBSystemService.h"
 
@@ -37,34 +42,46 @@ long integer(const json& req, const char* name, long fallback) {
 }  // namespace
 
 control::Handler homeScreenHandler(HomeScreen& home, const substrate::InjectionReport& injected) {
-  return [&home, &injected](const json& req) -> json {
+  namespace ops = control::ops;
+  using Act = std::function<json(const json&)>;
+  auto table = std::make_shared<const std::map<std::string_view, Act>>(std::map<std::string_view, Act>{
+      {ops::kPing, [](const json&) { return json{{"pong", true}}; }},
+      {ops::kState, [&home, &injected](const json&) { return springboard::reportHomeScreen(home, injected); }},
+      {ops::kTouch,
+       [&home](const json&) {
+         auto hit = home.touchPageControl();
+         return json{{"hit", hit ? json(class_getName(object_getClass(hit))) : json(nullptr)}};
+       }},
+      {ops::kPage,
+       [&home](const json& req) {
+         home.showPage(integer(req, "index", 0));
+         return json::object();
+       }},
+      {ops::kScrollWidget,
+       [&home](const json& req) {
+         long stack = integer(req, "stack", 0);
+         if (stack < 0 || !home.scrollWidgetStack(static_cast<std::size_t>(stack), integer(req, "widget", 1)))
+           throw RequestError("no widget stack " + std::to_string(stack));
+         return json::object();
+       }},
+      {ops::kLegibility,
+       [&home](const json& req) {
+         home.changeLegibility(styleNamed(req));
+         return json::object();
+       }},
+      {ops::kRespring,
+       [](const json&) {
+         // Answer first; the process ends on the next turn of the main queue.
+         dispatch_async(dispatch_get_main_queue(),
+                        [] { FBSystemService::sharedInstance()->exitAndRelaunch(true); });
+         return json::object();
+       }},
+  });
+  return [table](const json& req) -> json {
     std::string op = control::requestOp(req);
-    if (op == "ping") return json{{"pong", true}};
-    if (op == "state") return springboard::reportHomeScreen(home, injected);
-    if (op == "touch") {
-      auto hit = home.touchPageControl();
-      return json{{"hit", hit ? json(class_getName(object_getClass(hit))) : json(nullptr)}};
-    }
-    if (op == "page") {
-      home.showPage(integer(req, "index", 0));
-      return json::object();
-    }
-    if (op == "scrollWidget") {
-      long stack = integer(req, "stack", 0);
-      if (stack < 0 || !home.scrollWidgetStack(static_cast<std::size_t>(stack), integer(req, "widget", 1)))
-        throw RequestError("no widget stack " + std::to_string(stack));
-      return json::object();
-    }
-    if (op == "legibility") {
-      home.changeLegibility(styleNamed(req));
-      return json::object();
-    }
-    if (op == "respring") {
-      // Answer first; the process ends on the next turn of the main queue.
-      dispatch_async(dispatch_get_main_queue(), [] { FBSystemService::sharedInstance()->exitAndRelaunch(true); });
-      return json::object();
-    }
-    throw RequestError("unknown op " + quoted(op));
+    auto it = table->find(op);
+    if (it == table->end()) throw RequestError("unknown op " + quoted(op));
+    return it->second(req);
   };
 }
 

@@ -2,6 +2,7 @@
 #include <signal.h>
 
 #include <cmath>
+#include <regex>
 
 #include "CommandFixture.h"
 
@@ -333,7 +334,10 @@ TEST_F(CommandTest, NotifyWatchSeesPostsAndLogFiltersDebugLines) {
                          [](const json& done) { return done.get<bool>(); }))
       << slurp(out);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_EQ(slurp(out), "[1] com.example.ping\n[2] com.example.ping\n");
+  // One line per post, each with the time it came.
+  EXPECT_TRUE(std::regex_match(slurp(out), std::regex("\\d\\d:\\d\\d:\\d\\d\\.\\d{3} \\[1\\] com\\.example\\.ping\n"
+                                                      "\\d\\d:\\d\\d:\\d\\d\\.\\d{3} \\[2\\] com\\.example\\.ping\n")))
+      << slurp(out);
 
   // The tracing hooks' result lines are debug-level: shown only on request.
   ASSERT_TRUE(eventually(

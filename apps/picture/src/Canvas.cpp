@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "colorpicker/ColorString.h"
 #include "picture/Picture.h"
 
 namespace picture {
@@ -27,21 +28,8 @@ Colour rgb(unsigned hex, double alpha) {
 
 Colour colourFrom(const nlohmann::json& text, Colour fallback) {
   if (!text.is_string()) return fallback;
-  std::string_view s = text.get_ref<const std::string&>();
-  // "#RRGGBB", "#RRGGBBAA" or "#RRGGBB:alpha", as the hosts report colours.
-  auto hexAt = [&](std::size_t from, std::size_t count, unsigned& out) {
-    if (s.size() < from + count) return false;
-    auto [end, ec] = std::from_chars(s.data() + from, s.data() + from + count, out, 16);
-    return ec == std::errc{} && end == s.data() + from + count;
-  };
-  unsigned hex = 0;
-  if (s.empty() || s[0] != '#' || !hexAt(1, 6, hex)) return fallback;
-  double alpha = 1.0;
-  if (unsigned byte = 0; s.size() == 9 && hexAt(7, 2, byte))
-    alpha = byte / 255.0;
-  else if (s.size() > 8 && s[7] == ':')
-    alpha = std::strtod(std::string(s.substr(8)).c_str(), nullptr);
-  return rgb(hex, alpha);
+  auto c = colorpicker::parseColorNotation(text.get_ref<const std::string&>());
+  return c ? Colour{c->red, c->green, c->blue, c->alpha} : fallback;
 }
 
 Rect rectFrom(const nlohmann::json& f) {
