@@ -4,7 +4,7 @@
 #pragma once
 
 #include "CVLOBaseListController.h"
-#include "uikit/UIControls.h"
+#include "uikit/UIButton.h"
 
 class CVLORootListController : public CVLOBaseListController {
   OBJC_CLASS(CVLORootListController, CVLOBaseListController)

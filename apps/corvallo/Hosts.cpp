@@ -10,8 +10,8 @@ using nlohmann::json;
 
 namespace device {
 
-std::vector<HostSpec> hostsFor(const BuildOutput& build, const std::string& openEntry) {
-  std::vector<HostSpec> hosts{{"SpringBoard", build.bin / "springboard", {}, kSpringBoardSocket}};
+std::vector<HostLaunch> hostsFor(const BuildOutput& build, const std::string& openEntry) {
+  std::vector<HostLaunch> hosts{{"SpringBoard", build.bin / "springboard", {}, kSpringBoardSocket}};
   std::vector<std::string> settingsArgs;
   if (!openEntry.empty()) settingsArgs = {"--open", openEntry};
   if (fs::exists(build.bin / "settings"))

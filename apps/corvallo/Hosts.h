@@ -14,7 +14,7 @@ namespace device {
 
 // SpringBoard, and the Settings host when the build has one. Settings opens
 // `openEntry` at start when it is not empty.
-std::vector<HostSpec> hostsFor(const BuildOutput& build, const std::string& openEntry = {});
+std::vector<HostLaunch> hostsFor(const BuildOutput& build, const std::string& openEntry = {});
 // Starts the hosts and waits for SpringBoard to answer.
 bool startHosts(Supervisor& supervisor);
 void printInstall(const InstallReport& report, const std::filesystem::path& root);

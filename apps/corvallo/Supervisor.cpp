@@ -59,7 +59,7 @@ std::string describeExit(int status) {
 
 }  // namespace
 
-Supervisor::Supervisor(fs::path root, std::vector<HostSpec> hosts, SupervisorPolicy policy)
+Supervisor::Supervisor(fs::path root, std::vector<HostLaunch> hosts, SupervisorPolicy policy)
     : root_(std::move(root)), policy_(policy) {
   for (auto& config : hosts) hosts_.push_back(Host{std::move(config)});
 }

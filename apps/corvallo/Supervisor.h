@@ -20,7 +20,8 @@
 
 namespace device {
 
-struct HostSpec {
+// How the supervisor starts one host program, and what ends with it.
+struct HostLaunch {
   std::string name;               // "SpringBoard"
   std::filesystem::path program;  // the executable
   std::vector<std::string> args;  // after the program, before --device-root
@@ -49,7 +50,7 @@ struct SupervisorPolicy {
 
 class Supervisor {
  public:
-  Supervisor(std::filesystem::path root, std::vector<HostSpec> hosts, SupervisorPolicy policy = {});
+  Supervisor(std::filesystem::path root, std::vector<HostLaunch> hosts, SupervisorPolicy policy = {});
   ~Supervisor();  // stops every host
   Supervisor(const Supervisor&) = delete;
   Supervisor& operator=(const Supervisor&) = delete;
@@ -78,7 +79,7 @@ class Supervisor {
 
  private:
   struct Host {
-    HostSpec config;
+    HostLaunch config;
     pid_t pid = 0;
     int launches = 0;
     int quickFailures = 0;

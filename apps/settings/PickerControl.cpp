@@ -7,7 +7,7 @@
 #include "foundation/NSDateFormatter.h"
 #include "foundation/PropertyList.h"
 #include "uikit/MediaClock.h"
-#include "uikit/UIControls.h"
+#include "uikit/UIButton.h"
 #include "uikit/UIDatePicker.h"
 #include "uikit/UIGestureRecognizer.h"
 #include "uikit/UIViewAnimation.h"

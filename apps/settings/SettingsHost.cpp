@@ -21,6 +21,7 @@
 #include "preferences/FailedWrites.h"
 #include "uikit/MediaClock.h"
 #include "uikit/UIAlertController.h"
+#include "uikit/UIButton.h"
 #include "uikit/UIControls.h"
 #include "uikit/UIMenu.h"
 #include "uikit/UIScene.h"

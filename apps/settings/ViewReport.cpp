@@ -4,7 +4,7 @@
 
 #include "foundation/NSNumber.h"
 #include "uikit/TextMeasure.h"
-#include "uikit/UIControls.h"
+#include "uikit/UIButton.h"
 #include "uikit/UIImage.h"
 #include "uikit/UILabel.h"
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "foundation/NSNumber.h"
+#include "uikit/UIControls.h"
 
 float CVLOIntegerSliderCellController::wholeNumber(float v) {
   // Saturating, so that NaN and values past the integer range stay defined.

@@ -6,7 +6,7 @@
 #include "CVLODateTimePickerStyle.h"
 #include "foundation/NSDate.h"
 #include "preferences/NSBundle.h"
-#include "uikit/UIControls.h"
+#include "uikit/UIButton.h"
 #include "uikit/UIDatePicker.h"
 
 class CVLODateTimePickerView : public UIView {

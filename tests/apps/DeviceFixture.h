@@ -46,7 +46,7 @@ class DeviceTest : public ::testing::Test {
                                                          "150"}) {
     supervisor_ = std::make_unique<device::Supervisor>(
         root_,
-        std::vector<device::HostSpec>{
+        std::vector<device::HostLaunch>{
             {"SpringBoard", build_.bin / "springboard", std::move(args), "/var/run/corvallo/springboard.sock"}},
         policy_);
     supervisor_->start();

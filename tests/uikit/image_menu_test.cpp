@@ -8,7 +8,7 @@
 
 #include "foundation/DevicePaths.h"
 #include "foundation/NSFileManager.h"
-#include "uikit/UIControls.h"
+#include "uikit/UIButton.h"
 #include "uikit/UIDevice.h"
 
 namespace fs = std::filesystem;

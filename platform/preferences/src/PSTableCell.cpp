@@ -2,6 +2,7 @@
 
 #include "foundation/Log.h"
 #include "foundation/NSNumber.h"
+#include "uikit/UIControls.h"
 
 void PSTableCell::sendSetter(PSSpecifier* item, NSObject* value) {
   if (!item) return;

@@ -5,7 +5,7 @@
 
 #include "objc/Weak.h"
 #include "preferences/PSSpecifier.h"
-#include "uikit/UIControls.h"
+#include "uikit/UIControl.h"
 #include "uikit/UITableViewCell.h"
 
 class PSTableCell;

@@ -2,7 +2,7 @@
 // state's.
 #pragma once
 
-#include "uikit/UIControls.h"
+#include "uikit/UIButton.h"
 
 struct UIButton_TitleColor {
   OBJC_CATEGORY(UIButton_TitleColor, UIButton)

@@ -77,7 +77,7 @@ class SettingsHost : public testing::Test {
   // `endsWithSpringBoard`: Settings ends when SpringBoard does, as `corvallo up` runs it.
   void start(bool withSpringBoard, bool endsWithSpringBoard = false) {
     fs::path bin = fs::path(CORVALLO_BUILD_DIR) / "bin";
-    std::vector<device::HostSpec> hosts{{"Preferences", bin / "settings", {}, "/var/run/corvallo/settings.sock"}};
+    std::vector<device::HostLaunch> hosts{{"Preferences", bin / "settings", {}, "/var/run/corvallo/settings.sock"}};
     if (endsWithSpringBoard) hosts[0] = {"Preferences", bin / "settings", {"--open", "Corvallo"},
                                          "/var/run/corvallo/settings.sock", "SpringBoard"};
     if (withSpringBoard)
