@@ -2,7 +2,9 @@
 // hosts' logs in time order.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "Device.h"
 
@@ -15,5 +17,11 @@ int notifyWatch(const std::string& name, int count);
 // Both hosts' and the supervisor's lines, merged by time; debug-level lines
 // only with `debug`. With `follow`, keeps printing new lines.
 int showLog(const Device& device, bool follow, bool debug);
+
+// The same lines for a follower of its own (the live page): the last
+// `backlog` lines first, then what is new at each call, every level.
+struct LogTail;
+std::shared_ptr<LogTail> tailLogs(const Device& device, std::size_t backlog);
+std::vector<std::string> newLogLines(LogTail& tail);
 
 }  // namespace device

@@ -14,6 +14,7 @@
 #include "Lifecycle.h"
 #include "Observe.h"
 #include "Screens.h"
+#include "Serve.h"
 #include "control/ControlClient.h"
 #include "foundation/DevicePaths.h"
 #include "picture/Picture.h"
@@ -153,6 +154,13 @@ int main(int argc, char** argv) {
   demoCmd->add_flag("--keep", demoOptions.keep, "leave the device running at the end");
   demoCmd->add_option("--out", demoOptions.folder, "where the pictures go (default: a new folder under /tmp)");
 
+  device::ServeOptions serveOptions;
+  auto* serveCmd = app.add_subcommand("serve", "the device live in a browser, touched with the mouse");
+  serveCmd->add_option("--port", serveOptions.port, "port to serve on (0: any free one)")->check(CLI::Range(0, 65535));
+  serveCmd->add_option("--bind", serveOptions.bind, "address to serve on (only this machine by default)");
+  serveCmd->add_flag("--open", serveOptions.open, "start the desktop's browser on the page");
+  serveCmd->add_flag("--keep", serveOptions.keep, "leave a device this command started running");
+
   device::SupervisorPolicy supervisePolicy;
   auto* superviseCmd = app.add_subcommand("supervise", "")->group("");  // started by `up`
   addPolicyOptions(superviseCmd, supervisePolicy);
@@ -206,6 +214,7 @@ int main(int argc, char** argv) {
     if (*postCmd) return device::notifyPost(a);
     if (*watchCmd) return device::notifyWatch(a, count);
     if (*logCmd) return device::showLog(dev, follow, debug);
+    if (*serveCmd) return device::serveCommand(dev, build, serveOptions);
     if (*demoCmd) return device::runDemo(dev, build, demoOptions);
     if (*askCmd) {
       const char* socket = host == "settings" ? device::kSettingsSocket : device::kSpringBoardSocket;

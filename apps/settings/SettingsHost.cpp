@@ -384,6 +384,7 @@ json Host::dispatchOp(const json& req) {
   if (op == "tap" || op == "toggle" || op == "slide" || op == "setColor") return rowAction(op, req);
   if (op == "chooseAlertAction") return chooseAlertAction(req);
   if (op == "scroll") return scroll(req);
+  if (op == "touchAt") return guarded("touching", [&] { return storing([&] { return touchAt(req); }); });
   if (op == "tapOptions") return tapOptions();
   if (op == "chooseMenuAction") return chooseMenuAction(req);
   if (op == "mediaTime") return mediaTime(req);
