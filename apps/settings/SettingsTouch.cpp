@@ -11,6 +11,7 @@
 #include "uikit/UIEvent.h"
 #include "uikit/UIMenu.h"
 #include "uikit/UINavigationController.h"
+#include "uikit/UITableViewCell.h"
 
 using control::RequestError;
 
@@ -54,6 +55,7 @@ Ref<NSIndexPath> rowAt(UITableView* table, UIView* window, CGPoint p) {
 // controllers hold their pages without placing their views in the window.)
 constexpr double kStatusBarHeight = 47;
 constexpr double kContentTop = kStatusBarHeight + kUINavigationBarHeight;
+constexpr double kSwitchWidth = 51;
 
 // The control, row, button, backdrop or bar that `hit` belongs to takes the touch.
 json Host::touchView(Ref<UIView> hit, CGPoint p, UIView* space, Ref<UIView> overlay) {
@@ -111,6 +113,15 @@ json Host::touchView(Ref<UIView> hit, CGPoint p, UIView* space, Ref<UIView> over
         return answer;
       }
       if (table->rectForRowAtIndexPath(path).size.height <= 0) return answer;
+      // The cell does not place its accessory; the screen draws a switch at
+      // the row's trailing end, inside the inset group.
+      Ref<UITableViewCell> cell = table->cellForRowAtIndexPath(path);
+      if (auto* sw = cell ? objc_cast<UISwitch>(cell->accessoryView().get()) : nullptr;
+          sw && p.x >= screen.size.width - 2 * kUICellContentInset - kSwitchWidth - 8) {
+        sw->_toggle();
+        answer["on"] = sw->isOn();
+        return answer;
+      }
       table->selectRowAtIndexPath(path);
       return answer;
     }
