@@ -30,6 +30,8 @@ try:
 except ImportError:
     webdriver = None
 
+# Where the screen shows the page's content: under the status bar and the navigation bar.
+CONTENT_TOP = 91
 CORVALLO = sys.argv[1] if len(sys.argv) > 1 else "corvallo"
 
 
@@ -164,9 +166,9 @@ class LivePage(unittest.TestCase):
         self.fail("no row bound to " + key)
 
     def ensure_dots_shown(self):
-        if json.loads(self.corvallo("home", "--json"))["pageControls"][0]["hidden"]:
+        if self.row("isHidePageDotsEnabled")[1]["switchOn"]:
             self.corvallo("toggle", "isHidePageDotsEnabled")
-            wait_for("dots shown", lambda: not json.loads(self.corvallo("home", "--json"))["pageControls"][0]["hidden"])
+        wait_for("dots shown", lambda: not json.loads(self.corvallo("home", "--json"))["pageControls"][0]["hidden"])
 
     # ---- tests
     def test_a_click_on_the_switch_hides_the_dots_and_the_page_shows_it(self):
@@ -174,16 +176,18 @@ class LivePage(unittest.TestCase):
         page, row = self.row("isHidePageDotsEnabled")
         self.assertFalse(row["switchOn"])
         before = self.frames("home")
-        table = page["tableFrame"]
-        x, y, w, h = row["frame"]
-        # The switch sits at the row's trailing end, as the model lays it out.
-        self.click("settings", table[0] + x + w - 40, table[1] + y - page["contentOffset"] + h / 2)
+        f = row["frame"]
+        # The content shows under the status bar and the navigation bar; the
+        # switch sits at the row's trailing end, inside the inset group.
+        self.click("settings", f["x"] + f["width"] - 16 - 16 - 25, CONTENT_TOP + f["y"] - page["contentOffset"] + f["height"] / 2)
         wait_for("the switch on", lambda: self.row("isHidePageDotsEnabled")[1]["switchOn"])
         wait_for("dots hidden", lambda: json.loads(self.corvallo("home", "--json"))["pageControls"][0]["hidden"])
         wait_for("a new home-screen frame", lambda: self.frames("home") > before)
 
     def test_b_a_colour_set_from_the_shell_reaches_the_page_without_a_reload(self):
         self.ensure_dots_shown()
+        if not self.row("isColorCustomizationEnabled")[1]["switchOn"]:
+            self.corvallo("toggle", "isColorCustomizationEnabled")
         before = self.frames("home")
         self.corvallo("set", "activePageDotColor", "#FF2D55")
         wait_for("a new home-screen frame", lambda: self.frames("home") > before)
@@ -212,15 +216,16 @@ class LivePage(unittest.TestCase):
         wait_for("the page scrolled", lambda: self.ask("settings", "state")["page"]["contentOffset"] > 20)
         self.corvallo("scroll", "0")
         page = self.ask("settings", "state")["page"]
-        bar, item = page["navigationBar"], page["navigationBar"]["rightItem"]["customView"]["frame"]
-        self.click("settings", bar["frame"][0] + item[0] + item[2] / 2, bar["frame"][1] + item[1] + item[3] / 2)
+        bar, item = page["navigationBar"]["frame"], page["navigationBar"]["rightItem"]["customView"]["frame"]
+        bar_top = bar["y"] if bar["y"] >= 20 else CONTENT_TOP - bar["height"]
+        self.click("settings", bar["x"] + item["x"] + item["width"] - 17, bar_top + item["y"] + item["height"] / 2)
         menu = wait_for("the options menu", lambda: self.ask("settings", "state")["page"]["menu"])
         titles = [e["title"] for e in menu["entries"]]
         reset = next(i for i, t in enumerate(titles) if t and t.startswith("Reset"))
         # The entries as the screen draws them: 44-point rows under the button, 250 wide, right-aligned to it.
         size = self.browser.execute_script("return corvallo.sizes.settings")
-        right = min(size[0] - 8, bar["frame"][0] + item[0] + item[2])
-        top = bar["frame"][1] + item[1] + item[3] + 6
+        right = min(size[0] - 8, bar["x"] + item["x"] + item["width"])
+        top = bar_top + item["y"] + item["height"] + 6
         self.click("settings", right - 125, top + 44 * reset + 22)
         alert = wait_for("the confirmation", lambda: self.ask("settings", "state")["page"]["alert"])
         self.assertTrue(alert["actions"])
@@ -234,8 +239,11 @@ class LivePage(unittest.TestCase):
         top = bottom - (head + 57 * len(main))
         self.click("settings", size[0] / 2, top + head + 57 * confirm + 28)
         wait_for("the confirmation gone", lambda: not self.ask("settings", "state")["page"].get("alert"))
+        # Reset restarts SpringBoard: the page shows it back before the next test.
+        wait_for("SpringBoard back", lambda: self.browser.execute_script("return corvallo.status.home") == "up", 30)
 
     def test_d_a_killed_springboard_shows_the_restarting_notice_then_the_home_screen(self):
+        wait_for("SpringBoard up", lambda: self.browser.execute_script("return corvallo.status.home") == "up", 30)
         pid = self.ask("springboard", "state")["pid"]
         self.browser.execute_script(
             "window.seen = []; const orig = corvallo.status; "
