@@ -50,7 +50,7 @@ class LogFeed {
  private:
   void run() {
     for (;;) {
-      for (auto& line : newLogLines(*tail_)) out_.post("log", json{{"line", line}});
+      for (auto& line : newLogLines(*tail_)) out_.postReplayed("log", json{{"line", line}});
       pollfd p[2] = {{inotify_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
       if (::poll(p, 2, -1) < 0) continue;
       if (p[1].revents) return;

@@ -60,30 +60,47 @@ TEST(Subscription, AClosedSubscriberIsForgotten) {
   EXPECT_EQ(n, 0u);
 }
 
+// A host's loop in small: the watch hears of every handler that ran, as
+// dispatch_main() tells it; a test's turn() is one more handler.
 struct Watched {
-  explicit Watched(std::chrono::milliseconds frame = 5ms) : live(control::Limits{}) {
-    live.onLoop([&] {
-      watch = std::make_unique<control::ScreenWatch>(live.context, *live.server, [this] {
-        ++looks;
-        return screen.load() ? std::string("dots hidden") : std::string("dots shown");
-      }, frame);
+  explicit Watched(std::chrono::milliseconds frame = 5ms) {
+    char tmpl[] = "/tmp/corvallo-watch-XXXXXX";
+    folder = mkdtemp(tmpl);
+    path = folder + "/c.sock";
+    server = std::make_unique<control::Server>(context, path, control_test::echo);
+    watch = std::make_unique<control::ScreenWatch>(context, *server, [this] {
+      ++looks;
+      return screen.load() ? std::string("dots hidden") : std::string("dots shown");
+    }, frame);
+    loop = std::thread([this] {
+      while (context.run_one() != 0)
+        if (watch) watch->turned();
     });
   }
   ~Watched() {
-    live.onLoop([&] { watch.reset(); });
+    asio::post(context, [this] {
+      watch.reset();
+      server.reset();
+    });
+    work.reset();
+    loop.join();
+    std::filesystem::remove_all(folder);
   }
-  void turn() {
-    live.onLoop([&] { watch->turned(); });
-  }
-  LiveServer live;
+  void turn() { asio::post(context, [] {}); }
+
+  asio::io_context context;
+  std::optional<asio::executor_work_guard<asio::io_context::executor_type>> work{context.get_executor()};
+  std::string folder, path;
+  std::unique_ptr<control::Server> server;
   std::unique_ptr<control::ScreenWatch> watch;
   std::atomic<bool> screen{false};
   std::atomic<int> looks{0};
+  std::thread loop;
 };
 
 TEST(ScreenWatch, TellsSubscribersWhenTheScreenChangedAndOnlyThen) {
   Watched w;
-  auto events = subscribe(w.live.path);
+  auto events = subscribe(w.path);
   w.turn();
   EXPECT_TRUE(hears(*events, 2s)) << "a new subscriber hears of the screen as it is";
   w.turn();
@@ -99,7 +116,7 @@ TEST(ScreenWatch, LooksAtNothingWithoutASubscriberOrATurn) {
   for (int i = 0; i < 20; ++i) w.turn();
   std::this_thread::sleep_for(50ms);
   EXPECT_EQ(w.looks.load(), 0) << "no subscriber";
-  auto events = subscribe(w.live.path);
+  auto events = subscribe(w.path);
   w.turn();
   EXPECT_TRUE(hears(*events, 2s));
   std::this_thread::sleep_for(100ms);
@@ -110,7 +127,7 @@ TEST(ScreenWatch, LooksAtNothingWithoutASubscriberOrATurn) {
 
 TEST(ScreenWatch, ManyTurnsWithinAFrameCostOneLook) {
   Watched w(200ms);
-  auto events = subscribe(w.live.path);
+  auto events = subscribe(w.path);
   w.turn();
   ASSERT_TRUE(hears(*events, 2s));
   int before = w.looks.load();

@@ -34,6 +34,17 @@ TEST(Broadcast, ALatePageStartsFromTheLatestOfEachKey) {
   EXPECT_EQ(b.next(seq, 0ms), "");
 }
 
+TEST(Broadcast, ALatePageGetsTheRecentLogLinesInOrder) {
+  serve::Broadcast b;
+  for (std::size_t i = 0; i < serve::Broadcast::kReplayed + 5; ++i) b.postReplayed("log", {{"line", i}});
+  b.post("frame", {{"n", 1}}, "frame-home");
+  std::uint64_t seq = 0;
+  std::string text = b.snapshot(seq);
+  EXPECT_EQ(text.find("{\"line\":4}"), std::string::npos) << "only the last ones";
+  EXPECT_LT(text.find("{\"line\":5}"), text.find("{\"line\":6}"));
+  EXPECT_NE(text.find("\"n\":1"), std::string::npos);
+}
+
 TEST(Broadcast, APageTooFarBehindSkipsToTheLatest) {
   serve::Broadcast b;
   std::uint64_t seq = 0;

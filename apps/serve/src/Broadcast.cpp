@@ -23,6 +23,19 @@ void Broadcast::post(const std::string& type, const nlohmann::json& data, const 
   changed_.notify_all();
 }
 
+void Broadcast::postReplayed(const std::string& type, const nlohmann::json& data) {
+  std::string text = data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  {
+    std::lock_guard lock(mutex_);
+    std::string event = format(++seq_, type, text);
+    replayed_.push_back(event);
+    if (replayed_.size() > kReplayed) replayed_.pop_front();
+    recent_.emplace_back(seq_, std::move(event));
+    if (recent_.size() > kKeep) recent_.pop_front();
+  }
+  changed_.notify_all();
+}
+
 std::string Broadcast::next(std::uint64_t& seq, std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
   changed_.wait_for(lock, timeout, [&] { return stopped_ || seq_ > seq; });
@@ -31,6 +44,7 @@ std::string Broadcast::next(std::uint64_t& seq, std::chrono::milliseconds timeou
     // Fell behind what is kept: start again from the latest of each key.
     std::string out;
     for (const auto& [k, e] : latest_) out += e;
+    for (const auto& e : replayed_) out += e;
     seq = seq_;
     return out;
   }
@@ -45,6 +59,7 @@ std::string Broadcast::snapshot(std::uint64_t& seq) {
   std::lock_guard lock(mutex_);
   std::string out;
   for (const auto& [k, e] : latest_) out += e;
+  for (const auto& e : replayed_) out += e;
   seq = seq_;
   return out;
 }

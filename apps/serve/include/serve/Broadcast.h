@@ -18,8 +18,12 @@ namespace serve {
 class Broadcast {
  public:
   // `key` names what the event replaces for a page that connects later;
-  // empty for events that only matter as they happen (log lines).
+  // empty for events that only matter as they happen.
   void post(const std::string& type, const nlohmann::json& data, const std::string& key = {});
+  // An event a page that connects later gets too, among the last `kReplayed`
+  // of its kind (log lines).
+  void postReplayed(const std::string& type, const nlohmann::json& data);
+  static constexpr std::size_t kReplayed = 300;
 
   // The text of the events after `seq` (moved on past them), waiting up to
   // `timeout` for one; empty on timeout or once stopped.
@@ -35,6 +39,7 @@ class Broadcast {
   std::condition_variable changed_;
   std::deque<std::pair<std::uint64_t, std::string>> recent_;
   std::map<std::string, std::string> latest_;
+  std::deque<std::string> replayed_;
   std::uint64_t seq_ = 0;
   bool stopped_ = false;
 };
