@@ -6,6 +6,7 @@ so that the log pane has the tweak's lines in it.
 Usage: scripts/make-live-image.py [BUILD_DIR]   (default build/default)
 Needs chromium, chromium-driver and python3-selenium (scripts/install-deps.sh).
 """
+import json
 import os
 import re
 import shutil
@@ -48,15 +49,20 @@ try:
     options.binary_location = shutil.which("chromium") or "/usr/bin/chromium"
     for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
                  "--disable-component-update", "--disable-sync", "--no-first-run", "--hide-scrollbars",
-                 "--user-data-dir=" + profile, "--window-size=1240,1160", "--force-device-scale-factor=1"):
+                 "--user-data-dir=" + profile, "--window-size=1240,1300", "--force-device-scale-factor=1"):
         options.add_argument(flag)
     browser = webdriver.Chrome(service=Service(shutil.which("chromedriver") or "/usr/bin/chromedriver"),
                                options=options)
     browser.get(url)
     frames = lambda s: browser.execute_script("return corvallo.frames.filter(f => f.screen === arguments[0]).length", s)
     wait_for("both screens", lambda: frames("home") and frames("settings"))
-    run = lambda *a: subprocess.run([corvallo, "--root", root, *a], check=True, capture_output=True)
-    run("toggle", "isColorCustomizationEnabled")
+    run = lambda *a: subprocess.run([corvallo, "--root", root, *a], check=True, capture_output=True, text=True)
+    page = json.loads(run("ask", "settings", "state", "--raw").stdout)["page"]
+    rows = {r.get("key"): r for s in page["sections"] for r in s["rows"]}
+    if rows["isHidePageDotsEnabled"].get("switchOn"):
+        run("toggle", "isHidePageDotsEnabled")  # the dots in their new colour, not hidden
+    if not rows["isColorCustomizationEnabled"].get("switchOn"):
+        run("toggle", "isColorCustomizationEnabled")
     before = frames("home")
     run("set", "activePageDotColor", "#FF2D55")
     wait_for("the new colour on the home screen", lambda: frames("home") > before)
