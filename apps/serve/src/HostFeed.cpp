@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -130,6 +131,17 @@ bool HostFeed::followOnce() {
     if (stopping_) return false;
     try {
       (void)events->nextLine(std::chrono::milliseconds(1000));
+      // A screen that keeps changing (an animation that repeats) is drawn at a
+      // pace that leaves the machine most of its time: 15 frames a second at
+      // most, and never more than a third of the time spent drawing.
+      auto gap = std::max(std::chrono::duration<double, std::milli>(1000.0 / 15),
+                          std::chrono::duration<double, std::milli>(3 * renderMs_.load()));
+      auto due = lastRender_ + std::chrono::duration_cast<Clock::duration>(gap);
+      if (Clock::now() < due) {
+        pollfd wake{wake_[0], POLLIN, 0};
+        ::poll(&wake, 1, static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()).count()) + 1);
+        if (stopping_) return false;
+      }
       // Several changes may be waiting: one frame shows them all.
       for (;;) {
         pollfd more{events->fd(), POLLIN, 0};
@@ -145,6 +157,7 @@ bool HostFeed::followOnce() {
 
 void HostFeed::render(const char* cause) {
   Clock::time_point began = Clock::now();
+  lastRender_ = began;
   json answer = ask(json{{"op", "state"}});
   std::string file = spec_.scratchFolder + "/" + spec_.screen + ".png";
   spec_.draw(answer, file);

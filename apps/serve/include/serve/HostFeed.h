@@ -64,6 +64,7 @@ class HostFeed {
   std::uint64_t frames_ = 0;
   std::string status_;
   std::atomic<double> renderMs_{0};
+  std::chrono::steady_clock::time_point lastRender_{};  // the feed's thread only
   std::mutex askMutex_;
 };
 
