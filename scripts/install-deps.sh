@@ -17,6 +17,8 @@ packages=(
   libobjc-12-dev
   libdbus-1-dev dbus-daemon
   libpango1.0-dev libcairo2-dev fonts-inter fonts-dejavu-core
+  libcpp-httplib-dev
+  chromium chromium-driver python3-selenium
 )
 if [ "${1:-}" = --fuzz ]; then packages+=(clang libclang-rt-14-dev); fi
 

@@ -276,6 +276,31 @@ std::vector<Verb> observeVerbs() {
           },
           [](const Invocation& in, const LogOptions& o) { return showLog(in.device, o); }),
   };
+
+}
+
+struct LogTail {
+  std::vector<Source> sources;
+  std::vector<std::string> backlog;
+};
+
+std::shared_ptr<LogTail> tailLogs(const Device& device, std::size_t backlog) {
+  auto tail = std::make_shared<LogTail>();
+  fs::path folder = device.root() / "var/log";
+  for (const char* name : {"SpringBoard.log", "Preferences.log", "supervisor.log"})
+    tail->sources.push_back({folder / name, {}});
+  tail->backlog = newLogLines(*tail);
+  if (tail->backlog.size() > backlog)
+    tail->backlog.erase(tail->backlog.begin(), tail->backlog.end() - static_cast<long>(backlog));
+  return tail;
+}
+
+std::vector<std::string> newLogLines(LogTail& tail) {
+  std::vector<std::string> all = std::exchange(tail.backlog, {});
+  for (auto& s : tail.sources) keep(all, readNew(s), LogLevel::debug);  // the page filters
+  std::stable_sort(all.begin(), all.end(),
+                   [](const std::string& a, const std::string& b) { return a.compare(0, 23, b, 0, 23) < 0; });
+  return all;
 }
 
 }  // namespace device

@@ -2,6 +2,7 @@
 // hosts' logs in time order.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,5 +29,11 @@ struct LogOptions {
 // The chosen processes' lines, merged by time. With `follow`, keeps printing
 // new lines, after the last `last` ones (none when `last` is negative).
 int showLog(const Device& device, const LogOptions& options);
+
+// The same lines for a follower of its own (the live page): the last
+// `backlog` lines first, then what is new at each call, every level.
+struct LogTail;
+std::shared_ptr<LogTail> tailLogs(const Device& device, std::size_t backlog);
+std::vector<std::string> newLogLines(LogTail& tail);
 
 }  // namespace device

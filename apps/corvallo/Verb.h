@@ -60,6 +60,7 @@ std::vector<Verb> actionVerbs();
 std::vector<Verb> defaultsVerbs();
 std::vector<Verb> observeVerbs();
 std::vector<Verb> demoVerbs();
+std::vector<Verb> serveVerbs();
 std::vector<Verb> askVerbs();
 std::vector<Verb> commandVerbs();
 

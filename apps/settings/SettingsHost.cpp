@@ -445,6 +445,10 @@ json Host::dispatchOp(const json& req) {
       {ops::kSetColor, rowAct},
       {ops::kChooseAlertAction, [](Host& h, const json& r) { return h.chooseAlertAction(r); }},
       {ops::kScroll, [](Host& h, const json& r) { return h.scroll(r); }},
+      {ops::kTouchAt,
+       [](Host& h, const json& r) {
+         return h.guarded("touching", [&] { return storing([&] { return h.touchAt(r); }); });
+       }},
       {ops::kTapOptions, [](Host& h, const json&) { return h.tapOptions(); }},
       {ops::kChooseMenuAction, [](Host& h, const json& r) { return h.chooseMenuAction(r); }},
       {ops::kMediaTime, [](Host& h, const json& r) { return h.mediaTime(r); }},

@@ -50,6 +50,9 @@ class Host {
   json appearance(const json& req);
   json resume();
   json pickerAction(const std::string& op, const json& req);
+  // A finger down and up at a point of the screen (SettingsTouch.cpp).
+  json touchAt(const json& req);
+  json touchView(Ref<UIView> hit, CGPoint p, UIView* space, Ref<UIView> overlay);
   // Runs `f` at the boundary of a page: a page that raises is taken down and
   // recorded, and the host carries on.
   template <class F>

@@ -14,6 +14,7 @@
 #include "control/Liveness.h"
 #include "control/Ops.h"
 #include "control/PrivateFolder.h"
+#include "control/ScreenWatch.h"
 #include "dispatch/dispatch.h"
 #include "dispatch/main_loop.h"
 #include "foundation/DevicePaths.h"
@@ -69,6 +70,13 @@ int main(int argc, char** argv) {
     std::cerr << "Preferences: " << e.what() << "\n";
     return 1;
   }
+  // Subscribers hear when the screen changes; the clocks in the report do not count.
+  control::ScreenWatch watch(dispatch::mainContext(), *server, [&] {
+    control::json screen = host.handle({{"op", "state"}});
+    screen.erase("mediaTime");
+    if (screen["page"].is_object()) screen["page"].erase("mediaTime");
+    return screen.dump(-1, ' ', false, control::json::error_handler_t::replace);
+  });
   asio::signal_set signals(dispatch::mainContext(), SIGINT, SIGTERM);
   signals.async_wait([](const asio::error_code& e, int) {
     if (!e) dispatch::stopMain();

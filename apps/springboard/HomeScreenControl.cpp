@@ -1,5 +1,6 @@
 #include "HomeScreenControl.h"
 
+#include <cmath>
 #include <functional>
 #include <map>
 #include <memory>
@@ -10,6 +11,7 @@
 #include "control/Ops.h"
 #include "dispatch/dispatch.h"
 #include "springboard/FBSystemService.h"
+#include "uikit/UIEvent.h"
 
 using control::json;
 using control::RequestError;
@@ -39,6 +41,36 @@ long integer(const json& req, const char* name, long fallback) {
   return it->get<long>();
 }
 
+double coordinate(const json& req, const char* name, double limit) {
+  auto it = req.find(name);
+  if (it == req.end() || !it->is_number()) throw RequestError(std::string("\"") + name + "\" must be a number");
+  double v = it->get<double>();
+  if (!std::isfinite(v) || v < 0 || v >= limit)
+    throw RequestError(std::string("\"") + name + "\" is off the screen (0 to " + std::to_string(std::lround(limit)) +
+                       " points)");
+  return v;
+}
+
+// A finger down and up at a point: the hit test from the top of the tree
+// decides; the indicator takes it as a tap (the side of the current dot
+// turns the page), anything else lets it pass.
+json touchAt(HomeScreen& home, const json& req) {
+  CGRect screen = home.root()->frame();
+  CGPoint p{coordinate(req, "x", screen.size.width), coordinate(req, "y", screen.size.height)};
+  auto event = UIEvent::make();
+  Ref<UIView> hit = home.root()->hitTestWithEvent(p, event);
+  SBIconListPageControl* control = home.pageControl();
+  if (control && hit.get() == control) {
+    auto touch = UITouch::make(p);
+    auto touches = NSArray::arrayWithObject(touch);
+    control->touchesBeganWithEvent(touches, event);
+    control->touchesEndedWithEvent(touches, event);
+    if (control->gestureRecognizerShouldBegin(control->tapGestureRecognizer()))
+      control->tapGestureDidUpdate(control->tapGestureRecognizer());
+  }
+  return json{{"hit", hit ? json(class_getName(object_getClass(hit))) : json(nullptr)}};
+}
+
 }  // namespace
 
 control::Handler homeScreenHandler(HomeScreen& home, const substrate::InjectionReport& injected) {
@@ -47,6 +79,7 @@ control::Handler homeScreenHandler(HomeScreen& home, const substrate::InjectionR
   auto table = std::make_shared<const std::map<std::string_view, Act>>(std::map<std::string_view, Act>{
       {ops::kPing, [](const json&) { return json{{"pong", true}}; }},
       {ops::kState, [&home, &injected](const json&) { return springboard::reportHomeScreen(home, injected); }},
+      {ops::kTouchAt, [&home](const json& req) { return touchAt(home, req); }},
       {ops::kTouch,
        [&home](const json&) {
          auto hit = home.touchPageControl();

@@ -12,6 +12,8 @@
 #include "control/ControlServer.h"
 #include "control/Liveness.h"
 #include "control/PrivateFolder.h"
+#include "control/ScreenWatch.h"
+#include "HomeScreenReport.h"
 #include "dispatch/dispatch.h"
 #include "dispatch/main_loop.h"
 #include "foundation/DevicePaths.h"
@@ -70,6 +72,10 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  // Subscribers hear when the home screen changes.
+  control::ScreenWatch watch(dispatch::mainContext(), *server, [&] {
+    return springboard::reportHomeScreen(home, injected).dump(-1, ' ', false, control::json::error_handler_t::replace);
+  });
   asio::signal_set signals(dispatch::mainContext(), SIGINT, SIGTERM);
   signals.async_wait([](const asio::error_code& e, int) {
     if (!e) dispatch::stopMain();

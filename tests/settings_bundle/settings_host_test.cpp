@@ -489,3 +489,43 @@ TEST_F(SettingsHost, APageIsSettledOnlyOnceItsFadesHaveEnded) {
   ASSERT_TRUE(eventually([&] { return settings({{"op", "settled"}})["settled"] == true; }));
   EXPECT_EQ(settings({{"op", "state"}})["pickerOverlay"]["shownOpacity"], 1.0);
 }
+
+// Where the screen shows the page's content: under the status bar and the bar.
+constexpr double kContentTop = 91;
+
+TEST_F(SettingsHost, ATouchOnTheScreenGoesToTheControlOrRowDrawnThere) {
+  start(false);
+  // The list of settings: a touch on an entry opens its page.
+  json s = settings({{"op", "state"}});
+  ASSERT_EQ(s["page"]["class"], "home");
+  json opened;
+  for (double y = kContentTop; y < 400 && !opened.contains("page"); y += 22)
+    opened = settings({{"op", "touchAt"}, {"x", 100}, {"y", y}});
+  ASSERT_TRUE(opened.contains("page")) << opened;
+  settings({{"op", "back"}});
+  ASSERT_TRUE(settings({{"op", "open"}, {"entry", "Corvallo"}})["ok"]);
+
+  s = settings({{"op", "state"}});
+  json r = row(s, "isHidePageDotsEnabled");
+  bool was = r["switchOn"].get<bool>();
+  double y = kContentTop + r["frame"]["y"].get<double>() + r["frame"]["height"].get<double>() / 2;
+  json touched = settings({{"op", "touchAt"}, {"x", 375 - 16 - 16 - 25}, {"y", y}});
+  EXPECT_EQ(touched["on"], !was) << touched;
+  EXPECT_EQ(row(settings({{"op", "state"}}), "isHidePageDotsEnabled")["switchOn"], !was);
+  // The row's title is no switch.
+  EXPECT_FALSE(settings({{"op", "touchAt"}, {"x", 60}, {"y", y}}).contains("on"));
+
+  // Scrolled, the same screen point reaches the row now drawn there.
+  settings({{"op", "scroll"}, {"y", 44}});
+  touched = settings({{"op", "touchAt"}, {"x", 375 - 16 - 16 - 25}, {"y", y - 44}});
+  EXPECT_EQ(touched["on"], was) << touched;
+
+  // The bar's leading end is the back button.
+  EXPECT_EQ(settings({{"op", "touchAt"}, {"x", 30}, {"y", 60}})["back"], true);
+  EXPECT_EQ(settings({{"op", "state"}})["page"]["class"], "home");
+
+  for (json bad : {json{{"op", "touchAt"}, {"x", 400}, {"y", 10}}, json{{"op", "touchAt"}, {"x", -1}, {"y", 10}},
+                   json{{"op", "touchAt"}, {"x", 10}, {"y", 1e300}}, json{{"op", "touchAt"}, {"x", "10"}, {"y", 10}}})
+    EXPECT_FALSE(settings(bad)["ok"]) << bad;
+  EXPECT_TRUE(settings({{"op", "ping"}})["ok"]);
+}

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "objc/Weak.h"
+#include "uikit/UIEvent.h"
 #include "uikit/UITableView.h"
 
 namespace {
@@ -163,3 +164,21 @@ TEST(IndexPaths, EqualByValueWithMatchingHashes) {
 }
 
 }  // namespace
+
+TEST(TableView, ATouchReachesTheRowDrawnUnderItOnceScrolled) {
+  Table t;
+  t.rows->heights = {{44, 44, 44, 44}};
+  t.table->reloadData();
+  auto event = UIEvent::make();
+  auto rowOf = [&](CGPoint p) -> long {
+    for (Ref<UIView> v = t.table->hitTestWithEvent(p, event); v; v = v->superview())
+      for (long r = 0; r < 4; ++r)
+        if (v.get() == t.table->cellForRowAtIndexPath(at(r, 0)).get()) return r;
+    return -1;
+  };
+  EXPECT_EQ(rowOf({10, 10}), 0);
+  t.table->setContentOffset(CGPoint{0, 100});
+  EXPECT_EQ(rowOf({10, 10}), 2) << "content point 110 lies in the third row";
+  EXPECT_EQ(rowOf({10, 40}), 3);
+  EXPECT_EQ(rowOf({10, 80}), -1) << "past the last row: the table itself";
+}

@@ -69,6 +69,10 @@ std::string Client::requestLine(const std::string& line, std::chrono::millisecon
     }
     sent += static_cast<std::size_t>(n);
   }
+  return nextLine(timeout);
+}
+
+std::string Client::nextLine(std::chrono::milliseconds timeout) {
   auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
     if (auto nl = buffer_.find('\n'); nl != std::string::npos) {

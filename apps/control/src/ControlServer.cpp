@@ -1,4 +1,5 @@
 #include "control/ControlServer.h"
+#include "control/Ops.h"
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -10,7 +11,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <optional>
+#include <vector>
 
 #include "control/ControlClient.h"
 
@@ -49,12 +52,24 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+class Session;
+using Subscribers = std::vector<std::weak_ptr<Session>>;
+
+constexpr std::size_t kMaxQueuedEvents = 256;
+
+bool asksToSubscribe(const std::string& line) {
+  if (line.find(control::ops::kSubscribe) == std::string::npos) return false;
+  json request = json::parse(line, nullptr, false);
+  return request.is_object() && request.value("op", json()) == control::ops::kSubscribe;
+}
+
 class Session : public std::enable_shared_from_this<Session> {
  public:
   Session(stream_protocol::socket socket, std::shared_ptr<Handler> handler, std::shared_ptr<std::size_t> open,
-          const Limits& limits)
+          const Limits& limits, std::shared_ptr<Subscribers> subscribers)
       : socket_(std::move(socket)),
         handler_(std::move(handler)),
+        subscribers_(std::move(subscribers)),
         buffer_(kMaxRequestBytes),
         open_(std::move(open)),
         limits_(limits),
@@ -80,6 +95,10 @@ class Session : public std::enable_shared_from_this<Session> {
       buffer_.consume(line.size() + 1);
       while (!line.empty() && line.back() == '\r') line.pop_back();
       if (line.find_first_not_of(" \t") == std::string::npos) continue;
+      if (asksToSubscribe(line)) {
+        subscribe();
+        return;
+      }
       reply(answerLine(line, *handler_), false);
       return;
     }
@@ -118,6 +137,54 @@ class Session : public std::enable_shared_from_this<Session> {
     });
   }
 
+ public:
+  // Queues one published line; a subscriber that stopped reading is cut off
+  // rather than let the queue grow.
+  void push(const std::string& line) {
+    if (!socket_.is_open()) return;
+    if (outbox_.size() >= kMaxQueuedEvents) {
+      asio::error_code ignored;
+      socket_.close(ignored);
+      return;
+    }
+    outbox_.push_back(line);
+    if (outbox_.size() == 1) writeNext();
+  }
+
+ private:
+  void subscribe() {
+    subscribers_->push_back(weak_from_this());
+    deadline_.cancel();
+    push("{\"ok\":true,\"subscribed\":true}\n");
+    drainInput();
+  }
+
+  // A subscriber has nothing more to ask; reading only tells when it leaves.
+  void drainInput() {
+    auto self = shared_from_this();
+    buffer_.consume(buffer_.size());
+    socket_.async_read_some(buffer_.prepare(4096), [self](const asio::error_code& ec, std::size_t) {
+      if (ec) {
+        asio::error_code ignored;
+        self->socket_.close(ignored);
+        return;
+      }
+      self->drainInput();
+    });
+  }
+
+  void writeNext() {
+    auto self = shared_from_this();
+    asio::async_write(socket_, asio::buffer(outbox_.front()), [self](const asio::error_code& ec, std::size_t) {
+      if (ec) {
+        self->outbox_.clear();
+        return;
+      }
+      self->outbox_.pop_front();
+      if (!self->outbox_.empty()) self->writeNext();
+    });
+  }
+
   // A client that does not read its answer is cut off like a slow writer.
   void reply(std::string text, bool close) {
     auto self = shared_from_this();
@@ -134,6 +201,8 @@ class Session : public std::enable_shared_from_this<Session> {
 
   stream_protocol::socket socket_;
   std::shared_ptr<Handler> handler_;
+  std::shared_ptr<Subscribers> subscribers_;
+  std::deque<std::string> outbox_;  // published lines not yet written
   asio::streambuf buffer_;
   std::shared_ptr<std::size_t> open_;  // sessions alive, shared with the server; main loop only
   Limits limits_;
@@ -179,7 +248,8 @@ struct Server::Impl : std::enable_shared_from_this<Server::Impl> {
       }
       self->failing = false;
       bool owner = fromOwner(socket.native_handle());
-      auto session = std::make_shared<Session>(std::move(socket), self->handler, self->open, self->limits);
+      auto session =
+          std::make_shared<Session>(std::move(socket), self->handler, self->open, self->limits, self->subscribers);
       if (!owner)
         session->refuse("permission denied");
       else if (*self->open > self->limits.maxConnections)
@@ -194,6 +264,7 @@ struct Server::Impl : std::enable_shared_from_this<Server::Impl> {
   std::shared_ptr<Handler> handler;
   Limits limits;
   std::shared_ptr<std::size_t> open = std::make_shared<std::size_t>(0);
+  std::shared_ptr<Subscribers> subscribers = std::make_shared<Subscribers>();
   bool failing = false;
   stream_protocol::acceptor acceptor;
   asio::steady_timer retry;
@@ -224,5 +295,19 @@ Server::~Server() {
 }
 
 const std::string& Server::path() const { return impl_->path; }
+
+void Server::publish(const json& event) {
+  std::string line = event.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
+  auto& subs = *impl_->subscribers;
+  std::erase_if(subs, [](const std::weak_ptr<Session>& s) { return s.expired(); });
+  for (const auto& weak : std::vector<std::weak_ptr<Session>>(subs))
+    if (auto s = weak.lock()) s->push(line);
+}
+
+std::size_t Server::subscribers() const {
+  auto& subs = *impl_->subscribers;
+  std::erase_if(subs, [](const std::weak_ptr<Session>& s) { return s.expired(); });
+  return subs.size();
+}
 
 }  // namespace control

@@ -229,19 +229,37 @@ dispatch_time_t dispatch_time(dispatch_time_t when, std::int64_t delta) noexcept
 
 const char* dispatch_queue_get_label(dispatch_queue_t queue) noexcept { return queue ? queue->label : ""; }
 
+namespace {
+
+std::function<void()>& mainTurnObserver() {
+  static std::function<void()> observer;
+  return observer;
+}
+
+}  // namespace
+
 void dispatch_main() {
   MainQueue& q = mainQueue();
   RunningScope scope(q, "dispatch_main");
   for (;;) {
     q.context.restart();
     if (q.stopRequested.exchange(false)) return;
-    guardedRun([&] { return q.context.run(); });
+    guardedRun([&] {
+      std::size_t ran = 0;
+      while (q.context.run_one() != 0) {
+        ++ran;
+        if (auto& observe = mainTurnObserver()) observe();
+      }
+      return ran;
+    });
   }
 }
 
 namespace dispatch {
 
 asio::io_context& mainContext() { return mainQueue().context; }
+
+void setMainTurnObserver(std::function<void()> observer) { mainTurnObserver() = std::move(observer); }
 
 bool isMainThread() noexcept { return ::syscall(SYS_gettid) == ::getpid(); }
 

@@ -121,6 +121,19 @@ void UITableView::layoutSubviewsImpl() {
     }
 }
 
+Ref<UIView> UITableView::hitTestWithEventImpl(CGPoint p, UIEvent* e) {
+  if (isHidden() || !isUserInteractionEnabled() || alpha() < kUIMinimumHitTestAlpha) return nullptr;
+  if (!pointInsideWithEvent(p, e)) return nullptr;
+  // The rows lie in content coordinates; the frame shows them from the offset on.
+  CGPoint content{p.x + contentOffset_.x, p.y + contentOffset_.y};
+  const std::vector<Ref<UIView>> children = subviewList();
+  for (auto it = children.rbegin(); it != children.rend(); ++it) {
+    CGRect f = (*it)->frame();
+    if (auto hit = (*it)->hitTestWithEvent(CGPoint{content.x - f.origin.x, content.y - f.origin.y}, e)) return hit;
+  }
+  return Ref<UIView>(this);
+}
+
 Ref<UITableViewCell> UITableView::cellForRowAtIndexPathImpl(NSIndexPath* p) {
   if (!p) return nullptr;
   auto s = static_cast<std::size_t>(p->section());

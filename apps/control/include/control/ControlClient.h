@@ -29,6 +29,11 @@ class Client {
   nlohmann::json request(const nlohmann::json& req, std::chrono::milliseconds timeout = std::chrono::seconds(5));
   // Sends a raw line (for tests of malformed input) and returns the answer line.
   std::string requestLine(const std::string& line, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+  // The next line the host sends unasked (a subscription's events). Throws
+  // std::runtime_error as `request` does.
+  std::string nextLine(std::chrono::milliseconds timeout);
+  // The connection, for a caller that waits on it with others.
+  int fd() const { return fd_.get(); }
 
  private:
   foundation::UniqueFd fd_;

@@ -53,6 +53,10 @@ struct Limits {
   std::chrono::milliseconds lineTimeout = std::chrono::seconds(5);
 };
 
+// A client that sends {"op": "subscribe"} is answered {"ok": true,
+// "subscribed": true}, and from then on the connection carries the lines the
+// host publishes, one JSON object each, for as long as it stays open. It is
+// never closed for being idle; one that falls 256 lines behind is closed.
 class Server {
  public:
   // Listens on `socketPath`, replacing a stale socket left by a dead host.
@@ -66,6 +70,11 @@ class Server {
   Server& operator=(const Server&) = delete;
 
   const std::string& path() const;
+
+  // Sends `event` to every subscriber. Main loop only.
+  void publish(const json& event);
+  // How many subscribers are connected now. Main loop only.
+  std::size_t subscribers() const;
 
  private:
   struct Impl;

@@ -14,8 +14,11 @@ inline constexpr const char* kPing = "ping";
 inline constexpr const char* kStatus = "status";
 inline constexpr const char* kStop = "stop";
 
-// Both hosts: what the screen shows now.
+// Both hosts: what the screen shows now; a touch at a point of the screen,
+// through the host's own hit testing; a stream of "my screen changed" events.
 inline constexpr const char* kState = "state";
+inline constexpr const char* kTouchAt = "touchAt";
+inline constexpr const char* kSubscribe = "subscribe";
 
 // SpringBoard.
 inline constexpr const char* kTouch = "touch";
@@ -48,12 +51,12 @@ inline constexpr const char* kOpenedURLs = "openedURLs";
 inline constexpr const char* kQuit = "quit";
 
 inline constexpr std::array kSupervisorOps{kPing, kStatus, kStop};
-inline constexpr std::array kSpringBoardOps{kPing, kState, kTouch, kPage, kScrollWidget, kLegibility, kRespring};
+inline constexpr std::array kSpringBoardOps{kPing, kState, kTouchAt, kSubscribe, kTouch, kPage, kScrollWidget, kLegibility, kRespring};
 inline constexpr std::array kSettingsOps{
     kPing,           kSettled,          kState,        kEntries,      kOpen,         kBack,
     kTap,            kToggle,           kSlide,        kSetColor,     kChooseAlertAction,
     kScroll,         kTapOptions,       kChooseMenuAction,            kMediaTime,    kAppearance,
     kResume,         kSetPickerValue,   kSubmitPicker, kCancelPicker, kTapBackdrop,  kOpenedURLs,
-    kQuit};
+    kQuit,           kTouchAt,          kSubscribe};
 
 }  // namespace control::ops

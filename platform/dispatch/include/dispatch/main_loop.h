@@ -28,6 +28,11 @@ bool isMainThread() noexcept;
 // dispatch_main() starts makes it return at once; it is used up by returning.
 void stopMain();
 
+// Called on the main thread after each handler dispatch_main() runs (nothing
+// runs it while the loop waits). A host uses it to learn that something may
+// have changed without looking again and again; an empty function removes it.
+void setMainTurnObserver(std::function<void()> observer);
+
 // Runs every handler that is ready, including those they make ready, and
 // returns how many ran. Blocks scheduled for later are not waited for.
 std::size_t runMainUntilIdle();

@@ -76,6 +76,8 @@ class UITableView : public UIView {
   OBJC_METHOD(rowHeight, "rowHeight", double())
   OBJC_METHOD(setRowHeight, "setRowHeight:", void(double))
   OBJC_OVERRIDE(layoutSubviews)
+  // The rows scroll under the frame: a touch reaches the row drawn under it.
+  OBJC_OVERRIDE(hitTestWithEvent)
   // Measures every row, header and footer once, as a layout pass does.
   OBJC_METHOD(_measure, "_measure", void())
 
@@ -113,6 +115,7 @@ class UITableView : public UIView {
   double rowHeightImpl() { return rowHeight_; }
   void setRowHeightImpl(double h) { rowHeight_ = h; }
   void layoutSubviewsImpl();
+  Ref<UIView> hitTestWithEventImpl(CGPoint p, UIEvent* e);
   void _measureImpl();
 
   long style_ = UITableViewStylePlain;

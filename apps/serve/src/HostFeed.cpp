@@ -1,0 +1,190 @@
+#include "serve/HostFeed.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "control/ControlClient.h"
+#include "control/Ops.h"
+
+using nlohmann::json;
+using Clock = std::chrono::steady_clock;
+
+namespace serve {
+
+namespace {
+
+double millisSince(Clock::time_point t) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
+
+double epochMillis() {
+  return std::chrono::duration<double, std::milli>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+std::string base64(const std::string& in) {
+  static const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((in.size() + 2) / 3 * 4);
+  std::size_t i = 0;
+  for (; i + 2 < in.size(); i += 3) {
+    unsigned v = (static_cast<unsigned char>(in[i]) << 16) | (static_cast<unsigned char>(in[i + 1]) << 8) |
+                 static_cast<unsigned char>(in[i + 2]);
+    out += digits[v >> 18];
+    out += digits[(v >> 12) & 63];
+    out += digits[(v >> 6) & 63];
+    out += digits[v & 63];
+  }
+  if (i < in.size()) {
+    unsigned v = static_cast<unsigned char>(in[i]) << 16;
+    if (i + 1 < in.size()) v |= static_cast<unsigned char>(in[i + 1]) << 8;
+    out += digits[v >> 18];
+    out += digits[(v >> 12) & 63];
+    out += i + 1 < in.size() ? digits[(v >> 6) & 63] : '=';
+    out += '=';
+  }
+  return out;
+}
+
+HostFeed::HostFeed(HostSpec spec, Broadcast& out) : spec_(std::move(spec)), out_(out) {
+  if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) throw std::runtime_error("cannot make a pipe");
+}
+
+HostFeed::~HostFeed() {
+  stop();
+  ::close(wake_[0]);
+  ::close(wake_[1]);
+}
+
+void HostFeed::start() { thread_ = std::thread([this] { run(); }); }
+
+void HostFeed::stop() {
+  stopping_ = true;
+  char b = 1;
+  (void)!::write(wake_[1], &b, 1);
+  if (thread_.joinable()) thread_.join();
+}
+
+json HostFeed::state() const {
+  std::lock_guard lock(mutex_);
+  return state_;
+}
+
+std::string HostFeed::png() const {
+  std::lock_guard lock(mutex_);
+  return png_;
+}
+
+json HostFeed::ask(const json& request) {
+  std::lock_guard lock(askMutex_);
+  control::Client client(spec_.socketPath, std::chrono::milliseconds(500));
+  json answer = client.request(request, std::chrono::seconds(5));
+  if (!answer.value("ok", false)) throw std::runtime_error(answer.value("error", std::string("refused")));
+  return answer;
+}
+
+void HostFeed::status(const std::string& what) {
+  {
+    std::lock_guard lock(mutex_);
+    if (status_ == what) return;
+    status_ = what;
+  }
+  out_.post("status", json{{"screen", spec_.screen}, {"host", spec_.label}, {"status", what}}, "status-" + spec_.screen);
+}
+
+void HostFeed::run() {
+  auto wait = std::chrono::milliseconds(50);
+  while (!stopping_) {
+    if (followOnce()) wait = std::chrono::milliseconds(50);
+    if (stopping_) break;
+    // Away: restarting while a supervisor answers, else stopped.
+    status(control::isListening(spec_.supervisorSocketPath) ? "restarting" : "stopped");
+    pollfd p{wake_[0], POLLIN, 0};
+    ::poll(&p, 1, static_cast<int>(wait.count()));
+    wait = std::min(wait * 2, std::chrono::milliseconds(1000));
+  }
+}
+
+bool HostFeed::followOnce() {
+  std::unique_ptr<control::Client> events;
+  try {
+    events = std::make_unique<control::Client>(spec_.socketPath, std::chrono::milliseconds(0));
+    json answer = json::parse(events->requestLine(json{{"op", control::ops::kSubscribe}}.dump(), std::chrono::seconds(2)));
+    if (!answer.value("subscribed", false)) return false;
+  } catch (const std::exception&) {
+    return false;
+  }
+  status("up");
+  try {
+    render("connected");
+  } catch (const std::exception&) {
+    return true;  // gone again already
+  }
+  for (;;) {
+    pollfd p[2] = {{events->fd(), POLLIN, 0}, {wake_[0], POLLIN, 0}};
+    if (::poll(p, 2, -1) < 0) continue;
+    if (stopping_) return false;
+    try {
+      (void)events->nextLine(std::chrono::milliseconds(1000));
+      // A screen that keeps changing (an animation that repeats) is drawn at a
+      // pace that leaves the machine most of its time: 15 frames a second at
+      // most, and never more than a third of the time spent drawing.
+      auto gap = std::max(std::chrono::duration<double, std::milli>(1000.0 / 15),
+                          std::chrono::duration<double, std::milli>(3 * renderMs_.load()));
+      auto due = lastRender_ + std::chrono::duration_cast<Clock::duration>(gap);
+      if (Clock::now() < due) {
+        pollfd wake{wake_[0], POLLIN, 0};
+        ::poll(&wake, 1, static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()).count()) + 1);
+        if (stopping_) return false;
+      }
+      // Several changes may be waiting: one frame shows them all.
+      for (;;) {
+        pollfd more{events->fd(), POLLIN, 0};
+        if (::poll(&more, 1, 0) <= 0) break;
+        (void)events->nextLine(std::chrono::milliseconds(100));
+      }
+      render("changed");
+    } catch (const std::exception&) {
+      return true;
+    }
+  }
+}
+
+void HostFeed::render(const char* cause) {
+  Clock::time_point began = Clock::now();
+  lastRender_ = began;
+  json answer = ask(json{{"op", "state"}});
+  std::string file = spec_.scratchFolder + "/" + spec_.screen + ".png";
+  spec_.draw(answer, file);
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  std::string png = bytes.str();
+  double ms = millisSince(began);
+  renderMs_ = ms;
+  json size = answer.value("screen", json::array());
+  std::uint64_t frame;
+  {
+    std::lock_guard lock(mutex_);
+    state_ = answer;
+    png_ = png;
+    frame = ++frames_;
+  }
+  out_.post("frame",
+            json{{"screen", spec_.screen},
+                 {"frame", frame},
+                 {"cause", cause},
+                 {"renderMs", ms},
+                 {"sentAt", epochMillis()},
+                 {"size", size.is_array() && size.size() == 4 ? json::array({size[2], size[3]}) : json(nullptr)},
+                 {"png", "data:image/png;base64," + base64(png)}},
+            "frame-" + spec_.screen);
+}
+
+}  // namespace serve
