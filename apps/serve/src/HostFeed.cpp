@@ -52,7 +52,7 @@ std::string base64(const std::string& in) {
   return out;
 }
 
-HostFeed::HostFeed(HostSpec spec, Broadcast& out) : spec_(std::move(spec)), out_(out) {
+HostFeed::HostFeed(WatchedScreen spec, Broadcast& out) : spec_(std::move(spec)), out_(out) {
   if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) throw std::runtime_error("cannot make a pipe");
 }
 

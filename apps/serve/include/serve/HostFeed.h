@@ -17,7 +17,8 @@
 
 namespace serve {
 
-struct HostSpec {
+// One host screen the page shows: where to reach the host and how to draw it.
+struct WatchedScreen {
   std::string screen;  // "home" or "settings": the frame's name on the page
   std::string label;   // "SpringBoard" or "Settings": what the page calls it
   std::string socketPath;
@@ -29,7 +30,7 @@ struct HostSpec {
 
 class HostFeed {
  public:
-  HostFeed(HostSpec spec, Broadcast& out);
+  HostFeed(WatchedScreen spec, Broadcast& out);
   ~HostFeed();
   HostFeed(const HostFeed&) = delete;
   HostFeed& operator=(const HostFeed&) = delete;
@@ -53,7 +54,7 @@ class HostFeed {
   void render(const char* cause);
   void status(const std::string& what);
 
-  HostSpec spec_;
+  WatchedScreen spec_;
   Broadcast& out_;
   std::thread thread_;
   std::atomic<bool> stopping_{false};
