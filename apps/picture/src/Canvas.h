@@ -17,6 +17,15 @@ struct Colour {
 };
 
 // "#RRGGBB" or "#RRGGBB:0.45" (the hosts' form) or "#RRGGBBAA"; `fallback` for null or anything else.
+// A report's field, or null when the report lacks it: reports come from other
+// processes and may leave out what a picture could use.
+inline const nlohmann::json& field(const nlohmann::json& object, const char* key) {
+  static const nlohmann::json none;
+  if (!object.is_object()) return none;
+  auto it = object.find(key);
+  return it == object.end() ? none : *it;
+}
+
 Colour colourFrom(const nlohmann::json& text, Colour fallback);
 Colour rgb(unsigned hex, double alpha = 1.0);
 

@@ -38,7 +38,7 @@ void wallpaper(Canvas& c) {
 }
 
 void icon(Canvas& c, const json& entry, bool withLabel) {
-  Rect f = rectFrom(entry["frame"]);
+  Rect f = rectFrom(field(entry, "frame"));
   std::string label = entry.value("label", "");
   Colour base = iconColour(label);
   c.roundedRect(f, f.w * 0.225, base);
@@ -52,8 +52,8 @@ void icon(Canvas& c, const json& entry, bool withLabel) {
 void dots(Canvas& c, const json& control) {
   if (!control.is_object() || control.value("hidden", false)) return;
   double alpha = control.value("alpha", 1.0);
-  Colour current = colourFrom(control["currentPageIndicatorTintColor"], {1, 1, 1, 1});
-  Colour other = colourFrom(control["pageIndicatorTintColor"], {1, 1, 1, 0.3});
+  Colour current = colourFrom(field(control, "currentPageIndicatorTintColor"), {1, 1, 1, 1});
+  Colour other = colourFrom(field(control, "pageIndicatorTintColor"), {1, 1, 1, 0.3});
   double radius = control.value("dotDiameter", 7.0) / 2;
   long currentPage = control.value("currentPage", 0L), i = 0;
   for (const auto& d : control.value("dots", json::array())) {
@@ -63,7 +63,7 @@ void dots(Canvas& c, const json& control) {
 }
 
 void widgetStack(Canvas& c, const json& stack, int index) {
-  Rect f = rectFrom(stack["stackFrame"]);
+  Rect f = rectFrom(field(stack, "stackFrame"));
   if (f.w <= 0) return;
   c.roundedRect(f, 22, {1, 1, 1, 0.22});
   static const char* const titles[] = {"Weather", "Calendar", "Batteries", "Music"};
@@ -101,7 +101,7 @@ void statusBar(Canvas& c, Colour ink) {
 }
 
 std::unique_ptr<Canvas> homeScreen(const json& state) {
-  Rect screen = rectFrom(state["screen"]);
+  Rect screen = rectFrom(field(state, "screen"));
   if (screen.w <= 0) screen = {0, 0, 390, 844};
   auto c = std::make_unique<Canvas>(screen.w, screen.h);
   wallpaper(*c);
@@ -110,10 +110,10 @@ std::unique_ptr<Canvas> homeScreen(const json& state) {
   for (const auto& stack : state.value("widgetStacks", json::array())) widgetStack(*c, stack, k++);
   for (const auto& i : state.value("icons", json::array())) icon(*c, i, true);
   if (state.contains("dock")) {
-    c->roundedRect(rectFrom(state["dock"]["frame"]), 32, {1, 1, 1, 0.28});
-    for (const auto& i : state["dock"].value("icons", json::array())) icon(*c, i, false);
+    c->roundedRect(rectFrom(field(field(state, "dock"), "frame")), 32, {1, 1, 1, 0.28});
+    for (const auto& i : field(state, "dock").value("icons", json::array())) icon(*c, i, false);
   }
-  dots(*c, state["pageControl"]);
+  dots(*c, field(state, "pageControl"));
   // The home indicator bar.
   c->roundedRect({screen.w / 2 - 67, screen.h - 9, 134, 5}, 2.5, {1, 1, 1, 0.9});
   return c;

@@ -54,7 +54,7 @@ void slider(Canvas& c, Rect cell, const json& row, Colour tint, const Palette& p
   double x0 = cell.x + kInset, x1 = cell.x + cell.w - kInset, cy = cell.y + cell.h / 2;
   // The value label (the row's detail text) sits at the trailing end; the track stops short of it.
   if (row.value("detailText", json()).is_string())
-    x1 -= c.textWidth(row["detailText"].get<std::string>(), {17}) + 14 + 8;
+    x1 -= c.textWidth(field(row, "detailText").get<std::string>(), {17}) + 14 + 8;
   c.roundedRect({x0, cy - 2, x1 - x0, 4}, 2, p.switchOff);
   c.roundedRect({x0, cy - 2, (x1 - x0) * frac, 4}, 2, tint);
   c.circle(x0 + (x1 - x0) * frac, cy + 0.5, 14, {0, 0, 0, 0.12});
@@ -69,40 +69,40 @@ void row(Canvas& c, const json& r, Rect cell, bool last, unsigned groupCorners, 
   else
     c.roundedRect(cell, 10, p.cell, groupCorners);
   double cy = cell.y + cell.h / 2;
-  Colour tint = colourFrom(r["tint"], colourFrom(r["themeTint"], theme));
-  std::string cellType = text(r["cellType"]);
+  Colour tint = colourFrom(field(r, "tint"), colourFrom(field(r, "themeTint"), theme));
+  std::string cellType = text(field(r, "cellType"));
   // The model's labelColor is not dynamic: it reports the light value in both
   // appearances, where the device would resolve it for the dark one.
-  bool defaultInk = !r["textColor"].is_string() || r["textColor"] == "#000000";
-  Colour ink = defaultInk ? p.label : colourFrom(r["textColor"], p.label);
+  bool defaultInk = !field(r, "textColor").is_string() || field(r, "textColor") == "#000000";
+  Colour ink = defaultInk ? p.label : colourFrom(field(r, "textColor"), p.label);
   if (cellType == "PSButtonCell" && defaultInk) ink = tint;
   if (cellType == "PSStaticTextCell" && defaultInk) ink = p.secondary;
   // The model's cell spans the table; the picture insets it, so its own views are centred in it.
-  double modelWidth = rectFrom(r["frame"]).w;
+  double modelWidth = rectFrom(field(r, "frame")).w;
   for (const auto& v : r.value("addedViews", json::array()))
     drawViewTree(c, v, cell.x + (modelWidth > 0 ? (cell.w - modelWidth) / 2 : 0), cell.y, root);
   if (r.contains("sliderValue")) {
     slider(c, cell, r, tint, p);
   } else {
-    c.text(text(r["title"]), cell.x + kInset, cy - 11, ink, {17});
+    c.text(text(field(r, "title")), cell.x + kInset, cy - 11, ink, {17});
   }
   double right = cell.x + cell.w - kInset;
   if (r.contains("switchOn")) {
-    toggleSwitch(c, right, cy, r["switchOn"].get<bool>(), tint, p);
-  } else if (r.contains("swatch") && r["swatch"].is_string()) {
+    toggleSwitch(c, right, cy, field(r, "switchOn").get<bool>(), tint, p);
+  } else if (r.contains("swatch") && field(r, "swatch").is_string()) {
     c.circle(right - 14, cy, 14.5, p.separator);
-    c.circle(right - 14, cy, 13.5, colourFrom(r["swatch"], {0, 0, 0, 0}));
-    if (r["value"].is_string())
-      c.text(r["value"].get<std::string>(), right - 38, cy - 10, p.secondary, {15, false, Align::Right});
+    c.circle(right - 14, cy, 13.5, colourFrom(field(r, "swatch"), {0, 0, 0, 0}));
+    if (field(r, "value").is_string())
+      c.text(field(r, "value").get<std::string>(), right - 38, cy - 10, p.secondary, {15, false, Align::Right});
   } else if (cellType == "PSLinkCell") {
     chevron(c, right - 6, cy, p.secondary.withAlpha(0.7));
-    if (r["detailText"].is_string())
-      c.text(text(r["detailText"]), right - 18, cy - 11, p.secondary, {17, false, Align::Right});
-  } else if (r["detailText"].is_string()) {
+    if (field(r, "detailText").is_string())
+      c.text(text(field(r, "detailText")), right - 18, cy - 11, p.secondary, {17, false, Align::Right});
+  } else if (field(r, "detailText").is_string()) {
     // Black is the model's unresolved default, secondary ink on the device.
-    bool defaultDetail = !r["detailTextColor"].is_string() || r["detailTextColor"] == "#000000";
-    c.text(text(r["detailText"]), right, cy - 11,
-           defaultDetail ? p.secondary : colourFrom(r["detailTextColor"], p.secondary), {17, false, Align::Right});
+    bool defaultDetail = !field(r, "detailTextColor").is_string() || field(r, "detailTextColor") == "#000000";
+    c.text(text(field(r, "detailText")), right, cy - 11,
+           defaultDetail ? p.secondary : colourFrom(field(r, "detailTextColor"), p.secondary), {17, false, Align::Right});
   }
   // Separators as the cell keeps them: below every row but the section's last.
   if (!last && r.value("separatorsShown", true))
@@ -112,7 +112,7 @@ void row(Canvas& c, const json& r, Rect cell, bool last, unsigned groupCorners, 
 // Where the bar's own coordinates start on the screen: the model's bar does not
 // count the status bar above it.
 double barTop(const json& bar) {
-  Rect f = rectFrom(bar["frame"]);
+  Rect f = rectFrom(field(bar, "frame"));
   return f.y >= 20 ? f.y : kContentTop - (f.h > 0 ? f.h : 44);
 }
 
@@ -127,39 +127,39 @@ void navigationBar(Canvas& c, const json& page, const Palette& p, Colour tint, b
   const json& bar = page.value("navigationBar", json());
   if (!home) {
     // The back button is the bar's: its tint, the page below's title.
-    Colour ink = bar.is_object() ? colourFrom(bar["tint"], tint) : tint;
+    Colour ink = bar.is_object() ? colourFrom(field(bar, "tint"), tint) : tint;
     chevron(c, 18, 69, ink, true);
-    c.text(bar.is_object() && bar["backTitle"].is_string() ? bar["backTitle"].get<std::string>() : "Settings", 27, 58,
+    c.text(bar.is_object() && field(bar, "backTitle").is_string() ? field(bar, "backTitle").get<std::string>() : "Settings", 27, 58,
            ink, {17});
   }
   if (bar.is_object()) {
-    Rect f = rectFrom(bar["frame"]);
+    Rect f = rectFrom(field(bar, "frame"));
     double top = barTop(bar);
     // The bar clips what it shows: the title view's label sits at its offset,
     // below sight until the page scrolls.
     cairo_save(c.cr());
     cairo_rectangle(c.cr(), f.x, top, f.w > 0 ? f.w : c.width(), f.h > 0 ? f.h : 44);
     cairo_clip(c.cr());
-    if (bar["titleView"].is_object())
-      drawViewTree(c, bar["titleView"], f.x, top, root);
+    if (field(bar, "titleView").is_object())
+      drawViewTree(c, field(bar, "titleView"), f.x, top, root);
     else
-      c.text(text(bar.value("title", page["title"])), c.width() / 2, 58, p.label, {17, true, Align::Centre});
-    if (bar["rightItem"].is_object()) drawViewTree(c, bar["rightItem"]["customView"], f.x, top, root);
+      c.text(text(bar.value("title", field(page, "title"))), c.width() / 2, 58, p.label, {17, true, Align::Centre});
+    if (field(bar, "rightItem").is_object()) drawViewTree(c, field(field(bar, "rightItem"), "customView"), f.x, top, root);
     cairo_restore(c.cr());
     return;
   }
-  c.text(home ? "Settings" : text(page["title"]), c.width() / 2, 58, p.label, {17, true, Align::Centre});
+  c.text(home ? "Settings" : text(field(page, "title")), c.width() / 2, 58, p.label, {17, true, Align::Centre});
 }
 
 // The open menu, under the button it came from (the bar's right item).
 void menu(Canvas& c, const json& page, const Palette& p, bool dark) {
-  const json& m = page["menu"];
+  const json& m = field(page, "menu");
   auto entries = m.value("entries", json::array());
   double w = 250, rowH = 44, right = c.width() - 16, top = kContentTop + 4;
   const json& bar = page.value("navigationBar", json());
-  if (bar.is_object() && bar["rightItem"].is_object() && bar["rightItem"]["customView"].is_object()) {
-    Rect b = rectFrom(bar["rightItem"]["customView"]["frame"]);
-    Rect f = rectFrom(bar["frame"]);
+  if (bar.is_object() && field(bar, "rightItem").is_object() && field(field(bar, "rightItem"), "customView").is_object()) {
+    Rect b = rectFrom(field(field(field(bar, "rightItem"), "customView"), "frame"));
+    Rect f = rectFrom(field(bar, "frame"));
     right = std::min(c.width() - 8, f.x + b.x + b.w);
     top = barTop(bar) + b.y + b.h + 6;
   }
@@ -173,17 +173,17 @@ void menu(Canvas& c, const json& page, const Palette& p, bool dark) {
     double y = box.y + rowH * static_cast<double>(i);
     Colour ink = e.value("destructive", false) ? rgb(0xFF3B30) : p.label;
     if (e.value("disabled", false)) ink = p.secondary;
-    c.text(text(e["title"]), box.x + 16, y + 12, ink, {17});
-    if (e["symbol"].is_string()) drawSymbol(c, e["symbol"], {box.x + w - 38, y + 11, 22, 22}, ink);
+    c.text(text(field(e, "title")), box.x + 16, y + 12, ink, {17});
+    if (field(e, "symbol").is_string()) drawSymbol(c, field(e, "symbol"), {box.x + w - 38, y + 11, 22, 22}, ink);
     if (i + 1 < entries.size()) c.line(box.x, y + rowH, box.x + w, y + rowH, 0.5, p.separator);
   }
 }
 
 // An entry's icon as the bundle ships it (the 2x file first, as a phone's screen would).
 bool entryIcon(Canvas& c, const json& entry, const std::string& root, Rect r) {
-  if (root.empty() || !entry["bundle"].is_string() || !entry["icon"].is_string()) return false;
-  std::string icon = entry["icon"].get<std::string>();
-  std::string folder = root + entry["bundle"].get<std::string>() + "/";
+  if (root.empty() || !field(entry, "bundle").is_string() || !field(entry, "icon").is_string()) return false;
+  std::string icon = field(entry, "icon").get<std::string>();
+  std::string folder = root + field(entry, "bundle").get<std::string>() + "/";
   auto dot = icon.rfind('.');
   if (dot != std::string::npos && c.image(folder + icon.substr(0, dot) + "@2x" + icon.substr(dot), r, 7)) return true;
   return c.image(folder + icon, r, 7);
@@ -214,7 +214,7 @@ void alert(Canvas& c, const json& a, const Palette& p, Colour tint) {
   Colour box = p.cell;
   Colour danger = rgb(0xFF3B30);
   double headH = 0;
-  std::string title = text(a["title"]), message = text(a["message"]);
+  std::string title = text(field(a, "title")), message = text(field(a, "message"));
   // Measure the head by drawing it off-canvas first would be a second layout;
   // the text is short, so give it room for two lines of message.
   headH = (title.empty() ? 0 : 26) + (message.empty() ? 0 : 40) + 24;
@@ -232,20 +232,20 @@ void alert(Canvas& c, const json& a, const Palette& p, Colour tint) {
   for (const auto& act : main) {
     c.line(x, y, x + w, y, 0.5, p.separator);
     int style = act.value("style", 0);
-    c.text(text(act["title"]), x + w / 2, y + 17, style == 2 ? danger : tint, {20, style == 1, Align::Centre});
+    c.text(text(field(act, "title")), x + w / 2, y + 17, style == 2 ? danger : tint, {20, style == 1, Align::Centre});
     y += rowH;
   }
   for (const auto& act : cancel) {
     Rect r{x, c.height() - 34 - rowH, w, rowH};
     c.roundedRect(r, 14, p.cell);
-    c.text(text(act["title"]), x + w / 2, r.y + 17, tint, {20, true, Align::Centre});
+    c.text(text(field(act, "title")), x + w / 2, r.y + 17, tint, {20, true, Align::Centre});
   }
 }
 
 // What the wheels show: hours and minutes of a count-down, else the date as
 // the host reports it.
 std::string wheelText(const json& o) {
-  const json& v = o["value"];
+  const json& v = field(o, "value");
   if (o.value("mode", std::string()) == "countDownTimer" && v.is_number()) {
     long minutes = std::lround(v.get<double>() / 60);
     return std::to_string(minutes / 60) + " hours   " + std::to_string(minutes % 60) + " min";
@@ -258,7 +258,7 @@ std::string wheelText(const json& o) {
 void pickerOverlay(Canvas& c, const json& o, const Palette& p, Colour tint) {
   double op = o.value("shownOpacity", o.value("opacity", 1.0));
   if (op <= 0.001) return;
-  Rect f = rectFrom(o["frame"]);
+  Rect f = rectFrom(field(o, "frame"));
   if (f.w <= 0) f = {0, 0, c.width(), c.height()};
   // The body lies in the overlay's frame; the wheel and the buttons in the body.
   auto within = [](Rect outer, const json& frame) {
@@ -267,12 +267,12 @@ void pickerOverlay(Canvas& c, const json& o, const Palette& p, Colour tint) {
   };
   cairo_push_group(c.cr());
   c.roundedRect(f, 0, {0, 0, 0, 0.35});
-  Rect body = within(f, o["body"]);
+  Rect body = within(f, field(o, "body"));
   c.roundedRect(body, 13, p.cell);
-  Rect wheel = within(body, o["picker"]);
+  Rect wheel = within(body, field(o, "picker"));
   c.roundedRect({wheel.x + 8, wheel.y + wheel.h / 2 - 18, wheel.w - 16, 36}, 8, p.separator.withAlpha(0.5));
   c.text(wheelText(o), wheel.x + wheel.w / 2, wheel.y + wheel.h / 2 - 12, p.label, {20, false, Align::Centre});
-  Rect cancel = within(body, o["cancel"]), submit = within(body, o["submit"]);
+  Rect cancel = within(body, field(o, "cancel")), submit = within(body, field(o, "submit"));
   c.text("Cancel", cancel.x + cancel.w / 2, cancel.y + cancel.h / 2 - 11, tint, {17, false, Align::Centre});
   c.text("Submit", submit.x + submit.w / 2, submit.y + submit.h / 2 - 11, tint, {17, true, Align::Centre});
   cairo_pop_group_to_source(c.cr());
@@ -289,12 +289,12 @@ void sectionView(Canvas& c, json view, Rect band, double top, const std::string&
 }  // namespace
 
 std::unique_ptr<Canvas> settingsPage(const json& state, const std::string& deviceRoot) {
-  Rect screen = rectFrom(state["screen"]);
+  Rect screen = rectFrom(field(state, "screen"));
   if (screen.w <= 0) screen = {0, 0, 390, 844};
   bool dark = state.value("appearance", "light") == "dark";
   Palette p = paletteFor(dark);
-  const json& page = state["page"];
-  Colour theme = colourFrom(page.value("viewTint", json()), colourFrom(state["navigationBarTint"], rgb(0x007AFF)));
+  const json& page = field(state, "page");
+  Colour theme = colourFrom(page.value("viewTint", json()), colourFrom(field(state, "navigationBarTint"), rgb(0x007AFF)));
   auto c = std::make_unique<Canvas>(screen.w, screen.h);
   c->fill(p.background);
   if (page.value("class", "home") == "home") {
@@ -302,18 +302,18 @@ std::unique_ptr<Canvas> settingsPage(const json& state, const std::string& devic
   } else {
     double top = kContentTop - page.value("contentOffset", 0.0);
     // The banner and anything else above the sections, in the table's coordinates.
-    if (page.value("tableHeader", json()).is_object()) drawViewTree(*c, page["tableHeader"], 0, top, deviceRoot);
+    if (page.value("tableHeader", json()).is_object()) drawViewTree(*c, field(page, "tableHeader"), 0, top, deviceRoot);
     for (const auto& s : page.value("sections", json::array())) {
-      Rect header = rectFrom(s["headerFrame"]);
-      std::string title = text(s["headerTitle"]);
+      Rect header = rectFrom(field(s, "headerFrame"));
+      std::string title = text(field(s, "headerTitle"));
       uppercase(title);
       if (s.value("headerView", json()).is_object())
-        sectionView(*c, s["headerView"], header, top, deviceRoot);
+        sectionView(*c, field(s, "headerView"), header, top, deviceRoot);
       else if (!title.empty() && header.h > 0)
         c->text(title, kInset + 20, top + header.y + header.h - 20, p.secondary, {13});
       std::vector<const json*> shown;
       if (!s.contains("rows")) continue;
-      for (const auto& r : s["rows"])
+      for (const auto& r : field(s, "rows"))
         if (!r.value("hidden", false) && r.value("height", 0.0) > 0) shown.push_back(&r);
       for (std::size_t i = 0; i < shown.size(); ++i) {
         Rect f = rectFrom((*shown[i])["frame"]);
@@ -323,10 +323,10 @@ std::unique_ptr<Canvas> settingsPage(const json& state, const std::string& devic
         row(*c, *shown[i], {kInset, top + f.y, screen.w - 2 * kInset, f.h}, i + 1 == shown.size(), groupCorners, p,
             theme, deviceRoot);
       }
-      Rect footer = rectFrom(s["footerFrame"]);
-      std::string foot = text(s["footerTitle"]);
+      Rect footer = rectFrom(field(s, "footerFrame"));
+      std::string foot = text(field(s, "footerTitle"));
       if (s.value("footerView", json()).is_object())
-        sectionView(*c, s["footerView"], footer, top, deviceRoot);
+        sectionView(*c, field(s, "footerView"), footer, top, deviceRoot);
       else if (!foot.empty() && footer.h > 0)
         c->text(foot, kInset + 20, top + footer.y + 7, p.secondary,
                 {13, false, Align::Left, screen.w - 2 * kInset - 40});
@@ -336,7 +336,7 @@ std::unique_ptr<Canvas> settingsPage(const json& state, const std::string& devic
   if (page.value("menu", json()).is_object()) menu(*c, page, p, dark);
   json overlay = page.value("pickerOverlay", state.value("pickerOverlay", json()));
   if (overlay.is_object()) pickerOverlay(*c, overlay, p, theme);
-  if (page.value("alert", json()).is_object()) alert(*c, page["alert"], p, theme);
+  if (page.value("alert", json()).is_object()) alert(*c, field(page, "alert"), p, theme);
   c->roundedRect({screen.w / 2 - 67, screen.h - 9, 134, 5}, 2.5, dark ? Colour{1, 1, 1, 0.9} : Colour{0, 0, 0, 0.9});
   return c;
 }

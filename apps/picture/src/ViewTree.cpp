@@ -56,9 +56,9 @@ unsigned corners(const json& layer) { return layer.value("maskedCorners", 15u); 
 
 // The shadow of the view's own shape, its rounded frame.
 void shadow(Canvas& c, const json& s, Rect r, double radius, unsigned mask) {
-  Colour col = colourFrom(s["color"], {0, 0, 0, 1});
+  Colour col = colourFrom(field(s, "color"), {0, 0, 0, 1});
   double opacity = s.value("opacity", 0.0), blur = s.value("presentedRadius", s.value("radius", 0.0));
-  double dx = s["offset"].value("width", 0.0), dy = s["offset"].value("height", 0.0);
+  double dx = field(s, "offset").value("width", 0.0), dy = field(s, "offset").value("height", 0.0);
   if (opacity <= 0 || blur <= 0) return;
   c.shadow(r, blur, col.withAlpha(opacity), dx, dy, [&](cairo_t* m) {
     roundedPath(m, r, radius, mask);
@@ -70,8 +70,8 @@ void shadow(Canvas& c, const json& s, Rect r, double radius, unsigned mask) {
 void imageShadow(Canvas& c, const json& s, const std::string& file, Rect r) {
   double opacity = s.value("opacity", 0.0), blur = s.value("presentedRadius", s.value("radius", 0.0));
   if (opacity <= 0 || blur <= 0) return;
-  c.imageShadow(file, r, colourFrom(s["color"], {0, 0, 0, 1}).withAlpha(opacity), blur,
-                s["offset"].value("width", 0.0), s["offset"].value("height", 0.0));
+  c.imageShadow(file, r, colourFrom(field(s, "color"), {0, 0, 0, 1}).withAlpha(opacity), blur,
+                field(s, "offset").value("width", 0.0), field(s, "offset").value("height", 0.0));
 }
 
 }  // namespace
@@ -92,29 +92,29 @@ namespace {
 
 void drawTree(Canvas& c, const json& v, double x, double y, const std::string& root, const json& inheritedShadow) {
   if (!v.is_object() || v.value("hidden", false)) return;
-  double alpha = v.value("alpha", 1.0) * (v.contains("layer") ? v["layer"].value("opacity", 1.0) : 1.0);
+  double alpha = v.value("alpha", 1.0) * (v.contains("layer") ? field(v, "layer").value("opacity", 1.0) : 1.0);
   if (alpha <= 0.001) return;
   cairo_t* cr = c.cr();
-  Rect f = rectFrom(v["frame"]);
+  Rect f = rectFrom(field(v, "frame"));
   f.x += x;
   f.y += y;
-  const json& layer = v.contains("layer") ? v["layer"] : json::object();
+  const json& layer = v.contains("layer") ? field(v, "layer") : json::object();
   double radius = layer.value("cornerRadius", 0.0);
   bool group = alpha < 0.999;
   if (group) cairo_push_group(cr);
-  json ownShadow = layer.contains("shadow") ? layer["shadow"] : json();
+  json ownShadow = layer.contains("shadow") ? field(layer, "shadow") : json();
   const json& cast = ownShadow.is_object() ? ownShadow : inheritedShadow;
-  bool hasBackground = v["background"].is_string() && colourFrom(v["background"], {0, 0, 0, 0}).a > 0;
+  bool hasBackground = field(v, "background").is_string() && colourFrom(field(v, "background"), {0, 0, 0, 0}).a > 0;
   // Labels carry a font; a title view's "text" only repeats its label's.
-  bool isText = v.contains("text") && v["text"].is_string() && v.contains("font");
-  bool isImage = v.contains("image") && v["image"].is_object();
-  bool isFile = isImage && v["image"]["file"].is_string();
+  bool isText = v.contains("text") && field(v, "text").is_string() && v.contains("font");
+  bool isImage = v.contains("image") && field(v, "image").is_object();
+  bool isFile = isImage && field(field(v, "image"), "file").is_string();
   if (cast.is_object() && isFile && !hasBackground)
-    imageShadow(c, cast, root + v["image"]["file"].get<std::string>(), f);
+    imageShadow(c, cast, root + field(field(v, "image"), "file").get<std::string>(), f);
   else if (cast.is_object() && !isText && (hasBackground || isImage))
     shadow(c, cast, f, radius, corners(layer));
   json passDown = hasBackground ? json() : cast;
-  if (v["background"].is_string()) c.roundedRect(f, radius, colourFrom(v["background"], {0, 0, 0, 0}), corners(layer));
+  if (field(v, "background").is_string()) c.roundedRect(f, radius, colourFrom(field(v, "background"), {0, 0, 0, 0}), corners(layer));
 
   bool clip = v.value("clipsToBounds", false) || layer.value("masksToBounds", false);
   cairo_save(cr);
@@ -122,15 +122,15 @@ void drawTree(Canvas& c, const json& v, double x, double y, const std::string& r
     cairo_rectangle(cr, f.x, f.y, f.w, f.h);
     cairo_clip(cr);
   }
-  Colour tint = colourFrom(v["tint"], rgb(0x007AFF));
-  if (v.contains("image") && v["image"].is_object()) {
-    const json& img = v["image"];
-    Colour ink = colourFrom(img["tint"], tint);
-    if (img["file"].is_string()) {
-      c.image(root + img["file"].get<std::string>(), f, radius);
-    } else if (img["symbol"].is_string()) {
+  Colour tint = colourFrom(field(v, "tint"), rgb(0x007AFF));
+  if (v.contains("image") && field(v, "image").is_object()) {
+    const json& img = field(v, "image");
+    Colour ink = colourFrom(field(img, "tint"), tint);
+    if (field(img, "file").is_string()) {
+      c.image(root + field(img, "file").get<std::string>(), f, radius);
+    } else if (field(img, "symbol").is_string()) {
       double side = std::min(f.w, f.h) * 0.8;
-      drawSymbol(c, img["symbol"], {f.x + (f.w - side) / 2, f.y + (f.h - side) / 2, side, side}, ink);
+      drawSymbol(c, field(img, "symbol"), {f.x + (f.w - side) / 2, f.y + (f.h - side) / 2, side, side}, ink);
     }
   }
   if (isText) {
@@ -145,11 +145,11 @@ void drawTree(Canvas& c, const json& v, double x, double y, const std::string& r
     style.wrap = v.value("numberOfLines", 1) != 1;
     if (cast.is_object()) {
       const json& sh = cast;
-      style.glow = colourFrom(sh["color"], {0, 0, 0, 1}).withAlpha(sh.value("opacity", 0.0));
+      style.glow = colourFrom(field(sh, "color"), {0, 0, 0, 1}).withAlpha(sh.value("opacity", 0.0));
       style.glowRadius = sh.value("presentedRadius", sh.value("radius", 0.0));
     }
     double lineHeight = style.size * 1.2;
-    c.text(v["text"].get<std::string>(), f.x, f.y + (f.h - lineHeight) / 2, colourFrom(v["textColor"], {0, 0, 0, 1}),
+    c.text(field(v, "text").get<std::string>(), f.x, f.y + (f.h - lineHeight) / 2, colourFrom(field(v, "textColor"), {0, 0, 0, 1}),
            style);
   }
   for (const auto& child : v.value("subviews", json::array())) drawTree(c, child, f.x, f.y, root, passDown);
