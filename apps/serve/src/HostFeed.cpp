@@ -52,7 +52,7 @@ std::string base64(const std::string& in) {
   return out;
 }
 
-HostFeed::HostFeed(WatchedScreen spec, Broadcast& out) : spec_(std::move(spec)), out_(out) {
+HostFeed::HostFeed(WatchedScreen screen, Broadcast& out) : screen_(std::move(screen)), out_(out) {
   if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) throw std::runtime_error("cannot make a pipe");
 }
 
@@ -83,7 +83,7 @@ std::string HostFeed::png() const {
 
 json HostFeed::ask(const json& request) {
   std::lock_guard lock(askMutex_);
-  control::Client client(spec_.socketPath, std::chrono::milliseconds(500));
+  control::Client client(screen_.socketPath, std::chrono::milliseconds(500));
   json answer = client.request(request, std::chrono::seconds(5));
   if (!answer.value("ok", false)) throw std::runtime_error(answer.value("error", std::string("refused")));
   return answer;
@@ -95,7 +95,7 @@ void HostFeed::status(const std::string& what) {
     if (status_ == what) return;
     status_ = what;
   }
-  out_.post("status", json{{"screen", spec_.screen}, {"host", spec_.label}, {"status", what}}, "status-" + spec_.screen);
+  out_.post("status", json{{"screen", screen_.screen}, {"host", screen_.label}, {"status", what}}, "status-" + screen_.screen);
 }
 
 void HostFeed::run() {
@@ -104,7 +104,7 @@ void HostFeed::run() {
     if (followOnce()) wait = std::chrono::milliseconds(50);
     if (stopping_) break;
     // Away: restarting while a supervisor answers, else stopped.
-    status(control::isListening(spec_.supervisorSocketPath) ? "restarting" : "stopped");
+    status(control::isListening(screen_.supervisorSocketPath) ? "restarting" : "stopped");
     pollfd p{wake_[0], POLLIN, 0};
     ::poll(&p, 1, static_cast<int>(wait.count()));
     wait = std::min(wait * 2, std::chrono::milliseconds(1000));
@@ -114,7 +114,7 @@ void HostFeed::run() {
 bool HostFeed::followOnce() {
   std::unique_ptr<control::Client> events;
   try {
-    events = std::make_unique<control::Client>(spec_.socketPath, std::chrono::milliseconds(0));
+    events = std::make_unique<control::Client>(screen_.socketPath, std::chrono::milliseconds(0));
     json answer = json::parse(events->requestLine(json{{"op", control::ops::kSubscribe}}.dump(), std::chrono::seconds(2)));
     if (!answer.value("subscribed", false)) return false;
   } catch (const std::exception&) {
@@ -160,8 +160,8 @@ void HostFeed::render(const char* cause) {
   Clock::time_point began = Clock::now();
   lastRender_ = began;
   json answer = ask(json{{"op", "state"}});
-  std::string file = spec_.scratchFolder + "/" + spec_.screen + ".png";
-  spec_.draw(answer, file);
+  std::string file = screen_.scratchFolder + "/" + screen_.screen + ".png";
+  screen_.draw(answer, file);
   std::ifstream in(file, std::ios::binary);
   std::ostringstream bytes;
   bytes << in.rdbuf();
@@ -177,14 +177,14 @@ void HostFeed::render(const char* cause) {
     frame = ++frames_;
   }
   out_.post("frame",
-            json{{"screen", spec_.screen},
+            json{{"screen", screen_.screen},
                  {"frame", frame},
                  {"cause", cause},
                  {"renderMs", ms},
                  {"sentAt", epochMillis()},
                  {"size", size.is_array() && size.size() == 4 ? json::array({size[2], size[3]}) : json(nullptr)},
                  {"png", "data:image/png;base64," + base64(png)}},
-            "frame-" + spec_.screen);
+            "frame-" + screen_.screen);
 }
 
 }  // namespace serve

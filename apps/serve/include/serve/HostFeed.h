@@ -30,7 +30,7 @@ struct WatchedScreen {
 
 class HostFeed {
  public:
-  HostFeed(WatchedScreen spec, Broadcast& out);
+  HostFeed(WatchedScreen screen, Broadcast& out);
   ~HostFeed();
   HostFeed(const HostFeed&) = delete;
   HostFeed& operator=(const HostFeed&) = delete;
@@ -54,7 +54,7 @@ class HostFeed {
   void render(const char* cause);
   void status(const std::string& what);
 
-  WatchedScreen spec_;
+  WatchedScreen screen_;
   Broadcast& out_;
   std::thread thread_;
   std::atomic<bool> stopping_{false};
