@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <future>
 
 #include "LiveServer.h"
 #include "control/ControlClient.h"
@@ -36,7 +39,12 @@ TEST(Subscription, CarriesWhatTheHostPublishesAndOutlivesTheIdleTimeout) {
   limits.idleTimeout = 100ms;
   LiveServer live(limits);
   auto events = subscribe(live.path);
-  std::this_thread::sleep_for(300ms);  // three idle timeouts: a plain connection would be closed
+  // A plain connection made after the subscription is closed for idling:
+  // by then the subscription has idled at least as long.
+  int idle = control_test::rawConnect(live.path);
+  ASSERT_GE(idle, 0);
+  ASSERT_TRUE(control_test::closedByHost(idle, 30s));
+  ::close(idle);
   live.onLoop([&] { live.server->publish(json{{"event", "screenChanged"}}); });
   EXPECT_TRUE(hears(*events, 2s));
   // Other connections still get answers as before.
@@ -52,11 +60,10 @@ TEST(Subscription, AClosedSubscriberIsForgotten) {
     live.onLoop([&] { n = live.server->subscribers(); });
     EXPECT_EQ(n, 1u);
   }
+  // The host learns of the close when its read ends; each look is one pass of its loop.
   std::size_t n = 1;
-  for (int i = 0; i < 200 && n != 0; ++i) {
-    live.onLoop([&] { n = live.server->subscribers(); });
-    std::this_thread::sleep_for(5ms);
-  }
+  auto deadline = std::chrono::steady_clock::now() + 30s;
+  while (n != 0 && std::chrono::steady_clock::now() < deadline) live.onLoop([&] { n = live.server->subscribers(); });
   EXPECT_EQ(n, 0u);
 }
 
@@ -69,7 +76,11 @@ struct Watched {
     path = folder + "/c.sock";
     server = std::make_unique<control::Server>(context, path, control_test::echo);
     watch = std::make_unique<control::ScreenWatch>(context, *server, [this] {
-      ++looks;
+      {
+        std::lock_guard lock(lookMutex);
+        ++looks;
+      }
+      looked.notify_all();
       return screen.load() ? std::string("dots hidden") : std::string("dots shown");
     }, frame);
     loop = std::thread([this] {
@@ -87,6 +98,19 @@ struct Watched {
     std::filesystem::remove_all(folder);
   }
   void turn() { asio::post(context, [] {}); }
+  // Returns once every turn posted before it has run (and been watched).
+  void fence() {
+    std::promise<void> ran;
+    asio::post(context, [&] { ran.set_value(); });
+    ran.get_future().wait();
+  }
+  // Whether the watch has looked more than `count` times within `d`.
+  bool looksPast(int count, std::chrono::milliseconds d) {
+    std::unique_lock lock(lookMutex);
+    return looked.wait_for(lock, d, [&] { return looks.load() > count; });
+  }
+  // Whether it looks again within `d`: what an idle host must not do.
+  bool looksAgainWithin(std::chrono::milliseconds d) { return looksPast(looks.load(), d); }
 
   asio::io_context context;
   std::optional<asio::executor_work_guard<asio::io_context::executor_type>> work{context.get_executor()};
@@ -95,6 +119,8 @@ struct Watched {
   std::unique_ptr<control::ScreenWatch> watch;
   std::atomic<bool> screen{false};
   std::atomic<int> looks{0};
+  std::mutex lookMutex;
+  std::condition_variable looked;
   std::thread loop;
 };
 
@@ -114,15 +140,16 @@ TEST(ScreenWatch, TellsSubscribersWhenTheScreenChangedAndOnlyThen) {
 TEST(ScreenWatch, LooksAtNothingWithoutASubscriberOrATurn) {
   Watched w;
   for (int i = 0; i < 20; ++i) w.turn();
-  std::this_thread::sleep_for(50ms);
+  w.fence();
   EXPECT_EQ(w.looks.load(), 0) << "no subscriber";
   auto events = subscribe(w.path);
   w.turn();
   EXPECT_TRUE(hears(*events, 2s));
-  std::this_thread::sleep_for(100ms);
-  int settled = w.looks.load();
-  std::this_thread::sleep_for(300ms);
-  EXPECT_EQ(w.looks.load(), settled) << "an idle host looks at nothing";
+  // It looks once more a frame after a change, in case the screen is moving,
+  // and then not again: some window of 300 ms passes without a look.
+  bool rested = false;
+  for (int i = 0; i < 10 && !rested; ++i) rested = !w.looksAgainWithin(300ms);
+  EXPECT_TRUE(rested) << "an idle host looks at nothing";
 }
 
 TEST(ScreenWatch, ManyTurnsWithinAFrameCostOneLook) {
@@ -132,7 +159,9 @@ TEST(ScreenWatch, ManyTurnsWithinAFrameCostOneLook) {
   ASSERT_TRUE(hears(*events, 2s));
   int before = w.looks.load();
   for (int i = 0; i < 50; ++i) w.turn();
-  std::this_thread::sleep_for(450ms);
+  w.fence();
+  ASSERT_TRUE(w.looksPast(before, 30s)) << "the turns are looked at, a frame later";
+  (void)w.looksAgainWithin(450ms);  // two frames more, for a look still due
   EXPECT_LE(w.looks.load() - before, 2);
 }
 
