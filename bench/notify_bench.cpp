@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "context_switches.h"
 #include "dispatch/dispatch.h"
 #include "notify/CFNotificationCenter.h"
 #include "notify/notify.h"
@@ -56,6 +57,17 @@ std::vector<pid_t> children;
 std::string dbusAddress;
 int echoFd = -1;
 int floorFd = -1;
+pid_t observerPid = -1, floorPid = -1;
+// Per post: the times the receiving process's threads slept, and were preempted.
+struct PerPost {
+  double slept = 0, preempted = 0;
+};
+PerPost observerSwitches, floorSwitches;
+
+PerPost perPost(const bench::Switches& before, const bench::Switches& after, double posts) {
+  return {static_cast<double>(after.voluntary - before.voluntary) / posts,
+          static_cast<double>(after.involuntary - before.involuntary) / posts};
+}
 
 std::uint64_t nowNs() {
   timespec ts;
@@ -153,10 +165,11 @@ Percentiles report(benchmark::State& state, std::vector<double>& samplesUs) {
 }
 
 template <class F>
-void fork_(F child) {
+pid_t fork_(F child) {
   pid_t pid = ::fork();
   if (pid == 0) child();
   children.push_back(pid);
+  return pid;
 }
 
 pid_t startDBusDaemon(const std::string& dir) {
@@ -229,6 +242,7 @@ void sendFloorPing() {
 void BM_NotifyPostToObserverMainThread(benchmark::State& state) {
   for (int i = 0; i < 200; ++i) oneWay(shared->notify, postPing), oneWay(shared->floor, sendFloorPing);
   std::vector<double> notifySamples, floorSamples;
+  const bench::Switches observerBefore = bench::contextSwitches(observerPid), floorBefore = bench::contextSwitches(floorPid);
   for (auto _ : state) {
     double floor = oneWay(shared->floor, sendFloorPing);
     double us = oneWay(shared->notify, postPing);
@@ -239,6 +253,14 @@ void BM_NotifyPostToObserverMainThread(benchmark::State& state) {
     floorSamples.push_back(floor);
     notifySamples.push_back(us);
     state.SetIterationTime(us / 1e6);
+  }
+  const double posts = static_cast<double>(notifySamples.size());
+  if (posts > 0) {
+    // Every thread of each process counts, so a second thread woken on the way shows.
+    observerSwitches = perPost(observerBefore, bench::contextSwitches(observerPid), posts);
+    floorSwitches = perPost(floorBefore, bench::contextSwitches(floorPid), posts);
+    state.counters["observer_sleeps_per_post"] = observerSwitches.slept;
+    state.counters["floor_sleeps_per_post"] = floorSwitches.slept;
   }
   floorResult = report(state, floorSamples);
   state.counters["floor_p50_us"] = floorResult.p50;
@@ -310,13 +332,13 @@ int main(int argc, char** argv) {
   echoFd = pair[0];
   int floorPair[2];
   if (::socketpair(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0, floorPair) != 0) return 1;
-  fork_([&] {
+  floorPid = fork_([&] {
     ::close(floorPair[0]);
     floorListener(floorPair[1]);
   });
   ::close(floorPair[1]);
   floorFd = floorPair[0];
-  fork_(notifyObserver);
+  observerPid = fork_(notifyObserver);
   if (!dbusAddress.empty()) fork_(dbusListener);
 
   if (!waitReady(shared->notify.ready)) std::fprintf(stderr, "notify observer did not start\n");
@@ -334,6 +356,10 @@ int main(int argc, char** argv) {
     if (floorResult.p50 > 0)
       std::printf("one-way floor, a datagram to an epoll loop:              p50 %.1f us, p99 %.1f us  (notify %.2fx)\n",
                   floorResult.p50, floorResult.p99, notifyResult.p50 / floorResult.p50);
+    std::printf(
+        "context switches per post, all threads: observer %.2f sleeps + %.2f preempted, floor's listener %.2f + "
+        "%.2f\n",
+        observerSwitches.slept, observerSwitches.preempted, floorSwitches.slept, floorSwitches.preempted);
     if (datagramResult.p50 > 0)
       std::printf("plain Unix datagram round trip:                          p50 %.1f us, p99 %.1f us\n",
                   datagramResult.p50, datagramResult.p99);

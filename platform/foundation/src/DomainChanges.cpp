@@ -129,8 +129,12 @@ Watch* watchFor(const std::string& folder) {
   if (found && found->alive.load(std::memory_order_acquire)) return found;
   int fd = ::inotify_init1(IN_CLOEXEC);
   if (fd < 0) return nullptr;
-  constexpr std::uint32_t events = IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM | IN_CREATE | IN_DELETE | IN_ATTRIB |
-                                   IN_MODIFY | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+  // Finished changes only: a file closed after writing, renamed in or out,
+  // created or removed. Each write through the store would otherwise wake
+  // this thread for every write(2) and mode change of its temporary file, on
+  // the way of the notification that follows it.
+  constexpr std::uint32_t events =
+      IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM | IN_CREATE | IN_DELETE | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
   if (::inotify_add_watch(fd, folder.c_str(), events) < 0) {
     ::close(fd);
     return nullptr;

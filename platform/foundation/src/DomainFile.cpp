@@ -273,7 +273,9 @@ DomainLock DomainLock::ifFree(const std::string& path) {
 }
 
 bool DomainLock::take(bool wait, bool create) {
-  int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0);
+  // Read-only: flock needs no more, and closing a file opened for writing
+  // would wake every process watching the folder.
+  int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0);
   auto refuse = [&] {
     problem_ = std::strerror(errno);
     fd_.reset();
