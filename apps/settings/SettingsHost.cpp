@@ -13,6 +13,7 @@
 #include "control/ControlServer.h"
 #include "control/Names.h"
 #include "control/Ops.h"
+#include "control/RequestArgs.h"
 #include "dispatch/main_loop.h"
 #include "foundation/Log.h"
 #include "foundation/NSException.h"
@@ -33,17 +34,8 @@ namespace settings {
 
 namespace {
 
-std::string str(const json& req, const char* name) {
-  auto it = req.find(name);
-  if (it == req.end() || !it->is_string()) throw RequestError(std::string("\"") + name + "\" must be a text");
-  return it->get<std::string>();
-}
-
-double number(const json& req, const char* name) {
-  auto it = req.find(name);
-  if (it == req.end() || !it->is_number()) throw RequestError(std::string("\"") + name + "\" must be a number");
-  return it->get<double>();
-}
+using control::args::number;
+using control::args::str;
 
 PSListController* listOf(UIViewController* vc) { return objc_cast<PSListController>(vc); }
 

@@ -7,6 +7,7 @@
 #include "PickerControl.h"
 #include "SettingsHost.h"
 #include "control/ControlServer.h"
+#include "control/RequestArgs.h"
 #include "uikit/UIButton.h"
 #include "uikit/UIControls.h"
 #include "uikit/UIEvent.h"
@@ -20,15 +21,7 @@ namespace settings {
 
 namespace {
 
-double coordinate(const json& req, const char* name, double limit) {
-  auto it = req.find(name);
-  if (it == req.end() || !it->is_number()) throw RequestError(std::string("\"") + name + "\" must be a number");
-  double v = it->get<double>();
-  if (!std::isfinite(v) || v < 0 || v >= limit)
-    throw RequestError(std::string("\"") + name + "\" is off the screen (0 to " + std::to_string(std::lround(limit)) +
-                       " points)");
-  return v;
-}
+using control::args::coordinate;
 
 PSListController* listOf(UIViewController* vc) { return objc_cast<PSListController>(vc); }
 

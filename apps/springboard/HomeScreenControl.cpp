@@ -9,6 +9,7 @@
 
 #include "HomeScreenReport.h"
 #include "control/Ops.h"
+#include "control/RequestArgs.h"
 #include "dispatch/dispatch.h"
 #include "springboard/FBSystemService.h"
 #include "uikit/UIEvent.h"
@@ -34,22 +35,8 @@ long styleNamed(const json& req) {
   throw RequestError("unknown legibility style " + quoted(style) + " (light or dark)");
 }
 
-long integer(const json& req, const char* name, long fallback) {
-  auto it = req.find(name);
-  if (it == req.end()) return fallback;
-  if (!it->is_number_integer()) throw RequestError(std::string("\"") + name + "\" must be a whole number");
-  return it->get<long>();
-}
-
-double coordinate(const json& req, const char* name, double limit) {
-  auto it = req.find(name);
-  if (it == req.end() || !it->is_number()) throw RequestError(std::string("\"") + name + "\" must be a number");
-  double v = it->get<double>();
-  if (!std::isfinite(v) || v < 0 || v >= limit)
-    throw RequestError(std::string("\"") + name + "\" is off the screen (0 to " + std::to_string(std::lround(limit)) +
-                       " points)");
-  return v;
-}
+using control::args::coordinate;
+using control::args::integer;
 
 // A finger down and up at a point: the hit test from the top of the tree
 // decides; the indicator takes it as a tap (the side of the current dot
