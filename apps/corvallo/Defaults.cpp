@@ -132,6 +132,7 @@ std::vector<Verb> defaultsVerbs() {
       "defaults", "read|write|delete DOMAIN [KEY [-bool|-int|-float|-string|-date] VALUE]",
       [](CLI::App& cmd, DefaultsOptions& o) {
         cmd.prefix_command();
+        cmd.fallthrough(false);  // its words, -bool included, are its own
         o.cmd = &cmd;
       },
       [](const Invocation&, const DefaultsOptions& o) { return defaultsCommand(o.cmd->remaining()); })};

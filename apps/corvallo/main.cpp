@@ -38,6 +38,9 @@ int main(int argc, char** argv) {
   std::string rootOption;
   app.add_option("--root,--device-root", rootOption,
                  "device root folder (default: $CORVALLO_DEVICE_ROOT, else $XDG_DATA_HOME/corvallo/device)");
+  // `corvallo up --root DIR` as well as `corvallo --root DIR up`: every verb
+  // passes the options it does not know to the command (verbs inherit this).
+  app.fallthrough();
   std::vector<std::pair<CLI::App*, device::Run>> runs;
   device::declareVerbs(app, device::allVerbs(), runs);
 

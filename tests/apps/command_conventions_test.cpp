@@ -102,3 +102,17 @@ TEST_F(ConventionsTest, TheDemoNeverResetsADeviceSomeoneIsUsing) {
 }
 
 }  // namespace
+
+namespace {
+
+// People put the root after the verb as often as before it.
+TEST_F(ConventionsTest, TheRootMayFollowTheVerb) {
+  Outcome after = run({program(), "status", "--root", root_.string()});
+  EXPECT_NE(after.code, 0);
+  EXPECT_EQ(after.err.find("not expected"), std::string::npos) << after.err;
+  EXPECT_NE(after.err.find(root_.string()), std::string::npos) << "the hint names the root given: " << after.err;
+  Outcome nested = run({program(), "notify", "post", "com.example/Ping", "--root", root_.string()});
+  EXPECT_EQ(nested.code, 0) << nested.err;
+}
+
+}  // namespace
