@@ -64,7 +64,7 @@ void printSettings(const json& settings) {
 
 std::string plural(std::size_t n, const char* one) { return std::to_string(n) + " " + one + (n == 1 ? "" : "s"); }
 
-int install(const Invocation& in, const InstallOptions& o) {
+int installPackageVerb(const Invocation& in, const InstallOptions& o) {
   const Device& device = in.device;
   PackageChange change = installInto(loadPackage(o.source, o.id), device.root());
   json out = changeJson(change);
@@ -85,13 +85,13 @@ int install(const Invocation& in, const InstallOptions& o) {
   return 0;
 }
 
-int uninstall(const Invocation& in, const UninstallOptions& o) {
+int uninstallPackageVerb(const Invocation& in, const UninstallOptions& o) {
   const Device& device = in.device;
   PackageChange change = uninstallFrom(o.id, device.root());
   json out = changeJson(change);
   out["root"] = device.root().string();
-  if (!change.tweaks.empty())
-    out["tweakNote"] = "a running SpringBoard keeps a removed tweak until its next start (`corvallo respring`)";
+  if (!change.tweaks.empty() && device.running())
+    out["tweakNote"] = "SpringBoard keeps a removed tweak loaded until its next start (`corvallo respring`)";
   out["settings"] = change.entries.empty() ? json() : rescanEntries(device);
   if (o.json) {
     std::cout << out.dump(2) << "\n";
@@ -116,14 +116,14 @@ std::vector<Verb> packageVerbs() {
             cmd.add_option("--id", o.id, "the package id of a folder without a control file");
             cmd.add_flag("--json", o.json, "as JSON");
           },
-          install),
+          installPackageVerb),
       verb<UninstallOptions>(
           "uninstall", "remove what a package installed, and only that",
           [](CLI::App& cmd, UninstallOptions& o) {
             cmd.add_option("ID", o.id, "the package id (its control file's Package)")->required();
             cmd.add_flag("--json", o.json, "as JSON");
           },
-          uninstall),
+          uninstallPackageVerb),
   };
 }
 

@@ -102,7 +102,7 @@ TEST(PackageRules, APackageIdNamesAPackageAndNeverAPath) {
   EXPECT_EQ(device::controlField("Version: 1\n", "Package"), "");
   for (const char* fine : {"com.example.tweak", "a", "0ad", "libfoo++", "Com.Example.MyTweak"})
     EXPECT_EQ(device::checkPackageId(fine), "") << fine;
-  for (const std::string bad : {"", "../x", "a/b", ".hidden", "-x", "a b", "x\n", std::string(201, 'a')})
+  for (const auto& bad : std::vector<std::string>{"", "../x", "a/b", ".hidden", "-x", "a b", "x\n", std::string(201, 'a')})
     EXPECT_NE(device::checkPackageId(bad).find("is not a package name"), std::string::npos) << bad;
 }
 
