@@ -117,8 +117,12 @@ LoadedPackage loadFolder(const fs::path& folder, const std::string& idWhenNone) 
   std::error_code ec;
   fs::recursive_directory_iterator it(folder, ec), end;
   if (ec) throw PackageRefused(folder, "cannot read it: " + ec.message());
-  for (; it != end; it.increment(ec)) {
+  // A folder that cannot be read whole is not installed in part.
+  auto next = [&] {
+    it.increment(ec);
     if (ec) throw PackageRefused(folder, "cannot read it: " + ec.message());
+  };
+  for (; it != end; next()) {
     std::string path = it->path().lexically_relative(folder).generic_string();
     // The package's own metadata is not part of the device.
     if (path == "DEBIAN" || path == controlName) {
