@@ -187,6 +187,36 @@ Verdict checkEntries(const std::vector<PackageEntry>& entries) {
   return v;
 }
 
+std::string controlField(std::string_view control, std::string_view name) {
+  for (const auto& line : split(control, '\n')) {
+    if (line.empty() || line.front() == ' ' || line.front() == '\t') continue;
+    size_t colon = line.find(':');
+    if (colon == std::string::npos) continue;
+    if (sameName(trimmed(std::string_view(line).substr(0, colon)), name))
+      return trimmed(std::string_view(line).substr(colon + 1));
+  }
+  return {};
+}
+
+std::string checkPackageId(std::string_view id) {
+  bool fine = !id.empty() && id.size() <= 200 && std::isalnum(static_cast<unsigned char>(id.front()));
+  for (char c : id) fine = fine && (std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '+' || c == '-');
+  if (fine) return {};
+  return "the package id " + quoted(id) +
+         " is not a package name (letters, digits, \".\", \"+\" and \"-\", starting with a letter or digit)";
+}
+
+std::string checkLeavesRecordsAlone(const std::vector<PackageEntry>& accepted) {
+  const std::string records = "var/lib/corvallo";
+  for (const auto& a : accepted) {
+    bool inside = a.path == records || a.path.starts_with(records + "/");
+    // A symlink or file on the way would divert the records themselves.
+    bool onTheWay = a.type != EntryType::Directory && records.starts_with(a.path + "/");
+    if (inside || onTheWay) return entryLine(a, "would write into the installer's own records (/" + records + ")");
+  }
+  return {};
+}
+
 std::string checkControl(std::string_view control) {
   const char* needed[] = {"Package", "Version", "Architecture"};
   bool found[3] = {false, false, false};

@@ -39,6 +39,19 @@ Verdict checkEntries(const std::vector<PackageEntry>& entries);
 // version and an architecture; empty when it does.
 std::string checkControl(std::string_view control);
 
+// A control file's field (the first, case-insensitive name), trimmed; empty
+// when the file does not name it.
+std::string controlField(std::string_view control, std::string_view name);
+
+// The refusal line for a package id that cannot name a package: it must
+// start with a letter or digit and hold only letters, digits, ".", "+" and
+// "-" (it names the package's record file, so never a path); empty when fine.
+std::string checkPackageId(std::string_view id);
+
+// The refusal line for an entry that would write into the installer's own
+// records (var/lib/corvallo); empty when none does.
+std::string checkLeavesRecordsAlone(const std::vector<PackageEntry>& accepted);
+
 // The refusal line for accepted entries that do not carry the tweak (plain
 // or rootless); empty when they do.
 std::string checkCarriesTweak(const std::vector<PackageEntry>& accepted);

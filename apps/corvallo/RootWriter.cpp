@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -248,7 +249,47 @@ class Writer {
   std::vector<Step> done_;
 };
 
+// The folder holding plain path `ps`, opened part by part without following
+// a symlink; not open, with errno set, when it cannot be.
+Fd openParent(int rootFd, const std::vector<std::string>& ps) {
+  Fd at(::dup(rootFd));
+  for (size_t i = 0; at.get() >= 0 && i + 1 < ps.size(); ++i)
+    at = Fd(::openat(at.get(), ps[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  return at;
+}
+
 }  // namespace
+
+std::vector<std::string> removeEntries(const fs::path& root, const std::vector<std::string>& files,
+                                       std::vector<std::string> folders) {
+  std::vector<std::string> failures;
+  Fd rootFd(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (rootFd.get() < 0) {
+    if (errno == ENOENT) return failures;
+    return {"cannot open " + root.string() + ": " + std::strerror(errno)};
+  }
+  auto remove = [&](const std::string& path, int flags) {
+    auto ps = partsOf(path);
+    Fd parent = openParent(rootFd.get(), ps);
+    if (parent.get() < 0) {
+      if (errno == ENOENT) return;
+      // A symlink or file where a folder was: what lay beneath is not there.
+      if (errno == ENOTDIR || errno == ELOOP) return;
+      failures.push_back("cannot remove " + (root / path).string() + ": " + std::strerror(errno));
+      return;
+    }
+    if (::unlinkat(parent.get(), ps.back().c_str(), flags) == 0 || errno == ENOENT) return;
+    if (flags == AT_REMOVEDIR && (errno == ENOTEMPTY || errno == EEXIST || errno == ENOTDIR)) return;
+    failures.push_back("cannot remove " + (root / path).string() + ": " + std::strerror(errno));
+  };
+  for (const auto& f : files) remove(f, 0);
+  // Deepest first, so a folder's subfolders are gone before it is tried.
+  std::sort(folders.begin(), folders.end(), [](const std::string& a, const std::string& b) {
+    return std::count(a.begin(), a.end(), '/') > std::count(b.begin(), b.end(), '/');
+  });
+  for (const auto& f : folders) remove(f, AT_REMOVEDIR);
+  return failures;
+}
 
 void placeAll(const fs::path& root, const std::vector<Placement>& items) {
   Writer w(root);

@@ -23,4 +23,11 @@ struct Placement {
 // after undoing every change it made.
 void placeAll(const std::filesystem::path& root, const std::vector<Placement>& items);
 
+// Removes files and symlinks (plain paths), then each folder of `folders`
+// that is empty by then, deepest first; a path already gone is fine, a
+// folder still holding something is left. No symlink on the way is
+// followed. Answers one line for each path it could not remove.
+std::vector<std::string> removeEntries(const std::filesystem::path& root, const std::vector<std::string>& files,
+                                       std::vector<std::string> folders);
+
 }  // namespace device

@@ -95,3 +95,22 @@ TEST(PackageRules, APackageMustCarryTheTweakPlainOrRootless) {
   EXPECT_NE(device::checkCarriesTweak({file("Library/other.dylib")}).find("does not carry the tweak"),
             std::string::npos);
 }
+
+TEST(PackageRules, APackageIdNamesAPackageAndNeverAPath) {
+  EXPECT_EQ(device::controlField("Description: x\n Package: no\npackage:  com.example.a+b-1 \n", "Package"),
+            "com.example.a+b-1");
+  EXPECT_EQ(device::controlField("Version: 1\n", "Package"), "");
+  for (const char* fine : {"com.example.tweak", "a", "0ad", "libfoo++", "Com.Example.MyTweak"})
+    EXPECT_EQ(device::checkPackageId(fine), "") << fine;
+  for (const auto& bad : std::vector<std::string>{"", "../x", "a/b", ".hidden", "-x", "a b", "x\n", std::string(201, 'a')})
+    EXPECT_NE(device::checkPackageId(bad).find("is not a package name"), std::string::npos) << bad;
+}
+
+TEST(PackageRules, NoEntryMayWriteIntoOrDivertTheInstallersRecords) {
+  EXPECT_EQ(device::checkLeavesRecordsAlone({folder("var"), folder("var/lib"), file("var/lib/other"),
+                                             folder("var/jb"), file("var/lib/corvallox")}),
+            "");
+  for (const auto& e : {folder("var/lib/corvallo"), file("var/lib/corvallo/packages/a.list"),
+                        sym("var/lib/corvallo", "elsewhere"), sym("var/lib", "x"), file("var")})
+    EXPECT_NE(device::checkLeavesRecordsAlone({e}).find("installer's own records"), std::string::npos) << e.path;
+}

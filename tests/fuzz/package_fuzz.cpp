@@ -120,6 +120,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
       auto package = device::readPackage(bytes.substr(1), 1 << 20);
       (void)device::checkControl(package.control);
+      // An id the rules take names a record file: never a path.
+      std::string id = device::controlField(package.control, "Package");
+      if (device::checkPackageId(id).empty() && (id.find('/') != std::string::npos || id.starts_with(".")))
+        __builtin_trap();
       entries = std::move(package.entries);
     } catch (const std::exception&) {
       return 0;
@@ -129,6 +133,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   auto v = device::checkEntries(entries);
   checkAccepted(entries, v);
-  if (v.ok()) (void)device::checkCarriesTweak(v.accepted);
+  if (v.ok()) {
+    (void)device::checkCarriesTweak(v.accepted);
+    (void)device::checkLeavesRecordsAlone(v.accepted);
+  }
   return 0;
 }

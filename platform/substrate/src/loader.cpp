@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -33,10 +34,24 @@ bool arrayHolds(const Ref<NSObject>& list, std::string_view wanted) {
   return false;
 }
 
+// Whether the file starts as a Mach-O library (thin or fat) does.
+bool isMachO(const fs::path& library) {
+  unsigned char magic[4] = {};
+  std::ifstream in(library, std::ios::binary);
+  if (!in.read(reinterpret_cast<char*>(magic), sizeof magic)) return false;
+  std::uint32_t word = std::uint32_t{magic[0]} << 24 | std::uint32_t{magic[1]} << 16 | std::uint32_t{magic[2]} << 8 | magic[3];
+  for (std::uint32_t m : {0xfeedfaceu, 0xfeedfacfu, 0xcefaedfeu, 0xcffaedfeu, 0xcafebabeu, 0xbebafecau})
+    if (word == m) return true;
+  return false;
+}
+
 // Called right after a failed dlopen, while its reason is still the loader's last error.
 void recordLoadFailure(InjectionReport& report, const std::string& name, const fs::path& library) {
   const char* why = ::dlerror();
-  LoadFailure failure{name, library.string(), why ? why : "unknown error"};
+  std::string reason = why ? why : "unknown error";
+  // A tweak built for the phone is common in a real package: say so plainly.
+  if (isMachO(library)) reason += " (a Mach-O library, built for the phone: it cannot load here)";
+  LoadFailure failure{name, library.string(), reason};
   NSLog("MS:Error: %s", failure.line());
   report.failed.push_back(std::move(failure));
 }

@@ -49,6 +49,8 @@ inline constexpr const char* kCancelPicker = "cancelPicker";
 inline constexpr const char* kTapBackdrop = "tapBackdrop";
 inline constexpr const char* kOpenedURLs = "openedURLs";
 inline constexpr const char* kQuit = "quit";
+// Reads the entries again after a package came or went: {"entries": [labels]}.
+inline constexpr const char* kRescanEntries = "rescanEntries";
 
 inline constexpr std::array kSupervisorOps{kPing, kStatus, kStop};
 inline constexpr std::array kSpringBoardOps{kPing, kState, kTouchAt, kSubscribe, kTouch, kPage, kScrollWidget, kLegibility, kRespring};
@@ -57,6 +59,6 @@ inline constexpr std::array kSettingsOps{
     kTap,            kToggle,           kSlide,        kSetColor,     kChooseAlertAction,
     kScroll,         kTapOptions,       kChooseMenuAction,            kMediaTime,    kAppearance,
     kResume,         kSetPickerValue,   kSubmitPicker, kCancelPicker, kTapBackdrop,  kOpenedURLs,
-    kQuit,           kTouchAt,          kSubscribe};
+    kQuit,           kTouchAt,          kSubscribe,    kRescanEntries};
 
 }  // namespace control::ops
