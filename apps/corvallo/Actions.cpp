@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <iostream>
-#include <regex>
 #include <thread>
 
 #include "Verb.h"
@@ -150,19 +149,9 @@ void setValue(const Device& device, const std::string& word, const std::string& 
     return;
   }
   if (row.value("picker", json()).is_object()) {
-    // As a person does it: tap the row, turn the wheels, press Submit.
-    json pick{{"op", control::ops::kSetPickerValue}};
-    if (row["picker"].value("style", 0) == 2) {
-      double seconds;
-      if (!number(value, seconds) || seconds < 0)
-        throw CommandError("the row " + key + " takes a duration in seconds, not " + control::echoed(value));
-      pick["seconds"] = seconds;
-    } else {
-      static const std::regex iso("\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}(:\\d{2})?(Z|[+-]\\d{2}:?\\d{2})?");
-      if (!std::regex_match(value, iso))
-        throw CommandError("the row " + key + " takes a date such as 2024-03-05T20:30:00Z, not " + control::echoed(value));
-      pick["date"] = value;
-    }
+    // As a person does it: tap the row, turn the wheels, press Submit. The
+    // host reads the text as the wheels would take it.
+    json pick{{"op", control::ops::kSetPickerValue}, {"text", value}};
     settingsAct(device, {{"op", control::ops::kTap}, {"row", key}});
     try {
       device.settings(pick);
@@ -177,7 +166,25 @@ void setValue(const Device& device, const std::string& word, const std::string& 
   throw CommandError("the row " + key + " takes no value: it is not a switch, slider, colour or picker row");
 }
 
+namespace {
+
+// The open picker's button a person named, pressed; false when no picker is open.
+bool pressPickerButton(const Device& device, const std::string& title) {
+  json overlay = device.settings({{"op", control::ops::kState}}).value("pickerOverlay", json());
+  if (!overlay.is_object() || overlay.value("opacity", 0.0) <= 0) return false;
+  std::vector<std::string> buttons{"Cancel", "Submit"};
+  auto found = control::matchName(buttons, title);
+  if (!found)
+    throw CommandError("the picker has no button " + control::echoed(title) + "; " +
+                       control::namesHint(buttons, title));
+  settingsAct(device, {{"op", *found == "Submit" ? control::ops::kSubmitPicker : control::ops::kCancelPicker}});
+  return true;
+}
+
+}  // namespace
+
 void tap(const Device& device, const std::string& title) {
+  if (pressPickerButton(device, title)) return;
   json row = rowNamed(visiblePage(device), title, "title");
   settingsAct(device, {{"op", control::ops::kTap}, {"row", textOf(row, "title").empty() ? rowName(row) : textOf(row, "title")}});
 }
@@ -192,6 +199,7 @@ void scroll(const Device& device, const std::string& y) {
 }
 
 void choose(const Device& device, const std::string& title) {
+  if (pressPickerButton(device, title)) return;
   json page = visiblePage(device);
   auto titles = [](const json& box, const char* items) {
     std::vector<std::string> out;
