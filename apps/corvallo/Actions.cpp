@@ -239,18 +239,35 @@ void openEntry(const Device& device, const std::string& entry) {
   settingsAct(device, {{"op", control::ops::kOpen}, {"entry", entry}});
 }
 
-int respring(const Device& device) {
+int respring(const Device& device, bool wait) {
   int before = device.springBoard({{"op", control::ops::kState}}).value("pid", 0);
   device.springBoard({{"op", control::ops::kRespring}});
   auto deadline = Clock::now() + std::chrono::seconds(10);
   for (;;) {
     try {
       json s = device.springBoard({{"op", control::ops::kState}}, std::chrono::milliseconds(500));
-      if (s.value("pid", before) != before) return s["pid"];
-    } catch (const CommandError&) {
+      if (s.value("pid", before) != before && !wait) return s["pid"];
+      // The home screen appears once its libraries have loaded and the dots
+      // have their colours, so what the tweak made of the settings shows.
+      if (s.value("pid", before) != before && s.value("appeared", false)) {
+        bool loaded = false;
+        for (const auto& name : s.value("injected", json::array()))
+          loaded = loaded || (name.is_string() && name.get<std::string>().find("Corvallo") != std::string::npos);
+        if (!loaded) {
+          std::string why;
+          for (const auto& f : s.value("loadFailures", json::array()))
+            why += "; " + f.value("library", std::string()) + ": " + f.value("reason", std::string());
+          throw CommandError("SpringBoard came back without the tweak" + (why.empty() ? std::string("") : why));
+        }
+        return s["pid"];
+      }
+    } catch (const CommandError& e) {
+      if (std::string(e.what()).starts_with("SpringBoard came back")) throw;
       // between the old process and the new one
     }
-    if (Clock::now() > deadline) throw CommandError("SpringBoard did not come back within 10 s");
+    if (Clock::now() > deadline)
+      throw CommandError(wait ? "SpringBoard did not come back with the tweak within 10 s"
+                              : "SpringBoard did not come back within 10 s");
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
 }
@@ -259,6 +276,10 @@ namespace {
 
 struct Word {
   std::string text;
+};
+
+struct Flag {
+  bool on = false;
 };
 
 struct KeyValue {
@@ -303,12 +324,16 @@ std::vector<Verb> actionVerbs() {
       wordVerb("appearance", "switch Settings to dark or light", "STYLE", "dark or light", appearance),
       wordVerb("open", "open an entry of the list of settings", "ENTRY", "the entry's label, e.g. Corvallo",
                openEntry),
-      plainVerb("respring", "restart SpringBoard",
-                [](const Invocation& in) {
-                  int pid = respring(in.device);  // nothing printed before it is done
-                  std::cout << "SpringBoard restarted, pid " << pid << "\n";
-                  return 0;
-                }),
+      verb<Flag>(
+          "respring", "restart SpringBoard",
+          [](CLI::App& cmd, Flag& o) {
+            cmd.add_flag("--wait", o.on, "return once the tweak has loaded and the dots show the settings");
+          },
+          [](const Invocation& in, const Flag& o) {
+            int pid = respring(in.device, o.on);  // nothing printed before it is done
+            std::cout << "SpringBoard restarted, pid " << pid << (o.on ? ", the tweak loaded" : "") << "\n";
+            return 0;
+          }),
   };
 }
 

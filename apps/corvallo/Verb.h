@@ -55,6 +55,7 @@ Verb plainVerb(std::string name, std::string help, Handler handler) {
 
 // The families, each in its own file.
 std::vector<Verb> lifecycleVerbs();
+std::vector<Verb> listingVerbs();
 std::vector<Verb> screenVerbs();
 std::vector<Verb> actionVerbs();
 std::vector<Verb> defaultsVerbs();
