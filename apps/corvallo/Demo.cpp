@@ -34,8 +34,9 @@ class Walk {
     json st = device_.settings({{"op", control::ops::kState}});
     char name[64];
     std::snprintf(name, sizeof name, "step%02d.png", number_);
-    picture::drawSideBySide(sb, st, (folder_ / name).string(), std::to_string(number_) + ". " + title,
-                            device_.root().string());
+    // The caption carries both lines the step prints.
+    std::string caption = std::to_string(number_) + ". " + title + (detail.empty() ? "" : "\n" + detail);
+    picture::drawSideBySide(sb, st, (folder_ / name).string(), caption, device_.root().string());
     std::cout << "\n" << number_ << ". " << title << (ok ? "" : "  (NOT REACHED within 5 s)") << "\n";
     if (!detail.empty()) std::cout << "   " << detail << "\n";
     std::cout << indent(homeText(homeJson(sb))) << "   picture: " << (folder_ / name).string() << "\n";
