@@ -170,7 +170,7 @@ TEST_F(PictureTest, ASlidersTrackStopsShortOfItsValueLabel) {
   for (const char* appearance : {"light", "dark"}) {
     json slider = row("", 38);
     slider.erase("switchOn");
-    slider.update(json{{"cellType", "PSSliderCell"}, {"title", nullptr}, {"sliderValue", 10.0},
+    slider.update(json{{"cellType", "PSSliderCell"}, {"title", nullptr}, {"sliderValue", -10.0},
                        {"sliderMin", -10.0}, {"sliderMax", 10.0}, {"detailText", "10"}});
     json section{{"headerTitle", nullptr}, {"headerFrame", {0, 0, 375, 38}}, {"headerView", nullptr},
                  {"footerTitle", nullptr}, {"footerFrame", {0, 82, 375, 17.5}}, {"footerView", nullptr},
