@@ -80,7 +80,19 @@ bool number(const std::string& text, double& out) {
 }
 
 json settingsAct(const Device& device, const json& request) {
-  json answer = device.settings(request);
+  json answer;
+  try {
+    answer = device.settings(request);
+  } catch (const CommandError&) {
+    // A refused action can still have started something (a Submit whose
+    // write failed fades its picker out): the next command finds it ended.
+    try {
+      waitForSettledPage(device);
+    } catch (const CommandError&) {
+      // the refusal is the error to report
+    }
+    throw;
+  }
   waitForSettledPage(device);
   return answer;
 }
