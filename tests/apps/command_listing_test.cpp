@@ -1,6 +1,7 @@
 // What a user has, through the real command: the device roots with their state,
 // the processes listening for notifications, and a respring that waits for the tweak.
 #include <algorithm>
+#include <memory>
 
 #include "CommandFixture.h"
 
@@ -40,14 +41,10 @@ class ListingTest : public CommandTest {
 TEST_F(ListingTest, ListShowsEveryRootStartedWithItsStateAndForgetsRemovedOnes) {
   char other[] = "/tmp/cvl.XXXXXX";
   ASSERT_NE(::mkdtemp(other), nullptr);
-  struct Gone {
-    const ListingTest* test;
-    std::string root;
-    ~Gone() {
-      test->run({program(), "--root", root, "down"});
-      std::filesystem::remove_all(root);
-    }
-  } gone{this, other};
+  std::shared_ptr<void> gone(nullptr, [&](void*) {
+    run({program(), "--root", other, "down"});
+    std::filesystem::remove_all(other);
+  });
   Outcome started = run({program(), "--root", other, "up"});
   ASSERT_EQ(started.code, 0) << started.err;
   up();
@@ -84,7 +81,9 @@ TEST_F(ListingTest, NotifyListNamesTheListeningProcessesAndSaysWhatItCannotKnow)
   std::vector<int> pids;
   for (const auto& l : o.json()["listeners"]) {
     if (l["alive"].get<bool>()) pids.push_back(l["pid"]);
-    if (l["pid"] == status["springboard"]["pid"]) EXPECT_EQ(l["process"], "springboard") << l.dump();
+    if (l["pid"] == status["springboard"]["pid"]) {
+      EXPECT_EQ(l["process"], "springboard") << l.dump();
+    }
   }
   EXPECT_NE(std::find(pids.begin(), pids.end(), status["springboard"]["pid"].get<int>()), pids.end()) << o.out;
   EXPECT_NE(std::find(pids.begin(), pids.end(), status["settings"]["pid"].get<int>()), pids.end()) << o.out;
