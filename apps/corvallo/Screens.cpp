@@ -137,6 +137,8 @@ json settingsJson(const json& state) {
                           {"height", r.value("height", 0.0)},
                           {"tintColor", rgbaColour(tint)}});
       if (r.value("picker", json()).is_object()) rows.back()["stored"] = r["picker"].value("stored", json());
+      // The slider's label, as the row shows its number.
+      if (r.contains("sliderValue") && r.value("detailText", json()).is_string()) rows.back()["text"] = r["detailText"];
     }
     sections.push_back(json{{"title", s.value("headerTitle", json())}, {"rows", rows}});
   }
@@ -159,7 +161,9 @@ std::string settingsText(const json& s) {
       out << (row["hidden"].get<bool>() ? "    (hidden) " : "    ");
       out << (row["title"].is_string() ? row["title"].get<std::string>() : std::string("—"));
       const json& v = row["value"];
-      if (v.is_boolean())
+      if (row.contains("text"))
+        out << "  " << row["text"].get<std::string>();
+      else if (v.is_boolean())
         out << "  [" << (v.get<bool>() ? "on" : "off") << "]";
       else if (!v.is_null())
         out << "  " << (v.is_string() ? v.get<std::string>() : v.dump());

@@ -28,7 +28,7 @@ TEST_F(DefaultsTest, DomainsAndReadWithoutADomainShowEveryDomain) {
   EXPECT_EQ(defaults({"domains"}).out, "com.example.a, com.example.b\n");
   Outcome all = defaults({"read"});
   ASSERT_EQ(all.code, 0) << all.err;
-  auto a = all.out.find("\"com.example.a\""), b = all.out.find("\"com.example.b\"");
+  auto a = all.out.find("com.example.a = {"), b = all.out.find("com.example.b = {");
   ASSERT_NE(a, std::string::npos) << all.out;
   ASSERT_NE(b, std::string::npos) << all.out;
   EXPECT_LT(a, b);
