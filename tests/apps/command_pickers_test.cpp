@@ -1,6 +1,9 @@
 // The Examples page's pickers through the real command, as a person reads and
 // drives them: the texts rows show, values typed the way a row or its default
 // writes them, and an open picker's buttons.
+#include <cstdlib>
+#include <optional>
+
 #include "CommandFixture.h"
 
 namespace {
@@ -14,8 +17,15 @@ class PickersTest : public CommandTest {
   void SetUp() override {
     CommandTest::SetUp();
     // One zone, so the texts a test expects do not depend on the machine's.
+    const char* zone = std::getenv("TZ");
+    zone_ = zone ? std::optional<std::string>(zone) : std::nullopt;
     ::setenv("TZ", "UTC", 1);
   }
+  void TearDown() override {
+    CommandTest::TearDown();
+    zone_ ? ::setenv("TZ", zone_->c_str(), 1) : ::unsetenv("TZ");
+  }
+  std::optional<std::string> zone_;
 
   void openExamples() {
     up();
