@@ -13,8 +13,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// CLI11 reports a word that names no command as a missing one; say which word.
+// CLI11 reports a word that names no command as a missing one; say which
+// word, at whatever depth (`defaults bogus`).
 std::optional<std::string> unknownCommand(CLI::App& app, int argc, char** argv) {
+  CLI::App* level = &app;
   for (int i = 1; i < argc; ++i) {
     std::string word = argv[i];
     if (word == "--root" || word == "--device-root") {
@@ -22,9 +24,14 @@ std::optional<std::string> unknownCommand(CLI::App& app, int argc, char** argv) 
       continue;
     }
     if (word.starts_with("-")) continue;
-    for (const CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; }))
-      if (sub->get_name() == word) return std::nullopt;
-    return "unknown command \"" + word + "\"";
+    auto subs = level->get_subcommands([](CLI::App*) { return true; });
+    if (subs.empty()) return std::nullopt;  // a verb's own words
+    CLI::App* next = nullptr;
+    for (CLI::App* sub : subs)
+      if (sub->get_name() == word) next = sub;
+    if (!next)
+      return "unknown command \"" + word + "\"" + (level == &app ? std::string() : " for " + level->get_name());
+    level = next;
   }
   return std::nullopt;
 }

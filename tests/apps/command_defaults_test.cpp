@@ -111,6 +111,9 @@ TEST_F(DefaultsTest, HelpNamesTheSubVerbsAndTheirForms) {
     EXPECT_NE(help.out.find(std::string("  ") + verb), std::string::npos) << verb << ": " << help.out;
   Outcome write = corvallo({"help", "defaults", "write"});
   EXPECT_NE(write.out.find("-array|-array-add"), std::string::npos) << write.out;
+  Outcome unknown = corvallo({"defaults", "raed", "com.example.a"});
+  EXPECT_NE(unknown.code, 0);
+  EXPECT_NE(unknown.err.find("unknown command \"raed\" for defaults"), std::string::npos) << unknown.err;
 }
 
 }  // namespace
