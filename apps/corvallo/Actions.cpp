@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <iostream>
-#include <regex>
 #include <thread>
 
 #include "Verb.h"
@@ -81,7 +80,19 @@ bool number(const std::string& text, double& out) {
 }
 
 json settingsAct(const Device& device, const json& request) {
-  json answer = device.settings(request);
+  json answer;
+  try {
+    answer = device.settings(request);
+  } catch (const CommandError&) {
+    // A refused action can still have started something (a Submit whose
+    // write failed fades its picker out): the next command finds it ended.
+    try {
+      waitForSettledPage(device);
+    } catch (const CommandError&) {
+      // the refusal is the error to report
+    }
+    throw;
+  }
   waitForSettledPage(device);
   return answer;
 }
@@ -150,19 +161,9 @@ void setValue(const Device& device, const std::string& word, const std::string& 
     return;
   }
   if (row.value("picker", json()).is_object()) {
-    // As a person does it: tap the row, turn the wheels, press Submit.
-    json pick{{"op", control::ops::kSetPickerValue}};
-    if (row["picker"].value("style", 0) == 2) {
-      double seconds;
-      if (!number(value, seconds) || seconds < 0)
-        throw CommandError("the row " + key + " takes a duration in seconds, not " + control::echoed(value));
-      pick["seconds"] = seconds;
-    } else {
-      static const std::regex iso("\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}(:\\d{2})?(Z|[+-]\\d{2}:?\\d{2})?");
-      if (!std::regex_match(value, iso))
-        throw CommandError("the row " + key + " takes a date such as 2024-03-05T20:30:00Z, not " + control::echoed(value));
-      pick["date"] = value;
-    }
+    // As a person does it: tap the row, turn the wheels, press Submit. The
+    // host reads the text as the wheels would take it.
+    json pick{{"op", control::ops::kSetPickerValue}, {"text", value}};
     settingsAct(device, {{"op", control::ops::kTap}, {"row", key}});
     try {
       device.settings(pick);
@@ -177,7 +178,25 @@ void setValue(const Device& device, const std::string& word, const std::string& 
   throw CommandError("the row " + key + " takes no value: it is not a switch, slider, colour or picker row");
 }
 
+namespace {
+
+// The open picker's button a person named, pressed; false when no picker is open.
+bool pressPickerButton(const Device& device, const std::string& title) {
+  json overlay = device.settings({{"op", control::ops::kState}}).value("pickerOverlay", json());
+  if (!overlay.is_object() || overlay.value("opacity", 0.0) <= 0) return false;
+  std::vector<std::string> buttons{"Cancel", "Submit"};
+  auto found = control::matchName(buttons, title);
+  if (!found)
+    throw CommandError("the picker has no button " + control::echoed(title) + "; " +
+                       control::namesHint(buttons, title));
+  settingsAct(device, {{"op", *found == "Submit" ? control::ops::kSubmitPicker : control::ops::kCancelPicker}});
+  return true;
+}
+
+}  // namespace
+
 void tap(const Device& device, const std::string& title) {
+  if (pressPickerButton(device, title)) return;
   json row = rowNamed(visiblePage(device), title, "title");
   settingsAct(device, {{"op", control::ops::kTap}, {"row", textOf(row, "title").empty() ? rowName(row) : textOf(row, "title")}});
 }
@@ -192,6 +211,7 @@ void scroll(const Device& device, const std::string& y) {
 }
 
 void choose(const Device& device, const std::string& title) {
+  if (pressPickerButton(device, title)) return;
   json page = visiblePage(device);
   auto titles = [](const json& box, const char* items) {
     std::vector<std::string> out;
@@ -231,18 +251,35 @@ void openEntry(const Device& device, const std::string& entry) {
   settingsAct(device, {{"op", control::ops::kOpen}, {"entry", entry}});
 }
 
-int respring(const Device& device) {
+int respring(const Device& device, bool wait) {
   int before = device.springBoard({{"op", control::ops::kState}}).value("pid", 0);
   device.springBoard({{"op", control::ops::kRespring}});
   auto deadline = Clock::now() + std::chrono::seconds(10);
   for (;;) {
     try {
       json s = device.springBoard({{"op", control::ops::kState}}, std::chrono::milliseconds(500));
-      if (s.value("pid", before) != before) return s["pid"];
-    } catch (const CommandError&) {
+      if (s.value("pid", before) != before && !wait) return s["pid"];
+      // The home screen appears once its libraries have loaded and the dots
+      // have their colours, so what the tweak made of the settings shows.
+      if (s.value("pid", before) != before && s.value("appeared", false)) {
+        bool loaded = false;
+        for (const auto& name : s.value("injected", json::array()))
+          loaded = loaded || (name.is_string() && name.get<std::string>().find("Corvallo") != std::string::npos);
+        if (!loaded) {
+          std::string why;
+          for (const auto& f : s.value("loadFailures", json::array()))
+            why += "; " + f.value("library", std::string()) + ": " + f.value("reason", std::string());
+          throw CommandError("SpringBoard came back without the tweak" + (why.empty() ? std::string("") : why));
+        }
+        return s["pid"];
+      }
+    } catch (const CommandError& e) {
+      if (std::string(e.what()).starts_with("SpringBoard came back")) throw;
       // between the old process and the new one
     }
-    if (Clock::now() > deadline) throw CommandError("SpringBoard did not come back within 10 s");
+    if (Clock::now() > deadline)
+      throw CommandError(wait ? "SpringBoard did not come back with the tweak within 10 s"
+                              : "SpringBoard did not come back within 10 s");
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
 }
@@ -251,6 +288,10 @@ namespace {
 
 struct Word {
   std::string text;
+};
+
+struct Flag {
+  bool on = false;
 };
 
 struct KeyValue {
@@ -295,12 +336,16 @@ std::vector<Verb> actionVerbs() {
       wordVerb("appearance", "switch Settings to dark or light", "STYLE", "dark or light", appearance),
       wordVerb("open", "open an entry of the list of settings", "ENTRY", "the entry's label, e.g. Corvallo",
                openEntry),
-      plainVerb("respring", "restart SpringBoard",
-                [](const Invocation& in) {
-                  int pid = respring(in.device);  // nothing printed before it is done
-                  std::cout << "SpringBoard restarted, pid " << pid << "\n";
-                  return 0;
-                }),
+      verb<Flag>(
+          "respring", "restart SpringBoard",
+          [](CLI::App& cmd, Flag& o) {
+            cmd.add_flag("--wait", o.on, "return once the tweak has loaded and the dots show the settings");
+          },
+          [](const Invocation& in, const Flag& o) {
+            int pid = respring(in.device, o.on);  // nothing printed before it is done
+            std::cout << "SpringBoard restarted, pid " << pid << (o.on ? ", the tweak loaded" : "") << "\n";
+            return 0;
+          }),
   };
 }
 

@@ -16,12 +16,14 @@ void setValue(const Device& device, const std::string& key, const std::string& v
 void tap(const Device& device, const std::string& title);
 void back(const Device& device);
 void scroll(const Device& device, const std::string& y);
-// An entry of the alert or menu on screen; with neither, of the page's options menu.
+// An entry of the alert or menu on screen; with neither, of the page's options
+// menu. On an open picker, its Cancel or Submit (as `tap` takes them too).
 void choose(const Device& device, const std::string& title);
 void appearance(const Device& device, const std::string& style);
 void openEntry(const Device& device, const std::string& entry);
-// Restarts SpringBoard and returns once the new one answers; its pid.
-int respring(const Device& device);
+// Restarts SpringBoard and returns once the new one answers; its pid. With
+// `wait`, once it has loaded the tweak and its home screen has appeared.
+int respring(const Device& device, bool wait = false);
 
 // Waits until the Settings host's page has nothing left in flight.
 void waitForSettledPage(const Device& device);

@@ -6,10 +6,13 @@
 
 namespace device {
 
-// `args` are what follows `defaults`: read|write|delete DOMAIN [KEY [-type] VALUE].
+// `args` are what follows `defaults`: domains, read [DOMAIN [KEY]], read-type
+// DOMAIN KEY, write DOMAIN KEY [-type] VALUE (or -array/-dict and their -add
+// forms with several), delete DOMAIN [KEY], export|import DOMAIN FILE|-.
 // Prints to stdout; throws CommandError for a refused name, a missing domain
 // or key, a value that is not of its type or a date the store cannot hold,
-// and a write or deletion the store could not make (with its reason).
+// a file that is no dictionary property list, and a write or deletion the
+// store could not make (with its reason).
 int defaultsCommand(const std::vector<std::string>& args);
 
 }  // namespace device

@@ -34,8 +34,9 @@ class Walk {
     json st = device_.settings({{"op", control::ops::kState}});
     char name[64];
     std::snprintf(name, sizeof name, "step%02d.png", number_);
-    picture::drawSideBySide(sb, st, (folder_ / name).string(), std::to_string(number_) + ". " + title,
-                            device_.root().string());
+    // The caption carries both lines the step prints.
+    std::string caption = std::to_string(number_) + ". " + title + (detail.empty() ? "" : "\n" + detail);
+    picture::drawSideBySide(sb, st, (folder_ / name).string(), caption, device_.root().string());
     std::cout << "\n" << number_ << ". " << title << (ok ? "" : "  (NOT REACHED within 5 s)") << "\n";
     if (!detail.empty()) std::cout << "   " << detail << "\n";
     std::cout << indent(homeText(homeJson(sb))) << "   picture: " << (folder_ / name).string() << "\n";
@@ -143,7 +144,9 @@ int runDemo(const Device& device, const BuildOutput& build, const DemoOptions& o
             });
   appearance(device, "light");
 
-  std::cout << "\nlogs: corvallo --root " << device.root().string() << " log\n";
+  // Logs can be read later only where the root stays.
+  if (options.keep || wasRunning || !options.rootRemoved)
+    std::cout << "\nlogs: corvallo --root " << device.root().string() << " log\n";
   if (!options.keep && !wasRunning) down(device);
   if (options.keep || wasRunning) std::cout << "the device is still running; stop it with `corvallo down`\n";
   std::cout << "pictures: " << folder.string() << "\n";
@@ -169,7 +172,9 @@ std::vector<Verb> demoVerbs() {
         if (!::mkdtemp(tmpl.data())) throw CommandError("cannot make a device root for the demo");
         ::setenv("CORVALLO_DEVICE_ROOT", tmpl.c_str(), 1);
         Device own(tmpl, tmpl);
-        int result = runDemo(own, in.build, o);
+        DemoOptions options = o;
+        options.rootRemoved = !o.keep;
+        int result = runDemo(own, in.build, options);
         std::error_code ignored;
         if (!o.keep) fs::remove_all(tmpl, ignored);
         return result;

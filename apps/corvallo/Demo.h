@@ -12,6 +12,7 @@ namespace device {
 struct DemoOptions {
   bool keep = false;   // leave the device running
   std::string folder;  // where the pictures go; a new folder when empty
+  bool rootRemoved = false;  // the root is the demo's own and goes when it ends
 };
 
 // 0 when every step reached the screen it expected.

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "Hosts.h"
+#include "Roots.h"
 #include "Verb.h"
 #include "Starting.h"
 #include "control/ControlServer.h"
@@ -183,6 +184,7 @@ int up(const Device& device, const BuildOutput& build, const UpOptions& options)
   for (const auto& m : report.missing) std::cerr << "corvallo: not built, skipped: " << m << "\n";
   stopIfAsked();
   pid = spawnSupervisor(device, options.policy);
+  recordRoot(device.root());
   while (!ready(device)) {
     stopIfAsked();
     if (processGone(pid) && !device.running())

@@ -235,12 +235,13 @@ namespace {
 struct NotifyOptions {
   std::string name;
   int count = 0;
+  bool asJson = false;
 };
 
 }  // namespace
 
 std::vector<Verb> observeVerbs() {
-  Verb notify{"notify", "post or watch Darwin notifications", {}, {}};
+  Verb notify{"notify", "post or watch Darwin notifications, or list who listens", {}, {}};
   notify.verbs = {
       verb<NotifyOptions>(
           "post", "post NAME",
@@ -253,6 +254,10 @@ std::vector<Verb> observeVerbs() {
             cmd.add_option("--count", o.count, "stop after this many posts")->check(CLI::PositiveNumber);
           },
           [](const Invocation&, const NotifyOptions& o) { return notifyWatch(o.name, o.count); }),
+      verb<NotifyOptions>(
+          "list", "the processes listening for posts",
+          [](CLI::App& cmd, NotifyOptions& o) { cmd.add_flag("--json", o.asJson, "as JSON"); },
+          [](const Invocation& in, const NotifyOptions& o) { return notifyList(in.device, o.asJson); }),
   };
   return {
       std::move(notify),

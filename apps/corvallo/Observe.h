@@ -13,6 +13,9 @@ namespace device {
 int notifyPost(const std::string& name);
 // Prints "HH:MM:SS.mmm [n] NAME" per post; returns after `count` posts (0: never).
 int notifyWatch(const std::string& name, int count);
+// The processes listening for posts on the device: pid and name (as JSON with
+// `asJson`). The names each observes are not known outside it, and it says so.
+int notifyList(const Device& device, bool asJson);
 
 // The lowest type a line may have to be shown: default leaves out info and
 // debug lines, info leaves out debug lines.

@@ -1,6 +1,8 @@
 #include "Screens.h"
 
 #include <algorithm>
+#include <charconv>
+#include <map>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -47,11 +49,39 @@ void indicatorLine(std::ostringstream& out, const std::string& label, const json
       << colourText(c["pageIndicatorTintColor"]) << "\n";
 }
 
+// A slider's value as its label shows it (an integer slider's rounding), else its position.
+json sliderShown(const json& row) {
+  if (row["detailText"].is_string()) {
+    double shown;
+    const std::string& t = row["detailText"].get_ref<const std::string&>();
+    auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), shown);
+    if (ec == std::errc() && end == t.data() + t.size()) return shown;
+  }
+  return row["sliderValue"];
+}
+
 json rowValue(const json& row) {
   if (row.contains("switchOn")) return row["switchOn"];
-  if (row.contains("sliderValue")) return row["sliderValue"];
+  if (row.contains("sliderValue")) return sliderShown(row);
+  // A picker row shows its value as text; what the domain holds is "stored".
+  if (row.value("picker", json()).is_object()) return row.value("detailText", json());
   if (row.contains("swatch") && row["value"].is_null()) return row["swatch"];
   return row.value("value", json());
+}
+
+// An open picker as a person sees it: its kind, the wheels' value as the row
+// would show it, and its buttons.
+std::string overlayText(const json& o) {
+  static const std::map<std::string, std::string> kinds{
+      {"date", "date"}, {"time", "time"}, {"dateAndTime", "date and time"}, {"countDownTimer", "duration"}};
+  std::string mode = o.value("mode", json()).is_string() ? o["mode"].get<std::string>() : std::string();
+  std::string kind = kinds.count(mode) ? kinds.at(mode) : std::string("value");
+  const json& text = o.value("text", json());
+  std::ostringstream out;
+  out << kind << " picker: " << (text.is_string() ? text.get<std::string>() : o.value("value", json()).dump())
+      << (o.value("animating", false) ? "  (fading)" : "") << "\n";
+  for (const auto& b : o.value("buttons", json::array({"Cancel", "Submit"}))) out << "    [" << b.get<std::string>() << "]\n";
+  return out.str();
 }
 
 }  // namespace
@@ -106,6 +136,9 @@ json settingsJson(const json& state) {
                           {"hidden", r.value("hidden", false)},
                           {"height", r.value("height", 0.0)},
                           {"tintColor", rgbaColour(tint)}});
+      if (r.value("picker", json()).is_object()) rows.back()["stored"] = r["picker"].value("stored", json());
+      // The slider's label, as the row shows its number.
+      if (r.contains("sliderValue") && r.value("detailText", json()).is_string()) rows.back()["text"] = r["detailText"];
     }
     sections.push_back(json{{"title", s.value("headerTitle", json())}, {"rows", rows}});
   }
@@ -128,7 +161,9 @@ std::string settingsText(const json& s) {
       out << (row["hidden"].get<bool>() ? "    (hidden) " : "    ");
       out << (row["title"].is_string() ? row["title"].get<std::string>() : std::string("—"));
       const json& v = row["value"];
-      if (v.is_boolean())
+      if (row.contains("text"))
+        out << "  " << row["text"].get<std::string>();
+      else if (v.is_boolean())
         out << "  [" << (v.get<bool>() ? "on" : "off") << "]";
       else if (!v.is_null())
         out << "  " << (v.is_string() ? v.get<std::string>() : v.dump());
@@ -144,7 +179,7 @@ std::string settingsText(const json& s) {
   };
   list("alert", s["alert"], "actions");
   list("menu", s["menu"], "entries");
-  if (s["overlay"].is_object()) out << "overlay: " << s["overlay"].dump() << "\n";
+  if (s["overlay"].is_object()) out << overlayText(s["overlay"]);
   return out.str();
 }
 

@@ -56,6 +56,7 @@ Verb plainVerb(std::string name, std::string help, Handler handler) {
 // The families, each in its own file.
 std::vector<Verb> lifecycleVerbs();
 std::vector<Verb> packageVerbs();
+std::vector<Verb> listingVerbs();
 std::vector<Verb> screenVerbs();
 std::vector<Verb> actionVerbs();
 std::vector<Verb> defaultsVerbs();

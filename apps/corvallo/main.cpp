@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 #include "Verb.h"
 #include "foundation/DevicePaths.h"
@@ -13,8 +15,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// CLI11 reports a word that names no command as a missing one; say which word.
+// CLI11 reports a word that names no command as a missing one; say which
+// word, at whatever depth (`defaults bogus`).
 std::optional<std::string> unknownCommand(CLI::App& app, int argc, char** argv) {
+  CLI::App* level = &app;
   for (int i = 1; i < argc; ++i) {
     std::string word = argv[i];
     if (word == "--root" || word == "--device-root") {
@@ -22,25 +26,58 @@ std::optional<std::string> unknownCommand(CLI::App& app, int argc, char** argv) 
       continue;
     }
     if (word.starts_with("-")) continue;
-    for (const CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; }))
-      if (sub->get_name() == word) return std::nullopt;
-    return "unknown command \"" + word + "\"";
+    auto subs = level->get_subcommands([](CLI::App*) { return true; });
+    if (subs.empty()) return std::nullopt;  // a verb's own words
+    CLI::App* next = nullptr;
+    for (CLI::App* sub : subs)
+      if (sub->get_name() == word) next = sub;
+    if (!next)
+      return "unknown command \"" + word + "\"" + (level == &app ? std::string() : " for " + level->get_name());
+    level = next;
   }
   return std::nullopt;
+}
+
+// `corvallo up --root DIR` as well as `corvallo --root DIR up`: the root is
+// the command's, wherever it stands, even among the words a verb reads as
+// they are (defaults write … -bool NO --root DIR).
+std::vector<char*> rootFirst(int argc, char** argv) {
+  std::vector<char*> root, rest;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view word = argv[i];
+    if (word == "--") {
+      rest.insert(rest.end(), argv + i, argv + argc);
+      break;
+    }
+    bool named = word == "--root" || word == "--device-root";
+    if (named && i + 1 < argc) {
+      root.push_back(argv[i]);
+      root.push_back(argv[++i]);
+    } else if (word.starts_with("--root=") || word.starts_with("--device-root=")) {
+      root.push_back(argv[i]);
+    } else {
+      rest.push_back(argv[i]);
+    }
+  }
+  std::vector<char*> out{argv[0]};
+  out.insert(out.end(), root.begin(), root.end());
+  out.insert(out.end(), rest.begin(), rest.end());
+  return out;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::vector<char*> words = rootFirst(argc, argv);
+  argc = static_cast<int>(words.size());
+  words.push_back(nullptr);
+  argv = words.data();
   CLI::App app{"corvallo: a simulated device with the Corvallo tweak and its settings"};
   app.require_subcommand(1);
   app.set_version_flag("--version", "corvallo " CORVALLO_VERSION);
   std::string rootOption;
   app.add_option("--root,--device-root", rootOption,
                  "device root folder (default: $CORVALLO_DEVICE_ROOT, else $XDG_DATA_HOME/corvallo/device)");
-  // `corvallo up --root DIR` as well as `corvallo --root DIR up`: every verb
-  // passes the options it does not know to the command (verbs inherit this).
-  app.fallthrough();
   std::vector<std::pair<CLI::App*, device::Run>> runs;
   device::declareVerbs(app, device::allVerbs(), runs);
 

@@ -2,9 +2,14 @@
 
 #include <cmath>
 
+#include "PickerText.h"
 #include "ViewReport.h"
 #include "control/ControlServer.h"
+#include "control/Names.h"
 #include "foundation/NSDateFormatter.h"
+#include "foundation/Format.h"
+#include "foundation/NSNumber.h"
+#include "foundation/NSUserDefaults.h"
 #include "foundation/PropertyList.h"
 #include "uikit/MediaClock.h"
 #include "uikit/UIButton.h"
@@ -72,6 +77,20 @@ Ref<UIView> requireOverlay(UIView* rootView) {
   return overlay;
 }
 
+// What the row's domain holds under its key: ISO 8601 for a date, seconds
+// for a duration, nothing when nothing is stored.
+json storedValue(PSTableCell* cell) {
+  Ref<PSSpecifier> item = cell->specifier();
+  auto* domain = item ? objc_cast<NSString>(item->findProperty("defaults")) : nullptr;
+  auto* key = item ? objc_cast<NSString>(item->findProperty(PSKeyNameKey)) : nullptr;
+  if (!domain || !key) return nullptr;
+  Ref<NSDictionary> stored = NSUserDefaults::standardUserDefaults()->persistentDomainForName(domain);
+  Ref<NSObject> value = stored ? stored->objectForKey(key) : nullptr;
+  if (auto* date = objc_cast<NSDate>(value.get())) return iso8601(Ref<NSDate>(date));
+  if (auto* n = objc_cast<NSNumber>(value.get())) return n->doubleValue();
+  return value ? json(foundation::describe(value)) : json(nullptr);
+}
+
 // Whatever ended on the clock completes now, so a report that follows sees it.
 void settleAnimations() { UIView_Animation::completeEnded(); }
 
@@ -90,10 +109,13 @@ Ref<UIView> shownOverlay(UIView* rootView) {
 json overlayJson(UIView* overlay) {
   if (!overlay) return nullptr;
   Ref<UIDatePicker> picker = objc::send<dateTimePickerMessage>(overlay);
-  json value = nullptr;
-  if (picker)
-    value = picker->datePickerMode() == UIDatePickerModeCountDownTimer ? json(picker->countDownDuration())
-                                                                       : json(iso8601(picker->date()));
+  json value = nullptr, text = nullptr;
+  if (picker) {
+    bool countDown = picker->datePickerMode() == UIDatePickerModeCountDownTimer;
+    value = countDown ? json(picker->countDownDuration()) : json(iso8601(picker->date()));
+    text = countDown ? pickerDurationText(picker->countDownDuration())
+                     : pickerDateText(picker->datePickerMode(), picker->date().get());
+  }
   auto shown = UIView_Animation::presentationValue(overlay, "alpha");
   return json{{"attached", static_cast<bool>(overlay->superview())},
               {"opacity", overlay->alpha()},
@@ -102,6 +124,8 @@ json overlayJson(UIView* overlay) {
               {"style", objc::send<styleMessage>(overlay)},
               {"mode", picker ? json(modeName(picker->datePickerMode())) : json(nullptr)},
               {"value", value},
+              {"text", text},
+              {"buttons", json::array({"Cancel", "Submit"})},
               {"frame", frameJson(Ref<UIView>(overlay))},
               {"body", frameJson(objc::send<bodyViewMessage>(overlay))},
               {"picker", frameJson(picker)},
@@ -112,17 +136,40 @@ json overlayJson(UIView* overlay) {
 json pickerJson(PSTableCell* cell) {
   if (!answers(cell, dateTimePickerViewMessage::sel())) return nullptr;
   Ref<UIView> overlay = objc::send<dateTimePickerViewMessage>(cell);
-  return json{{"style", objc::send<styleMessage>(cell)}, {"overlay", overlayJson(overlay.get())}};
+  return json{{"style", objc::send<styleMessage>(cell)},
+              {"stored", storedValue(cell)},
+              {"overlay", overlayJson(overlay.get())}};
 }
 
 json setPickerValue(UIView* rootView, const json& req) {
   Ref<UIView> overlay = requireOverlay(rootView);
   Ref<UIDatePicker> picker = objc::send<dateTimePickerMessage>(overlay);
   if (!picker) throw RequestError("the picker has not been laid out");
+  long mode = picker->datePickerMode();
+  if (auto t = req.find("text"); t != req.end()) {
+    if (!t->is_string()) throw RequestError("\"text\" must be a text");
+    const std::string& given = t->get_ref<const std::string&>();
+    if (mode == UIDatePickerModeCountDownTimer) {
+      auto seconds = pickerDurationFromText(given);
+      if (!seconds || *seconds < 60 || *seconds > UIDatePicker::kLongestCountDown)
+        throw RequestError("this picker takes " + pickerTextForms(mode) + ", not " + control::echoed(given));
+      picker->setCountDownDuration(*seconds);
+      return overlayJson(overlay.get());
+    }
+    Ref<NSDate> date = pickerDateFromText(mode, picker->date().get(), given);
+    if (!date) throw RequestError("this picker takes " + pickerTextForms(mode) + ", not " + control::echoed(given));
+    if (!foundation::isStorableDate(date->timeIntervalSinceReferenceDate()))
+      throw RequestError("the store holds dates from 1932-12-13T20:45:52Z to 2069-01-19T03:14:07Z, not " +
+                         control::echoed(given));
+    picker->setDate(date);
+    return overlayJson(overlay.get());
+  }
   if (auto s = req.find("seconds"); s != req.end()) {
     if (!s->is_number() || !std::isfinite(s->get<double>())) throw RequestError("\"seconds\" must be a number");
-    if (picker->datePickerMode() != UIDatePickerModeCountDownTimer)
-      throw RequestError("this picker takes a date, not seconds");
+    if (mode != UIDatePickerModeCountDownTimer) throw RequestError("this picker takes a date, not seconds");
+    // The wheels turn in whole minutes from one: less would be kept as none.
+    if (s->get<double>() < 60 || s->get<double>() > UIDatePicker::kLongestCountDown)
+      throw RequestError("this picker takes from 60 to 86340 seconds (0:01 to 23:59)");
     picker->setCountDownDuration(s->get<double>());
   } else if (auto d = req.find("date"); d != req.end()) {
     if (!d->is_string()) throw RequestError("\"date\" must be an ISO 8601 text");
@@ -136,7 +183,7 @@ json setPickerValue(UIView* rootView, const json& req) {
                          d->get<std::string>());
     picker->setDate(date);
   } else {
-    throw RequestError("give \"date\" (ISO 8601) or \"seconds\"");
+    throw RequestError("give \"text\", \"date\" (ISO 8601) or \"seconds\"");
   }
   return overlayJson(overlay.get());
 }

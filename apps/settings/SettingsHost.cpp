@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "Appearance.h"
 #include "PageReport.h"
 #include "PickerControl.h"
 #include "colorcell/LCPColorCell.h"
@@ -369,6 +370,7 @@ json Host::appearance(const json& req) {
   if (s < 0) throw RequestError("unknown appearance \"" + style + "\" (light or dark)");
   return guarded("changing the appearance", [&] {
     window_->setOverrideUserInterfaceStyle(s);
+    storeAppearance(style);
     return json::object();
   });
 }

@@ -9,6 +9,7 @@
 #include <iostream>
 #include <optional>
 
+#include "Appearance.h"
 #include "SettingsHost.h"
 #include "control/ControlServer.h"
 #include "control/Liveness.h"
@@ -32,7 +33,9 @@ int main(int argc, char** argv) {
   std::string systemVersion = preferences::systemVersion();
   std::string open;
   app.add_option("--device-root", root, "device root folder (default: $CORVALLO_DEVICE_ROOT or the installed one)");
-  app.add_option("--appearance", appearance, "light or dark")->check(CLI::IsMember({"light", "dark"}));
+  auto* appearanceGiven =
+      app.add_option("--appearance", appearance, "light or dark (default: as the device last had it)")
+          ->check(CLI::IsMember({"light", "dark"}));
   app.add_option("--cf-version", kCFCoreFoundationVersionNumber, "kCFCoreFoundationVersionNumber of the system")
       ->check(CLI::Range(0.0, 100000.0));
   app.add_option("--system-version", systemVersion, "the system version, such as 15.0");
@@ -51,6 +54,7 @@ int main(int argc, char** argv) {
   }
 
   settings::Host host;
+  if (!appearanceGiven->count()) appearance = settings::storedAppearance().value_or(appearance);
   if (appearance == "dark") host.handle({{"op", control::ops::kAppearance}, {"style", "dark"}});
   if (!open.empty()) {
     try {

@@ -113,6 +113,11 @@ TEST_F(ConventionsTest, TheRootMayFollowTheVerb) {
   EXPECT_NE(after.err.find(root_.string()), std::string::npos) << "the hint names the root given: " << after.err;
   Outcome nested = run({program(), "notify", "post", "com.example/Ping", "--root", root_.string()});
   EXPECT_EQ(nested.code, 0) << nested.err;
+  // Even among words a verb takes as they are.
+  Outcome written =
+      run({program(), "defaults", "write", "com.example.prefs", "k", "-bool", "YES", "--root=" + root_.string()});
+  ASSERT_EQ(written.code, 0) << written.err;
+  EXPECT_TRUE(std::filesystem::exists(root_ / "var/mobile/Library/Preferences/com.example.prefs.plist"));
 }
 
 }  // namespace

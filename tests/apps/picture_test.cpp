@@ -163,3 +163,27 @@ TEST_F(PictureTest, SideBySideGivesTheCaptionItsLinesAboveTwoScreensOfOneSize) {
   EXPECT_EQ(one.second, static_cast<int>((56 + 812 + 24) * picture::kScale));
   EXPECT_GT(two.second, one.second + 20 * picture::kScale) << "room for the second line";
 }
+
+// A slider row with its value label: the track stops short of the label
+// instead of running under it, and without a label it runs to the end.
+TEST_F(PictureTest, ASlidersTrackStopsShortOfItsValueLabel) {
+  for (const char* appearance : {"light", "dark"}) {
+    json slider = row("", 38);
+    slider.erase("switchOn");
+    slider.update(json{{"cellType", "PSSliderCell"}, {"title", nullptr}, {"sliderValue", -10.0},
+                       {"sliderMin", -10.0}, {"sliderMax", 10.0}, {"detailText", "10"}});
+    json section{{"headerTitle", nullptr}, {"headerFrame", {0, 0, 375, 38}}, {"headerView", nullptr},
+                 {"footerTitle", nullptr}, {"footerFrame", {0, 82, 375, 17.5}}, {"footerView", nullptr},
+                 {"rows", json::array({slider})}};
+    json page{{"class", "CVLOExamplesListController"}, {"title", "Examples"}, {"contentOffset", 0.0},
+              {"sections", json::array({section})}};
+    // The row's middle line on screen, and the cell's own colour beside the label.
+    constexpr double middle = 91 + 38 + 22;
+    draw(page, appearance);
+    Pixel cell = at(200, middle - 12);
+    EXPECT_TRUE(plain(306, middle - 1, 318, middle + 1, cell)) << appearance << ": the track runs under the label";
+    page["sections"][0]["rows"][0]["detailText"] = nullptr;
+    draw(page, appearance);
+    EXPECT_FALSE(plain(306, middle - 1, 318, middle + 1, cell)) << appearance << ": no label, the track runs on";
+  }
+}

@@ -126,6 +126,10 @@ TEST_F(StoreFailureTest, APickerWhoseWriteFailsKeepsTheStoredDateAndTheCommandFa
   waitForOverlayToGo();
   fillDisk();
   expectFailed(corvallo({"set", "exampleDate", "2025-06-07T12:00:00Z"}), "not stored");
+  EXPECT_TRUE(ask("settings", "state")["pickerOverlay"].is_null()) << "returned before the picker faded out";
+  // The failed Submit still faded its picker out before the command returned:
+  // the next one finds a picker to set, and fails for the disk alone.
+  expectFailed(corvallo({"set", "exampleDate", "2025-06-08T12:00:00Z"}), "not stored");
   Outcome stored = corvallo({"defaults", "read", "com.tenvarix.corvalloexamples", "exampleDate"});
   EXPECT_NE(stored.out.find("2024-01-02"), std::string::npos) << stored.out;
   EXPECT_EQ(rowOf("exampleDate").value("detailText", ""), "January 2 2024");

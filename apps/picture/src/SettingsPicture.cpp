@@ -242,9 +242,11 @@ void alert(Canvas& c, const json& a, const Palette& p, Colour tint) {
   }
 }
 
-// What the wheels show: hours and minutes of a count-down, else the date as
-// the host reports it.
+// What the wheels show: the value as its row would show it, else hours and
+// minutes of a count-down, else the date as the host reports it.
 std::string wheelText(const json& o) {
+  if (field(o, "text").is_string() && !field(o, "text").get_ref<const std::string&>().empty())
+    return field(o, "text").get<std::string>();
   const json& v = field(o, "value");
   if (o.value("mode", std::string()) == "countDownTimer" && v.is_number()) {
     long minutes = std::lround(v.get<double>() / 60);
