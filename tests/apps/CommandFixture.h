@@ -14,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -37,12 +38,18 @@ class CommandTest : public ::testing::Test {
     char tmpl[] = "/tmp/cvc.XXXXXX";  // short: local socket paths are limited
     ASSERT_NE(::mkdtemp(tmpl), nullptr);
     root_ = tmpl;
+    // The command keeps a list of the roots it started in the user's state
+    // folder: a test's roots go to a list of the test's own.
+    const char* state = std::getenv("XDG_STATE_HOME");
+    savedStateHome_ = state ? std::optional<std::string>(state) : std::nullopt;
+    ::setenv("XDG_STATE_HOME", (root_ / ".state").c_str(), 1);
   }
 
   void TearDown() override {
     corvallo({"down"});
     std::error_code ec;
     std::filesystem::remove_all(root_, ec);
+    savedStateHome_ ? ::setenv("XDG_STATE_HOME", savedStateHome_->c_str(), 1) : ::unsetenv("XDG_STATE_HOME");
   }
 
   static std::string program() { return std::string(CORVALLO_BUILD_DIR) + "/bin/corvallo"; }
@@ -111,5 +118,6 @@ class CommandTest : public ::testing::Test {
   }
 
   std::filesystem::path root_;
+  std::optional<std::string> savedStateHome_;
   nlohmann::json last_;
 };

@@ -13,18 +13,14 @@ class ListingTest : public CommandTest {
  protected:
   void SetUp() override {
     CommandTest::SetUp();
-    // The registry of roots and the default root live in this test's folders.
-    for (const char* name : {"XDG_STATE_HOME", "XDG_DATA_HOME"}) {
-      const char* was = std::getenv(name);
-      saved_.emplace_back(name, was ? std::optional<std::string>(was) : std::nullopt);
-    }
-    ::setenv("XDG_STATE_HOME", (root_ / ".state").c_str(), 1);
+    // The default root lives in this test's folders too (the fixture keeps the registry there).
+    const char* was = std::getenv("XDG_DATA_HOME");
+    savedDataHome_ = was ? std::optional<std::string>(was) : std::nullopt;
     ::setenv("XDG_DATA_HOME", (root_ / ".data").c_str(), 1);
   }
   void TearDown() override {
     CommandTest::TearDown();
-    for (const auto& [name, value] : saved_)
-      value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
+    savedDataHome_ ? ::setenv("XDG_DATA_HOME", savedDataHome_->c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
   }
 
   json listed(const std::string& root) {
@@ -36,7 +32,7 @@ class ListingTest : public CommandTest {
     return json{{"missing", root}, {"all", o.json()}};
   }
 
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+  std::optional<std::string> savedDataHome_;
 };
 
 TEST_F(ListingTest, ListShowsEveryRootStartedWithItsStateAndForgetsRemovedOnes) {
