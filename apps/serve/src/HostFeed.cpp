@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "control/ControlClient.h"
 #include "control/Ops.h"
@@ -81,11 +79,15 @@ std::string HostFeed::png() const {
   return png_;
 }
 
-json HostFeed::ask(const json& request) {
-  std::lock_guard lock(askMutex_);
-  control::Client client(screen_.socketPath, std::chrono::milliseconds(500));
-  json answer = client.request(request, std::chrono::seconds(5));
+json HostFeed::ask(const json& request, bool touches) {
+  json answer;
+  {
+    std::lock_guard lock(askMutex_);
+    control::Client client(screen_.socketPath, std::chrono::milliseconds(500));
+    answer = client.request(request, std::chrono::seconds(5));
+  }
   if (!answer.value("ok", false)) throw std::runtime_error(answer.value("error", std::string("refused")));
+  if (touches) soon();
   return answer;
 }
 
@@ -111,6 +113,35 @@ void HostFeed::run() {
   }
 }
 
+void HostFeed::soon() {
+  urgent_ = true;
+  char b = 1;
+  (void)!::write(wake_[1], &b, 1);
+}
+
+void HostFeed::drainWake() {
+  char bytes[64];
+  while (::read(wake_[0], bytes, sizeof bytes) > 0) {
+  }
+}
+
+Clock::duration HostFeed::pace(Clock::time_point now, bool rested) {
+  bool urgent = urgent_.exchange(false);
+  if (rested || urgent) {
+    movingSince_ = now;  // a new movement: its first frames at the full pace
+    return Clock::duration::zero();
+  }
+  // A screen that keeps changing is drawn at a pace that leaves the machine
+  // most of its time, and never more than a third of it spent drawing. One
+  // that has not rested for a while runs an animation that repeats (a glow):
+  // a few frames a second show it moving at a small fraction of the cost.
+  bool lasting = now - movingSince_ > kLively;
+  double fps = lasting ? kRepeatingFps : kMovingFps;
+  auto gap = std::chrono::duration<double, std::milli>(std::max(1000.0 / fps, 3 * renderMs_.load()));
+  auto due = lastRender_ + std::chrono::duration_cast<Clock::duration>(gap);
+  return due > now ? due - now : Clock::duration::zero();
+}
+
 bool HostFeed::followOnce() {
   std::unique_ptr<control::Client> events;
   try {
@@ -127,21 +158,23 @@ bool HostFeed::followOnce() {
     return true;  // gone again already
   }
   for (;;) {
+    Clock::time_point waitFrom = Clock::now();
     pollfd p[2] = {{events->fd(), POLLIN, 0}, {wake_[0], POLLIN, 0}};
     if (::poll(p, 2, -1) < 0) continue;
     if (stopping_) return false;
+    drainWake();
+    if (!(p[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;  // woken by a touch: its change is due at once
     try {
       (void)events->nextLine(std::chrono::milliseconds(1000));
-      // A screen that keeps changing (an animation that repeats) is drawn at a
-      // pace that leaves the machine most of its time: 15 frames a second at
-      // most, and never more than a third of the time spent drawing.
-      auto gap = std::max(std::chrono::duration<double, std::milli>(1000.0 / 15),
-                          std::chrono::duration<double, std::milli>(3 * renderMs_.load()));
-      auto due = lastRender_ + std::chrono::duration_cast<Clock::duration>(gap);
-      if (Clock::now() < due) {
+      Clock::time_point now = Clock::now();
+      // The host says so within a frame of each change while the screen
+      // moves, so a long wait for this one means the screen was at rest.
+      bool rested = now - waitFrom >= kRest;
+      for (auto wait = pace(now, rested); wait > Clock::duration::zero(); wait = pace(Clock::now(), false)) {
         pollfd wake{wake_[0], POLLIN, 0};
-        ::poll(&wake, 1, static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()).count()) + 1);
+        ::poll(&wake, 1, static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()) + 1);
         if (stopping_) return false;
+        drainWake();
       }
       // Several changes may be waiting: one frame shows them all.
       for (;;) {
@@ -159,13 +192,8 @@ bool HostFeed::followOnce() {
 void HostFeed::render(const char* cause) {
   Clock::time_point began = Clock::now();
   lastRender_ = began;
-  json answer = ask(json{{"op", "state"}});
-  std::string file = screen_.scratchFolder + "/" + screen_.screen + ".png";
-  screen_.draw(answer, file);
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  std::string png = bytes.str();
+  json answer = ask(json{{"op", "state"}}, false);
+  std::string png = screen_.draw(answer);
   double ms = millisSince(began);
   renderMs_ = ms;
   json size = answer.value("screen", json::array());
