@@ -114,7 +114,7 @@ void HostFeed::run() {
 }
 
 void HostFeed::soon() {
-  urgent_ = true;
+  urgent_ = true;  // taken by the feed's thread, which alone keeps the pace
   char b = 1;
   (void)!::write(wake_[1], &b, 1);
 }
@@ -123,23 +123,6 @@ void HostFeed::drainWake() {
   char bytes[64];
   while (::read(wake_[0], bytes, sizeof bytes) > 0) {
   }
-}
-
-Clock::duration HostFeed::pace(Clock::time_point now, bool rested) {
-  bool urgent = urgent_.exchange(false);
-  if (rested || urgent) {
-    movingSince_ = now;  // a new movement: its first frames at the full pace
-    return Clock::duration::zero();
-  }
-  // A screen that keeps changing is drawn at a pace that leaves the machine
-  // most of its time, and never more than a third of it spent drawing. One
-  // that has not rested for a while runs an animation that repeats (a glow):
-  // a few frames a second show it moving at a small fraction of the cost.
-  bool lasting = now - movingSince_ > kLively;
-  double fps = lasting ? kRepeatingFps : kMovingFps;
-  auto gap = std::chrono::duration<double, std::milli>(std::max(1000.0 / fps, 3 * renderMs_.load()));
-  auto due = lastRender_ + std::chrono::duration_cast<Clock::duration>(gap);
-  return due > now ? due - now : Clock::duration::zero();
 }
 
 bool HostFeed::followOnce() {
@@ -166,15 +149,17 @@ bool HostFeed::followOnce() {
     if (!(p[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;  // woken by a touch: its change is due at once
     try {
       (void)events->nextLine(std::chrono::milliseconds(1000));
-      Clock::time_point now = Clock::now();
       // The host says so within a frame of each change while the screen
       // moves, so a long wait for this one means the screen was at rest.
-      bool rested = now - waitFrom >= kRest;
-      for (auto wait = pace(now, rested); wait > Clock::duration::zero(); wait = pace(Clock::now(), false)) {
+      Clock::time_point now = Clock::now();
+      if (urgent_.exchange(false)) pace_.touched();
+      for (auto wait = pace_.change(now, now - waitFrom); wait > Clock::duration::zero();
+           wait = pace_.change(Clock::now(), Clock::duration::zero())) {
         pollfd wake{wake_[0], POLLIN, 0};
         ::poll(&wake, 1, static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()) + 1);
         if (stopping_) return false;
         drainWake();
+        if (urgent_.exchange(false)) pace_.touched();
       }
       // Several changes may be waiting: one frame shows them all.
       for (;;) {
@@ -191,11 +176,11 @@ bool HostFeed::followOnce() {
 
 void HostFeed::render(const char* cause) {
   Clock::time_point began = Clock::now();
-  lastRender_ = began;
   json answer = ask(json{{"op", "state"}}, false);
   std::string png = screen_.draw(answer);
   double ms = millisSince(began);
   renderMs_ = ms;
+  pace_.drawn(began, ms);
   json size = answer.value("screen", json::array());
   std::uint64_t frame;
   {

@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "serve/Broadcast.h"
+#include "serve/FramePace.h"
 
 namespace serve {
 
@@ -48,14 +49,6 @@ class HostFeed {
   // out at once, not at the pace of a screen that keeps changing.
   void soon();
 
-  // How frames are paced while the screen keeps changing: a wait this long
-  // for a change means the screen had come to rest, and its next frame goes
-  // at once; at most kMovingFps while it moves, and kRepeatingFps once it has
-  // moved for kLively without rest.
-  static constexpr std::chrono::milliseconds kRest{100};
-  static constexpr std::chrono::milliseconds kLively{2000};
-  static constexpr double kMovingFps = 30;
-  static constexpr double kRepeatingFps = 2;
 
   // Milliseconds spent on the last frame: asking, drawing, encoding.
   double lastRenderMs() const { return renderMs_.load(); }
@@ -65,8 +58,6 @@ class HostFeed {
   bool followOnce();  // one connection's life; false once stopping
   void render(const char* cause);
   void drainWake();
-  // How long the next frame waits, for a change seen at `now`.
-  std::chrono::steady_clock::duration pace(std::chrono::steady_clock::time_point now, bool rested);
   void status(const std::string& what);
 
   WatchedScreen screen_;
@@ -80,9 +71,8 @@ class HostFeed {
   std::uint64_t frames_ = 0;
   std::string status_;
   std::atomic<double> renderMs_{0};
-  std::chrono::steady_clock::time_point lastRender_{};  // the feed's thread only
-  std::chrono::steady_clock::time_point movingSince_{};  // the feed's thread only
-  std::atomic<bool> urgent_{false};
+  FramePace pace_;  // the feed's thread only
+  std::atomic<bool> urgent_{false};  // soon() was called
   std::mutex askMutex_;
 };
 
