@@ -50,7 +50,10 @@ TEST(FramePace, AChangeAfterARestOrATouchGoesOutAtOnce) {
   EXPECT_EQ(glowing.change(after, 0ms), 0ms);
   glowing.drawn(after, 5);
   EXPECT_LE(glowing.change(after + 6ms, 0ms), 1000ms / FramePace::kMovingFps)
-      << "what the touch set moving goes at the full pace again";
+      << "what the touch set moving goes at the full pace";
+  auto later = after + FramePace::kAfterTouch + 100ms;
+  glowing.drawn(later, 5);
+  EXPECT_GT(glowing.change(later + 6ms, 0ms), 100ms) << "the glow goes on at its own slow pace";
 }
 
 TEST(FramePace, AScreenThatKeepsMovingIsDrawnAtTheFullPaceThenSlowly) {

@@ -4,7 +4,7 @@
 // of its time, and never more than a third of it spent drawing. One that has
 // not rested for a while runs an animation that repeats (a glow): a few
 // frames a second show it moving at a small fraction of the cost, until it
-// rests or the page touches it again.
+// rests; a touch gets the full pace for its own animations only.
 #pragma once
 
 #include <chrono>
@@ -19,6 +19,8 @@ class FramePace {
   static constexpr std::chrono::milliseconds kRest{100};
   // Moving for this long without rest: an animation that repeats.
   static constexpr std::chrono::milliseconds kLively{2000};
+  // A touch's own animations (a switch, a sheet fading in) take about this long.
+  static constexpr std::chrono::milliseconds kAfterTouch{600};
   static constexpr double kMovingFps = 30;
   static constexpr double kRepeatingFps = 2;
 
@@ -36,6 +38,7 @@ class FramePace {
   Clock::time_point lastFrame_{};
   double frameMs_ = 0;
   Clock::time_point movingSince_{};
+  Clock::time_point touchedAt_{};
 };
 
 }  // namespace serve
