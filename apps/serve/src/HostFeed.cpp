@@ -140,13 +140,15 @@ bool HostFeed::followOnce() {
   } catch (const std::exception&) {
     return true;  // gone again already
   }
+  Clock::time_point waitFrom = Clock::now();
   for (;;) {
-    Clock::time_point waitFrom = Clock::now();
     pollfd p[2] = {{events->fd(), POLLIN, 0}, {wake_[0], POLLIN, 0}};
     if (::poll(p, 2, -1) < 0) continue;
     if (stopping_) return false;
     drainWake();
-    if (!(p[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;  // woken by a touch: its change is due at once
+    // Woken by a touch: its change, when the host tells of it, is due at
+    // once, and the wait for the host goes on as it was.
+    if (!(p[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
     try {
       (void)events->nextLine(std::chrono::milliseconds(1000));
       // The host says so within a frame of each change while the screen
@@ -168,6 +170,7 @@ bool HostFeed::followOnce() {
         (void)events->nextLine(std::chrono::milliseconds(100));
       }
       render("changed");
+      waitFrom = Clock::now();
     } catch (const std::exception&) {
       return true;
     }
