@@ -145,25 +145,16 @@ int serveCommand(const Device& device, const BuildOutput& build, const ServeOpti
     if (startedHere && !options.keep) (void)down(device);
   };
 
-  char scratchName[] = "/tmp/corvallo-serve-XXXXXX";
-  if (!::mkdtemp(scratchName)) {
-    stopIfOurs();
-    throw CommandError("cannot make a scratch folder under /tmp");
-  }
-  std::string scratch = scratchName;
   std::string root = device.root().string();
 
   serve::Broadcast events;
   std::string supervisor = device.hostPath(kSupervisorSocket);
   serve::HostFeed home(
       {"home", "SpringBoard", device.hostPath(kSpringBoardSocket), supervisor,
-       [](const json& state, const std::string& file) { picture::drawHomeScreen(state, file); }, scratch},
+       [](const json& state) { return picture::homeScreenPng(state); }},
       events);
   serve::HostFeed settings({"settings", "Settings", device.hostPath(kSettingsSocket), supervisor,
-                            [root](const json& state, const std::string& file) {
-                              picture::drawSettingsPage(state, file, root);
-                            },
-                            scratch},
+                            [root](const json& state) { return picture::settingsPagePng(state, root); }},
                            events);
 
   serve::DeviceActions actions{
@@ -180,7 +171,6 @@ int serveCommand(const Device& device, const BuildOutput& build, const ServeOpti
     server = std::make_unique<serve::LiveServer>(options.bind, options.port, home, settings, events, actions);
   } catch (const std::exception& e) {
     stopIfOurs();
-    fs::remove_all(scratch);
     throw CommandError(std::string(e.what()) + (options.port ? " (is another serve using the port? --port 0 picks a free one)" : ""));
   }
   if (!loopback(options.bind))
@@ -204,7 +194,6 @@ int serveCommand(const Device& device, const BuildOutput& build, const ServeOpti
   waiter.join();
   home.stop();
   settings.stop();
-  fs::remove_all(scratch);
   stopIfOurs();
   if (startedHere && options.keep) std::cout << "the device keeps running (corvallo down stops it)\n";
   return 0;

@@ -213,6 +213,41 @@ class LivePage(unittest.TestCase):
         except AssertionError:
             self.fail("the pixel at the dot stayed %r" % (seen[-1],))
 
+    def test_bc_a_sideways_drag_on_the_home_screen_turns_the_page_and_the_dots_follow(self):
+        self.ensure_dots_shown()
+        control = self.ask("springboard", "state")["pageControl"]
+        start_page, pages = control["currentPage"], control["numberOfPages"]
+        self.assertGreater(pages, 1)
+        # A drag to the left shows the page to the right, unless this is the last one.
+        step = 1 if start_page < pages - 1 else -1
+        before = self.frames("home")
+        img = self.browser.find_element("id", "home")
+        size = self.browser.execute_script("return corvallo.sizes.home")
+        rect = img.rect
+        # Below the widget stacks and the icons, above the dots: only the icon pages there.
+        x, y = size[0] / 2 + 90 * step, control["dots"][0][1] - 20
+        ox, oy = x * rect["width"] / size[0] - rect["width"] / 2, y * rect["height"] / size[1] - rect["height"] / 2
+        ActionChains(self.browser).move_to_element_with_offset(img, ox, oy).click_and_hold() \
+            .move_by_offset(-90 * step * rect["width"] / size[0], 0) \
+            .move_by_offset(-90 * step * rect["width"] / size[0], 0).release().perform()
+        wait_for("the next page", lambda: self.ask("springboard", "state")["pageControl"]["currentPage"] == start_page + step)
+        wait_for("a new home-screen frame", lambda: self.frames("home") > before)
+        # The page's own picture: the current dot moved with the page.
+        control = self.ask("springboard", "state")["pageControl"]
+        current = control["currentPageIndicatorTintColor"]  # "#RRGGBB", opaque unless ":alpha" follows
+        self.assertNotIn(":", current)
+        colour = tuple(int(current[i:i + 2], 16) for i in (1, 3, 5))
+        self.browser.execute_script("window.scrollTo(0, 0)")
+        img = self.browser.find_element("id", "home").rect
+
+        def in_current_colour(dot):
+            cx, cy = control["dots"][dot]
+            px, py = int(img["x"] + cx * img["width"] / size[0]), int(img["y"] + cy * img["height"] / size[1])
+            pixel = png_pixel(self.browser.get_screenshot_as_png(), px, py)
+            return sum(abs(a - b) for a, b in zip(pixel, colour)) < 40
+        wait_for("the dots following the page", lambda: in_current_colour(start_page + step)
+                 and not in_current_colour(start_page), 10)
+
     def test_c_a_drag_scrolls_the_page_and_the_options_menu_resets(self):
         page = self.ask("settings", "state")["page"]
         if page["contentOffset"] != 0:

@@ -51,6 +51,9 @@ struct Text {
   double glowRadius = 0;
 };
 
+// Writes `bytes` to `file`; throws std::runtime_error when they are not all written.
+void writeFile(const std::string& file, const std::string& bytes);
+
 class Canvas {
  public:
   Canvas(double width, double height);  // in points
@@ -81,6 +84,8 @@ class Canvas {
               const std::function<void(cairo_t*)>& shape);
   // Pastes another canvas at (x, y), in points.
   void paste(const Canvas& other, double x, double y);
+  // The picture as PNG bytes; `save` writes the same bytes to a file.
+  std::string png() const;
   void save(const std::string& pngFile) const;
   double width() const { return width_; }
   double height() const { return height_; }

@@ -1,7 +1,11 @@
 #include <cairo.h>
 
 #include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
 
 #include "Screens.h"
 #include "picture/Picture.h"
@@ -19,7 +23,7 @@ Colour iconColour(const std::string& label) {
   return rgb(palette[std::hash<std::string>{}(label) % (sizeof palette / sizeof palette[0])]);
 }
 
-void wallpaper(Canvas& c) {
+void paintWallpaper(Canvas& c) {
   cairo_t* cr = c.cr();
   cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, c.width(), c.height());
   cairo_pattern_add_color_stop_rgb(g, 0, 0.10, 0.18, 0.45);
@@ -35,6 +39,24 @@ void wallpaper(Canvas& c) {
   cairo_set_source(cr, glow);
   cairo_paint(cr);
   cairo_pattern_destroy(glow);
+}
+
+// The wallpaper depends on nothing but the screen's size, and its two
+// full-screen gradients cost more than the rest of the screen: each size is
+// drawn once and copied after.
+void wallpaper(Canvas& c) {
+  static std::mutex mutex;
+  static std::map<std::pair<double, double>, std::unique_ptr<Canvas>> drawn;
+  std::lock_guard lock(mutex);
+  std::pair<double, double> size{c.width(), c.height()};
+  // Sizes come from reports: keep a few, not every one ever seen.
+  if (drawn.size() >= 8 && !drawn.count(size)) drawn.clear();
+  auto& paper = drawn[size];
+  if (!paper) {
+    paper = std::make_unique<Canvas>(c.width(), c.height());
+    paintWallpaper(*paper);
+  }
+  c.paste(*paper, 0, 0);
 }
 
 void icon(Canvas& c, const json& entry, bool withLabel) {

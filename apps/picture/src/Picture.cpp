@@ -10,6 +10,12 @@ void drawSettingsPage(const nlohmann::json& state, const std::string& pngFile, c
   settingsPage(state, deviceRoot)->save(pngFile);
 }
 
+std::string homeScreenPng(const nlohmann::json& state) { return homeScreen(state)->png(); }
+
+std::string settingsPagePng(const nlohmann::json& state, const std::string& deviceRoot) {
+  return settingsPage(state, deviceRoot)->png();
+}
+
 void drawSideBySide(const nlohmann::json& springBoard, const nlohmann::json& settings, const std::string& pngFile,
                     const std::string& caption, const std::string& deviceRoot) {
   auto home = homeScreen(springBoard);

@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "control/ControlClient.h"
 #include "control/Ops.h"
@@ -81,11 +79,15 @@ std::string HostFeed::png() const {
   return png_;
 }
 
-json HostFeed::ask(const json& request) {
-  std::lock_guard lock(askMutex_);
-  control::Client client(screen_.socketPath, std::chrono::milliseconds(500));
-  json answer = client.request(request, std::chrono::seconds(5));
+json HostFeed::ask(const json& request, bool touches) {
+  json answer;
+  {
+    std::lock_guard lock(askMutex_);
+    control::Client client(screen_.socketPath, std::chrono::milliseconds(500));
+    answer = client.request(request, std::chrono::seconds(5));
+  }
   if (!answer.value("ok", false)) throw std::runtime_error(answer.value("error", std::string("refused")));
+  if (touches) soon();
   return answer;
 }
 
@@ -111,6 +113,18 @@ void HostFeed::run() {
   }
 }
 
+void HostFeed::soon() {
+  urgent_ = true;  // taken by the feed's thread, which alone keeps the pace
+  char b = 1;
+  (void)!::write(wake_[1], &b, 1);
+}
+
+void HostFeed::drainWake() {
+  char bytes[64];
+  while (::read(wake_[0], bytes, sizeof bytes) > 0) {
+  }
+}
+
 bool HostFeed::followOnce() {
   std::unique_ptr<control::Client> events;
   try {
@@ -126,22 +140,28 @@ bool HostFeed::followOnce() {
   } catch (const std::exception&) {
     return true;  // gone again already
   }
+  Clock::time_point waitFrom = Clock::now();
   for (;;) {
     pollfd p[2] = {{events->fd(), POLLIN, 0}, {wake_[0], POLLIN, 0}};
     if (::poll(p, 2, -1) < 0) continue;
     if (stopping_) return false;
+    drainWake();
+    // Woken by a touch: its change, when the host tells of it, is due at
+    // once, and the wait for the host goes on as it was.
+    if (!(p[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
     try {
       (void)events->nextLine(std::chrono::milliseconds(1000));
-      // A screen that keeps changing (an animation that repeats) is drawn at a
-      // pace that leaves the machine most of its time: 15 frames a second at
-      // most, and never more than a third of the time spent drawing.
-      auto gap = std::max(std::chrono::duration<double, std::milli>(1000.0 / 15),
-                          std::chrono::duration<double, std::milli>(3 * renderMs_.load()));
-      auto due = lastRender_ + std::chrono::duration_cast<Clock::duration>(gap);
-      if (Clock::now() < due) {
+      // The host says so within a frame of each change while the screen
+      // moves, so a long wait for this one means the screen was at rest.
+      Clock::time_point now = Clock::now();
+      if (urgent_.exchange(false)) pace_.touched();
+      for (auto wait = pace_.change(now, now - waitFrom); wait > Clock::duration::zero();
+           wait = pace_.change(Clock::now(), Clock::duration::zero())) {
         pollfd wake{wake_[0], POLLIN, 0};
-        ::poll(&wake, 1, static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()).count()) + 1);
+        ::poll(&wake, 1, static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()) + 1);
         if (stopping_) return false;
+        drainWake();
+        if (urgent_.exchange(false)) pace_.touched();
       }
       // Several changes may be waiting: one frame shows them all.
       for (;;) {
@@ -150,6 +170,7 @@ bool HostFeed::followOnce() {
         (void)events->nextLine(std::chrono::milliseconds(100));
       }
       render("changed");
+      waitFrom = Clock::now();
     } catch (const std::exception&) {
       return true;
     }
@@ -158,16 +179,11 @@ bool HostFeed::followOnce() {
 
 void HostFeed::render(const char* cause) {
   Clock::time_point began = Clock::now();
-  lastRender_ = began;
-  json answer = ask(json{{"op", "state"}});
-  std::string file = screen_.scratchFolder + "/" + screen_.screen + ".png";
-  screen_.draw(answer, file);
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  std::string png = bytes.str();
+  json answer = ask(json{{"op", "state"}}, false);
+  std::string png = screen_.draw(answer);
   double ms = millisSince(began);
   renderMs_ = ms;
+  pace_.drawn(began, ms);
   json size = answer.value("screen", json::array());
   std::uint64_t frame;
   {

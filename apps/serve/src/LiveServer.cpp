@@ -167,6 +167,8 @@ void LiveServer::Impl::routes() {
       // A colour with opacity, a date, a number: the longest is a few dozen bytes.
       std::string key = textOf(body, "key", 128), value = textOf(body, "value", 64);
       actions.set(key, value);
+      home.soon();
+      settings.soon();
       return json::object();
     });
   });

@@ -20,6 +20,10 @@ void drawHomeScreen(const nlohmann::json& springBoardState, const std::string& p
 // Images the report names by device path (an entry's icon) are read under `deviceRoot`.
 void drawSettingsPage(const nlohmann::json& settingsState, const std::string& pngFile,
                       const std::string& deviceRoot = {});
+// The same pictures as PNG bytes, byte for byte what the file would hold, for
+// a caller that sends them on rather than keeping a file.
+std::string homeScreenPng(const nlohmann::json& springBoardState);
+std::string settingsPagePng(const nlohmann::json& settingsState, const std::string& deviceRoot = {});
 // Both screens side by side under a caption.
 void drawSideBySide(const nlohmann::json& springBoardState, const nlohmann::json& settingsState,
                     const std::string& pngFile, const std::string& caption, const std::string& deviceRoot = {});

@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "serve/Broadcast.h"
+#include "serve/FramePace.h"
 
 namespace serve {
 
@@ -23,9 +24,8 @@ struct WatchedScreen {
   std::string label;   // "SpringBoard" or "Settings": what the page calls it
   std::string socketPath;
   std::string supervisorSocketPath;  // nobody there: the device has stopped
-  // Writes the state's picture to a PNG file.
-  std::function<void(const nlohmann::json& state, const std::string& pngFile)> draw;
-  std::string scratchFolder;  // private, for the renderer's file
+  // The state's picture as PNG bytes.
+  std::function<std::string(const nlohmann::json& state)> draw;
 };
 
 class HostFeed {
@@ -41,9 +41,14 @@ class HostFeed {
   // The last state drawn and its PNG, for requests that need them.
   nlohmann::json state() const;
   std::string png() const;
-  // Asks the host now, for the requests that act on it (touches). Throws
+  // Asks the host now, for the requests that act on it (touches): the change
+  // such a request makes is drawn at once (see soon()). Throws
   // std::runtime_error when the host does not answer or refuses.
-  nlohmann::json ask(const nlohmann::json& request);
+  nlohmann::json ask(const nlohmann::json& request, bool touches = true);
+  // The screen's next change answers someone waiting for it: its frame goes
+  // out at once, not at the pace of a screen that keeps changing.
+  void soon();
+
 
   // Milliseconds spent on the last frame: asking, drawing, encoding.
   double lastRenderMs() const { return renderMs_.load(); }
@@ -52,20 +57,22 @@ class HostFeed {
   void run();
   bool followOnce();  // one connection's life; false once stopping
   void render(const char* cause);
+  void drainWake();
   void status(const std::string& what);
 
   WatchedScreen screen_;
   Broadcast& out_;
   std::thread thread_;
   std::atomic<bool> stopping_{false};
-  int wake_[2] = {-1, -1};  // a pipe that ends the wait on the host
+  int wake_[2] = {-1, -1};  // a pipe that ends the wait on the host or the pace
   mutable std::mutex mutex_;
   nlohmann::json state_;
   std::string png_;
   std::uint64_t frames_ = 0;
   std::string status_;
   std::atomic<double> renderMs_{0};
-  std::chrono::steady_clock::time_point lastRender_{};  // the feed's thread only
+  FramePace pace_;  // the feed's thread only
+  std::atomic<bool> urgent_{false};  // soon() was called
   std::mutex askMutex_;
 };
 
