@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <linux/futex.h>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/epoll.h>
 #include <sys/mman.h>
@@ -28,6 +29,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "context_switches.h"
@@ -164,10 +166,27 @@ Percentiles report(benchmark::State& state, std::vector<double>& samplesUs) {
   }
 }
 
+// Where a process runs decides what a wake-up costs: on this machine's
+// virtual CPUs a waiter on the waker's own CPU waits for it to sleep, one on
+// an idle CPU may still be polling. Every receiver gets the same CPU and the
+// poster another, so the notification and its floor meet the same placement
+// in every run rather than whatever the scheduler chose at fork.
+bool pinOn(int cpu) {
+  if (std::thread::hardware_concurrency() < 2) return false;
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  CPU_SET(cpu, &set);
+  return ::sched_setaffinity(0, sizeof set, &set) == 0;
+}
+constexpr int kPosterCpu = 0, kReceiverCpu = 1;
+
 template <class F>
 pid_t fork_(F child) {
   pid_t pid = ::fork();
-  if (pid == 0) child();
+  if (pid == 0) {
+    pinOn(kReceiverCpu);
+    child();
+  }
   children.push_back(pid);
   return pid;
 }
@@ -346,6 +365,7 @@ int main(int argc, char** argv) {
   if (dbusAddress.empty() || !waitReady(shared->dbus.ready))
     std::fprintf(stderr, "dbus-daemon or its listener did not start; the D-Bus peer is skipped\n");
 
+  const bool pinned = pinOn(kPosterCpu);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
@@ -356,6 +376,7 @@ int main(int argc, char** argv) {
     if (floorResult.p50 > 0)
       std::printf("one-way floor, a datagram to an epoll loop:              p50 %.1f us, p99 %.1f us  (notify %.2fx)\n",
                   floorResult.p50, floorResult.p99, notifyResult.p50 / floorResult.p50);
+    if (pinned) std::printf("placement: the poster on CPU %d, every receiver on CPU %d\n", kPosterCpu, kReceiverCpu);
     std::printf(
         "context switches per post, all threads: observer %.2f sleeps + %.2f preempted, floor's listener %.2f + "
         "%.2f\n",
