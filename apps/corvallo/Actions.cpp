@@ -7,6 +7,7 @@
 #include <regex>
 #include <thread>
 
+#include "RowVerbs.h"
 #include "Verb.h"
 #include "colorpicker/ColorString.h"
 #include "control/Names.h"
@@ -174,7 +175,9 @@ void setValue(const Device& device, const std::string& word, const std::string& 
     settingsAct(device, {{"op", control::ops::kSubmitPicker}});
     return;
   }
-  throw CommandError("the row " + key + " takes no value: it is not a switch, slider, colour or picker row");
+  if (setStandardRow(device, row, key, value)) return;
+  throw CommandError("the row " + key +
+                     " takes no value: it is not a switch, slider, segment, list, text field, colour or picker row");
 }
 
 void tap(const Device& device, const std::string& title) {

@@ -57,6 +57,7 @@ Verb plainVerb(std::string name, std::string help, Handler handler) {
 std::vector<Verb> lifecycleVerbs();
 std::vector<Verb> screenVerbs();
 std::vector<Verb> actionVerbs();
+std::vector<Verb> rowVerbs();
 std::vector<Verb> defaultsVerbs();
 std::vector<Verb> observeVerbs();
 std::vector<Verb> demoVerbs();

@@ -5,7 +5,7 @@ namespace device {
 const std::vector<Verb>& allVerbs() {
   static const std::vector<Verb> all = [] {
     std::vector<Verb> verbs;
-    for (auto family : {lifecycleVerbs, screenVerbs, actionVerbs, defaultsVerbs, observeVerbs, demoVerbs, serveVerbs, askVerbs, commandVerbs})
+    for (auto family : {lifecycleVerbs, screenVerbs, actionVerbs, rowVerbs, defaultsVerbs, observeVerbs, demoVerbs, serveVerbs, askVerbs, commandVerbs})
       for (auto& v : family()) verbs.push_back(std::move(v));
     return verbs;
   }();
