@@ -99,10 +99,10 @@ void addStandardRowFields(json& r, PSSpecifier* item, PSTableCell* cell) {
                           {"keyboard", keyboardName(field->keyboardType())},
                           {"autocorrect", field->autocorrectionType() != UITextAutocorrectionTypeNo}};
   }
-  if (auto* slider = objc_cast<UISlider>(cell->accessoryView().get())) {
+  if (objc_cast<UISlider>(cell->accessoryView().get())) {
     auto* segmented = objc_cast<NSNumber>(item->findProperty("isSegmented"));
     auto* count = objc_cast<NSNumber>(item->findProperty("segmentCount"));
-    r["sliderSteps"] = segmented && segmented->boolValue() && count ? json(count->longValue()) : json(nullptr);
+    r["sliderSteps"] = segmented && segmented->boolValue() && count ? json(count->integerValue()) : json(nullptr);
     auto* show = objc_cast<NSNumber>(item->findProperty(PSSliderShowValueKey));
     r["sliderShowsValue"] = show && show->boolValue();
   }

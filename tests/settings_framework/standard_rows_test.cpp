@@ -79,7 +79,7 @@ TEST_F(StandardRows, ASegmentShowsItsTitlesAndStoresTheChosenValueThenPosts) {
   CFNotificationCenterRemoveEveryObserver(center, &posts);
   auto* n = objc_cast<NSNumber>(stored("level").get());
   ASSERT_TRUE(n);
-  EXPECT_EQ(n->longValue(), 2);
+  EXPECT_EQ(n->integerValue(), 2);
   // A stored value no segment has selects none.
   p->setPreferenceValueSpecifier(NSNumber::numberWithInt(7), p->specifierAtIndexPath(at(0, 0)));
   p->reloadSpecifier(p->specifierAtIndexPath(at(0, 0)));
@@ -154,7 +154,7 @@ TEST_F(StandardRows, AListOfChoicesChecksTheStoredValueAndChoosingStoresItAndGoe
   EXPECT_THAT(shown, testing::ElementsAre("Low", "Mid", "High"));
   EXPECT_THAT(checked, testing::ElementsAre(false, false, true));
   items->tableViewDidSelectRowAtIndexPath(items->table(), at(0, 0));
-  EXPECT_EQ(static_cast<NSNumber*>(stored("level").get())->longValue(), 0);
+  EXPECT_EQ(static_cast<NSNumber*>(stored("level").get())->integerValue(), 0);
   EXPECT_EQ(nav->topViewController().get(), p.get());
   EXPECT_EQ(listCell->detailTextLabel()->text()->utf8(), "Low");
 }
@@ -196,4 +196,32 @@ TEST_F(StandardRows, TextsComeFromTheTableTheListNamesInTheOldTextForm) {
   auto* group = static_cast<PSSpecifier*>(rows->items()[0].get());
   EXPECT_EQ(group->name()->utf8(), "Named table");
   EXPECT_EQ(static_cast<NSString*>(group->findProperty(PSFooterTextGroupKey))->utf8(), "A \"quoted\" footer");
+}
+
+TEST(Languages, TheLocaleChoosesTheTableAsThePickersLocaleDoes) {
+  struct Env {
+    const char* name;
+    std::string saved;
+    bool had;
+  };
+  std::vector<Env> saved;
+  for (const char* name : {"CORVALLO_LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* v = getenv(name);
+    saved.push_back({name, v ? v : "", v != nullptr});
+    unsetenv(name);
+  }
+  setenv("LANG", "fr_FR.UTF-8", 1);
+  setenv("LC_ALL", "pt_BR.UTF-8", 1);
+  EXPECT_THAT(NSBundle::preferredLanguages(), testing::ElementsAre("pt_BR", "pt", "en", "Base"));
+  unsetenv("LC_ALL");
+  setenv("LC_MESSAGES", "de_DE", 1);
+  EXPECT_THAT(NSBundle::preferredLanguages(), testing::ElementsAre("de_DE", "de", "en", "Base"));
+  setenv("CORVALLO_LANGUAGE", "es", 1);
+  setenv("LC_MESSAGES", "C", 1);
+  EXPECT_THAT(NSBundle::preferredLanguages(), testing::ElementsAre("es", "en", "Base"));
+  for (const auto& e : saved)
+    if (e.had)
+      setenv(e.name, e.saved.c_str(), 1);
+    else
+      unsetenv(e.name);
 }

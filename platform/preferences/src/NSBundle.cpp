@@ -76,10 +76,19 @@ std::vector<std::string> NSBundle::preferredLanguages() {
     if (!l.empty() && std::find(langs.begin(), langs.end(), l) == langs.end()) langs.push_back(std::move(l));
   };
   if (const char* l = std::getenv("CORVALLO_LANGUAGE"); l && *l) add(l);
-  if (const char* l = std::getenv("LANG"); l && *l) {
-    std::string s = l;
-    s = s.substr(0, s.find_first_of("_.@"));
-    if (s != "C" && s != "POSIX") add(s);
+  // The locale's messages language, by POSIX precedence, as the pickers read theirs:
+  // "pt_BR.UTF-8" looks in pt_BR.lproj, then pt.lproj.
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* l = std::getenv(name);
+    if (!l || !*l) continue;
+    std::string region = l;
+    region = region.substr(0, region.find_first_of(".@"));
+    std::string language = region.substr(0, region.find('_'));
+    if (language != "C" && language != "POSIX") {
+      if (region != language) add(region);
+      add(language);
+    }
+    break;
   }
   add("en");
   add("Base");

@@ -61,6 +61,11 @@ Ref<NSObject> PSSegmentTableCell::controlValueImpl() {
   return values->items()[static_cast<unsigned long>(i)];
 }
 
+void PSSegmentTableCell::controlChangedImpl(NSObject* sender) {
+  sendSuper<controlChangedMessage>(sender);
+  detailTextLabel()->setText(nullptr);  // the segments show it
+}
+
 OBJC_IMPLEMENT(PSSegmentTableCell)
 
 // ---------------------------------------------------------------- text field
@@ -97,6 +102,11 @@ Ref<NSObject> PSEditableTableCell::controlValueImpl() {
   auto* field = objc_cast<UITextField>(control().get());
   Ref<NSString> text = field ? field->text() : nullptr;
   return text ? Ref<NSObject>(text) : Ref<NSObject>(NSString::make(""));
+}
+
+void PSEditableTableCell::controlChangedImpl(NSObject* sender) {
+  sendSuper<controlChangedMessage>(sender);
+  detailTextLabel()->setText(nullptr);  // the field shows it
 }
 
 OBJC_IMPLEMENT(PSEditableTableCell)

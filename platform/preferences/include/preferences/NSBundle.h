@@ -44,8 +44,9 @@ class NSBundle : public NSObject {
   std::string loadError();
   // Whether the key has a translation in the table (not a message).
   bool hasLocalizedString(const std::string& key, const std::string& table);
-  // The languages looked in, best first: $CORVALLO_LANGUAGE, else $LANG's
-  // language, then "en" and "Base".
+  // The languages looked in, best first: $CORVALLO_LANGUAGE, then the
+  // region and language of the first of $LC_ALL, $LC_MESSAGES and $LANG that
+  // is set, then "en" and "Base".
   static std::vector<std::string> preferredLanguages();
 
  private:

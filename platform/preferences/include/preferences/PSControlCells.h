@@ -16,10 +16,12 @@ class PSSegmentTableCell : public PSControlTableCell {
   OBJC_OVERRIDE(initWithStyleReuseIdentifierSpecifier)
   OBJC_OVERRIDE(setValue)
   OBJC_OVERRIDE(controlValue)
+  OBJC_OVERRIDE(controlChanged)
 
   Ref<PSTableCell> initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier, PSSpecifier* item);
   void setValueImpl(NSObject* v);
   Ref<NSObject> controlValueImpl();
+  void controlChangedImpl(NSObject* sender);
 };
 
 // A text field, plain or secure; what is typed is stored when editing ends.
@@ -28,10 +30,12 @@ class PSEditableTableCell : public PSControlTableCell {
   OBJC_OVERRIDE(initWithStyleReuseIdentifierSpecifier)
   OBJC_OVERRIDE(setValue)
   OBJC_OVERRIDE(controlValue)
+  OBJC_OVERRIDE(controlChanged)
 
   Ref<PSTableCell> initWithStyleReuseIdentifierSpecifierImpl(long style, NSString* reuseIdentifier, PSSpecifier* item);
   void setValueImpl(NSObject* v);
   Ref<NSObject> controlValueImpl();
+  void controlChangedImpl(NSObject* sender);
 };
 
 // The row's label and a note naming the code it needs; no control.
