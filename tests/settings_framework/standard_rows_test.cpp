@@ -58,9 +58,12 @@ const std::string kChoices =
 TEST_F(StandardRows, ASegmentShowsItsTitlesAndStoresTheChosenValueThenPosts) {
   setenv("CORVALLO_DEVICE_ROOT", deviceRoot().c_str(), 1);  // where posts go
   writeStrings("Segments", "<key>LOW</key><string>Low</string>");
+  // A name of this run's own: an observer of a name is registered once per process.
+  static int run = 0;
+  std::string note = "com.tenvarix.segment" + std::to_string(++run);
   auto p = page("Segments", row("PSSegmentCell", "Level", "level",
                                 kChoices + "<key>default</key><integer>1</integer>"
-                                           "<key>PostNotification</key><string>com.tenvarix.segment</string>"));
+                                           "<key>PostNotification</key><string>" + note + "</string>"));
   auto c = cell<PSSegmentTableCell>(p, 0, 0);
   auto* segments = objc_cast<UISegmentedControl>(c->accessoryView().get());
   ASSERT_TRUE(segments);
@@ -71,7 +74,7 @@ TEST_F(StandardRows, ASegmentShowsItsTitlesAndStoresTheChosenValueThenPosts) {
 
   CFNotificationCenterRef center = CFNotificationCenterGetDarwinNotifyCenter();
   posts = 0;
-  CFNotificationCenterAddObserver(center, &posts, &countPost, "com.tenvarix.segment", nullptr,
+  CFNotificationCenterAddObserver(center, &posts, &countPost, note.c_str(), nullptr,
                                   CFNotificationSuspensionBehaviorDeliverImmediately);
   segments->setSelectedSegmentIndex(2);
   segments->sendActionsForControlEvents(UIControlEventValueChanged);
