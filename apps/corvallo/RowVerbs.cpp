@@ -19,6 +19,23 @@ std::string kindOf(const json& row) { return row.value("kind", json("")).is_stri
 
 }  // namespace
 
+json standardRowFields(const json& r) {
+  json out{{"kind", r.value("kind", json())},
+           {"placeholder", r.value("placeholder", json())},
+           {"checked", r.value("checked", false)}};
+  if (r.contains("segments")) out["segments"] = r["segments"];
+  if (r.contains("textField")) out["textField"] = r["textField"];
+  // A secure field's text is not shown, on the screen or here.
+  if (r.value("kind", json()) == "secureTextField") out["value"] = r["value"].is_null() ? json(nullptr) : json("••••");
+  return out;
+}
+
+json standardPageFields(const json& page) {
+  return json{{"notice", page.value("notice", json())},
+              {"error", page.value("error", json())},
+              {"checked", page.value("checked", json())}};
+}
+
 bool setStandardRow(const Device& device, const json& row, const std::string& name, const std::string& value) {
   std::string kind = kindOf(row);
   if (kind == "textField" || kind == "secureTextField") {

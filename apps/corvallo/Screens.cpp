@@ -6,6 +6,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "RowVerbs.h"
 #include "Verb.h"
 #include "colorpicker/ColorString.h"
 #include "control/Names.h"
@@ -106,6 +107,7 @@ json settingsJson(const json& state) {
                           {"hidden", r.value("hidden", false)},
                           {"height", r.value("height", 0.0)},
                           {"tintColor", rgbaColour(tint)}});
+      rows.back().update(standardRowFields(r));
     }
     sections.push_back(json{{"title", s.value("headerTitle", json())}, {"rows", rows}});
   }
@@ -115,6 +117,7 @@ json settingsJson(const json& state) {
   // Reported by the pages that have an options menu or a picker overlay.
   out["menu"] = page.value("menu", json());
   out["overlay"] = page.value("pickerOverlay", state.value("pickerOverlay", json()));
+  out.update(standardPageFields(page));
   return out;
 }
 

@@ -46,7 +46,8 @@ void segments(Canvas& c, const json& r, Rect cell, const RowInk& ink) {
     } else if (i > 0 && static_cast<long>(i) != chosen + 1) {
       c.line(seg.x, seg.y + 8, seg.x, seg.y + seg.h - 8, 1, ink.secondary.withAlpha(0.3));
     }
-    c.text(text(titles[i]), seg.x + seg.w / 2, seg.y + 7, ink.label,
+    // With a width, x is the box's left edge.
+    c.text(text(titles[i]), seg.x + 4, seg.y + 7, ink.label,
            {13, static_cast<long>(i) == chosen, Align::Centre, seg.w - 8, "", false});
   }
 }
@@ -68,7 +69,7 @@ void textField(Canvas& c, const json& r, Rect cell, const RowInk& ink) {
     colour = ink.secondary.withAlpha(0.6);
   }
   // Values sit at the trailing end, as Settings' own fields do.
-  c.text(shown, right, cy - 11, colour, {17, false, Align::Right, right - x, "", false});
+  c.text(shown, x, cy - 11, colour, {17, false, Align::Right, right - x, "", false});
 }
 
 }  // namespace
@@ -81,8 +82,9 @@ bool standardRowTitle(Canvas& c, const json& r, Rect cell, const RowInk& ink) {
     Colour mark = kind == "problem" ? Colour{1.0, 0.23, 0.19, 1} : Colour{1.0, 0.58, 0.0, 1};
     c.circle(cell.x + kInset + 10, cy, 10, mark);
     c.text("!", cell.x + kInset + 10, cy - 9, {1, 1, 1, 1}, {15, true, Align::Centre});
-    c.text(text(r.value("title", json())), cell.x + kInset + 30, cy - 9, ink.label,
-           {15, false, Align::Left, cell.w - 2 * kInset - 30, "", false});
+    // Up to two lines of small text, as a long reason needs.
+    c.text(text(r.value("title", json())), cell.x + kInset + 30, cell.y + 5, ink.label,
+           {13, false, Align::Left, cell.w - 2 * kInset - 30});
     return true;
   }
   if (kind == "giant" || kind == "giantIcon") {

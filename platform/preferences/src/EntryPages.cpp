@@ -1,5 +1,7 @@
 // What each kind of entry opens.
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
 
 #include "foundation/DevicePaths.h"
 #include "foundation/Log.h"
@@ -31,6 +33,19 @@ std::string deviceWords(std::string why) {
   std::string root = foundation::deviceRoot();
   for (std::size_t at; !root.empty() && (at = why.find(root)) != std::string::npos;) why.erase(at, root.size());
   return why;
+}
+
+// A phone's library is Mach-O, which the dynamic loader here cannot even name.
+std::string whyNotLoaded(NSBundle* bundle, const std::string& exe) {
+  std::string host = foundation::devicePath(bundle->bundlePath()->utf8() + "/" + exe);
+  std::error_code ec;
+  if (!fs::exists(host, ec)) return "its library " + exe + " is missing";
+  unsigned char magic[4] = {};
+  std::ifstream(host, std::ios::binary).read(reinterpret_cast<char*>(magic), 4);
+  std::uint32_t word = magic[0] | magic[1] << 8 | magic[2] << 16 | static_cast<std::uint32_t>(magic[3]) << 24;
+  for (std::uint32_t macho : {0xFEEDFACEu, 0xFEEDFACFu, 0xCEFAEDFEu, 0xCFFAEDFEu, 0xCAFEBABEu, 0xBEBAFECAu})
+    if (word == macho) return "its library " + exe + " is built for iOS, not for this system";
+  return deviceWords(bundle->loadError());
 }
 
 // The bundle's page list: "Root", else the one named after the bundle.
@@ -75,7 +90,7 @@ Ref<UIViewController> openEntry(const BundleEntry& entry) {
       notice = named.empty() ? "Its code did not load: it names no page class"
                              : "Its code did not load: its page class " + named + " is not in it";
     } else {
-      notice = "Its code did not load: " + deviceWords(bundle->loadError());
+      notice = "Its code did not load: " + whyNotLoaded(bundle, exe->utf8());
     }
   }
   Ref<NSString> list = pageListName(bundle, entry);
