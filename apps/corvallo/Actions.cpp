@@ -118,6 +118,7 @@ void toggle(const Device& device, const std::string& word) {
 void setValue(const Device& device, const std::string& word, const std::string& value) {
   json row = rowNamed(visiblePage(device), word, "key");
   std::string key = rowName(row);
+  if (setStandardRow(device, row, key, value)) return;
   if (row.contains("switchOn")) {
     bool want;
     if (value == "1" || value == "on" || value == "true" || value == "YES")
@@ -175,7 +176,6 @@ void setValue(const Device& device, const std::string& word, const std::string& 
     settingsAct(device, {{"op", control::ops::kSubmitPicker}});
     return;
   }
-  if (setStandardRow(device, row, key, value)) return;
   throw CommandError("the row " + key +
                      " takes no value: it is not a switch, slider, segment, list, text field, colour or picker row");
 }

@@ -87,7 +87,8 @@ json rowJson(PSListController* page, UITableView* table, long section, long row,
     r["tint"] = nullptr;
   }
   if (auto* swatch = objc_cast<UIView>(cell->accessoryView().get());
-      swatch && !r.contains("switchOn") && !r.contains("sliderValue"))
+      swatch && !r.contains("switchOn") && !r.contains("sliderValue") && !r.contains("segments") &&
+      !r.contains("textField"))
     r["swatch"] = colorJson(swatch->backgroundColor());
   // Views a cell class adds of its own (a banner's icon and title), in the cell's coordinates.
   json added = json::array();
