@@ -51,6 +51,7 @@ Ref<NSObject> stored(const char* key) {
 TEST(SettingsEntries, AnInstalledTweakAppearsOnRescanAndItsRowsAreDriven) {
   fs::remove_all(root() + "/Library");
   NSUserDefaults::standardUserDefaults()->removePersistentDomainForName("com.example.allrows"_ns);
+  NSUserDefaults::standardUserDefaults()->removePersistentDomainForName("com.example.quicktoggle"_ns);
   settings::Host host;
   EXPECT_EQ(host.handle({{"op", "rescanEntries"}}), (json{{"ok", true}, {"entries", json::array()}}));
   fs::copy(CORVALLO_PAGES_LAYOUT, root(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
@@ -80,6 +81,21 @@ TEST(SettingsEntries, AnInstalledTweakAppearsOnRescanAndItsRowsAreDriven) {
   EXPECT_THROW(host.handle({{"op", "typeText"}, {"row", "enabled"}, {"text", "x"}}), control::RequestError);
   EXPECT_THROW(host.handle({{"op", "setRowValue"}, {"row", "mode"}, {"value", "Loud"}}), control::RequestError);
   host.handle({{"op", "tap"}, {"row", "Reset"}});  // a placeholder: one log line, nothing else
+  EXPECT_EQ(host.handle({{"op", "state"}})["page"]["title"], "All Rows");
+  // A link to another page list of the bundle opens it on the same plain page.
+  host.handle({{"op", "tap"}, {"row", "More"}});
+  state = host.handle({{"op", "state"}});
+  EXPECT_EQ(state["page"]["title"], "More");
+  EXPECT_EQ(rowNamed(state, "extra")["kind"], "switch");
+  host.handle({{"op", "back"}});
+
+  // A simple entry's own items, stored in the domain they name.
+  host.handle({{"op", "open"}, {"entry", "Quick Toggle"}});
+  EXPECT_EQ(host.handle({{"op", "toggle"}, {"row", "quickEnabled"}}), (json{{"on", false}}));
+  auto quick = NSUserDefaults::standardUserDefaults()->persistentDomainForName("com.example.quicktoggle"_ns);
+  ASSERT_TRUE(quick);
+  EXPECT_FALSE(static_cast<NSNumber*>(quick->find("quickEnabled"))->boolValue());
+  host.handle({{"op", "open"}, {"entry", "All Rows"}});
 
   // An entry that cannot open says why on a page of one line; the host answers on.
   host.handle({{"op", "back"}});
