@@ -38,7 +38,10 @@ Ref<NSArray> PSEntryListController::specifiersImpl() {
   if (!problem.empty()) {
     _specifiers = NSMutableArray::array();
     _specifiers->addObject(PSSpecifier::emptyGroupSpecifier());
-    _specifiers->addObject(textRow(problem, "problem"));
+    // A sentence on the page, where the log line carries it after a colon.
+    std::string line = problem;
+    if (!line.empty() && line[0] >= 'a' && line[0] <= 'z') line[0] = static_cast<char>(line[0] - 'a' + 'A');
+    _specifiers->addObject(textRow(line, "problem"));
     return _specifiers;
   }
   preferences::PageList list =
