@@ -85,7 +85,7 @@ void row(Canvas& c, const json& r, Rect cell, bool last, unsigned groupCorners, 
   RowInk standard{ink, p.secondary, p.cell, tint, p.background.r < 0.5};
   if (r.contains("sliderValue")) {
     slider(c, cell, r, tint, p);
-  } else if (!standardRowTitle(c, r, cell, standard)) {
+  } else if (!standardRowTitle(c, r, cell, standard, root)) {
     c.text(text(field(r, "title")), cell.x + kInset, cy - 11, ink, {17});
   }
   double right = cell.x + cell.w - kInset;

@@ -74,7 +74,7 @@ void textField(Canvas& c, const json& r, Rect cell, const RowInk& ink) {
 
 }  // namespace
 
-bool standardRowTitle(Canvas& c, const json& r, Rect cell, const RowInk& ink) {
+bool standardRowTitle(Canvas& c, const json& r, Rect cell, const RowInk& ink, const std::string& root) {
   std::string kind = kindOf(r);
   double cy = cell.y + cell.h / 2;
   if (kind == "notice" || kind == "problem") {
@@ -88,7 +88,13 @@ bool standardRowTitle(Canvas& c, const json& r, Rect cell, const RowInk& ink) {
     return true;
   }
   if (kind == "giant" || kind == "giantIcon") {
-    c.text(text(r.value("title", json())), cell.x + kInset, cy - 14, ink.label, {24, true});
+    double x = cell.x + kInset;
+    // A giant icon row leads with its icon, as large as the row allows.
+    std::string icon = text(r.value("icon", json()));
+    double side = std::min(60.0, cell.h - 16);
+    if (kind == "giantIcon" && !icon.empty() && !root.empty() && c.image(root + icon, {x, cy - side / 2, side, side}, 13))
+      x += side + 14;
+    c.text(text(r.value("title", json())), x, cy - 14, ink.label, {24, true});
     return true;
   }
   return false;

@@ -3,6 +3,8 @@
 // placeholders' notes, and the notice and error lines of an entry's page.
 #pragma once
 
+#include <string>
+
 #include <nlohmann/json.hpp>
 
 #include "Canvas.h"
@@ -17,6 +19,7 @@ struct RowInk {
 // Draws what the row's kind adds after its title; false for a kind drawn elsewhere.
 bool standardRowAccessory(Canvas& c, const nlohmann::json& row, Rect cell, const RowInk& ink);
 // The title of a row whose kind draws it its own way; false when the plain title applies.
-bool standardRowTitle(Canvas& c, const nlohmann::json& row, Rect cell, const RowInk& ink);
+// `root` is the device root its icon files are read from.
+bool standardRowTitle(Canvas& c, const nlohmann::json& row, Rect cell, const RowInk& ink, const std::string& root);
 
 }  // namespace picture
