@@ -6,6 +6,7 @@
 #include <iostream>
 #include <thread>
 
+#include "RowVerbs.h"
 #include "Verb.h"
 #include "colorpicker/ColorString.h"
 #include "control/Names.h"
@@ -128,6 +129,7 @@ void toggle(const Device& device, const std::string& word) {
 void setValue(const Device& device, const std::string& word, const std::string& value) {
   json row = rowNamed(visiblePage(device), word, "key");
   std::string key = rowName(row);
+  if (setStandardRow(device, row, key, value)) return;
   if (row.contains("switchOn")) {
     bool want;
     if (value == "1" || value == "on" || value == "true" || value == "YES")
@@ -175,7 +177,8 @@ void setValue(const Device& device, const std::string& word, const std::string& 
     settingsAct(device, {{"op", control::ops::kSubmitPicker}});
     return;
   }
-  throw CommandError("the row " + key + " takes no value: it is not a switch, slider, colour or picker row");
+  throw CommandError("the row " + key +
+                     " takes no value: it is not a switch, slider, segment, list, text field, colour or picker row");
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "RowVerbs.h"
 #include "Verb.h"
 #include "colorpicker/ColorString.h"
 #include "control/Names.h"
@@ -139,6 +140,7 @@ json settingsJson(const json& state) {
       if (r.value("picker", json()).is_object()) rows.back()["stored"] = r["picker"].value("stored", json());
       // The slider's label, as the row shows its number.
       if (r.contains("sliderValue") && r.value("detailText", json()).is_string()) rows.back()["text"] = r["detailText"];
+      rows.back().update(standardRowFields(r));
     }
     sections.push_back(json{{"title", s.value("headerTitle", json())}, {"rows", rows}});
   }
@@ -148,6 +150,7 @@ json settingsJson(const json& state) {
   // Reported by the pages that have an options menu or a picker overlay.
   out["menu"] = page.value("menu", json());
   out["overlay"] = page.value("pickerOverlay", state.value("pickerOverlay", json()));
+  out.update(standardPageFields(page));
   return out;
 }
 

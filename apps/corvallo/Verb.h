@@ -59,6 +59,7 @@ std::vector<Verb> packageVerbs();
 std::vector<Verb> listingVerbs();
 std::vector<Verb> screenVerbs();
 std::vector<Verb> actionVerbs();
+std::vector<Verb> rowVerbs();
 std::vector<Verb> defaultsVerbs();
 std::vector<Verb> observeVerbs();
 std::vector<Verb> demoVerbs();

@@ -5,8 +5,8 @@ namespace device {
 const std::vector<Verb>& allVerbs() {
   static const std::vector<Verb> all = [] {
     std::vector<Verb> verbs;
-    for (auto family : {lifecycleVerbs, listingVerbs, packageVerbs, screenVerbs, actionVerbs, defaultsVerbs, observeVerbs,
-                        demoVerbs, serveVerbs, askVerbs, commandVerbs})
+    for (auto family : {lifecycleVerbs, listingVerbs, packageVerbs, screenVerbs, actionVerbs, rowVerbs, defaultsVerbs,
+                        observeVerbs, demoVerbs, serveVerbs, askVerbs, commandVerbs})
       for (auto& v : family()) verbs.push_back(std::move(v));
     return verbs;
   }();

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "PickerControl.h"
+#include "StandardRows.h"
 #include "ViewReport.h"
 #include "control/ControlServer.h"
 #include "foundation/NSNumber.h"
@@ -52,6 +53,7 @@ json rowJson(PSListController* page, UITableView* table, long section, long row,
   r["key"] = textOrNull(key);
   r["themeTint"] = colorJson(objc_cast<UIColor>(item->findProperty("tintColor")));
   auto* cell = objc_cast<PSTableCell>(item->findProperty(PSTableCellKey));
+  addStandardRowFields(r, item, cell);
   if (!cell) {
     r["cellClass"] = nullptr;
     return r;
@@ -85,7 +87,8 @@ json rowJson(PSListController* page, UITableView* table, long section, long row,
     r["tint"] = nullptr;
   }
   if (auto* swatch = objc_cast<UIView>(cell->accessoryView().get());
-      swatch && !r.contains("switchOn") && !r.contains("sliderValue"))
+      swatch && !r.contains("switchOn") && !r.contains("sliderValue") && !r.contains("segments") &&
+      !r.contains("textField"))
     r["swatch"] = colorJson(swatch->backgroundColor());
   // Views a cell class adds of its own (a banner's icon and title), in the cell's coordinates.
   json added = json::array();
@@ -201,6 +204,7 @@ json reportPage(PSListController* page, UINavigationBar* bar) {
              {"rows", rows}});
   }
   p["sections"] = sections;
+  addEntryPageFields(p, page);
   if (auto* alert = objc_cast<UIAlertController>(page->presentedViewController().get())) {
     json actions = json::array();
     Ref<NSArray> list = alert->actions();

@@ -9,6 +9,7 @@
 #include "Appearance.h"
 #include "PageReport.h"
 #include "PickerControl.h"
+#include "StandardRows.h"
 #include "colorcell/LCPColorCell.h"
 #include "colorpicker/ColorString.h"
 #include "control/ControlServer.h"
@@ -125,17 +126,11 @@ json Host::open(const json& req) {
     if (!entry && control::sameName(e.label, name)) entry = &e;
   if (!entry) throw RequestError("no preference entry " + control::echoed(name) + "; " + control::namesHint(labels, name));
   unwindToHome();
-  Ref<NSBundle> bundle = NSBundle::bundleWithPath(NSString::make(entry->bundlePath));
-  if (!bundle || !bundle->load()) throw RequestError("the bundle " + entry->bundlePath + " could not be loaded");
-  Class cls = entry->controllerClass.empty() ? bundle->principalClass() : NSClassFromString(entry->controllerClass);
-  bool isPage = false;
-  for (Class k = cls; k; k = class_getSuperclass(k)) isPage = isPage || k == UIViewController::cls();
-  if (!isPage) throw RequestError("the entry \"" + name + "\" names no page class");
   openedEntry_ = entry->label;
   failure_.reset();
   return guarded("opening", [&] {
-    auto page = ref_cast<UIViewController>(objc::send<NSObject::allocMessage>(cls));
-    page = ref_cast<UIViewController>(page->init());
+    Ref<UIViewController> page = preferences::openEntry(*entry);
+    Class cls = page->isa();
     auto item = PSSpecifier::preferenceSpecifierNamedTargetSetGetDetailCellEdit(
         NSString::make(entry->label), nullptr, nullptr, nullptr, cls, PSLinkCell, nullptr);
     if (auto* list = listOf(page)) list->setSpecifier(item);
@@ -176,7 +171,15 @@ json Host::state() {
     json entries = json::array();
     for (const auto& e : entries_)
       entries.push_back(
-          json{{"label", e.label}, {"bundle", e.bundlePath}, {"icon", e.icon}, {"controller", e.controllerClass}});
+          json{{"label", e.label},
+               {"bundle", e.bundlePath},
+               {"icon", e.icon},
+               {"iconPath", preferences::entryIconPath(e)},
+               {"controller", e.controllerClass},
+               {"kind", e.kind == preferences::EntryKind::Simple   ? "simple"
+                        : e.kind == preferences::EntryKind::Broken ? "broken"
+                                                                   : "bundle"},
+               {"problem", e.problem.empty() ? json(nullptr) : json(e.problem)}});
     out["page"] = json{{"class", "home"}, {"entries", entries}};
     return out;
   }
@@ -208,6 +211,7 @@ json Host::back() {
     inner->popViewControllerAnimated(true);
   } else if (outer_->viewControllers()->count() > 1) {
     outer_->popViewControllerAnimated(true);
+    discover();  // the list shows what is installed now
   } else {
     throw RequestError("already at the list of settings");
   }
@@ -230,6 +234,8 @@ json Host::rowAction(const std::string& op, const json& req) {
         return json::object();
       }
       if (!cell) throw RequestError("that row has no cell yet");
+      if (op == control::ops::kTypeText || op == control::ops::kSetRowValue)
+        return standardRowAction(op, page, item, cell, req);
       if (op == control::ops::kToggle) {
         auto* sw = objc_cast<UISwitch>(cell->accessoryView().get());
         if (!sw) throw RequestError("that row has no switch");
@@ -437,6 +443,15 @@ json Host::dispatchOp(const json& req) {
       {ops::kToggle, rowAct},
       {ops::kSlide, rowAct},
       {ops::kSetColor, rowAct},
+      {ops::kTypeText, rowAct},
+      {ops::kSetRowValue, rowAct},
+      {ops::kRescanEntries,
+       [](Host& h, const json&) {
+         h.discover();
+         json labels = json::array();
+         for (const auto& e : h.entries()) labels.push_back(e.label);
+         return json{{"ok", true}, {"entries", labels}};
+       }},
       {ops::kChooseAlertAction, [](Host& h, const json& r) { return h.chooseAlertAction(r); }},
       {ops::kScroll, [](Host& h, const json& r) { return h.scroll(r); }},
       {ops::kTouchAt,

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -186,4 +187,77 @@ TEST_F(PictureTest, ASlidersTrackStopsShortOfItsValueLabel) {
     draw(page, appearance);
     EXPECT_FALSE(plain(306, middle - 1, 318, middle + 1, cell)) << appearance << ": no label, the track runs on";
   }
+}
+
+namespace {
+
+// One row of the given kind in a section of its own, at the top of the page.
+json pageWithRow(json r) {
+  r["frame"] = {{"x", 0}, {"y", 17.5}, {"width", 375}, {"height", 44}};
+  for (const char* key : {"textColor", "detailText", "detailTextColor"})
+    if (!r.contains(key)) r[key] = nullptr;
+  r["height"] = 44.0;
+  r["hidden"] = false;
+  json section{{"headerTitle", nullptr}, {"headerFrame", {0, 0, 375, 17.5}}, {"headerView", nullptr},
+               {"footerTitle", nullptr}, {"footerFrame", {0, 61.5, 375, 17.5}}, {"footerView", nullptr},
+               {"rows", json::array({r})}};
+  return json{{"class", "PSEntryListController"}, {"title", "Rows"}, {"contentOffset", 0.0},
+              {"sections", json::array({section})}};
+}
+
+}  // namespace
+
+TEST_F(PictureTest, StandardRowKindsDrawWhatTheirReportSays) {
+  constexpr double cy = 91 + 17.5 + 22;
+  const Pixel white{0xFF, 0xFF, 0xFF};
+  // The chosen segment is the raised pill; the others sit on the grey track.
+  json segments{{"kind", "segment"}, {"title", ""}, {"segments", {"Low", "Mid", "High"}}, {"selectedSegment", 2}};
+  draw(pageWithRow(segments));
+  Pixel chosenThird = at(262, cy - 12), firstOnTrack = at(93, cy - 12);
+  EXPECT_EQ(chosenThird, white);
+  EXPECT_NE(firstOnTrack, white);
+  segments["selectedSegment"] = 0;
+  draw(pageWithRow(segments));
+  EXPECT_EQ(at(93, cy - 12), white);
+  EXPECT_EQ(at(262, cy - 12), firstOnTrack);
+  draw(pageWithRow(segments), "dark");
+  EXPECT_NE(at(93, cy - 12), white) << "a dark page's pill is grey";
+  EXPECT_NE(at(93, cy - 12), at(262, cy - 12));
+
+  // A checked item's checkmark is in the tint; an unchecked one has none.
+  json item{{"kind", "choice"}, {"title", "Dots"}, {"checked", true}, {"tint", "#FF0000"}};
+  draw(pageWithRow(item));
+  auto reddish = [&] {
+    for (double y = cy - 8; y < cy + 8; y += 0.5)
+      for (double x = 325; x < 345; x += 0.5)
+        if (Pixel p = at(x, y); p.r > 200 && p.g < 120 && p.b < 120) return true;
+    return false;
+  };
+  EXPECT_TRUE(reddish());
+  item["checked"] = false;
+  draw(pageWithRow(item));
+  EXPECT_FALSE(reddish());
+
+  // A text field shows its placeholder dimmed and its text in the label's ink, at the trailing end.
+  json field{{"kind", "textField"}, {"title", "Name"},
+             {"textField", {{"text", nullptr}, {"length", 0}, {"placeholder", "WWWWWW"}, {"secure", false}}}};
+  draw(pageWithRow(field));
+  auto darkest = [&] {
+    int low = 255;
+    for (double y = cy - 10; y < cy + 10; y += 0.5)
+      for (double x = 250; x < 343; x += 0.5) low = std::min(low, at(x, y).g);
+    return low;
+  };
+  int placeholderInk = darkest();
+  EXPECT_LT(placeholderInk, 250) << "the placeholder is drawn inside the cell";
+  field["textField"]["text"] = "WWWWWW";
+  field["textField"]["length"] = 6;
+  draw(pageWithRow(field));
+  EXPECT_LT(darkest(), placeholderInk - 60) << "typed text is darker than a placeholder";
+
+  // The notice of code that did not load carries its orange mark.
+  draw(pageWithRow(json{{"kind", "notice"}, {"title", "Its code did not load"}}));
+  Pixel mark = at(16 + 16 + 4, cy);  // inside the circle, beside its "!"
+  EXPECT_GT(mark.r, 200);
+  EXPECT_LT(mark.b, 80);
 }

@@ -7,11 +7,13 @@
 
 #include "foundation/DevicePaths.h"
 #include "fuzz_device.h"
+#include "preferences/PSEntryListController.h"
 #include "preferences/PSListController.h"
 
 namespace {
 
 constexpr const char* kBundle = "/Library/PreferenceBundles/Fuzz.bundle";
+
 
 Ref<NSBundle> fuzzBundle() {
   static Ref<NSBundle> bundle = [] {
@@ -45,8 +47,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::ofstream(path, std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   Ref<FuzzPage> page = FuzzPage::make();
+  // The same list on the plain page an entry opens when its code did not load.
+  auto entryPage = PSEntryListController::make();
+  entryPage->pageBundle = fuzzBundle();
+  entryPage->listName = "Input"_ns;
+  entryPage->notice = "Its code did not load";
   try {
     page->table()->reloadData();
+    entryPage->table()->reloadData();
   } catch (const std::exception&) {
     // A row naming a getter of another signature is refused by a throw, which
     // the host catches at the page's boundary.

@@ -126,9 +126,14 @@ TEST(Bundles, DiscoveryReadsEntryPlists) {
                                         "../../etc</string></dict></dict></plist>";
   std::ofstream(folder + "/C.plist") << "garbage";
   auto entries = preferences::discoverBundles();
-  ASSERT_EQ(entries.size(), 1u);
+  ASSERT_EQ(entries.size(), 3u);
   EXPECT_EQ(entries[0].bundlePath, kBundle);
   EXPECT_EQ(entries[0].controllerClass, "CVLOBaseListController");
+  // Entries that cannot open stay listed, saying why.
+  EXPECT_EQ(entries[1].kind, preferences::EntryKind::Broken);
+  EXPECT_THAT(entries[1].problem, HasSubstr("not a bundle name"));
+  EXPECT_EQ(entries[2].kind, preferences::EntryKind::Broken);
+  EXPECT_THAT(entries[2].problem, HasSubstr("could not be read"));
 }
 
 TEST(Binding, TheHostStoresThenPostsAndRefusesNamesThatAreNotDomains) {

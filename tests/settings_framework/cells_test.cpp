@@ -4,6 +4,7 @@
 
 #include "fixture.h"
 #include "foundation/NSNumber.h"
+#include "preferences/PSControlCells.h"
 #include "preferences/PSListItemsController.h"
 #include "uikit/UIControls.h"
 
@@ -55,7 +56,7 @@ TEST_F(Cells, EachKindOfRowGetsItsCellAndStyle) {
       {PSTableCell::cls(), UITableViewCellStyleDefault, UITableViewCellAccessoryDisclosureIndicator},
       {PSTableCell::cls(), UITableViewCellStyleValue1, UITableViewCellAccessoryDisclosureIndicator},
       {PSTableCell::cls(), UITableViewCellStyleValue1, UITableViewCellAccessoryNone},
-      {PSTableCell::cls(), UITableViewCellStyleValue1, UITableViewCellAccessoryNone},
+      {PSEditableTableCell::cls(), UITableViewCellStyleValue1, UITableViewCellAccessoryNone},
       {FixtureCell::cls(), UITableViewCellStyleDefault, UITableViewCellAccessoryNone},
       {PSSwitchTableCell::cls(), UITableViewCellStyleDefault, UITableViewCellAccessoryNone},
   };

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Screens.h"
+#include "StandardRows.h"
 #include "ViewTree.h"
 #include "picture/Picture.h"
 
@@ -81,13 +82,15 @@ void row(Canvas& c, const json& r, Rect cell, bool last, unsigned groupCorners, 
   double modelWidth = rectFrom(field(r, "frame")).w;
   for (const auto& v : r.value("addedViews", json::array()))
     drawViewTree(c, v, cell.x + (modelWidth > 0 ? (cell.w - modelWidth) / 2 : 0), cell.y, root);
+  RowInk standard{ink, p.secondary, p.cell, tint, p.background.r < 0.5};
   if (r.contains("sliderValue")) {
     slider(c, cell, r, tint, p);
-  } else {
+  } else if (!standardRowTitle(c, r, cell, standard, root)) {
     c.text(text(field(r, "title")), cell.x + kInset, cy - 11, ink, {17});
   }
   double right = cell.x + cell.w - kInset;
-  if (r.contains("switchOn")) {
+  if (standardRowAccessory(c, r, cell, standard)) {
+  } else if (r.contains("switchOn")) {
     toggleSwitch(c, right, cy, field(r, "switchOn").get<bool>(), tint, p);
   } else if (r.contains("swatch") && field(r, "swatch").is_string()) {
     c.circle(right - 14, cy, 14.5, p.separator);
@@ -181,6 +184,9 @@ void menu(Canvas& c, const json& page, const Palette& p, bool dark) {
 
 // An entry's icon as the bundle ships it (the 2x file first, as a phone's screen would).
 bool entryIcon(Canvas& c, const json& entry, const std::string& root, Rect r) {
+  if (!root.empty() && field(entry, "iconPath").is_string() && !field(entry, "iconPath").get<std::string>().empty() &&
+      c.image(root + field(entry, "iconPath").get<std::string>(), r, 7))
+    return true;
   if (root.empty() || !field(entry, "bundle").is_string() || !field(entry, "icon").is_string()) return false;
   std::string icon = field(entry, "icon").get<std::string>();
   std::string folder = root + field(entry, "bundle").get<std::string>() + "/";

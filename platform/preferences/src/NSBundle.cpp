@@ -5,10 +5,13 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "foundation/DevicePaths.h"
 #include "foundation/Log.h"
 #include "foundation/PropertyList.h"
+#include "preferences/PreferenceLoader.h"
+#include "preferences/StringsText.h"
 
 namespace fs = std::filesystem;
 
@@ -23,6 +26,23 @@ std::mutex& bundlesMutex() {
 std::map<std::string, Ref<NSBundle>>& bundlesByPath() {
   static auto* m = new std::map<std::string, Ref<NSBundle>>;
   return *m;
+}
+
+// A table is a property list (XML or binary) or the old text form.
+foundation::Result<Ref<NSObject>> readStringsTable(const std::string& host) {
+  std::error_code ec;
+  auto size = fs::file_size(host, ec);
+  if (ec) return foundation::Error{ec.message()};
+  if (size > (16u << 20)) return foundation::Error{"larger than 16 MiB"};
+  std::ifstream in(host, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in && !in.eof()) return foundation::Error{"could not be read"};
+  std::size_t first = bytes.find_first_not_of(" \t\r\n");
+  if (bytes.starts_with("bplist") || (first != std::string::npos && bytes[first] == '<'))
+    return foundation::plistFromBytes(bytes);
+  auto text = preferences::parseStringsText(bytes);
+  if (!text) return foundation::Error{text.error()};
+  return Ref<NSObject>(text.value());
 }
 
 std::string canonical(const std::string& hostPath) {
@@ -56,10 +76,19 @@ std::vector<std::string> NSBundle::preferredLanguages() {
     if (!l.empty() && std::find(langs.begin(), langs.end(), l) == langs.end()) langs.push_back(std::move(l));
   };
   if (const char* l = std::getenv("CORVALLO_LANGUAGE"); l && *l) add(l);
-  if (const char* l = std::getenv("LANG"); l && *l) {
-    std::string s = l;
-    s = s.substr(0, s.find_first_of("_.@"));
-    if (s != "C" && s != "POSIX") add(s);
+  // The locale's messages language, by POSIX precedence, as the pickers read theirs:
+  // "pt_BR.UTF-8" looks in pt_BR.lproj, then pt.lproj.
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* l = std::getenv(name);
+    if (!l || !*l) continue;
+    std::string region = l;
+    region = region.substr(0, region.find_first_of(".@"));
+    std::string language = region.substr(0, region.find('_'));
+    if (language != "C" && language != "POSIX") {
+      if (region != language) add(region);
+      add(language);
+    }
+    break;
   }
   add("en");
   add("Base");
@@ -124,6 +153,8 @@ bool NSBundle::loadImpl() {
   auto* exe = objc_cast<NSString>(infoDictionary()->find("CFBundleExecutable"));
   if (!exe || exe->utf8().empty() || exe->utf8().find('/') != std::string::npos) {
     NSLog("Bundle %@ names no library to load (CFBundleExecutable)", path_);
+    std::lock_guard g(mutex_);
+    loadError_ = "it names no library to load";
     return false;
   }
   std::string host = canonical(foundation::devicePath(path_->utf8() + "/" + exe->utf8()));
@@ -131,7 +162,10 @@ bool NSBundle::loadImpl() {
   // code stays too, as on the device.
   void* h = dlopen(host.c_str(), RTLD_NOW | RTLD_GLOBAL);
   if (!h) {
-    NSLog("Bundle %@ could not be loaded: %s", path_, dlerror());
+    std::string why = dlerror();
+    NSLog("Bundle %@ could not be loaded: %s", path_, why);
+    std::lock_guard g(mutex_);
+    loadError_ = why;
     return false;
   }
   std::lock_guard g(bundlesMutex());
@@ -180,7 +214,11 @@ Ref<NSDictionary> NSBundle::table(const std::string& name) {
       std::string host = foundation::devicePath(path_->utf8() + "/" + l + ".lproj/" + name + ".strings");
       std::error_code ec;
       if (!fs::is_regular_file(host, ec)) continue;
-      auto parsed = foundation::plistFromFile(host);
+      if (!preferences::insideDeviceRoot(path_->utf8() + "/" + l + ".lproj/" + name + ".strings")) {
+        NSLog("Strings table %s leads outside the device root and is not read", host);
+        break;
+      }
+      auto parsed = readStringsTable(host);
       if (auto* d = parsed ? objc_cast<NSDictionary>(parsed.value().get()) : nullptr) {
         found = d;
       } else {
@@ -191,6 +229,11 @@ Ref<NSDictionary> NSBundle::table(const std::string& name) {
   }
   std::lock_guard g(mutex_);
   return tables_.emplace(name, found).first->second;
+}
+
+std::string NSBundle::loadError() {
+  std::lock_guard g(mutex_);
+  return loadError_;
 }
 
 bool NSBundle::hasLocalizedString(const std::string& key, const std::string& tableName) {

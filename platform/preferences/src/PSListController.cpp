@@ -6,9 +6,25 @@
 #include "foundation/NSUserDefaults.h"
 #include "notify/notify.h"
 #include "preferences/FailedWrites.h"
+#include "preferences/PSControlCells.h"
 #include "uikit/UINavigationController.h"
 
 using preferences::classNamed;
+
+namespace {
+
+Class standardCellClass(long type) {
+  switch (type) {
+    case PSSwitchCell: return PSSwitchTableCell::cls();
+    case PSSliderCell: return PSSliderTableCell::cls();
+    case PSSegmentCell: return PSSegmentTableCell::cls();
+    case PSEditTextCell:
+    case PSSecureEditTextCell: return PSEditableTableCell::cls();
+    default: return PSTableCell::cls();
+  }
+}
+
+}  // namespace
 
 // ------------------------------------------------------------------ rows
 
@@ -192,12 +208,12 @@ Ref<UITableViewCell> PSListController::tableViewCellForRowAtIndexPathImpl(UITabl
   Ref<PSTableCell> cell(objc_cast<PSTableCell>(item->findProperty(PSTableCellKey)));
   if (!cell) {
     long type = item->cellType();
-    Class c = classNamed(objc_cast<NSString>(item->findProperty(PSCellClassKey)), PSTableCell::cls());
-    if (!c)
-      c = type == PSSwitchCell   ? PSSwitchTableCell::cls()
-          : type == PSSliderCell ? PSSliderTableCell::cls()
-                                 : PSTableCell::cls();
-    long style = (type == PSLinkListCell || type == PSTitleValueCell || type == PSEditTextCell)
+    bool placeholder = item->findProperty(PSMissingCodeKey) != nullptr;
+    Class c = placeholder ? PSPlaceholderTableCell::cls()
+                          : classNamed(objc_cast<NSString>(item->findProperty(PSCellClassKey)), PSTableCell::cls());
+    if (!c) c = standardCellClass(type);
+    long style = (placeholder || type == PSLinkListCell || type == PSTitleValueCell || type == PSEditTextCell ||
+                  type == PSSecureEditTextCell)
                      ? UITableViewCellStyleValue1
                      : UITableViewCellStyleDefault;
     Ref<NSObject> fresh = objc::send<allocMessage>(c);
@@ -208,6 +224,7 @@ Ref<UITableViewCell> PSListController::tableViewCellForRowAtIndexPathImpl(UITabl
           fresh, style, NSString::make(class_getName(c)), item);
     if (!cell) return UITableViewCell::make(0, nullptr);
     item->setPropertyForKey(cell, PSTableCellKey);
+    if (placeholder) cell->setValue(nullptr);
   }
   reloadSpecifier(item);
   return cell;
@@ -218,6 +235,7 @@ double PSListController::tableViewHeightForRowAtIndexPathImpl(UITableView* t, NS
   Ref<PSSpecifier> item = specifierAtIndexPath(p);
   if (!item) return 44.0;
   if (auto h = preferences::numberOf(item->findProperty(PSHeightKey)); h && *h >= 0) return *h;
+  if (item->cellType() == PSGiantCell || item->cellType() == PSGiantIconCell) return 90.0;
   using Preferred = PSTableCellSizing::preferredHeightForWidthMessage;
   if (auto* cell = objc_cast<PSTableCell>(item->findProperty(PSTableCellKey));
       cell && class_respondsToSelector(cell->isa(), Preferred::sel())) {
@@ -256,6 +274,10 @@ void PSListController::tableViewDidSelectRowAtIndexPathImpl(UITableView*, NSInde
   Ref<PSSpecifier> item = specifierAtIndexPath(p);
   if (!item) return;
   if (auto* enabled = objc_cast<NSNumber>(item->findProperty(PSEnabledKey)); enabled && !enabled->boolValue()) return;
+  if (auto* missing = objc_cast<NSString>(item->findProperty(PSMissingCodeKey))) {
+    NSLog("%@ needs %@, which is not loaded; tapping it does nothing", item->name(), missing);
+    return;
+  }
   if (SEL action = item->buttonAction()) {
     Ref<NSObject> target = item->target();
     if (!target || !class_respondsToSelector(target->isa(), action)) {

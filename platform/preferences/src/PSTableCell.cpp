@@ -1,8 +1,11 @@
 #include "preferences/PSTableCell.h"
 
 #include "foundation/Log.h"
+#include "SpecifierFactory.h"
 #include "foundation/NSNumber.h"
 #include "uikit/UIControls.h"
+
+#include <cmath>
 
 void PSTableCell::sendSetter(PSSpecifier* item, NSObject* value) {
   if (!item) return;
@@ -27,6 +30,10 @@ Ref<PSTableCell> PSTableCell::initWithStyleReuseIdentifierSpecifierImpl(long sty
     self->textLabel()->setText(name);
     if (type_ == PSLinkCell || type_ == PSLinkListCell)
       self->setAccessoryType(UITableViewCellAccessoryDisclosureIndicator);
+    // A button's title is drawn in the tint colour.
+    if (type_ == PSButtonCell) self->textLabel()->setTextColor(UIColor::systemBlueColor());
+    if (auto a = preferences::numberOf(item->findProperty("alignment")); a && *a >= 0 && *a <= 4)
+      self->textLabel()->setTextAlignment(static_cast<long>(*a));
   }
   return self;
 }
@@ -153,6 +160,18 @@ Ref<NSObject> PSSliderTableCell::controlValueImpl() {
 }
 
 void PSSliderTableCell::controlChangedImpl(NSObject* sender) {
+  // A segmented slider stops only at its marks: min, max and the steps between.
+  Ref<PSSpecifier> item = specifier();
+  auto* segmented = item ? objc_cast<NSNumber>(item->findProperty("isSegmented")) : nullptr;
+  auto* slider = objc_cast<UISlider>(control().get());
+  if (segmented && segmented->boolValue() && slider) {
+    float steps = std::floor(numberProperty(item, "segmentCount", 0.0f));
+    float lo = slider->minimumValue(), hi = slider->maximumValue();
+    if (steps >= 1 && hi > lo) {
+      float step = (hi - lo) / steps;
+      slider->setValue(lo + std::round((slider->value() - lo) / step) * step);
+    }
+  }
   sendSuper<controlChangedMessage>(sender);
   showValue();
 }

@@ -20,6 +20,8 @@ struct PageList {
 // is missing or malformed gives no rows and one log line; a bad entry is
 // left out or repaired with one log line each.
 PageList loadPageList(NSBundle* bundle, NSString* name, NSObject* target);
+// The same from a list already read; `name` names its strings table and its log lines.
+PageList pageListFrom(NSDictionary* root, NSBundle* bundle, NSString* name, NSObject* target);
 
 // A number or a numeric text, as page lists write numbers either way.
 std::optional<double> numberOf(NSObject* value);

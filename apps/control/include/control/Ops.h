@@ -48,9 +48,11 @@ inline constexpr const char* kSubmitPicker = "submitPicker";
 inline constexpr const char* kCancelPicker = "cancelPicker";
 inline constexpr const char* kTapBackdrop = "tapBackdrop";
 inline constexpr const char* kOpenedURLs = "openedURLs";
-inline constexpr const char* kQuit = "quit";
-// Reads the entries again after a package came or went: {"entries": [labels]}.
+inline constexpr const char* kTypeText = "typeText";
+inline constexpr const char* kSetRowValue = "setRowValue";
+// Reads the entry folders again; answers {"ok": true, "entries": [labels]}.
 inline constexpr const char* kRescanEntries = "rescanEntries";
+inline constexpr const char* kQuit = "quit";
 
 inline constexpr std::array kSupervisorOps{kPing, kStatus, kStop};
 inline constexpr std::array kSpringBoardOps{kPing, kState, kTouchAt, kSubscribe, kTouch, kPage, kScrollWidget, kLegibility, kRespring};
@@ -59,6 +61,6 @@ inline constexpr std::array kSettingsOps{
     kTap,            kToggle,           kSlide,        kSetColor,     kChooseAlertAction,
     kScroll,         kTapOptions,       kChooseMenuAction,            kMediaTime,    kAppearance,
     kResume,         kSetPickerValue,   kSubmitPicker, kCancelPicker, kTapBackdrop,  kOpenedURLs,
-    kQuit,           kTouchAt,          kSubscribe,    kRescanEntries};
+    kQuit,           kTouchAt,          kSubscribe,    kTypeText,     kSetRowValue,  kRescanEntries};
 
 }  // namespace control::ops

@@ -40,10 +40,13 @@ class NSBundle : public NSObject {
   OBJC_OVERRIDE(principalClass)
 
  public:
+  // Why the last load failed, in one line; empty when it did not (not a message).
+  std::string loadError();
   // Whether the key has a translation in the table (not a message).
   bool hasLocalizedString(const std::string& key, const std::string& table);
-  // The languages looked in, best first: $CORVALLO_LANGUAGE, else $LANG's
-  // language, then "en" and "Base".
+  // The languages looked in, best first: $CORVALLO_LANGUAGE, then the
+  // region and language of the first of $LC_ALL, $LC_MESSAGES and $LANG that
+  // is set, then "en" and "Base".
   static std::vector<std::string> preferredLanguages();
 
  private:
@@ -64,6 +67,7 @@ class NSBundle : public NSObject {
   Ref<NSDictionary> info_ = nullptr;
   void* handle_ = nullptr;
   std::string executableHostPath_ = {};
+  std::string loadError_ = {};
   std::mutex mutex_ = {};
   std::map<std::string, Ref<NSDictionary>> tables_ = {};
 };

@@ -10,6 +10,8 @@ enum UIControlEvents : unsigned long {
   UIControlEventTouchUpInside = 1 << 6,
   UIControlEventValueChanged = 1 << 12,
   UIControlEventPrimaryActionTriggered = 1 << 13,
+  UIControlEventEditingChanged = 1 << 17,
+  UIControlEventEditingDidEnd = 1 << 18,
 };
 
 class UIControl : public UIView {

@@ -63,6 +63,7 @@ class UISegmentedControl : public UIControl {
   OBJC_METHOD(numberOfSegments, "numberOfSegments", long())
   OBJC_METHOD(insertSegmentWithTitleAtIndexAnimated,
               "insertSegmentWithTitle:atIndex:animated:", void(NSString*, unsigned long, bool))
+  OBJC_METHOD(titleForSegmentAtIndex, "titleForSegmentAtIndex:", Ref<NSString>(unsigned long))
   OBJC_OVERRIDE(tintColor)
   OBJC_OVERRIDE(setTintColor)
 
@@ -71,6 +72,7 @@ class UISegmentedControl : public UIControl {
   void setSelectedSegmentIndexImpl(long i) { selected_ = i; }
   long numberOfSegmentsImpl() { return static_cast<long>(titles_.size()); }
   void insertSegmentWithTitleAtIndexAnimatedImpl(NSString* title, unsigned long i, bool);
+  Ref<NSString> titleForSegmentAtIndexImpl(unsigned long i) { return i < titles_.size() ? titles_[i] : nullptr; }
   Ref<UIColor> tintColorImpl();
   void setTintColorImpl(UIColor* c);
   long selected_ = -1;  // none
