@@ -90,8 +90,7 @@ InstallReport install(const BuildOutput& build, const fs::path& root) {
   return placed(root, checked(std::move(items), "the build tree cannot be installed: "), std::move(report));
 }
 
-CheckedPackage checkPackage(const fs::path& deb) {
-  if (!fs::is_regular_file(deb)) throw std::runtime_error("no package at " + deb.string());
+Package readPackageWithControl(const fs::path& deb) {
   Package package;
   try {
     package = readPackageFile(deb);
@@ -99,6 +98,12 @@ CheckedPackage checkPackage(const fs::path& deb) {
     throw PackageRefused(deb, std::string("cannot read it: ") + e.what());
   }
   if (auto line = checkControl(package.control); !line.empty()) throw PackageRefused(deb, line);
+  return package;
+}
+
+CheckedPackage checkPackage(const fs::path& deb) {
+  if (!fs::is_regular_file(deb)) throw std::runtime_error("no package at " + deb.string());
+  Package package = readPackageWithControl(deb);
   Verdict v = checkEntries(package.entries);
   if (!v.ok()) throw PackageRefused(deb, v.refusal);
   if (auto line = checkCarriesTweak(v.accepted); !line.empty()) throw PackageRefused(deb, line);

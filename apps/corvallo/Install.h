@@ -2,11 +2,12 @@
 #pragma once
 
 #include <filesystem>
-
-#include "PackageRules.h"
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "PackageReader.h"
+#include "PackageRules.h"
 
 namespace device {
 
@@ -45,6 +46,11 @@ InstallReport install(const BuildOutput& build, const std::filesystem::path& roo
 // root cannot be written, and in both cases leaves the root as it was.
 InstallReport installPackage(const std::filesystem::path& deb, const BuildOutput& build,
                              const std::filesystem::path& root);
+
+// A package's files and its control fields, read and the fields checked;
+// throws PackageRefused for one that cannot be read or whose control file
+// lacks what a package manager needs.
+Package readPackageWithControl(const std::filesystem::path& deb);
 
 // A package read and checked, with nothing written yet: what installPackage
 // does first, apart, so a caller can refuse a package before it touches the

@@ -74,13 +74,7 @@ void checkId(const fs::path& source, const std::string& id) {
 }
 
 LoadedPackage loadDeb(const fs::path& deb, const std::string& idWhenNone) {
-  Package package;
-  try {
-    package = readPackageFile(deb);
-  } catch (const std::exception& e) {
-    throw PackageRefused(deb, std::string("cannot read it: ") + e.what());
-  }
-  if (auto line = checkControl(package.control); !line.empty()) throw PackageRefused(deb, line);
+  Package package = readPackageWithControl(deb);
   std::string id = controlField(package.control, "Package");
   checkId(deb, id);
   if (!idWhenNone.empty() && idWhenNone != id)

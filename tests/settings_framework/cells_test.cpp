@@ -21,13 +21,8 @@ class Cells : public testing::Test {
  protected:
   void SetUp() override { clearDomain(); }
 
-  // The page with the list's rows, loaded as the table loads them.
   Ref<FixturePage> page(const std::string& name, const std::string& itemsXml) {
-    writeList(name, itemsXml);
-    auto p = FixturePage::make();
-    p->nextRows = p->loadSpecifiersFromPlistNameTarget(NSString::make(name), p);
-    p->table()->reloadData();
-    return p;
+    return preferences_test::loadedPage(name, itemsXml);
   }
   Ref<PSTableCell> cell(PSListController* p, long section, long row) {
     Ref<UITableViewCell> c = p->tableViewCellForRowAtIndexPath(p->table(), at(section, row));

@@ -51,3 +51,16 @@ class FixturePage : public PSListController {
     return _specifiers;
   }
 };
+
+namespace preferences_test {
+
+// A page of the page list `name` holding these rows, loaded as the table loads them.
+inline Ref<FixturePage> loadedPage(const std::string& name, const std::string& itemsXml) {
+  writeList(name, itemsXml);
+  auto p = FixturePage::make();
+  p->nextRows = p->loadSpecifiersFromPlistNameTarget(NSString::make(name), p);
+  p->table()->reloadData();
+  return p;
+}
+
+}  // namespace preferences_test

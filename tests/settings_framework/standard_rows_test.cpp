@@ -34,11 +34,7 @@ class StandardRows : public testing::Test {
   void SetUp() override { clearDomain(); }
 
   Ref<FixturePage> page(const std::string& name, const std::string& itemsXml) {
-    writeList(name, itemsXml);
-    auto p = FixturePage::make();
-    p->nextRows = p->loadSpecifiersFromPlistNameTarget(NSString::make(name), p);
-    p->table()->reloadData();
-    return p;
+    return preferences_test::loadedPage(name, itemsXml);
   }
   template <class Cell>
   Ref<Cell> cell(PSListController* p, long section, long row) {
