@@ -216,6 +216,7 @@ TEST_F(PictureTest, StandardRowKindsDrawWhatTheirReportSays) {
   Pixel chosenThird = at(262, cy - 12), firstOnTrack = at(93, cy - 12);
   EXPECT_EQ(chosenThird, white);
   EXPECT_NE(firstOnTrack, white);
+  EXPECT_EQ(at(40, cy - 12), firstOnTrack) << "without a title the control spans its row";
   segments["selectedSegment"] = 0;
   draw(pageWithRow(segments));
   EXPECT_EQ(at(93, cy - 12), white);

@@ -31,8 +31,10 @@ void segments(Canvas& c, const json& r, Rect cell, const RowInk& ink) {
   if (titles.empty()) return;
   double titleWidth = c.textWidth(text(r.value("title", json())), {17});
   double right = cell.x + cell.w - kInset;
-  double left = titleWidth > 0 ? cell.x + kInset + titleWidth + 16 : cell.x + kInset;
-  left = std::max(left, right - 90.0 * static_cast<double>(titles.size()));
+  // Alone in its row the control spans it, as iOS lays a segment cell out;
+  // beside a title it keeps to the segments' width.
+  double left = cell.x + kInset;
+  if (titleWidth > 0) left = std::max(left + titleWidth + 16, right - 90.0 * static_cast<double>(titles.size()));
   Rect track{left, cell.y + cell.h / 2 - 16, right - left, 32};
   c.roundedRect(track, 9, ink.dark ? Colour{0.46, 0.46, 0.5, 0.24} : Colour{0.46, 0.46, 0.5, 0.12});
   double w = track.w / static_cast<double>(titles.size());
