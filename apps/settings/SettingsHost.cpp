@@ -73,6 +73,7 @@ Host::Host() {
 }
 
 void Host::discover() {
+  NSBundle::forgetBundlesWithoutCode();  // a package installed again may bring new texts
   entries_ = preferences::discoverBundles();
   auto rows = NSMutableArray::array();
   rows->addObject(PSSpecifier::emptyGroupSpecifier());

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "SettingsHost.h"
 #include "control/ControlServer.h"
@@ -103,4 +104,19 @@ TEST(SettingsEntries, AnInstalledTweakAppearsOnRescanAndItsRowsAreDriven) {
   state = host.handle({{"op", "state"}});
   EXPECT_THAT(state["page"]["error"].get<std::string>(), HasSubstr("NotInstalled.bundle is not installed"));
   EXPECT_EQ(host.handle({{"op", "ping"}}), (json{{"pong", true}}));
+
+  // Installed again with new texts, the page shows them after a rescan, as a
+  // developer changing a translation expects.
+  host.handle({{"op", "back"}});
+  std::string table = root() + "/Library/PreferenceBundles/AllRows.bundle/en.lproj/Root.strings";
+  std::string text;
+  {
+    std::ifstream in(table);
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  text.replace(text.find("\"High\""), 6, "\"Loudest\"");
+  std::ofstream(table, std::ios::trunc) << text;
+  host.handle({{"op", "rescanEntries"}});
+  host.handle({{"op", "open"}, {"entry", "All Rows"}});
+  EXPECT_EQ(rowNamed(host.handle({{"op", "state"}}), "mode")["segments"], (json{"Low", "Medium", "Loudest"}));
 }

@@ -28,6 +28,15 @@ std::map<std::string, Ref<NSBundle>>& bundlesByPath() {
   return *m;
 }
 
+}  // namespace
+
+void NSBundle::forgetBundlesWithoutCode() {
+  std::lock_guard lock(bundlesMutex());
+  std::erase_if(bundlesByPath(), [](const auto& entry) { return entry.second->handle_ == nullptr; });
+}
+
+namespace {
+
 // A table is a property list (XML or binary) or the old text form.
 foundation::Result<Ref<NSObject>> readStringsTable(const std::string& host) {
   std::error_code ec;

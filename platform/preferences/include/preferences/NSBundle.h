@@ -48,6 +48,10 @@ class NSBundle : public NSObject {
   // region and language of the first of $LC_ALL, $LC_MESSAGES and $LANG that
   // is set, then "en" and "Base".
   static std::vector<std::string> preferredLanguages();
+  // Forgets the bundles whose code is not loaded, so the next look at one
+  // reads its Info.plist and string tables again (a package reinstalled with
+  // new texts). Bundles with loaded code stay: their classes point at them.
+  static void forgetBundlesWithoutCode();
 
  private:
   static Ref<NSBundle> bundleWithPathImpl(Class self, NSString* path);
