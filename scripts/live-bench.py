@@ -26,7 +26,9 @@ import time
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
+from selenium.common.exceptions import TimeoutException
 from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.support.wait import WebDriverWait
 
 parser = argparse.ArgumentParser()
 parser.add_argument("--clicks", type=int, default=200)
@@ -38,14 +40,10 @@ CONTENT_TOP = 91
 
 
 def wait_for(what, condition, timeout=30):
-    deadline = time.monotonic() + timeout
-    while True:
-        v = condition()
-        if v:
-            return v
-        if time.monotonic() > deadline:
-            sys.exit("live-bench: timed out waiting for " + what)
-        time.sleep(0.002)
+    try:
+        return WebDriverWait(None, timeout, poll_frequency=0.002).until(lambda _: condition())
+    except TimeoutException:
+        sys.exit("live-bench: timed out waiting for " + what)
 
 
 def pct(values, p):

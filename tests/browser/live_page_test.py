@@ -25,8 +25,10 @@ CHROMIUM = shutil.which("chromium") or "/usr/bin/chromium"
 DRIVER = shutil.which("chromedriver") or "/usr/bin/chromedriver"
 try:
     from selenium import webdriver
+    from selenium.common.exceptions import TimeoutException
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.action_chains import ActionChains
+    from selenium.webdriver.support.wait import WebDriverWait
 except ImportError:
     webdriver = None
 
@@ -37,14 +39,10 @@ CORVALLO = sys.argv[1] if len(sys.argv) > 1 else "corvallo"
 
 def wait_for(what, condition, timeout=15.0):
     """The condition's first true value, or a failure naming what was awaited."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = condition()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise AssertionError("timed out waiting for " + what)
-        time.sleep(0.05)
+    try:
+        return WebDriverWait(None, timeout, poll_frequency=0.05).until(lambda _: condition())
+    except TimeoutException:
+        raise AssertionError("timed out waiting for " + what) from None
 
 
 def png_pixel(png, x, y):

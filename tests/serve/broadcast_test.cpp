@@ -58,7 +58,7 @@ TEST(Broadcast, AWaitingPageWakesForAnEventAndForTheEnd) {
   serve::Broadcast b;
   std::uint64_t seq = 0;
   std::thread poster([&] {
-    std::this_thread::sleep_for(20ms);
+    while (b.waiting() == 0) std::this_thread::yield();  // post to a page already asleep in next()
     b.post("log", {{"line", "x\ny"}});
   });
   auto began = std::chrono::steady_clock::now();

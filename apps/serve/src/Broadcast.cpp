@@ -36,9 +36,16 @@ void Broadcast::postReplayed(const std::string& type, const nlohmann::json& data
   changed_.notify_all();
 }
 
+std::size_t Broadcast::waiting() const {
+  std::lock_guard lock(mutex_);
+  return waiting_;
+}
+
 std::string Broadcast::next(std::uint64_t& seq, std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
+  ++waiting_;
   changed_.wait_for(lock, timeout, [&] { return stopped_ || seq_ > seq; });
+  --waiting_;
   if (stopped_ || seq_ <= seq) return {};
   if (recent_.empty() || recent_.front().first > seq + 1) {
     // Fell behind what is kept: start again from the latest of each key.

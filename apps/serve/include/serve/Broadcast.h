@@ -32,6 +32,8 @@ class Broadcast {
   std::string snapshot(std::uint64_t& seq);
   void stop();
   bool stopped() const;
+  // Pages inside next(), waiting for an event.
+  std::size_t waiting() const;
 
  private:
   static std::string format(std::uint64_t id, const std::string& type, const std::string& data);
@@ -41,6 +43,7 @@ class Broadcast {
   std::map<std::string, std::string> latest_;
   std::deque<std::string> replayed_;
   std::uint64_t seq_ = 0;
+  std::size_t waiting_ = 0;
   bool stopped_ = false;
 };
 
