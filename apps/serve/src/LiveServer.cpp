@@ -117,10 +117,16 @@ void LiveServer::Impl::routes() {
     }
   });
 
-  http.Post("/api/touch", [this](const httplib::Request& req, httplib::Response& res) {
-    act(req, res, [this](const json& body) {
-      std::string screen = textOf(body, "screen", 16);
-      if (screen != "home" && screen != "settings") throw InputError("\"screen\" is home or settings");
+  // The screen a request names: "home" or "settings".
+  auto screenOf = [](const json& body) {
+    std::string screen = textOf(body, "screen", 16);
+    if (screen != "home" && screen != "settings") throw InputError("\"screen\" is home or settings");
+    return screen;
+  };
+
+  http.Post("/api/touch", [this, screenOf](const httplib::Request& req, httplib::Response& res) {
+    act(req, res, [this, screenOf](const json& body) {
+      std::string screen = screenOf(body);
       HostFeed& feed = screen == "home" ? home : settings;
       json state = feed.state();
       Size size = screenSize(state);
@@ -130,10 +136,9 @@ void LiveServer::Impl::routes() {
     }, true);
   });
 
-  http.Post("/api/drag", [this](const httplib::Request& req, httplib::Response& res) {
-    act(req, res, [this](const json& body) {
-      std::string screen = textOf(body, "screen", 16);
-      if (screen != "home" && screen != "settings") throw InputError("\"screen\" is home or settings");
+  http.Post("/api/drag", [this, screenOf](const httplib::Request& req, httplib::Response& res) {
+    act(req, res, [this, screenOf](const json& body) {
+      std::string screen = screenOf(body);
       HostFeed& feed = screen == "home" ? home : settings;
       json state = feed.state();
       Size size = screenSize(state);
