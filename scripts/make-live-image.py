@@ -3,9 +3,11 @@
 Chromium, against a new device under a temporary root, after a colour change
 so that the log pane has the tweak's lines in it.
 
-Usage: scripts/make-live-image.py [BUILD_DIR]   (default build/default)
+Usage: scripts/make-live-image.py [BUILD_DIR] [--appearance dark] [--out FILE]
+  BUILD_DIR defaults to build/default, FILE to docs/images/live.png.
 Needs chromium, chromium-driver and python3-selenium (scripts/install-deps.sh).
 """
+import argparse
 import json
 import os
 import re
@@ -17,21 +19,26 @@ import tempfile
 import time
 
 from selenium import webdriver
+from selenium.common.exceptions import TimeoutException
 from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.support.wait import WebDriverWait
 
 here = os.path.dirname(os.path.abspath(__file__))
 repo = os.path.dirname(here)
-build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(repo, "build", "default")
-corvallo = os.path.join(build, "bin", "corvallo")
-out = os.path.join(repo, "docs", "images", "live.png")
+parser = argparse.ArgumentParser()
+parser.add_argument("build", nargs="?", default=os.path.join(repo, "build", "default"))
+parser.add_argument("--appearance", choices=("light", "dark"), default="light")
+parser.add_argument("--out", default=os.path.join(repo, "docs", "images", "live.png"))
+args = parser.parse_args()
+corvallo = os.path.join(args.build, "bin", "corvallo")
+out = args.out
 
 
 def wait_for(what, condition, timeout=30):
-    deadline = time.monotonic() + timeout
-    while not condition():
-        if time.monotonic() > deadline:
-            sys.exit("make-live-image: timed out waiting for " + what)
-        time.sleep(0.05)
+    try:
+        WebDriverWait(None, timeout, poll_frequency=0.05).until(lambda _: condition())
+    except TimeoutException:
+        sys.exit("make-live-image: timed out waiting for " + what)
 
 
 root = tempfile.mkdtemp(prefix="corvallo-live-image-")
@@ -63,6 +70,10 @@ try:
         run("toggle", "isHidePageDotsEnabled")  # the dots in their new colour, not hidden
     if not rows["isColorCustomizationEnabled"].get("switchOn"):
         run("toggle", "isColorCustomizationEnabled")
+    if args.appearance == "dark":
+        settings_frames = frames("settings")
+        run("appearance", "dark")
+        wait_for("the dark page", lambda: frames("settings") > settings_frames)
     before = frames("home")
     run("set", "activePageDotColor", "#FF2D55")
     wait_for("the new colour on the home screen", lambda: frames("home") > before)
